@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when any is missing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config git
+    clang libclang-rt-14-dev
+    zlib1g-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+    tzdata locales gzip python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

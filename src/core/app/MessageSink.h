@@ -1,0 +1,18 @@
+#pragma once
+// Where user-visible messages go: a message box in the wizard, standard error in the command
+// line tools, a recorder in tests. Core builds the text and never prints.
+
+#include <string>
+
+namespace qx7 {
+
+class IMessageSink {
+public:
+    virtual ~IMessageSink() = default;
+    // A message with a single OK button.
+    virtual void ShowOk(const std::string& text) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool AskYesNo(const std::string& text) = 0;
+};
+
+}  // namespace qx7

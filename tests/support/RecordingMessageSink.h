@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/app/MessageSink.h"
+
+namespace qx7::test {
+
+// Keeps every message shown; answers questions from a script (Yes when the script runs out is
+// not assumed: the default answer is set by the test).
+class RecordingMessageSink final : public IMessageSink {
+public:
+    void ShowOk(const std::string& text) override { shown.push_back(text); }
+    bool AskYesNo(const std::string& text) override {
+        asked.push_back(text);
+        return answer;
+    }
+
+    std::vector<std::string> shown;
+    std::vector<std::string> asked;
+    bool answer = false;
+};
+
+}  // namespace qx7::test

@@ -1,0 +1,49 @@
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <vector>
+
+namespace qx7::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qx7test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    // Tests may leave read-only folders behind; give write access back before removing.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        }
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace qx7::test
