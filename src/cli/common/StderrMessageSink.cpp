@@ -1,0 +1,31 @@
+#include "cli/common/StderrMessageSink.h"
+
+#include <cstdio>
+
+namespace qx7::cli {
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\r') {
+            continue;
+        }
+        line.push_back(c == '\n' ? ' ' : c);
+    }
+    return line;
+}
+
+void StderrMessageSink::ShowOk(const std::string& text) {
+    ++count_;
+    std::fprintf(stderr, "%s: %s\n", prefix_.c_str(), OneLine(text).c_str());
+}
+
+bool StderrMessageSink::AskYesNo(const std::string& text) {
+    ++count_;
+    std::fprintf(stderr, "%s: %s [%s]\n", prefix_.c_str(), OneLine(text).c_str(),
+                 answerYes_ ? "yes" : "no");
+    return answerYes_;
+}
+
+}  // namespace qx7::cli
