@@ -1,0 +1,64 @@
+// qx7log: the log viewers' work without a window.
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+
+#include "cli/qx7log/LogCommand.h"
+#include "platform/posix/SystemEnvironment.h"
+
+namespace qx7::cli {
+
+std::vector<RegisteredLogCommand>& RegisteredLogCommands() {
+    static std::vector<RegisteredLogCommand> commands;
+    return commands;
+}
+
+LogCommandRegistration::LogCommandRegistration(int order, LogCommandSetup setup) {
+    RegisteredLogCommands().push_back({order, std::move(setup)});
+}
+
+}  // namespace qx7::cli
+
+int main(int argc, char** argv) {
+    using namespace qx7;
+    using namespace qx7::cli;
+    std::setlocale(LC_ALL, "C");
+
+    CLI::App app{"QX-7 saved printer logs: export, information, analysis, settings, statistics",
+                 "qx7log"};
+    app.require_subcommand(1);
+    std::string lang;
+    app.add_option("--lang", lang, "Language of the texts: en or ja (default: the environment's)")
+        ->check(CLI::IsMember({"en", "ja"}));
+
+    auto& registered = RegisteredLogCommands();
+    std::stable_sort(registered.begin(), registered.end(),
+                     [](const auto& a, const auto& b) { return a.order < b.order; });
+    std::vector<LogCommand> commands;
+    for (const auto& entry : registered) {
+        commands.push_back(entry.setup(app));
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kExitUsage;
+    }
+
+    LogToolContext context;
+    context.language = lang.empty() ? SystemDefaultLanguage()
+                                    : (lang == "ja" ? kJapanese : kEnglish);
+    for (const auto& command : commands) {
+        if (command.command != nullptr && command.command->parsed()) {
+            return command.run(context);
+        }
+    }
+    std::fputs("qx7log: no command given\n", stderr);
+    return kExitUsage;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Reader of saved printer logs: the plain container ("QX7LG1XX"), the compressed container
+// ("QX7LG1ZL", inflated into a temporary ".qvl" beside the log) and the bare log. It finds the
+// container's tagged blocks and delivers the ring buffer's entries oldest first through one
+// 256 KiB buffer; the whole file is never loaded.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/app/Messages.h"
+#include "core/base/LocalTime.h"
+#include "core/log/QXLogEntry.h"
+
+namespace qx7 {
+
+inline constexpr std::uint32_t kLogBufferBytes = 0x40000;
+
+class CQXLogFile : public ILogEntrySource {
+public:
+    // Messages carry the internal errors of opening (-150, -152); the clock gives the present
+    // time that bounds the choice of the newest entry.
+    CQXLogFile(const Messages& messages, const ILocalTime& clock);
+    ~CQXLogFile() override;
+    CQXLogFile(const CQXLogFile&) = delete;
+    CQXLogFile& operator=(const CQXLogFile&) = delete;
+
+    // 1 container (plain or decompressed), 0 bare log, -1 cannot open, -2..-9 decompression.
+    int Open(const std::string& path);
+    bool OpenLogData();
+    bool OpenRawLog(const std::string& path);
+    // 1 with the 12 characters of the PC save time; otherwise what Open answered, or -1 when
+    // the header is shorter than 28 bytes.
+    int ReadHeaderText(const std::string& path, std::string& text);
+
+    bool FindBlock(std::string_view tag, std::uint32_t& length);
+    bool ReadBlock(std::string_view tag, std::uint32_t capacity, unsigned char* buffer,
+                   std::uint32_t& length);
+    bool ReadTextBlock(std::string_view tag, std::string& text);
+
+    int GetEntryCount() const override { return entryCount_; }
+    int ReadWord(std::uint32_t& word);
+    int ReadEntry(CQXLogEntry& entry) override;
+    bool Close();
+
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    const Messages& messages_;
+    const ILocalTime& clock_;
+
+    std::int32_t entryCount_ = 0;
+    std::uint32_t bufferPosition_ = 0;
+    bool deleteOnClose_ = false;
+    std::uint32_t wordsConsumed_ = 0;
+    std::uint32_t dataEnd_ = 0;
+    bool ready_ = false;
+    std::uint32_t startPosition_ = 0;
+    std::int32_t wordCount_ = 0;
+    std::uint32_t nextReadPosition_ = 0;
+    std::int32_t dataLength_ = 0;
+    std::uint32_t wordsInBuffer_ = 0;
+    std::uint32_t bufferIndex_ = 0;
+    std::vector<unsigned char> buffer_;
+    std::uint32_t dataStart_ = 0;
+    bool reading_ = false;
+    std::FILE* file_ = nullptr;
+    std::string fileName_;
+};
+
+}  // namespace qx7
