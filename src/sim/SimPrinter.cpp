@@ -50,6 +50,7 @@ void SimPrinter::Queue(const std::vector<unsigned char>& reply) {
 }
 
 std::string SimPrinter::TakeJob(const std::vector<unsigned char>& job) {
+    chunks_.clear();  // a reply nobody fetched is stale once the next job arrives
     JobError error = JobError::kNone;
     const auto command = ParseCommandJob(job, &error);
     if (!command) {
