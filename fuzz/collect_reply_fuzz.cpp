@@ -25,7 +25,7 @@ struct Read {
 };
 
 class ScriptSpooler final : public ISpooler {
-public:
+  public:
     std::deque<Read> reads;
 
     bool EnumPrinters(std::vector<PrinterRecord>&) override { return false; }
@@ -66,12 +66,12 @@ public:
 };
 
 class NoSleep final : public ISleeper {
-public:
+  public:
     void SleepMilliseconds(int) override {}
 };
 
 class FixedClock final : public ILocalTime {
-public:
+  public:
     std::int64_t Now() const override { return 1700000000; }
     std::int64_t StandardOffsetWestSeconds() const override { return 0; }
     TimeZoneFacts ZoneFacts() const override { return {}; }
@@ -88,7 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t at = 0;
     while (at + 3 <= size) {
         const std::uint8_t flags = data[at];
-        const std::uint32_t shortSize = static_cast<std::uint32_t>(data[at + 1] << 8 | data[at + 2]);
+        const std::uint32_t shortSize =
+            static_cast<std::uint32_t>(data[at + 1] << 8 | data[at + 2]);
         at += 3;
         const std::size_t n = std::min<std::size_t>(516, size - at);
         Read read{(flags & 1) != 0 ? kSpoolMoreData : kSpoolSuccess, shortSize % 516,
@@ -116,10 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (link.Reply().size() > static_cast<std::size_t>(kMaxChunksPerCycle) * 512) {
         __builtin_trap();
     }
-    for (const int result :
-         {link.CheckInitializeRecordReply(), link.CheckSetClockReply(),
-          link.CheckCarriageSpeedReply(), link.CheckThermistorReply(),
-          link.CheckSetAddressReply()}) {
+    for (const int result : {link.CheckInitializeRecordReply(), link.CheckSetClockReply(),
+                             link.CheckCarriageSpeedReply(), link.CheckThermistorReply(),
+                             link.CheckSetAddressReply()}) {
         if (result != 0 && result != kLinkReplyFraming && result != kLinkReplyStatus) {
             __builtin_trap();
         }

@@ -60,62 +60,62 @@ std::string SimPrinter::TakeJob(const std::vector<unsigned char>& job) {
     std::uint32_t status = 0;
     std::string line;
     switch (command->code) {
-    case kBlockInitializeRecord: {
-        const int kind = data[0];
-        line = "record " + std::to_string(kind);
-        if (kind == kRecordStatistics) {
-            ++statisticsResets;
-        } else if (kind == kRecordTubeWarning) {
-            tubeCleanWarning = false;
-        } else if (kind >= kRecordPump && kind <= kRecordBattery) {
-            exchangeRecords[kind] = PrinterClock();
-        } else {
-            status = 1;  // a record this printer does not keep
+        case kBlockInitializeRecord: {
+            const int kind = data[0];
+            line = "record " + std::to_string(kind);
+            if (kind == kRecordStatistics) {
+                ++statisticsResets;
+            } else if (kind == kRecordTubeWarning) {
+                tubeCleanWarning = false;
+            } else if (kind >= kRecordPump && kind <= kRecordBattery) {
+                exchangeRecords[kind] = PrinterClock();
+            } else {
+                status = 1;  // a record this printer does not keep
+            }
+            break;
         }
-        break;
-    }
-    case kBlockSetClock:
-        clockBase_ = ReadU32BE(data.data());
-        clockSetAt_ = std::chrono::steady_clock::now();
-        line = "clock " + std::to_string(clockBase_);
-        break;
-    case kBlockCarriageSpeed:
-        carriageSpeedAdjustmentRunning = true;
-        line = "carriage-speed";
-        break;
-    case kBlockThermistor: {
-        const int value = ReadU16BE(data.data());
-        line = "thermistor " + std::to_string(value);
-        if (value < 50 || value > 95) {
-            status = 1;  // far from anything a room can be
-        } else {
-            thermistorFahrenheit = value;
+        case kBlockSetClock:
+            clockBase_ = ReadU32BE(data.data());
+            clockSetAt_ = std::chrono::steady_clock::now();
+            line = "clock " + std::to_string(clockBase_);
+            break;
+        case kBlockCarriageSpeed:
+            carriageSpeedAdjustmentRunning = true;
+            line = "carriage-speed";
+            break;
+        case kBlockThermistor: {
+            const int value = ReadU16BE(data.data());
+            line = "thermistor " + std::to_string(value);
+            if (value < 50 || value > 95) {
+                status = 1;  // far from anything a room can be
+            } else {
+                thermistorFahrenheit = value;
+            }
+            break;
         }
-        break;
-    }
-    case kBlockSetAddress:
-        for (int i = 0; i < 3; ++i) {
-            ipAddress[i] = ReadU32BE(data.data() + 4 * i);
-        }
-        line = "address " + std::to_string(ipAddress[0]) + " " + std::to_string(ipAddress[1]) +
-               " " + std::to_string(ipAddress[2]);
-        break;
-    default:
-        return "rejected job: unknown command block";
+        case kBlockSetAddress:
+            for (int i = 0; i < 3; ++i) {
+                ipAddress[i] = ReadU32BE(data.data() + 4 * i);
+            }
+            line = "address " + std::to_string(ipAddress[0]) + " " + std::to_string(ipAddress[1]) +
+                   " " + std::to_string(ipAddress[2]);
+            break;
+        default:
+            return "rejected job: unknown command block";
     }
     journal_(line);
     auto header = *ReplyHeaderFor(command->code);
     switch (fault_) {
-    case Fault::kSilent:
-        return line + " (silent: no reply)";
-    case Fault::kRefuse:
-        status = 1;
-        break;
-    case Fault::kGarble:
-        header[3] = static_cast<unsigned char>(header[3] ^ 0x40);
-        break;
-    default:
-        break;
+        case Fault::kSilent:
+            return line + " (silent: no reply)";
+        case Fault::kRefuse:
+            status = 1;
+            break;
+        case Fault::kGarble:
+            header[3] = static_cast<unsigned char>(header[3] ^ 0x40);
+            break;
+        default:
+            break;
     }
     Queue(Reply(header[3], status));
     return line + (status == 0 ? " (accepted)" : " (refused)");

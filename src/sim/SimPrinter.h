@@ -21,7 +21,7 @@ struct ValueAnswer {
 };
 
 class SimPrinter {
-public:
+  public:
     using Journal = std::function<void(const std::string& line)>;
     SimPrinter(Fault fault, Journal journal) : fault_(fault), journal_(std::move(journal)) {}
 
@@ -41,7 +41,7 @@ public:
     bool carriageSpeedAdjustmentRunning = false;
     int thermistorFahrenheit = 0;
 
-private:
+  private:
     std::vector<unsigned char> Reply(std::uint8_t replyCode, std::uint32_t status) const;
     void Queue(const std::vector<unsigned char>& reply);
 

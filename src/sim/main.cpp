@@ -27,7 +27,9 @@ using namespace qx7;
 
 volatile std::sig_atomic_t gStop = 0;
 
-void OnStopSignal(int) { gStop = 1; }
+void OnStopSignal(int) {
+    gStop = 1;
+}
 
 bool WriteWhole(int fd, const std::string& text) {
     std::size_t done = 0;
@@ -115,50 +117,50 @@ struct Server {
             const auto& payload = frame->payload;
             bool ok = true;
             switch (frame->type) {
-            case spoolwire::kReadValue: {
-                if (payload.size() < 5 || payload.size() > 4 + spoolwire::kMaxValueName) {
+                case spoolwire::kReadValue: {
+                    if (payload.size() < 5 || payload.size() > 4 + spoolwire::kMaxValueName) {
+                        ok = false;
+                        break;
+                    }
+                    const std::uint32_t size = ReadU32BE(payload.data());
+                    const std::string name(payload.begin() + 4, payload.end());
+                    const sim::ValueAnswer answer = printer.ReadValue(name, size);
+                    std::vector<unsigned char> out(8);
+                    WriteU32BE(out.data(), answer.status);
+                    WriteU32BE(out.data() + 4, answer.reportedSize);
+                    out.insert(out.end(), answer.data.begin(), answer.data.end());
+                    ok = spoolwire::SendFrame(fd, spoolwire::kValue, out);
+                    break;
+                }
+                case spoolwire::kStartDoc:
+                    if (inDocument || !printer.AcceptsDocuments()) {
+                        ok = Answer(fd, kSpoolNotReady);
+                        break;
+                    }
+                    inDocument = true;
+                    job.clear();
+                    ok = Answer(fd, 0);
+                    break;
+                case spoolwire::kWrite:
+                    if (!inDocument || job.size() + payload.size() > spoolwire::kMaxFramePayload) {
+                        ok = Answer(fd, kSpoolNotReady);
+                        break;
+                    }
+                    job.insert(job.end(), payload.begin(), payload.end());
+                    ok = Answer(fd, 0);
+                    break;
+                case spoolwire::kEndDoc:
+                    if (!inDocument) {
+                        ok = Answer(fd, kSpoolNotReady);
+                        break;
+                    }
+                    inDocument = false;
+                    Log(printer.TakeJob(job));
+                    ok = Answer(fd, 0);
+                    break;
+                default:
                     ok = false;
                     break;
-                }
-                const std::uint32_t size = ReadU32BE(payload.data());
-                const std::string name(payload.begin() + 4, payload.end());
-                const sim::ValueAnswer answer = printer.ReadValue(name, size);
-                std::vector<unsigned char> out(8);
-                WriteU32BE(out.data(), answer.status);
-                WriteU32BE(out.data() + 4, answer.reportedSize);
-                out.insert(out.end(), answer.data.begin(), answer.data.end());
-                ok = spoolwire::SendFrame(fd, spoolwire::kValue, out);
-                break;
-            }
-            case spoolwire::kStartDoc:
-                if (inDocument || !printer.AcceptsDocuments()) {
-                    ok = Answer(fd, kSpoolNotReady);
-                    break;
-                }
-                inDocument = true;
-                job.clear();
-                ok = Answer(fd, 0);
-                break;
-            case spoolwire::kWrite:
-                if (!inDocument || job.size() + payload.size() > spoolwire::kMaxFramePayload) {
-                    ok = Answer(fd, kSpoolNotReady);
-                    break;
-                }
-                job.insert(job.end(), payload.begin(), payload.end());
-                ok = Answer(fd, 0);
-                break;
-            case spoolwire::kEndDoc:
-                if (!inDocument) {
-                    ok = Answer(fd, kSpoolNotReady);
-                    break;
-                }
-                inDocument = false;
-                Log(printer.TakeJob(job));
-                ok = Answer(fd, 0);
-                break;
-            default:
-                ok = false;
-                break;
             }
             if (!ok) {
                 break;
@@ -169,10 +171,14 @@ struct Server {
 };
 
 sim::Fault ParseFault(const std::string& mode) {
-    if (mode == "offline") return sim::Fault::kOffline;
-    if (mode == "silent") return sim::Fault::kSilent;
-    if (mode == "refuse") return sim::Fault::kRefuse;
-    if (mode == "garble") return sim::Fault::kGarble;
+    if (mode == "offline")
+        return sim::Fault::kOffline;
+    if (mode == "silent")
+        return sim::Fault::kSilent;
+    if (mode == "refuse")
+        return sim::Fault::kRefuse;
+    if (mode == "garble")
+        return sim::Fault::kGarble;
     return sim::Fault::kNone;
 }
 
@@ -229,8 +235,8 @@ int main(int argc, char** argv) {
 
     int journalFd = -1;
     if (!journalPath.empty()) {
-        journalFd = open(journalPath.c_str(),
-                         O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        journalFd =
+            open(journalPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (journalFd < 0) {
             std::fprintf(stderr, "qx7-printer-sim: cannot open journal %s: %s\n",
                          journalPath.c_str(), std::strerror(errno));

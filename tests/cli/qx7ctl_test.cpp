@@ -11,7 +11,10 @@
 
 #include <sys/stat.h>
 
+#include "core/base/LocalTime.h"
+#include "platform/posix/PosixLocalTime.h"
 #include "support/ChildProcess.h"
+#include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
 
 namespace qx7 {
@@ -24,7 +27,7 @@ const char kCommError[] =
     "occurs, QX-7 Printer needs restart. Turn QX-7 Printer OFF and ON and try again.";
 
 class Qx7ctlTest : public ::testing::Test {
-protected:
+  protected:
     // Starts a simulated printer and waits until its socket answers.
     void StartSim(const std::string& name = "QX-7 Simulator", const std::string& fault = "none") {
         const std::string journal = dir.File(name + ".journal");
@@ -65,10 +68,14 @@ TEST_F(Qx7ctlTest, EveryOperationReachesThePrinter) {
     EXPECT_EQ(listed.out, "QX-7 Simulator\n");
 
     const std::vector<std::vector<std::string>> commands = {
-        {"record", "battery"},        {"record", "pump"},
-        {"record", "carriage-motor"}, {"reset", "statistics"},
-        {"reset", "ip"},              {"reset", "tube-warning"},
-        {"carriage-speed"},           {"thermistor", "--fahrenheit", "75"},
+        {"record", "battery"},
+        {"record", "pump"},
+        {"record", "carriage-motor"},
+        {"reset", "statistics"},
+        {"reset", "ip"},
+        {"reset", "tube-warning"},
+        {"carriage-speed"},
+        {"thermistor", "--fahrenheit", "75"},
         {"thermistor", "--celsius", "35.2"},
         {"-p", "QX-7 Simulator", "set-clock", "--time", "2015-02-30 10:00:00"},
         {"set-clock"},
@@ -100,6 +107,35 @@ TEST_F(Qx7ctlTest, ClockFollowsTheZoneOfTheTypedTime) {
     EXPECT_EQ(Journal(), "clock 478573200\nclock 0\n");
 }
 
+TEST_F(Qx7ctlTest, ClockInZonesWithDaylightTime) {
+    StartSim();
+    struct Case {
+        const char* zone;
+        const char* typed;
+        CivilTime utc;  // the typed wall-clock time in UTC
+    };
+    const Case cases[] = {
+        {"Europe/Berlin", "2015-01-15 12:00:00", {2015, 1, 15, 11, 0, 0}},
+        {"Europe/Berlin", "2015-07-15 12:00:00", {2015, 7, 15, 10, 0, 0}},
+        {"America/New_York", "2015-01-15 12:00:00", {2015, 1, 15, 17, 0, 0}},
+        {"America/New_York", "2015-07-15 12:00:00", {2015, 7, 15, 16, 0, 0}},
+    };
+    std::string expected;
+    for (const Case& c : cases) {
+        bool daylightNow = false;
+        {
+            const test::ScopedTimeZone tz(c.zone);
+            daylightNow = PosixLocalTime().ZoneFacts().daylightNow;
+        }
+        ASSERT_EQ(Ctl({"set-clock", "--time", c.typed}, {{"TZ", c.zone}}).exitCode, 0);
+        // True UTC seconds since 2000, one hour more while daylight time runs now (both zones
+        // have a daylight bias of -60 and standard time on 1 January).
+        const std::int64_t value = SecondsFromUtc(c.utc) - 946684800 + (daylightNow ? 3600 : 0);
+        expected += "clock " + std::to_string(value) + "\n";
+    }
+    EXPECT_EQ(Journal(), expected);
+}
+
 TEST_F(Qx7ctlTest, OfflinePrinterIsNotListedAndGetsNothing) {
     StartSim("QX-7 Simulator", "offline");
     const auto listed = Ctl({"list"});
@@ -115,8 +151,7 @@ TEST_F(Qx7ctlTest, SilentPrinterCostsSixCyclesAndMinusThirtyOne) {
     StartSim("QX-7 Simulator", "silent");
     const auto result = Ctl({"carriage-speed"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find(std::string(kCommError) + " (-31)"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find(std::string(kCommError) + " (-31)"), std::string::npos) << result.err;
     EXPECT_GE(result.seconds, 2.9);
     EXPECT_EQ(Journal(), "carriage-speed\n");
 }
@@ -206,8 +241,7 @@ TEST_F(Qx7ctlTest, UnsafeOrMissingSpoolDirectory) {
     // The environment names the directory when no option does.
     chmod(dir.Path().c_str(), 0700);
     StartSim();
-    const auto viaEnv =
-        test::RunProgram(kCtl, {"list"}, {{"QX7_SPOOL_DIR", dir.Path().string()}});
+    const auto viaEnv = test::RunProgram(kCtl, {"list"}, {{"QX7_SPOOL_DIR", dir.Path().string()}});
     EXPECT_EQ(viaEnv.out, "QX-7 Simulator\n");
 }
 

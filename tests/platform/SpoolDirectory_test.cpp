@@ -33,13 +33,13 @@ TEST(PrinterDescriptionTest, ParsesWellFormedFilesOnly) {
 
     for (const char* bad : {
              "",
-             "name=A\ndriver=B\nport=C\n",                                 // no header
-             "QX7-PRINTER 2\nname=A\ndriver=B\nport=C\n",                  // other version
-             "QX7-PRINTER 1\nname=A\ndriver=B\n",                          // no port
-             "QX7-PRINTER 1\nname=\ndriver=B\nport=C\n",                   // empty name
-             "QX7-PRINTER 1\nname=A\nname=B\ndriver=B\nport=C\n",          // twice
-             "QX7-PRINTER 1\nname=A\ndriver=B\nport=C\ngarbage\n",         // no '='
-             "QX7-PRINTER 1\nname=A\tB\ndriver=B\nport=C\n",               // control char
+             "name=A\ndriver=B\nport=C\n",                          // no header
+             "QX7-PRINTER 2\nname=A\ndriver=B\nport=C\n",           // other version
+             "QX7-PRINTER 1\nname=A\ndriver=B\n",                   // no port
+             "QX7-PRINTER 1\nname=\ndriver=B\nport=C\n",            // empty name
+             "QX7-PRINTER 1\nname=A\nname=B\ndriver=B\nport=C\n",   // twice
+             "QX7-PRINTER 1\nname=A\ndriver=B\nport=C\ngarbage\n",  // no '='
+             "QX7-PRINTER 1\nname=A\tB\ndriver=B\nport=C\n",        // control char
          }) {
         EXPECT_FALSE(ParsePrinterDescription(bad)) << bad;
     }
@@ -118,7 +118,7 @@ TEST(SpoolDirectoryTest, InstalledPrinterWithoutMonitorIsSwitchedOff) {
 
 // A port monitor that answers every request with the frame a test hands it.
 class HostileMonitor {
-public:
+  public:
     HostileMonitor(const std::string& path, std::function<void(int)> answer)
         : answer_(std::move(answer)) {
         listener_ = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -141,7 +141,7 @@ public:
         close(listener_);
     }
 
-private:
+  private:
     std::function<void(int)> answer_;
     int listener_ = -1;
     std::thread thread_;
@@ -166,34 +166,42 @@ TEST(SpoolDirectoryTest, HostileMonitorAnswersNeverOverrunTheBuffer) {
     };
     std::uint32_t reported = 0;
     // 600 data bytes for a 516-byte buffer.
-    EXPECT_NE(ask([](int fd) {
-                  std::vector<unsigned char> payload(8 + 600, 0);
-                  WriteU32BE(payload.data() + 4, 600);
-                  spoolwire::SendFrame(fd, spoolwire::kValue, payload);
-              }, reported),
-              kSpoolSuccess);
-    // A frame header claiming gigabytes, then nothing.
-    EXPECT_NE(ask([](int fd) {
-                  const unsigned char header[5] = {'v', 0x7F, 0xFF, 0xFF, 0xFF};
-                  send(fd, header, sizeof header, MSG_NOSIGNAL);
-              }, reported),
-              kSpoolSuccess);
-    // Truncated answer, and a wrong frame type.
-    EXPECT_NE(ask([](int fd) {
-                  const unsigned char partial[7] = {'v', 0, 0, 0, 8, 0, 0};
-                  send(fd, partial, sizeof partial, MSG_NOSIGNAL);
-              }, reported),
-              kSpoolSuccess);
-    EXPECT_NE(ask([](int fd) { spoolwire::SendFrame(fd, 'x', std::vector<unsigned char>(8)); },
+    EXPECT_NE(ask(
+                  [](int fd) {
+                      std::vector<unsigned char> payload(8 + 600, 0);
+                      WriteU32BE(payload.data() + 4, 600);
+                      spoolwire::SendFrame(fd, spoolwire::kValue, payload);
+                  },
                   reported),
               kSpoolSuccess);
+    // A frame header claiming gigabytes, then nothing.
+    EXPECT_NE(ask(
+                  [](int fd) {
+                      const unsigned char header[5] = {'v', 0x7F, 0xFF, 0xFF, 0xFF};
+                      send(fd, header, sizeof header, MSG_NOSIGNAL);
+                  },
+                  reported),
+              kSpoolSuccess);
+    // Truncated answer, and a wrong frame type.
+    EXPECT_NE(ask(
+                  [](int fd) {
+                      const unsigned char partial[7] = {'v', 0, 0, 0, 8, 0, 0};
+                      send(fd, partial, sizeof partial, MSG_NOSIGNAL);
+                  },
+                  reported),
+              kSpoolSuccess);
+    EXPECT_NE(
+        ask([](int fd) { spoolwire::SendFrame(fd, 'x', std::vector<unsigned char>(8)); }, reported),
+        kSpoolSuccess);
     // A well-formed full chunk is taken as it is.
-    EXPECT_EQ(ask([](int fd) {
-                  std::vector<unsigned char> payload(8 + 516, 7);
-                  WriteU32BE(payload.data(), 0);
-                  WriteU32BE(payload.data() + 4, 516);
-                  spoolwire::SendFrame(fd, spoolwire::kValue, payload);
-              }, reported),
+    EXPECT_EQ(ask(
+                  [](int fd) {
+                      std::vector<unsigned char> payload(8 + 516, 7);
+                      WriteU32BE(payload.data(), 0);
+                      WriteU32BE(payload.data() + 4, 516);
+                      spoolwire::SendFrame(fd, spoolwire::kValue, payload);
+                  },
+                  reported),
               kSpoolSuccess);
     EXPECT_EQ(reported, 516u);
 }

@@ -33,7 +33,9 @@ void RedirectTo(int targetFd, const std::string& path) {
     }
 }
 
-int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int ExitCodeOf(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace
 

@@ -23,7 +23,7 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 
 // A program left running in the background; stopped (SIGTERM, then SIGKILL) when destroyed.
 class ChildProcess {
-public:
+  public:
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
                  const std::string& stderrFile);
     ~ChildProcess();
@@ -34,7 +34,7 @@ public:
     // Sends the signal and waits (at most timeoutMs) for the end; the exit code, or -1.
     int Stop(int signal, int timeoutMs = 5000);
 
-private:
+  private:
     pid_t pid_ = -1;
 };
 

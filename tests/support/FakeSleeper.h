@@ -10,7 +10,7 @@ namespace qx7::test {
 
 // Counts the waits instead of waiting.
 class FakeSleeper final : public ISleeper {
-public:
+  public:
     void SleepMilliseconds(int milliseconds) override {
         ++calls;
         totalMilliseconds += milliseconds;
@@ -22,7 +22,7 @@ public:
 // A clock that answers `now` and then moves on by `step` seconds on every reading, so that a
 // test sees whether a job reads the time once or twice.
 class SteppingClock final : public ILocalTime {
-public:
+  public:
     explicit SteppingClock(std::int64_t start, std::int64_t stepSeconds = 1)
         : now_(start), step_(stepSeconds) {}
     std::int64_t Now() const override {
@@ -41,7 +41,7 @@ public:
     }
     mutable int readings = 0;
 
-private:
+  private:
     mutable std::int64_t now_;
     std::int64_t step_;
 };

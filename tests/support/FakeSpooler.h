@@ -20,7 +20,7 @@ struct ScriptedRead {
 // A spooler whose printers, readiness answers, failures and reply chunks a test scripts, and
 // which records every call it sees.
 class FakeSpooler final : public ISpooler {
-public:
+  public:
     struct Printer {
         PrinterRecord record;
         bool opens = true;
@@ -71,7 +71,7 @@ public:
 
     int Count(const std::string& call) const;
 
-private:
+  private:
     std::map<PrinterHandle, std::string> open_;
     PrinterHandle next_ = 1;
 };

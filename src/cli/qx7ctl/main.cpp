@@ -49,7 +49,7 @@ void ReportNotFound(const Messages& messages, const SpoolDirectory& spooler) {
 // "YYYY-MM-DD HH:MM:SS" with the ranges of the date page; the reason when it does not fit.
 std::optional<CivilTime> ParseTime(const std::string& text, std::string& why) {
     CivilTime civil;
-    int* const fields[6] = {&civil.year, &civil.month, &civil.day,
+    int* const fields[6] = {&civil.year, &civil.month,  &civil.day,
                             &civil.hour, &civil.minute, &civil.second};
     const char separators[6] = {'-', '-', ' ', ':', ':', '\0'};
     const int widths[6] = {4, 2, 2, 2, 2, 2};
@@ -85,9 +85,9 @@ std::optional<CivilTime> ParseTime(const std::string& text, std::string& why) {
         int low;
         int high;
     };
-    const Range ranges[] = {{"year", civil.year, 2000, 2100},  {"month", civil.month, 1, 12},
-                            {"day", civil.day, 1, 31},         {"hour", civil.hour, 0, 23},
-                            {"minute", civil.minute, 0, 59},   {"second", civil.second, 0, 59}};
+    const Range ranges[] = {{"year", civil.year, 2000, 2100}, {"month", civil.month, 1, 12},
+                            {"day", civil.day, 1, 31},        {"hour", civil.hour, 0, 23},
+                            {"minute", civil.minute, 0, 59},  {"second", civil.second, 0, 59}};
     for (const Range& range : ranges) {
         if (range.value < range.low || range.value > range.high) {
             why = std::string(range.name) + ": Enter an integer between " +

@@ -25,20 +25,20 @@ std::optional<ParsedCommand> Fail(JobError* error, JobError what) {
 // The data bytes a block must leave zero (beyond its parameters) and fixed text it must carry.
 bool BlockDataValid(std::uint16_t code, std::span<const unsigned char> data) {
     switch (code) {
-    case kBlockInitializeRecord:
-        return AllZero(data.subspan(1, 15)) &&
-               std::equal(kInitializeRecordText.begin(), kInitializeRecordText.end(),
-                          data.begin() + 16);
-    case kBlockSetClock:
-        return AllZero(data.subspan(4));
-    case kBlockCarriageSpeed:
-        return AllZero(data);
-    case kBlockThermistor:
-        return AllZero(data.subspan(2));
-    case kBlockSetAddress:
-        return true;
-    default:
-        return false;
+        case kBlockInitializeRecord:
+            return AllZero(data.subspan(1, 15)) &&
+                   std::equal(kInitializeRecordText.begin(), kInitializeRecordText.end(),
+                              data.begin() + 16);
+        case kBlockSetClock:
+            return AllZero(data.subspan(4));
+        case kBlockCarriageSpeed:
+            return AllZero(data);
+        case kBlockThermistor:
+            return AllZero(data.subspan(2));
+        case kBlockSetAddress:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -47,24 +47,41 @@ bool BlockDataValid(std::uint16_t code, std::span<const unsigned char> data) {
 std::optional<ReplyHeader> ReplyHeaderFor(std::uint16_t commandCode) {
     std::uint8_t replyCode = 0;
     switch (commandCode) {
-    case kBlockInitializeRecord: replyCode = 0x24; break;
-    case kBlockSetClock: replyCode = 0x21; break;
-    case kBlockCarriageSpeed: replyCode = 0x28; break;
-    case kBlockThermistor: replyCode = 0x29; break;
-    case kBlockSetAddress: replyCode = 0x2D; break;
-    default: return std::nullopt;
+        case kBlockInitializeRecord:
+            replyCode = 0x24;
+            break;
+        case kBlockSetClock:
+            replyCode = 0x21;
+            break;
+        case kBlockCarriageSpeed:
+            replyCode = 0x28;
+            break;
+        case kBlockThermistor:
+            replyCode = 0x29;
+            break;
+        case kBlockSetAddress:
+            replyCode = 0x2D;
+            break;
+        default:
+            return std::nullopt;
     }
     return ReplyHeader{0x23, 0x23, 0x00, replyCode, 0x00, 0x00, 0x00, 0x10};
 }
 
 std::size_t CommandBlockLength(std::uint16_t commandCode) {
     switch (commandCode) {
-    case kBlockInitializeRecord: return 40;
-    case kBlockSetClock: return 16;
-    case kBlockCarriageSpeed: return 24;
-    case kBlockThermistor: return 24;
-    case kBlockSetAddress: return 20;
-    default: return 0;
+        case kBlockInitializeRecord:
+            return 40;
+        case kBlockSetClock:
+            return 16;
+        case kBlockCarriageSpeed:
+            return 24;
+        case kBlockThermistor:
+            return 24;
+        case kBlockSetAddress:
+            return 20;
+        default:
+            return 0;
     }
 }
 
@@ -80,8 +97,7 @@ std::array<unsigned char, 16> EndPacket(std::uint32_t timeStamp) {
     return packet;
 }
 
-std::optional<ParsedCommand> ParseCommandJob(std::span<const unsigned char> job,
-                                             JobError* error) {
+std::optional<ParsedCommand> ParseCommandJob(std::span<const unsigned char> job, JobError* error) {
     if (error != nullptr) {
         *error = JobError::kNone;
     }
@@ -138,16 +154,26 @@ std::optional<ParsedCommand> ParseCommandJob(std::span<const unsigned char> job,
 
 const char* JobErrorText(JobError error) {
     switch (error) {
-    case JobError::kNone: return "valid";
-    case JobError::kTooShort: return "job too short";
-    case JobError::kPreamble: return "preamble not all zero";
-    case JobError::kStartPacket: return "bad start packet";
-    case JobError::kLeadBlockBytes: return "bad lead block";
-    case JobError::kUnknownBlock: return "unknown command block";
-    case JobError::kBlockLength: return "wrong block length";
-    case JobError::kBlockData: return "bad block data";
-    case JobError::kEndPacket: return "bad end packet";
-    case JobError::kTrailingBytes: return "bytes behind the end packet";
+        case JobError::kNone:
+            return "valid";
+        case JobError::kTooShort:
+            return "job too short";
+        case JobError::kPreamble:
+            return "preamble not all zero";
+        case JobError::kStartPacket:
+            return "bad start packet";
+        case JobError::kLeadBlockBytes:
+            return "bad lead block";
+        case JobError::kUnknownBlock:
+            return "unknown command block";
+        case JobError::kBlockLength:
+            return "wrong block length";
+        case JobError::kBlockData:
+            return "bad block data";
+        case JobError::kEndPacket:
+            return "bad end packet";
+        case JobError::kTrailingBytes:
+            return "bytes behind the end packet";
     }
     return "unknown";
 }

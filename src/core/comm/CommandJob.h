@@ -17,8 +17,8 @@ inline constexpr std::size_t kBlockHeaderSize = 8;
 
 inline constexpr std::array<unsigned char, 4> kPacketIntro{0x1B, 0x7C, 0x31, 0x30};
 inline constexpr std::array<unsigned char, 5> kEndMarker{0x1B, 0x7C, 0x31, 0x30, 0x24};
-inline constexpr std::array<unsigned char, 16> kLeadBlock{0x23, 0x23, 0x00, 0x16, 0x00, 0x00,
-                                                          0x00, 0x08, 0, 0, 0, 0, 0, 0, 0, 0};
+inline constexpr std::array<unsigned char, 16> kLeadBlock{
+    0x23, 0x23, 0x00, 0x16, 0x00, 0x00, 0x00, 0x08, 0, 0, 0, 0, 0, 0, 0, 0};
 
 // Command block codes.
 inline constexpr std::uint16_t kBlockInitializeRecord = 0x0042;

@@ -31,7 +31,7 @@ inline constexpr std::uint32_t kSpoolNotReady = 21;
 inline constexpr std::uint32_t kSpoolInvalidHandle = 6;
 
 class ISpooler {
-public:
+  public:
     virtual ~ISpooler() = default;
 
     // The local printers in the spooler's order; false when they cannot be listed.

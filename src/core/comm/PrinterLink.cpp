@@ -19,7 +19,9 @@ PrinterLink::PrinterLink(ISpooler& spooler, ISleeper& sleeper, const ILocalTime&
     }
 }
 
-PrinterLink::~PrinterLink() { ClosePrinter(); }
+PrinterLink::~PrinterLink() {
+    ClosePrinter();
+}
 
 void PrinterLink::ClosePrinter() {
     if (handle_ != kNoPrinterHandle) {
@@ -48,8 +50,7 @@ int PrinterLink::Connect(const std::string& printerName) {
     std::array<unsigned char, 4> value{0xFF, 0xFF, 0xFF, 0xFF};
     std::uint32_t reported = 0;
     const std::uint32_t status = spooler_.GetPrinterData(
-        handle_, kReadyValueName, value.data(), static_cast<std::uint32_t>(value.size()),
-        reported);
+        handle_, kReadyValueName, value.data(), static_cast<std::uint32_t>(value.size()), reported);
     // A success without any byte says nothing about readiness: not ready.
     if (status != kSpoolSuccess || reported == 0 || value[0] != 0x00) {
         return kLinkNotReady;
@@ -281,7 +282,9 @@ int PrinterLink::CheckReply(const ReplyHeader& expected) const {
 int PrinterLink::CheckInitializeRecordReply() const {
     return CheckReply(*ReplyHeaderFor(kBlockInitializeRecord));
 }
-int PrinterLink::CheckSetClockReply() const { return CheckReply(*ReplyHeaderFor(kBlockSetClock)); }
+int PrinterLink::CheckSetClockReply() const {
+    return CheckReply(*ReplyHeaderFor(kBlockSetClock));
+}
 int PrinterLink::CheckCarriageSpeedReply() const {
     return CheckReply(*ReplyHeaderFor(kBlockCarriageSpeed));
 }

@@ -46,7 +46,7 @@ inline constexpr char kRawDataType[] = "RAW";
 inline constexpr char kQxDriverName[] = "Quorvel QX-7";
 
 class PrinterLink {
-public:
+  public:
     // clock gives the time stamp of the jobs (its Now()); sleeper the waits between polls.
     PrinterLink(ISpooler& spooler, ISleeper& sleeper, const ILocalTime& clock);
     ~PrinterLink();
@@ -93,7 +93,7 @@ public:
     // The state a failed allocation at construction leaves: no job buffer at all.
     void DropJobBuffer();
 
-private:
+  private:
     int BuildJob(const unsigned char* block, std::size_t length);
     int EndJob();
     void ClosePrinter();

@@ -36,65 +36,74 @@ int RunCommand(ISpooler* spooler, ISleeper* sleeper, const ILocalTime* clock,
 }  // namespace
 
 bool CQVJServToolApp::ResetStatistics() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordStatistics); },
-                                    &PrinterLink::CheckInitializeRecordReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordStatistics); },
+        &PrinterLink::CheckInitializeRecordReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::ResetIpAddress() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildSetAddress(0, 0, 0); },
-                                    &PrinterLink::CheckSetAddressReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildSetAddress(0, 0, 0); },
+        &PrinterLink::CheckSetAddressReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::ResetTubeCleanWarning() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordTubeWarning); },
-                                    &PrinterLink::CheckInitializeRecordReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordTubeWarning); },
+        &PrinterLink::CheckInitializeRecordReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::RecordPumpExchange() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordPump); },
-                                    &PrinterLink::CheckInitializeRecordReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordPump); },
+        &PrinterLink::CheckInitializeRecordReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::RecordCarriageMotorExchange() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordCarriageMotor); },
-                                    &PrinterLink::CheckInitializeRecordReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordCarriageMotor); },
+        &PrinterLink::CheckInitializeRecordReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::RecordBatteryExchange() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordBattery); },
-                                    &PrinterLink::CheckInitializeRecordReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordBattery); },
+        &PrinterLink::CheckInitializeRecordReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::StartCarriageSpeedAdjustment() {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [](PrinterLink& l) { return l.BuildCarriageSpeedStart(); },
-                                    &PrinterLink::CheckCarriageSpeedReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [](PrinterLink& l) { return l.BuildCarriageSpeedStart(); },
+        &PrinterLink::CheckCarriageSpeedReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::CalibrateThermistor(int temperature) {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [temperature](PrinterLink& l) { return l.BuildThermistorValue(temperature); },
-                                    &PrinterLink::CheckThermistorReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [temperature](PrinterLink& l) { return l.BuildThermistorValue(temperature); },
+        &PrinterLink::CheckThermistorReply);
     return lastPrinterResult_ == 0;
 }
 
 bool CQVJServToolApp::SetPrinterClock(std::uint32_t printerTime) {
-    lastPrinterResult_ = RunCommand(spooler_, sleeper_, clock_, selectedPrinter_,
-                                    [printerTime](PrinterLink& l) { return l.BuildSetClock(printerTime); },
-                                    &PrinterLink::CheckSetClockReply);
+    lastPrinterResult_ = RunCommand(
+        spooler_, sleeper_, clock_, selectedPrinter_,
+        [printerTime](PrinterLink& l) { return l.BuildSetClock(printerTime); },
+        &PrinterLink::CheckSetClockReply);
     return lastPrinterResult_ == 0;
 }
 

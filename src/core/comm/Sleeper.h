@@ -4,7 +4,7 @@
 namespace qx7 {
 
 class ISleeper {
-public:
+  public:
     virtual ~ISleeper() = default;
     virtual void SleepMilliseconds(int milliseconds) = 0;
 };

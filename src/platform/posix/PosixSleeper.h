@@ -6,7 +6,7 @@ namespace qx7 {
 
 // Real waiting, for the programs.
 class PosixSleeper final : public ISleeper {
-public:
+  public:
     void SleepMilliseconds(int milliseconds) override;
 };
 

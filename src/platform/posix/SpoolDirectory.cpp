@@ -132,8 +132,8 @@ std::optional<PrinterRecord> ParsePrinterDescription(const std::string& text) {
 }
 
 std::string FormatPrinterDescription(const PrinterRecord& record) {
-    return std::string(kPrinterFileHeader) + "\nname=" + record.name + "\ndriver=" +
-           record.driverName + "\nport=" + record.portName + "\n";
+    return std::string(kPrinterFileHeader) + "\nname=" + record.name +
+           "\ndriver=" + record.driverName + "\nport=" + record.portName + "\n";
 }
 
 std::string PrinterFileStem(const std::string& printerName) {
@@ -253,8 +253,7 @@ bool SpoolDirectory::EnumPrinters(std::vector<PrinterRecord>& records) {
     return true;
 }
 
-bool SpoolDirectory::OpenPrinter(const std::string& name, std::uint32_t,
-                                 PrinterHandle& handle) {
+bool SpoolDirectory::OpenPrinter(const std::string& name, std::uint32_t, PrinterHandle& handle) {
     handle = kNoPrinterHandle;
     std::vector<std::pair<PrinterRecord, std::string>> printers;
     if (name.empty() || !ReadPrinters(printers)) {
@@ -290,8 +289,8 @@ SpoolDirectory::OpenPrinterState* SpoolDirectory::Find(PrinterHandle handle) {
     return it == open_.end() ? nullptr : &it->second;
 }
 
-bool SpoolDirectory::Exchange(int fd, unsigned char type,
-                              const std::vector<unsigned char>& payload, std::uint32_t& status) {
+bool SpoolDirectory::Exchange(int fd, unsigned char type, const std::vector<unsigned char>& payload,
+                              std::uint32_t& status) {
     if (!spoolwire::SendFrame(fd, type, payload)) {
         return false;
     }

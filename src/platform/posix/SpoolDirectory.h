@@ -35,7 +35,7 @@ std::string FormatPrinterDescription(const PrinterRecord& record);
 std::string PrinterFileStem(const std::string& printerName);
 
 class SpoolDirectory final : public ISpooler {
-public:
+  public:
     explicit SpoolDirectory(std::string directory, int timeoutMs = 2000);
     ~SpoolDirectory() override;
     SpoolDirectory(const SpoolDirectory&) = delete;
@@ -60,7 +60,7 @@ public:
                                  unsigned char* buffer, std::uint32_t bufferSize,
                                  std::uint32_t& reportedSize) override;
 
-private:
+  private:
     struct OpenPrinterState {
         std::string socketPath;
         int documentFd = -1;

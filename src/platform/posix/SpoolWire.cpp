@@ -20,7 +20,9 @@ void SetTimeouts(int fd, int milliseconds) {
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
 
-std::size_t MaxSocketPath() { return sizeof(sockaddr_un::sun_path) - 1; }
+std::size_t MaxSocketPath() {
+    return sizeof(sockaddr_un::sun_path) - 1;
+}
 
 int Connect(const std::string& path, int timeoutMs) {
     if (path.empty() || path.size() > MaxSocketPath()) {

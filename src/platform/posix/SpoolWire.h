@@ -11,12 +11,12 @@
 namespace qx7::spoolwire {
 
 // Frame types. Requests come from the tool, answers from the monitor.
-inline constexpr unsigned char kReadValue = 'V';   // u32 buffer size, value name
-inline constexpr unsigned char kValue = 'v';       // u32 status, u32 reported size, data
-inline constexpr unsigned char kStartDoc = 'D';    // document name, NUL, data type
-inline constexpr unsigned char kWrite = 'W';       // raw bytes
-inline constexpr unsigned char kEndDoc = 'E';      // empty
-inline constexpr unsigned char kAnswer = 'a';      // u32 status
+inline constexpr unsigned char kReadValue = 'V';  // u32 buffer size, value name
+inline constexpr unsigned char kValue = 'v';      // u32 status, u32 reported size, data
+inline constexpr unsigned char kStartDoc = 'D';   // document name, NUL, data type
+inline constexpr unsigned char kWrite = 'W';      // raw bytes
+inline constexpr unsigned char kEndDoc = 'E';     // empty
+inline constexpr unsigned char kAnswer = 'a';     // u32 status
 
 inline constexpr std::size_t kFrameHeaderSize = 5;
 inline constexpr std::uint32_t kMaxFramePayload = 1U << 20;

@@ -18,7 +18,7 @@ Bytes Slice(const Bytes& job, std::size_t at, std::size_t n) {
 }
 
 class JobTest : public ::testing::Test {
-protected:
+  protected:
     test::FakeSpooler spooler;
     test::FakeSleeper sleeper;
     test::SteppingClock clock{0x5A0B0C0D, 7};  // ticks between readings
@@ -40,16 +40,16 @@ TEST_F(JobTest, RecordKindTwoJobIsByteExact) {
     const std::string text(job.begin() + 2488, job.begin() + 2504);
     EXPECT_EQ(text, "InitializeRecord");
     // The end packet carries the start packet's stamp although the clock moved on.
-    EXPECT_EQ(Slice(job, 2504, 16), (Bytes{0x1B, 0x7C, 0x31, 0x30, 0x24, 0, 0, 0, 0x5A, 0x0B,
-                                           0x0C, 0x0D, 0, 0, 0, 0}));
+    EXPECT_EQ(Slice(job, 2504, 16),
+              (Bytes{0x1B, 0x7C, 0x31, 0x30, 0x24, 0, 0, 0, 0x5A, 0x0B, 0x0C, 0x0D, 0, 0, 0, 0}));
     EXPECT_EQ(clock.readings, 1);
 }
 
 TEST_F(JobTest, EveryCommandHasItsSizeAndBlockBytes) {
     ASSERT_EQ(link.BuildSetClock(0x01020304), 0);
     ASSERT_EQ(link.JobLength(), 2496u);
-    EXPECT_EQ(Slice(link.Job(), 2464, 16), (Bytes{0x23, 0x23, 0x00, 0x1D, 0, 0, 0, 0x08, 0x01,
-                                                   0x02, 0x03, 0x04, 0, 0, 0, 0}));
+    EXPECT_EQ(Slice(link.Job(), 2464, 16),
+              (Bytes{0x23, 0x23, 0x00, 0x1D, 0, 0, 0, 0x08, 0x01, 0x02, 0x03, 0x04, 0, 0, 0, 0}));
     ASSERT_EQ(link.SendJob(), kLinkStartDocFailed);  // not connected, but the job is cut back
     ASSERT_EQ(link.JobLength(), 2432u);
 
@@ -74,8 +74,8 @@ TEST_F(JobTest, EveryCommandHasItsSizeAndBlockBytes) {
     ASSERT_EQ(link.BuildSetAddress(0x0A000001, 0xFFFFFF00, 0x0A0000FE), 0);
     ASSERT_EQ(link.JobLength(), 2500u);
     EXPECT_EQ(Slice(link.Job(), 2464, 20),
-              (Bytes{0x23, 0x23, 0x00, 0x41, 0, 0, 0, 0x0C, 0x0A, 0, 0, 0x01, 0xFF, 0xFF, 0xFF,
-                     0x00, 0x0A, 0, 0, 0xFE}));
+              (Bytes{0x23, 0x23, 0x00, 0x41, 0,    0,    0,    0x0C, 0x0A, 0,
+                     0,    0x01, 0xFF, 0xFF, 0xFF, 0x00, 0x0A, 0,    0,    0xFE}));
 }
 
 TEST_F(JobTest, BuiltJobsParseBackAndTamperedJobsDoNot) {
@@ -125,7 +125,7 @@ TEST_F(JobTest, AppendWithoutJobBufferFails) {
 
 // CheckReply reads the reply the link collected; the fake spooler hands it over.
 class CheckTest : public ::testing::Test {
-protected:
+  protected:
     int Check(const Bytes& reply, std::uint16_t command) {
         spooler.Add("P");
         PrinterLink link(spooler, sleeper, clock);

@@ -22,14 +22,18 @@ ScriptedRead Chunk(const Bytes& payload, std::uint32_t status = kSpoolSuccess,
     return read;
 }
 
-ScriptedRead Short(std::uint32_t reported = 0) { return {kSpoolSuccess, reported, {}}; }
+ScriptedRead Short(std::uint32_t reported = 0) {
+    return {kSpoolSuccess, reported, {}};
+}
 
 const Bytes kMarker{0x1B, 0x7C, 0x31, 0x30, 0x24};
 
-Bytes FakeReplyWithMarker() { return test::FakeSpooler::MakeReply(0x24, 0); }
+Bytes FakeReplyWithMarker() {
+    return test::FakeSpooler::MakeReply(0x24, 0);
+}
 
 class LinkTest : public ::testing::Test {
-protected:
+  protected:
     LinkTest() { spooler.Add("QX"); }
     void ConnectLink() { ASSERT_EQ(link.Connect("QX"), 0); }
 

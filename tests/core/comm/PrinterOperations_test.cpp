@@ -58,7 +58,7 @@ TEST(ListQxPrintersTest, NothingQualifiesOrSpoolerFails) {
 }
 
 class OperationsTest : public ::testing::Test {
-protected:
+  protected:
     OperationsTest() {
         spooler.Add("QX-7 A");
         app.SetPrinterServices(&spooler, &sleeper, &clock);
@@ -89,23 +89,41 @@ TEST_F(OperationsTest, EachOperationSendsItsCommandAndChecksItsReply) {
         Bytes blockStart;
     };
     const Case cases[] = {
-        {"statistics", [](CQVJServToolApp& a) { return a.ResetStatistics(); }, 0x24,
+        {"statistics",
+         [](CQVJServToolApp& a) { return a.ResetStatistics(); },
+         0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 2}},
-        {"ip", [](CQVJServToolApp& a) { return a.ResetIpAddress(); }, 0x2D,
+        {"ip",
+         [](CQVJServToolApp& a) { return a.ResetIpAddress(); },
+         0x2D,
          {0x23, 0x23, 0x00, 0x41, 0, 0, 0, 0x0C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"tube", [](CQVJServToolApp& a) { return a.ResetTubeCleanWarning(); }, 0x24,
+        {"tube",
+         [](CQVJServToolApp& a) { return a.ResetTubeCleanWarning(); },
+         0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 3}},
-        {"pump", [](CQVJServToolApp& a) { return a.RecordPumpExchange(); }, 0x24,
+        {"pump",
+         [](CQVJServToolApp& a) { return a.RecordPumpExchange(); },
+         0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 4}},
-        {"motor", [](CQVJServToolApp& a) { return a.RecordCarriageMotorExchange(); }, 0x24,
+        {"motor",
+         [](CQVJServToolApp& a) { return a.RecordCarriageMotorExchange(); },
+         0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 5}},
-        {"battery", [](CQVJServToolApp& a) { return a.RecordBatteryExchange(); }, 0x24,
+        {"battery",
+         [](CQVJServToolApp& a) { return a.RecordBatteryExchange(); },
+         0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 6}},
-        {"speed", [](CQVJServToolApp& a) { return a.StartCarriageSpeedAdjustment(); }, 0x28,
+        {"speed",
+         [](CQVJServToolApp& a) { return a.StartCarriageSpeedAdjustment(); },
+         0x28,
          {0x23, 0x23, 0x00, 0x35, 0, 0, 0, 0x10, 0, 0}},
-        {"thermistor", [](CQVJServToolApp& a) { return a.CalibrateThermistor(75); }, 0x29,
+        {"thermistor",
+         [](CQVJServToolApp& a) { return a.CalibrateThermistor(75); },
+         0x29,
          {0x23, 0x23, 0x00, 0x36, 0, 0, 0, 0x10, 0x00, 0x4B}},
-        {"clock", [](CQVJServToolApp& a) { return a.SetPrinterClock(0x11223344); }, 0x21,
+        {"clock",
+         [](CQVJServToolApp& a) { return a.SetPrinterClock(0x11223344); },
+         0x21,
          {0x23, 0x23, 0x00, 0x1D, 0, 0, 0, 0x08, 0x11, 0x22, 0x33, 0x44}},
     };
     for (const Case& c : cases) {
