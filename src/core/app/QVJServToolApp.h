@@ -3,6 +3,7 @@
 // page history, log file name, demo mode, language, and the program and data directories.
 // The window and the start-up of the wizard live in the GUI; this is the part with the rules.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "core/base/PathText.h"
 
 namespace qx7 {
+
+class ISpooler;
+class ISleeper;
+class ILocalTime;
 
 inline constexpr int kCodeProgramDirectory = -276;
 inline constexpr int kCodeDataDirectory = -270;
@@ -58,6 +63,26 @@ public:
 
     const Messages& GetMessages() const { return messages_; }
 
+    // Printer operations (core/comm/PrinterOperations.cpp): each sends one command to the
+    // selected printer through a fresh link and answers whether the printer accepted it.
+    // Without printer services every operation fails with -20, sending nothing.
+    void SetPrinterServices(ISpooler* spooler, ISleeper* sleeper, const ILocalTime* clock) {
+        spooler_ = spooler;
+        sleeper_ = sleeper;
+        clock_ = clock;
+    }
+    bool ResetStatistics();
+    bool ResetIpAddress();
+    bool ResetTubeCleanWarning();
+    bool RecordPumpExchange();
+    bool RecordCarriageMotorExchange();
+    bool RecordBatteryExchange();
+    bool StartCarriageSpeedAdjustment();
+    bool CalibrateThermistor(int temperature);
+    bool SetPrinterClock(std::uint32_t printerTime);
+    // The result code of the step that ended the last operation (0 after a success).
+    int GetLastPrinterResult() const { return lastPrinterResult_; }
+
 private:
     // Cuts the path right after its last separator; false when it has none after the first
     // character.
@@ -75,6 +100,10 @@ private:
     std::string dataDirectory_;
     std::string executablePath_;
     LanguageId language_ = kEnglish;
+    ISpooler* spooler_ = nullptr;
+    ISleeper* sleeper_ = nullptr;
+    const ILocalTime* clock_ = nullptr;
+    int lastPrinterResult_ = 0;
 };
 
 }  // namespace qx7

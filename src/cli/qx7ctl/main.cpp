@@ -1,0 +1,280 @@
+// qx7ctl: the printer operations of the service tool from the command line, for technicians
+// who script. Every operation talks to the printer exactly as the wizard does.
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/common/StderrMessageSink.h"
+#include "core/app/Messages.h"
+#include "core/app/QVJServToolApp.h"
+#include "core/comm/PrinterLink.h"
+#include "core/comm/PrinterTime.h"
+#include "platform/posix/PosixLocalTime.h"
+#include "platform/posix/PosixSleeper.h"
+#include "platform/posix/SpoolDirectory.h"
+#include "platform/posix/SystemEnvironment.h"
+
+namespace {
+
+using namespace qx7;
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kCodeTemperatureRange = -61;
+
+// Ready QX-7 printers in name order; the link's result code (0, -18 or -19).
+int ListReady(SpoolDirectory& spooler, ISleeper& sleeper, const ILocalTime& clock,
+              std::vector<std::string>& names) {
+    PrinterLink link(spooler, sleeper, clock);
+    int result = link.EnumeratePrinters();
+    if (result == 0) {
+        result = link.ListQxPrinters(names);
+    }
+    return result;
+}
+
+void ReportNotFound(const Messages& messages, const SpoolDirectory& spooler) {
+    if (!spooler.Problem().empty()) {
+        std::fprintf(stderr, "qx7ctl: %s\n", spooler.Problem().c_str());
+    }
+    messages.ShowMessage(kMsgPrinterNotFound, 0);
+}
+
+// "YYYY-MM-DD HH:MM:SS" with the ranges of the date page; the reason when it does not fit.
+std::optional<CivilTime> ParseTime(const std::string& text, std::string& why) {
+    CivilTime civil;
+    int* const fields[6] = {&civil.year, &civil.month,  &civil.day,
+                            &civil.hour, &civil.minute, &civil.second};
+    const char separators[6] = {'-', '-', ' ', ':', ':', '\0'};
+    const int widths[6] = {4, 2, 2, 2, 2, 2};
+    std::size_t at = 0;
+    for (int i = 0; i < 6; ++i) {
+        int value = 0;
+        int digits = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < widths[i]) {
+            value = value * 10 + (text[at] - '0');
+            ++at;
+            ++digits;
+        }
+        if (digits == 0) {
+            why = "expected \"YYYY-MM-DD HH:MM:SS\"";
+            return std::nullopt;
+        }
+        *fields[i] = value;
+        if (separators[i] != '\0') {
+            if (at >= text.size() || text[at] != separators[i]) {
+                why = "expected \"YYYY-MM-DD HH:MM:SS\"";
+                return std::nullopt;
+            }
+            ++at;
+        }
+    }
+    if (at != text.size()) {
+        why = "expected \"YYYY-MM-DD HH:MM:SS\"";
+        return std::nullopt;
+    }
+    struct Range {
+        const char* name;
+        int value;
+        int low;
+        int high;
+    };
+    const Range ranges[] = {{"year", civil.year, 2000, 2100}, {"month", civil.month, 1, 12},
+                            {"day", civil.day, 1, 31},        {"hour", civil.hour, 0, 23},
+                            {"minute", civil.minute, 0, 59},  {"second", civil.second, 0, 59}};
+    for (const Range& range : ranges) {
+        if (range.value < range.low || range.value > range.high) {
+            why = std::string(range.name) + ": Enter an integer between " +
+                  std::to_string(range.low) + " and " + std::to_string(range.high) + ".";
+            return std::nullopt;
+        }
+    }
+    return civil;
+}
+
+// Whole degrees Fahrenheit as the thermistor page rounds them.
+int WholeFahrenheit(double value, bool celsius) {
+    double rounded = celsius ? value * 1.8 + 32 + 0.5 : value + 0.5;
+    rounded = std::fmax(-1e9, std::fmin(1e9, rounded));  // far out stays far out, no overflow
+    return static_cast<int>(std::trunc(rounded));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    CLI::App app{"QX-7 printer operations from the command line", "qx7ctl"};
+    app.require_subcommand(1);
+    std::string spool;
+    std::string printerName;
+    app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");
+    app.add_option("-p,--printer", printerName,
+                   "Printer name (default: the only ready QX-7 printer)");
+
+    CLI::App* list = app.add_subcommand("list", "List the ready QX-7 printers");
+
+    CLI::App* setClock = app.add_subcommand("set-clock", "Set the printer's clock");
+    std::string timeText;
+    setClock->add_option("--time", timeText, "Local time \"YYYY-MM-DD HH:MM:SS\" (default now)");
+
+    CLI::App* record = app.add_subcommand("record", "Record a part exchange in the printer");
+    std::string part;
+    record->add_option("part", part, "battery, pump or carriage-motor")
+        ->required()
+        ->check(CLI::IsMember({"battery", "pump", "carriage-motor"}));
+
+    CLI::App* reset = app.add_subcommand("reset", "Reset values in the printer");
+    std::string what;
+    reset->add_option("what", what, "statistics (with the IP address), ip or tube-warning")
+        ->required()
+        ->check(CLI::IsMember({"statistics", "ip", "tube-warning"}));
+
+    CLI::App* carriage =
+        app.add_subcommand("carriage-speed", "Start the automatic carriage speed adjustment");
+
+    CLI::App* thermistor =
+        app.add_subcommand("thermistor", "Calibrate the thermistors to the room temperature");
+    std::optional<double> fahrenheit;
+    std::optional<double> celsius;
+    auto* fOption = thermistor->add_option("--fahrenheit", fahrenheit, "Thermometer reading, F");
+    auto* cOption = thermistor->add_option("--celsius", celsius, "Thermometer reading, C");
+    fOption->excludes(cOption);
+    thermistor->require_option(1);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kExitUsage;
+    }
+
+    cli::StderrMessageSink sink("qx7ctl");
+    CQVJServToolApp tool(sink);
+    const Messages messages(SystemDefaultLanguage(), sink);
+
+    SpoolDirectory spooler(spool.empty() ? DefaultSpoolDirectory() : spool);
+    PosixSleeper sleeper;
+    PosixLocalTime clock;
+
+    if (list->parsed()) {
+        std::vector<std::string> names;
+        if (ListReady(spooler, sleeper, clock, names) != 0) {
+            ReportNotFound(messages, spooler);
+            return kExitFailure;
+        }
+        for (const std::string& name : names) {
+            std::printf("%s\n", name.c_str());
+        }
+        return 0;
+    }
+
+    // Everything that needs no printer is checked before one is chosen.
+    std::uint32_t printerTime = 0;
+    if (setClock->parsed()) {
+        std::optional<std::uint32_t> converted;
+        if (timeText.empty()) {
+            converted = ToPrinterTime(0, clock);
+        } else {
+            std::string why;
+            const auto civil = ParseTime(timeText, why);
+            if (!civil) {
+                std::fprintf(stderr, "qx7ctl: --time %s: %s\n", timeText.c_str(), why.c_str());
+                return kExitUsage;
+            }
+            const auto seconds = clock.FromLocal(*civil);
+            if (seconds) {
+                converted = ToPrinterTime(*seconds, clock);
+            }
+        }
+        if (!converted) {
+            std::fprintf(stderr, "qx7ctl: the local time cannot be converted\n");
+            return kExitFailure;
+        }
+        printerTime = *converted;
+    }
+    int temperature = 0;
+    if (thermistor->parsed()) {
+        const double reading = fahrenheit ? *fahrenheit : *celsius;
+        if (!std::isfinite(reading)) {
+            std::fprintf(stderr, "qx7ctl: the temperature must be a number\n");
+            return kExitUsage;
+        }
+        temperature = WholeFahrenheit(reading, !fahrenheit.has_value());
+        if (temperature < 50 || temperature > 95) {
+            messages.ShowTemperatureOutOfRange(temperature, kCodeTemperatureRange);
+            return kExitFailure;
+        }
+    }
+
+    if (printerName.empty()) {
+        std::vector<std::string> names;
+        if (ListReady(spooler, sleeper, clock, names) != 0) {
+            ReportNotFound(messages, spooler);
+            return kExitFailure;
+        }
+        if (names.size() > 1) {
+            std::fprintf(stderr, "qx7ctl: %zu QX-7 printers are ready; choose one with -p:\n",
+                         names.size());
+            for (const std::string& name : names) {
+                std::fprintf(stderr, "  %s\n", name.c_str());
+            }
+            return kExitUsage;
+        }
+        printerName = names.front();
+    }
+    tool.SetPrinterServices(&spooler, &sleeper, &clock);
+    tool.SetSelectedPrinter(printerName);
+
+    // Runs one operation; on failure the communication error with the failing step's code.
+    const auto run = [&](bool ok, const char* done) {
+        if (!ok) {
+            messages.ShowMessage(kMsgCommunicationError, tool.GetLastPrinterResult());
+            return false;
+        }
+        std::printf("%s: %s\n", printerName.c_str(), done);
+        return true;
+    };
+
+    bool ok = false;
+    if (setClock->parsed()) {
+        ok = run(tool.SetPrinterClock(printerTime), "clock set");
+    } else if (record->parsed()) {
+        if (part == "battery") {
+            ok = run(tool.RecordBatteryExchange(), "battery exchange recorded");
+        } else if (part == "pump") {
+            ok = run(tool.RecordPumpExchange(), "tube pump exchange recorded");
+        } else {
+            ok = run(tool.RecordCarriageMotorExchange(), "carriage motor exchange recorded");
+        }
+    } else if (reset->parsed()) {
+        if (what == "statistics") {
+            ok = run(tool.ResetStatistics(), "statistical values reset") &&
+                 run(tool.ResetIpAddress(), "IP address reset");
+        } else if (what == "ip") {
+            ok = run(tool.ResetIpAddress(), "IP address reset");
+        } else {
+            ok = run(tool.ResetTubeCleanWarning(), "\"Clean Tube W\" warning reset");
+        }
+    } else if (carriage->parsed()) {
+        ok = run(tool.StartCarriageSpeedAdjustment(), "carriage speed adjustment started");
+    } else if (thermistor->parsed()) {
+        if (tool.CalibrateThermistor(temperature)) {
+            std::printf("%s: thermistors calibrated to %d F\n", printerName.c_str(), temperature);
+            ok = true;
+        } else if (tool.GetLastPrinterResult() == kLinkReplyStatus) {
+            // The printer turned the value down: the calibration page's own words.
+            messages.ShowMessage(122, 0);
+        } else {
+            messages.ShowMessage(kMsgCommunicationError, tool.GetLastPrinterResult());
+        }
+    }
+    return ok ? 0 : kExitFailure;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The print spooler as the printer link needs it: the installed printers, a printer opened for
+// raw jobs, and the named values its driver serves. Windows has the real one; Linux a stand-in
+// (platform/posix/SpoolDirectory.h); tests a scripted fake.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qx7 {
+
+// One installed printer as the spooler lists it at information level 2 (the fields we read).
+struct PrinterRecord {
+    std::string name;
+    std::string driverName;
+    std::string portName;
+};
+
+// Opaque handle of an opened printer; kNoPrinterHandle is "none".
+using PrinterHandle = std::uint64_t;
+inline constexpr PrinterHandle kNoPrinterHandle = 0;
+
+// Standard rights required, administer and use: what the link asks for on open.
+inline constexpr std::uint32_t kPrinterAllAccess = 0xF000C;
+
+// Status of a printer-data read: 0 is success, anything else an error of the spooler or driver.
+inline constexpr std::uint32_t kSpoolSuccess = 0;
+inline constexpr std::uint32_t kSpoolMoreData = 234;  // the value is larger than the buffer
+inline constexpr std::uint32_t kSpoolNotFound = 2;
+inline constexpr std::uint32_t kSpoolNotReady = 21;
+inline constexpr std::uint32_t kSpoolInvalidHandle = 6;
+
+class ISpooler {
+  public:
+    virtual ~ISpooler() = default;
+
+    // The local printers in the spooler's order; false when they cannot be listed.
+    virtual bool EnumPrinters(std::vector<PrinterRecord>& records) = 0;
+
+    // Opens the named printer with the given access; false (and no handle) when it cannot.
+    virtual bool OpenPrinter(const std::string& name, std::uint32_t desiredAccess,
+                             PrinterHandle& handle) = 0;
+    virtual void ClosePrinter(PrinterHandle handle) = 0;
+
+    // A document on the opened printer; dataType "RAW" passes the bytes to the printer as is.
+    virtual bool StartDocPrinter(PrinterHandle handle, const std::string& documentName,
+                                 const std::string& dataType) = 0;
+    virtual bool StartPagePrinter(PrinterHandle handle) = 0;
+    virtual bool WritePrinter(PrinterHandle handle, const unsigned char* data, std::uint32_t size,
+                              std::uint32_t& written) = 0;
+    virtual bool EndPagePrinter(PrinterHandle handle) = 0;
+    virtual bool EndDocPrinter(PrinterHandle handle) = 0;
+
+    // Reads the driver's named value into buffer (at most bufferSize bytes are written).
+    // Answers the status; reportedSize receives the value's size as the driver reports it, which
+    // may exceed bufferSize (then the status says so and the buffer holds nothing of value).
+    virtual std::uint32_t GetPrinterData(PrinterHandle handle, const std::string& valueName,
+                                         unsigned char* buffer, std::uint32_t bufferSize,
+                                         std::uint32_t& reportedSize) = 0;
+};
+
+}  // namespace qx7

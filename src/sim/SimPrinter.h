@@ -1,0 +1,55 @@
+#pragma once
+// A QX-7 printer and its driver as the tool sees them: it takes command jobs, keeps the state a
+// printer would, and serves its replies chunk by chunk through the driver's values.
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qx7::sim {
+
+enum class Fault { kNone, kOffline, kSilent, kRefuse, kGarble };
+
+struct ValueAnswer {
+    std::uint32_t status = 0;
+    std::uint32_t reportedSize = 0;
+    std::vector<unsigned char> data;
+};
+
+class SimPrinter {
+  public:
+    using Journal = std::function<void(const std::string& line)>;
+    SimPrinter(Fault fault, Journal journal) : fault_(fault), journal_(std::move(journal)) {}
+
+    bool AcceptsDocuments() const { return fault_ != Fault::kOffline; }
+    // A whole raw job as the document delivered it; a reply is queued unless the job was not a
+    // valid command job or the printer is silent. Answers a line describing what happened.
+    std::string TakeJob(const std::vector<unsigned char>& job);
+    // The driver's named value, with the caller's buffer size.
+    ValueAnswer ReadValue(const std::string& name, std::uint32_t bufferSize);
+
+    // Printer state.
+    std::uint32_t PrinterClock() const;
+    std::map<int, std::uint32_t> exchangeRecords;  // record kind -> printer time recorded
+    int statisticsResets = 0;
+    std::uint32_t ipAddress[3] = {0xC0A80164u, 0xFFFFFF00u, 0xC0A80101u};
+    bool tubeCleanWarning = true;
+    bool carriageSpeedAdjustmentRunning = false;
+    int thermistorFahrenheit = 0;
+
+  private:
+    std::vector<unsigned char> Reply(std::uint8_t replyCode, std::uint32_t status) const;
+    void Queue(const std::vector<unsigned char>& reply);
+
+    Fault fault_;
+    Journal journal_;
+    std::deque<std::vector<unsigned char>> chunks_;
+    std::uint32_t clockBase_ = 0;
+    std::chrono::steady_clock::time_point clockSetAt_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace qx7::sim

@@ -1,0 +1,273 @@
+// qx7ctl against the real simulator process: what reaches the printer is read from the
+// simulator's journal.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "core/base/LocalTime.h"
+#include "platform/posix/PosixLocalTime.h"
+#include "support/ChildProcess.h"
+#include "support/ScopedTimeZone.h"
+#include "support/TempDir.h"
+
+namespace qx7 {
+namespace {
+
+const std::string kCtl = QX7CTL_PATH;
+const std::string kSim = QX7_PRINTER_SIM_PATH;
+const char kCommError[] =
+    "Communication Error. Check Connection and try again. If another Communication Error "
+    "occurs, QX-7 Printer needs restart. Turn QX-7 Printer OFF and ON and try again.";
+
+class Qx7ctlTest : public ::testing::Test {
+  protected:
+    // Starts a simulated printer and waits until its socket answers.
+    void StartSim(const std::string& name = "QX-7 Simulator", const std::string& fault = "none") {
+        const std::string journal = dir.File(name + ".journal");
+        journals.push_back(journal);
+        sims.push_back(std::make_unique<test::ChildProcess>(
+            kSim,
+            std::vector<std::string>{"--spool", dir.Path().string(), "--name", name, "--fault",
+                                     fault, "--journal", journal},
+            dir.File(name + ".log")));
+        ASSERT_TRUE(test::WaitForPath(SocketOf(name))) << test::ReadFile(dir.File(name + ".log"));
+    }
+    std::string SocketOf(const std::string& name) const {
+        std::string stem = name;
+        for (char& c : stem) {
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') {
+                c = '_';
+            }
+        }
+        return dir.File(stem + ".sock");
+    }
+    test::ProgramResult Ctl(std::vector<std::string> args, const test::EnvList& env = {}) {
+        args.insert(args.begin(), {"--spool", dir.Path().string()});
+        test::EnvList all{{"LANG", "C"}, {"LC_ALL", "C"}};
+        all.insert(all.end(), env.begin(), env.end());
+        return test::RunProgram(kCtl, args, all);
+    }
+    std::string Journal(std::size_t i = 0) const { return test::ReadFile(journals.at(i)); }
+
+    test::TempDir dir;
+    std::vector<std::string> journals;
+    std::vector<std::unique_ptr<test::ChildProcess>> sims;
+};
+
+TEST_F(Qx7ctlTest, EveryOperationReachesThePrinter) {
+    StartSim();
+    const auto listed = Ctl({"list"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out, "QX-7 Simulator\n");
+
+    const std::vector<std::vector<std::string>> commands = {
+        {"record", "battery"},
+        {"record", "pump"},
+        {"record", "carriage-motor"},
+        {"reset", "statistics"},
+        {"reset", "ip"},
+        {"reset", "tube-warning"},
+        {"carriage-speed"},
+        {"thermistor", "--fahrenheit", "75"},
+        {"thermistor", "--celsius", "35.2"},
+        {"-p", "QX-7 Simulator", "set-clock", "--time", "2015-02-30 10:00:00"},
+        {"set-clock"},
+    };
+    for (const auto& command : commands) {
+        const auto result = Ctl(command, {{"TZ", "UTC"}});
+        EXPECT_EQ(result.exitCode, 0) << command[0] << ": " << result.err;
+        // A printer that answers at once costs one polling cycle, not six.
+        EXPECT_LT(result.seconds, 2.5) << command[0];
+    }
+    const std::string journal = Journal();
+    const std::string expectedStart =
+        "record 6\nrecord 4\nrecord 5\nrecord 2\naddress 0 0 0\naddress 0 0 0\nrecord 3\n"
+        "carriage-speed\nthermistor 75\nthermistor 95\n"
+        // 2015-03-02 10:00:00 UTC (February 30 rolls over) counted from 2000-01-01.
+        "clock 478605600\nclock ";
+    EXPECT_EQ(journal.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 12);
+}
+
+TEST_F(Qx7ctlTest, ClockFollowsTheZoneOfTheTypedTime) {
+    StartSim();
+    // Tokyo is nine hours ahead: the same wall-clock time is 32400 s earlier in UTC.
+    ASSERT_EQ(Ctl({"set-clock", "--time", "2015-03-02 10:00:00"}, {{"TZ", "Asia/Tokyo"}}).exitCode,
+              0);
+    // Local 2000-01-01 00:00 in Tokyo is before the printer's epoch: sent as 0.
+    ASSERT_EQ(Ctl({"set-clock", "--time", "2000-01-01 00:00:00"}, {{"TZ", "Asia/Tokyo"}}).exitCode,
+              0);
+    EXPECT_EQ(Journal(), "clock 478573200\nclock 0\n");
+}
+
+TEST_F(Qx7ctlTest, ClockInZonesWithDaylightTime) {
+    StartSim();
+    struct Case {
+        const char* zone;
+        const char* typed;
+        CivilTime utc;  // the typed wall-clock time in UTC
+    };
+    const Case cases[] = {
+        {"Europe/Berlin", "2015-01-15 12:00:00", {2015, 1, 15, 11, 0, 0}},
+        {"Europe/Berlin", "2015-07-15 12:00:00", {2015, 7, 15, 10, 0, 0}},
+        {"America/New_York", "2015-01-15 12:00:00", {2015, 1, 15, 17, 0, 0}},
+        {"America/New_York", "2015-07-15 12:00:00", {2015, 7, 15, 16, 0, 0}},
+    };
+    std::string expected;
+    for (const Case& c : cases) {
+        bool daylightNow = false;
+        {
+            const test::ScopedTimeZone tz(c.zone);
+            daylightNow = PosixLocalTime().ZoneFacts().daylightNow;
+        }
+        ASSERT_EQ(Ctl({"set-clock", "--time", c.typed}, {{"TZ", c.zone}}).exitCode, 0);
+        // True UTC seconds since 2000, one hour more while daylight time runs now (both zones
+        // have a daylight bias of -60 and standard time on 1 January).
+        const std::int64_t value = SecondsFromUtc(c.utc) - 946684800 + (daylightNow ? 3600 : 0);
+        expected += "clock " + std::to_string(value) + "\n";
+    }
+    EXPECT_EQ(Journal(), expected);
+}
+
+TEST_F(Qx7ctlTest, OfflinePrinterIsNotListedAndGetsNothing) {
+    StartSim("QX-7 Simulator", "offline");
+    const auto listed = Ctl({"list"});
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_NE(listed.err.find("QX-7 Printer not found."), std::string::npos) << listed.err;
+    const auto result = Ctl({"-p", "QX-7 Simulator", "record", "battery"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, std::string("qx7ctl: ") + kCommError + " (-20)\n");
+    EXPECT_EQ(Journal(), "");
+}
+
+TEST_F(Qx7ctlTest, SilentPrinterCostsSixCyclesAndMinusThirtyOne) {
+    StartSim("QX-7 Simulator", "silent");
+    const auto result = Ctl({"carriage-speed"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find(std::string(kCommError) + " (-31)"), std::string::npos) << result.err;
+    EXPECT_GE(result.seconds, 2.9);
+    EXPECT_EQ(Journal(), "carriage-speed\n");
+}
+
+TEST_F(Qx7ctlTest, RefusingPrinterFailsWithStatusCode) {
+    StartSim("QX-7 Simulator", "refuse");
+    auto result = Ctl({"record", "pump"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find(std::string(kCommError) + " (-12)"), std::string::npos);
+    // The statistics reset failed: the address reset is not sent.
+    result = Ctl({"reset", "statistics"});
+    EXPECT_EQ(result.exitCode, 1);
+    // A refused calibration gets the calibration page's own text.
+    result = Ctl({"thermistor", "--fahrenheit", "70"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "qx7ctl: The input value is far from the present temperature. Input the "
+              "appropriate value.\n");
+    EXPECT_EQ(Journal(), "record 4\nrecord 2\nthermistor 70\n");
+}
+
+TEST_F(Qx7ctlTest, GarbledReplyFailsTheHeaderCheck) {
+    StartSim("QX-7 Simulator", "garble");
+    const auto result = Ctl({"reset", "tube-warning"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find(std::string(kCommError) + " (-11)"), std::string::npos);
+    EXPECT_EQ(Journal(), "record 3\n");
+}
+
+TEST_F(Qx7ctlTest, TemperatureOutsideTheRoomRangeIsNotSent) {
+    StartSim();
+    auto result = Ctl({"thermistor", "--fahrenheit", "95.5"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "qx7ctl: Input Temperature is out of range.(-61) (96 F)\n");
+    result = Ctl({"thermistor", "--celsius", "9.7"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "qx7ctl: Input Temperature is out of range.(-61) (49 F)\n");
+    EXPECT_EQ(Ctl({"thermistor", "--celsius", "1e300"}).exitCode, 1);
+    EXPECT_EQ(Journal(), "");
+}
+
+TEST_F(Qx7ctlTest, UsageErrorsExitTwoAndSendNothing) {
+    StartSim();
+    EXPECT_EQ(Ctl({"record", "heads"}).exitCode, 2);
+    EXPECT_EQ(Ctl({"thermistor"}).exitCode, 2);
+    EXPECT_EQ(Ctl({"thermistor", "--fahrenheit", "70", "--celsius", "20"}).exitCode, 2);
+    EXPECT_EQ(Ctl({"set-clock", "--time", "2015-13-01 00:00:00"}).exitCode, 2);
+    EXPECT_EQ(Ctl({"set-clock", "--time", "1999-12-31 23:59:59"}).exitCode, 2);
+    EXPECT_EQ(Ctl({"set-clock", "--time", "2015-02-01"}).exitCode, 2);
+    EXPECT_EQ(Ctl({}).exitCode, 2);
+    EXPECT_EQ(Journal(), "");
+}
+
+TEST_F(Qx7ctlTest, SeveralPrintersNeedAChoice) {
+    StartSim("QX-7 B");
+    StartSim("QX-7 A");
+    const auto listed = Ctl({"list"});
+    EXPECT_EQ(listed.out, "QX-7 A\nQX-7 B\n");
+    EXPECT_EQ(Ctl({"carriage-speed"}).exitCode, 2);
+    EXPECT_EQ(Ctl({"-p", "QX-7 B", "carriage-speed"}).exitCode, 0);
+    EXPECT_EQ(Journal(0), "carriage-speed\n");
+    EXPECT_EQ(Journal(1), "");
+}
+
+TEST_F(Qx7ctlTest, SwitchedOffAndMalformedPrintersAreNotListed) {
+    StartSim();
+    test::WriteFile(dir.File("Dead.printer"),
+                    "QX7-PRINTER 1\nname=QX-7 Dead\ndriver=Quorvel QX-7\nport=USB009\n");
+    test::WriteFile(dir.File("Junk.printer"), "QX7-PRINTER 1\nname=\x01\n");
+    test::WriteFile(dir.File("Huge.printer"), std::string(100000, 'x'));
+    const auto listed = Ctl({"list"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "QX-7 Simulator\n");
+    const auto result = Ctl({"-p", "QX-7 Dead", "record", "battery"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("(-20)"), std::string::npos);
+}
+
+TEST_F(Qx7ctlTest, UnsafeOrMissingSpoolDirectory) {
+    const auto missing = test::RunProgram(kCtl, {"--spool", dir.File("none"), "list"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("QX-7 Printer not found."), std::string::npos);
+    chmod(dir.Path().c_str(), 0777);
+    const auto open = Ctl({"list"});
+    EXPECT_EQ(open.exitCode, 1);
+    EXPECT_NE(open.err.find("writable by others"), std::string::npos) << open.err;
+    // The environment names the directory when no option does.
+    chmod(dir.Path().c_str(), 0700);
+    StartSim();
+    const auto viaEnv = test::RunProgram(kCtl, {"list"}, {{"QX7_SPOOL_DIR", dir.Path().string()}});
+    EXPECT_EQ(viaEnv.out, "QX-7 Simulator\n");
+}
+
+TEST_F(Qx7ctlTest, SimulatorRemovesItselfOnSignals) {
+    StartSim("QX-7 Simulator");
+    StartSim("QX-7 Other");
+    EXPECT_EQ(sims[0]->Stop(SIGTERM), 0);
+    EXPECT_EQ(sims[1]->Stop(SIGINT), 0);
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".printer") || name.ends_with(".sock")) {
+            left.push_back(name);
+        }
+    }
+    EXPECT_TRUE(left.empty());
+    EXPECT_EQ(Ctl({"list"}).exitCode, 1);
+}
+
+TEST_F(Qx7ctlTest, SimulatorRefusesASecondPrinterOfTheSameName) {
+    StartSim();
+    const auto second = test::RunProgram(
+        kSim, {"--spool", dir.Path().string(), "--journal", dir.File("second.journal")});
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_EQ(Ctl({"list"}).out, "QX-7 Simulator\n");
+}
+
+}  // namespace
+}  // namespace qx7

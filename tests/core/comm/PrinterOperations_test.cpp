@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "core/app/QVJServToolApp.h"
+#include "core/comm/PrinterLink.h"
+#include "support/FakeSleeper.h"
+#include "support/FakeSpooler.h"
+#include "support/RecordingMessageSink.h"
+
+namespace qx7 {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+TEST(ListQxPrintersTest, FilterRulesAndSortedOrder) {
+    test::FakeSpooler spooler;
+    test::FakeSleeper sleeper;
+    test::SteppingClock clock{1};
+    spooler.Add("Zeta QX", "Quorvel QX-7 Series v2", "USB002");  // more words: still a candidate
+    spooler.Add("On File", "Quorvel QX-7", "FILE:");
+    spooler.Add("On File 2", "Quorvel QX-7", "FILE:2");
+    spooler.Add("QX FileOutput", "Quorvel QX-7", "USB003");
+    spooler.Add("QX fileoutput", "Quorvel QX-7", "USB004");
+    spooler.Add("Lower driver", "quorvel qx-7", "USB005");
+    spooler.Add("Office laser", "Generic PCL", "LPT1:");
+    spooler.Add("Alpha QX", "Quorvel QX-7", "USB001");
+    spooler.Add("Off QX", "Quorvel QX-7", "USB006").ready.bytes[0] = 1;
+
+    PrinterLink link(spooler, sleeper, clock);
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    std::vector<std::string> list;
+    EXPECT_EQ(link.ListQxPrinters(list), 0);
+    EXPECT_EQ(list,
+              (std::vector<std::string>{"Alpha QX", "On File 2", "QX fileoutput", "Zeta QX"}));
+    // Only the family's own printers were opened for the readiness test.
+    EXPECT_EQ(spooler.Count("open Office laser"), 0);
+    EXPECT_EQ(spooler.Count("open Lower driver"), 0);
+    EXPECT_EQ(spooler.Count("open On File"), 0);
+    EXPECT_EQ(spooler.Count("open QX FileOutput"), 0);
+    EXPECT_EQ(spooler.Count("open Off QX"), 1);
+    EXPECT_EQ(spooler.openHandles, 0);
+    EXPECT_EQ(sleeper.calls, 0);
+}
+
+TEST(ListQxPrintersTest, NothingQualifiesOrSpoolerFails) {
+    test::FakeSpooler spooler;
+    test::FakeSleeper sleeper;
+    test::SteppingClock clock{1};
+    spooler.Add("Office", "Generic", "USB001");
+    PrinterLink link(spooler, sleeper, clock);
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    std::vector<std::string> list;
+    EXPECT_EQ(link.ListQxPrinters(list), kLinkNoPrinterListed);
+    EXPECT_TRUE(list.empty());
+
+    spooler.enumFails = true;
+    EXPECT_EQ(link.EnumeratePrinters(), kLinkEnumerateFailed);
+    EXPECT_EQ(link.ListQxPrinters(list), kLinkNoPrinterListed);
+}
+
+class OperationsTest : public ::testing::Test {
+  protected:
+    OperationsTest() {
+        spooler.Add("QX-7 A");
+        app.SetPrinterServices(&spooler, &sleeper, &clock);
+        app.SetSelectedPrinter("QX-7 A");
+    }
+    // The command block of the only job sent.
+    Bytes SentBlock(std::size_t length) const {
+        EXPECT_EQ(spooler.jobs.size(), 1u);
+        if (spooler.jobs.empty()) {
+            return {};
+        }
+        const Bytes& job = spooler.jobs[0];
+        return Bytes(job.begin() + 2464, job.begin() + 2464 + static_cast<std::ptrdiff_t>(length));
+    }
+
+    test::FakeSpooler spooler;
+    test::FakeSleeper sleeper;
+    test::SteppingClock clock{1700000000};
+    test::RecordingMessageSink sink;
+    CQVJServToolApp app{sink};
+};
+
+TEST_F(OperationsTest, EachOperationSendsItsCommandAndChecksItsReply) {
+    struct Case {
+        const char* name;
+        bool (*run)(CQVJServToolApp&);
+        std::uint8_t replyCode;
+        Bytes blockStart;
+    };
+    const Case cases[] = {
+        {"statistics",
+         [](CQVJServToolApp& a) { return a.ResetStatistics(); },
+         0x24,
+         {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 2}},
+        {"ip",
+         [](CQVJServToolApp& a) { return a.ResetIpAddress(); },
+         0x2D,
+         {0x23, 0x23, 0x00, 0x41, 0, 0, 0, 0x0C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"tube",
+         [](CQVJServToolApp& a) { return a.ResetTubeCleanWarning(); },
+         0x24,
+         {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 3}},
+        {"pump",
+         [](CQVJServToolApp& a) { return a.RecordPumpExchange(); },
+         0x24,
+         {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 4}},
+        {"motor",
+         [](CQVJServToolApp& a) { return a.RecordCarriageMotorExchange(); },
+         0x24,
+         {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 5}},
+        {"battery",
+         [](CQVJServToolApp& a) { return a.RecordBatteryExchange(); },
+         0x24,
+         {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 6}},
+        {"speed",
+         [](CQVJServToolApp& a) { return a.StartCarriageSpeedAdjustment(); },
+         0x28,
+         {0x23, 0x23, 0x00, 0x35, 0, 0, 0, 0x10, 0, 0}},
+        {"thermistor",
+         [](CQVJServToolApp& a) { return a.CalibrateThermistor(75); },
+         0x29,
+         {0x23, 0x23, 0x00, 0x36, 0, 0, 0, 0x10, 0x00, 0x4B}},
+        {"clock",
+         [](CQVJServToolApp& a) { return a.SetPrinterClock(0x11223344); },
+         0x21,
+         {0x23, 0x23, 0x00, 0x1D, 0, 0, 0, 0x08, 0x11, 0x22, 0x33, 0x44}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        spooler.jobs.clear();
+        spooler.QueueReply(test::FakeSpooler::MakeReply(c.replyCode, 0));
+        EXPECT_TRUE(c.run(app));
+        EXPECT_EQ(app.GetLastPrinterResult(), 0);
+        EXPECT_EQ(SentBlock(c.blockStart.size()), c.blockStart);
+        EXPECT_EQ(spooler.openHandles, 0);
+
+        // Another command's reply, then a refusal.
+        spooler.QueueReply(test::FakeSpooler::MakeReply(0x77, 0));
+        EXPECT_FALSE(c.run(app));
+        EXPECT_EQ(app.GetLastPrinterResult(), kLinkReplyFraming);
+        spooler.QueueReply(test::FakeSpooler::MakeReply(c.replyCode, 1));
+        EXPECT_FALSE(c.run(app));
+        EXPECT_EQ(app.GetLastPrinterResult(), kLinkReplyStatus);
+    }
+    EXPECT_TRUE(sink.shown.empty());  // operations never show anything themselves
+}
+
+TEST_F(OperationsTest, NoPrinterMeansNothingIsSent) {
+    app.SetSelectedPrinter("");
+    EXPECT_FALSE(app.RecordBatteryExchange());
+    EXPECT_EQ(app.GetLastPrinterResult(), kLinkNotReady);
+    app.SetSelectedPrinter("QX-7 A");
+    spooler.printers[0].ready.bytes[0] = 1;  // switched off
+    EXPECT_FALSE(app.SetPrinterClock(5));
+    EXPECT_EQ(app.GetLastPrinterResult(), kLinkNotReady);
+    EXPECT_EQ(spooler.Count("write"), 0);
+    EXPECT_EQ(sleeper.calls, 0);
+    EXPECT_EQ(spooler.openHandles, 0);
+
+    CQVJServToolApp bare(sink);
+    bare.SetSelectedPrinter("QX-7 A");
+    EXPECT_FALSE(bare.ResetStatistics());
+    EXPECT_EQ(bare.GetLastPrinterResult(), kLinkNotReady);
+}
+
+TEST_F(OperationsTest, SilentPrinterFailsAfterSixPolls) {
+    EXPECT_FALSE(app.StartCarriageSpeedAdjustment());
+    EXPECT_EQ(app.GetLastPrinterResult(), kLinkNoReply);
+    EXPECT_EQ(sleeper.totalMilliseconds, 3000);
+    EXPECT_EQ(spooler.jobs.size(), 1u);
+}
+
+TEST_F(OperationsTest, SendFailureStopsBeforePolling) {
+    spooler.writeFails = true;
+    EXPECT_FALSE(app.ResetTubeCleanWarning());
+    EXPECT_EQ(app.GetLastPrinterResult(), kLinkWriteFailed);
+    EXPECT_EQ(sleeper.calls, 0);
+}
+
+}  // namespace
+}  // namespace qx7
