@@ -57,8 +57,8 @@ template <typename WriteEntry>
 int RunExport(ILogEntrySource& source, ChunkWriter& writer, const LogExportOptions& options,
               ExportCounts& counts, WriteEntry writeEntry) {
     const int upper = source.GetEntryCount() / kProgressStep;
-    if (options.progress) {
-        options.progress(0, upper);
+    if (options.progress && !options.progress(0, upper)) {
+        return kExportCancelled;
     }
     CQXLogEntry entry;
     int index = 0;
@@ -72,8 +72,10 @@ int RunExport(ILogEntrySource& source, ChunkWriter& writer, const LogExportOptio
         if (!writer.FlushIfFull()) {
             return kExportWriteFailed;
         }
-        if (index % kProgressStep == 0 && options.progress) {
-            options.progress(index / kProgressStep, upper);
+        if (index % kProgressStep == 0 && options.progress &&
+            !options.progress(index / kProgressStep, upper)) {
+            writer.Flush();
+            return kExportCancelled;
         }
     }
     if (!writer.Finish()) {

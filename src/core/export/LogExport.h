@@ -23,8 +23,9 @@ struct LogTypeFilter {
 
 // Called once with position 0 before the first entry and then after every 1000 entries read,
 // with position = entries read / 1000 and upper = the source's entry count / 1000. The GUI moves
-// its progress bar and lets pending events run here.
-using ExportProgress = std::function<void(int position, int upper)>;
+// its progress bar and lets pending events run here. Answering false stops the export
+// (kExportCancelled).
+using ExportProgress = std::function<bool(int position, int upper)>;
 
 struct LogExportOptions {
     LogTypeFilter types;
@@ -41,14 +42,15 @@ struct LogExportOptions {
 inline constexpr int kExportOk = 0;
 inline constexpr int kExportWriteFailed = -1;  // the output took fewer bytes than given
 inline constexpr int kExportReadFailed = -2;   // the source reported a read error midway
+inline constexpr int kExportCancelled = -3;    // the progress callback asked to stop
 
 struct ExportCounts {
     int entriesRead = 0;
     int linesWritten = 0;  // header lines included
 };
 
-// The text export of every entry the source delivers. kExportOk, kExportWriteFailed or
-// kExportReadFailed (the lines before the failure are written).
+// The text export of every entry the source delivers. kExportOk, or one of the failures above
+// (the lines before the failure are written).
 int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
                const LogExportOptions& options, ExportCounts* counts = nullptr);
 // The CSV export; same results.

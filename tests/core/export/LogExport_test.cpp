@@ -218,7 +218,10 @@ TEST(LogExportTest, ProgressEveryThousandEntriesAgainstTheEntryCount) {
         for (const ExportFunction function : {ExportFunction{ExportText}, ExportFunction{ExportCsv}}) {
             std::vector<std::pair<int, int>> calls;
             LogExportOptions options;
-            options.progress = [&](int position, int upper) { calls.emplace_back(position, upper); };
+            options.progress = [&](int position, int upper) {
+                calls.emplace_back(position, upper);
+                return true;
+            };
             VectorEntrySource source(entries);
             const ExportRun run = Export(function, source, options);
             EXPECT_EQ(run.result, kExportOk);
@@ -226,6 +229,17 @@ TEST(LogExportTest, ProgressEveryThousandEntriesAgainstTheEntryCount) {
             EXPECT_EQ(run.counts.linesWritten, count + 2);
         }
     }
+}
+
+TEST(LogExportTest, ProgressCanStopTheExport) {
+    std::vector<CQXLogEntry> entries(2500, MakeEntry(kMarch2014, 0x00010000, 4));
+    LogExportOptions options;
+    options.progress = [](int position, int) { return position < 2; };
+    VectorEntrySource source(entries);
+    const ExportRun run = Export(ExportCsv, source, options);
+    EXPECT_EQ(run.result, kExportCancelled);
+    EXPECT_EQ(run.counts.entriesRead, 2000);
+    EXPECT_EQ(source.Delivered(), 2000);
 }
 
 TEST(LogExportTest, ReadAndWriteFailuresAreReported) {
