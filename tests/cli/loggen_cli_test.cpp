@@ -48,6 +48,17 @@ TEST(LoggenCliTest, RefusesBadOptionsAndNeverWritesThroughALink) {
     EXPECT_EQ(test::ReadFile(dir.File("victim")), "keep");
 }
 
+TEST(LoggenCliTest, TheShippedSampleIsWhatItsDocumentedCommandMakes) {
+    test::TempDir dir;
+    ASSERT_EQ(RunLoggen("--entries 3000 --seed 2014 --compressed --no-future -q -o " +
+                        dir.File("sample.zlg")),
+              0);
+    const std::string shipped = test::ReadFile(std::string(QX7_SOURCE_DIR) +
+                                               "/res/samples/sample.zlg");
+    EXPECT_LT(shipped.size(), 200u * 1024);
+    EXPECT_EQ(test::ReadFile(dir.File("sample.zlg")), shipped);
+}
+
 }  // namespace
 }  // namespace qx7
 
