@@ -48,6 +48,7 @@ std::string ValueText(const CMemEntry& entry, HexSpacing spacing) {
 
 void CEEPFile::Reset() {
     entries_.clear();
+    rowPositions_.clear();
     blockId_ = 0;
     headerSeen_ = false;
     valueCount_ = 0;
@@ -161,6 +162,7 @@ bool CEEPFile::ParseTemplate() {
             if (entry.size > 4) {
                 entry.attribute = kAttrHex;
             }
+            rowPositions_.push_back(entries_.size());
             entries_.push_back(std::move(entry));
         } else if (entry.index == kCommentIndex) {
             entries_.push_back(std::move(entry));
@@ -188,19 +190,14 @@ bool CEEPFile::ParseTemplate() {
 
 bool CEEPFile::FillValues(std::size_t length, const unsigned char* data) {
     std::size_t offset = 0;
-    for (std::int32_t i = 0; i < valueCount_; ++i) {
-        for (CMemEntry& entry : entries_) {
-            if (entry.index != i) {
-                continue;
-            }
-            const auto size = static_cast<std::size_t>(entry.size);
-            if (data != nullptr && length - offset >= size) {
-                entry.SetFromBytes(entry.size, data + offset);
-                offset += size;
-            } else {
-                entry.SetValue(0);
-            }
-            break;
+    for (const std::size_t position : rowPositions_) {
+        CMemEntry& entry = entries_[position];
+        const auto size = static_cast<std::size_t>(entry.size);
+        if (data != nullptr && length - offset >= size) {
+            entry.SetFromBytes(entry.size, data + offset);
+            offset += size;
+        } else {
+            entry.SetValue(0);
         }
     }
     return true;
@@ -214,6 +211,10 @@ bool CEEPFile::LoadBlock(int resourceNumber, const unsigned char* data, std::siz
 }
 
 const CMemEntry* CEEPFile::FindEntry(std::int32_t index) const {
+    if (index >= 0) {
+        const auto row = static_cast<std::size_t>(index);
+        return row < rowPositions_.size() ? &entries_[rowPositions_[row]] : nullptr;
+    }
     for (const CMemEntry& entry : entries_) {
         if (entry.index == index) {
             return &entry;

@@ -72,6 +72,8 @@ class CEEPFile {
 
     const Messages& messages_;
     std::vector<CMemEntry> entries_;
+    // Position in entries_ of value row i: the display asks for rows one cell at a time.
+    std::vector<std::size_t> rowPositions_;
     std::int32_t blockId_ = 0;
     bool headerSeen_ = false;
     std::int32_t valueCount_ = 0;
