@@ -83,14 +83,7 @@ TEST(MemEntryTest, ValueRowDefaults) {
     EXPECT_EQ(entry.name, "name  ");
 }
 
-TEST(MemEntryTest, HeaderCommentAndOtherRows) {
-    CMemEntry header;
-    ASSERT_TRUE(header.ParseFields("-3333", "0x8015", "QX7 EEPROM TEMPLATE", "0x20111226", "T"));
-    EXPECT_EQ(header.index, kHeaderIndex);
-    EXPECT_EQ(header.size, 0x8015);
-    EXPECT_EQ(header.attribute, 0x20111226);
-    EXPECT_EQ(header.text, "QX7 EEPROM TEMPLATE");
-
+TEST(MemEntryTest, CommentAndOtherRows) {
     CMemEntry comment;
     ASSERT_TRUE(comment.ParseFields("", "", "", "", ""));
     EXPECT_EQ(comment.index, kCommentIndex);

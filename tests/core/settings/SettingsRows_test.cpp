@@ -110,19 +110,6 @@ TEST_F(SettingsRowsTest, ValueTextsByAttributeAndSize) {
     EXPECT_EQ(csv.substr(csv.find("\r\n")), csvRows);
 }
 
-TEST_F(SettingsRowsTest, ShortDataShowsMissingRowsAsZeroMarkedAgainstNonZeroDefaults) {
-    const Bytes data = GeneralDefaults();
-    ASSERT_TRUE(values.LoadBlock(220, data.data(), 20));  // rows 0 to 4 only
-    ASSERT_TRUE(factory.LoadTemplate(220));
-    SettingsRows rows(values, &factory);
-    EXPECT_EQ(rows.ItemText(5, kColumnData), "0");
-    EXPECT_TRUE(rows.Differs(5));   // default 6
-    EXPECT_FALSE(rows.Differs(4));  // default 0
-    EXPECT_FALSE(rows.Differs(2));
-    EXPECT_TRUE(rows.Differs(25));  // subnet mask 0xFFFFFFFF
-    EXPECT_FALSE(rows.Differs(26));
-}
-
 TEST_F(SettingsRowsTest, StatisticsBlockShowsEightByteRowsInHexadecimal) {
     Bytes data(528, 0);
     data[46 * 4 + 7] = 1;
