@@ -1,0 +1,159 @@
+// qx7log settings: the settings (EEPROM) blocks of a saved log, one block's parameters beside
+// the factory values, and the block's CSV file.
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/common/StderrMessageSink.h"
+#include "cli/qx7log/LogCommand.h"
+#include "core/app/Messages.h"
+#include "core/log/QXLogFile.h"
+#include "core/settings/BlockList.h"
+#include "core/settings/EEPFile.h"
+#include "core/settings/SettingsRows.h"
+#include "platform/posix/PosixLocalTime.h"
+
+namespace qx7::cli {
+namespace {
+
+struct SettingsOptions {
+    std::string log;
+    std::string block;
+    bool compare = false;
+    std::string csv;
+    bool force = false;
+};
+
+// "8011", "0x8011" or "0X8011".
+std::optional<std::int32_t> ParseBlockId(std::string text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.erase(0, 2);
+    }
+    std::uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, 16);
+    if (text.empty() || error != std::errc() || stop != end || value > 0xFFFFU) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+void Print(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+int Run(const SettingsOptions& options, const LogToolContext& context) {
+    StderrMessageSink sink(context.programName);
+    const Messages messages(context.language, sink);
+    const PosixLocalTime clock;
+
+    std::optional<std::int32_t> blockId;
+    if (!options.block.empty()) {
+        blockId = ParseBlockId(options.block);
+        if (!blockId || FindSettingsBlock(*blockId) == nullptr) {
+            std::fprintf(stderr, "%s: --block %s: not a settings block (8011 to 8016)\n",
+                         context.programName.c_str(), options.block.c_str());
+            return kExitUsage;
+        }
+    }
+
+    CQXLogFile reader(messages, clock);
+    int opened = 0;
+    const std::vector<SettingsBlockSlot> slots = ReadSettingsBlocks(reader, options.log, &opened);
+    reader.Close();
+    if (opened < 0) {
+        std::fprintf(stderr, "%s: %s: cannot read the log (%d)\n", context.programName.c_str(),
+                     options.log.c_str(), opened);
+        return kExitFailure;
+    }
+
+    if (!blockId) {
+        for (const SettingsBlockSlot& slot : slots) {
+            Print(slot.itemText);
+        }
+        return kExitSuccess;
+    }
+
+    const SettingsBlockSlot* chosen = nullptr;
+    for (const SettingsBlockSlot& slot : slots) {
+        if (slot.block->blockId == *blockId) {
+            chosen = &slot;
+        }
+    }
+    const std::string idText = HexDigits(static_cast<std::uint32_t>(*blockId), 4);
+    if (chosen == nullptr) {
+        std::fprintf(stderr, "%s: %s: no settings block %s\n", context.programName.c_str(),
+                     options.log.c_str(), idText.c_str());
+        return kExitFailure;
+    }
+
+    CEEPFile values(messages);
+    CEEPFile factory(messages);
+    bool factoryLoaded = false;
+    const SettingsLoadResult loaded =
+        LoadSettingsRecord(chosen->block->templateNumber, chosen->record.data(),
+                           chosen->record.size(), options.compare, values, factory, factoryLoaded);
+    if (loaded == SettingsLoadResult::BadRecord) {
+        std::fprintf(stderr, "%s: %s: settings block %s fails its length or checksum check\n",
+                     context.programName.c_str(), options.log.c_str(), idText.c_str());
+        return kExitFailure;
+    }
+    if (loaded == SettingsLoadResult::BadTemplate) {
+        std::fprintf(stderr, "%s: the template of settings block %s cannot be read\n",
+                     context.programName.c_str(), idText.c_str());
+        return kExitFailure;
+    }
+
+    if (!options.csv.empty()) {
+        if (!options.force && PathExists(options.csv)) {
+            std::fprintf(stderr, "%s: %s exists; use --force to replace it\n",
+                         context.programName.c_str(), options.csv.c_str());
+            return kExitFailure;
+        }
+        return values.SaveCsv(options.csv) ? kExitSuccess : kExitFailure;
+    }
+
+    const SettingsRows rows(values, factoryLoaded ? &factory : nullptr);
+    for (std::int32_t r = 0; r < rows.RowCount(); ++r) {
+        std::string line = rows.ItemImage(r, kColumnNumber) == kDiffersImage ? "*" : "";
+        for (int c = 0; c < kSettingsColumnCount; ++c) {
+            line += '\t';
+            line += rows.ItemText(r, c);
+        }
+        Print(line);
+    }
+    return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+}
+
+const LogCommandRegistration kRegistration(50, [](CLI::App& root) {
+    auto options = std::make_shared<SettingsOptions>();
+    CLI::App* command = root.add_subcommand(
+        "settings", "List the settings (EEPROM) blocks of a log, show one block or save its CSV");
+    command->add_option("LOG", options->log, "Saved printer log (.log, .zlg)")->required();
+    CLI::Option* block =
+        command->add_option("--block", options->block, "Block to show: 8011 to 8016");
+    command
+        ->add_flag("--compare", options->compare,
+                   "Mark rows that differ from the factory value with *")
+        ->needs(block);
+    CLI::Option* csv =
+        command->add_option("--csv", options->csv, "Write the block's CSV file")->needs(block);
+    command->add_flag("--force", options->force, "Replace an existing CSV file")->needs(csv);
+    LogCommand result;
+    result.command = command;
+    result.run = [options](const LogToolContext& context) { return Run(*options, context); };
+    return result;
+});
+
+}  // namespace
+}  // namespace qx7::cli
