@@ -1,0 +1,142 @@
+// qx7log stats: the day and the job statistics of a log as two CSV files.
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "cli/common/StderrMessageSink.h"
+#include "cli/qx7log/LogCommand.h"
+#include "core/app/Messages.h"
+#include "core/export/StatisticsFiles.h"
+#include "platform/posix/IconvTextEncoder.h"
+#include "platform/posix/PosixLocalTime.h"
+
+namespace qx7::cli {
+namespace {
+
+struct StatsOptions {
+    std::string log;
+    std::string from;
+    std::string to;
+    std::string comment;
+    bool semicolon = false;
+    std::string folder;
+    std::string dayName;
+    std::string jobName;
+    bool force = false;
+    std::string encoding = "UTF-8";
+    // Given names are used as they are, an empty one included (it is refused as a name).
+    CLI::Option* dayOption = nullptr;
+    CLI::Option* jobOption = nullptr;
+};
+
+// "Y/M/D" as three unsigned numbers; nullopt when it is not of that form.
+std::optional<StatisticsDateInput> ParseDate(const std::string& text) {
+    StatisticsDateInput date;
+    std::uint32_t* fields[3] = {&date.year, &date.month, &date.day};
+    const char* p = text.data();
+    const char* end = text.data() + text.size();
+    for (int i = 0; i < 3; ++i) {
+        const auto [next, error] = std::from_chars(p, end, *fields[i]);
+        if (error != std::errc() || next == p) {
+            return std::nullopt;
+        }
+        p = next;
+        if (i < 2) {
+            if (p == end || *p != '/') {
+                return std::nullopt;
+            }
+            ++p;
+        }
+    }
+    return p == end ? std::optional(date) : std::nullopt;
+}
+
+std::string CurrentDirectory() {
+    std::error_code error;
+    const auto path = std::filesystem::current_path(error);
+    return error ? std::string(".") : path.string();
+}
+
+int Run(const StatsOptions& options, const LogToolContext& context) {
+    const std::string prefix = context.programName + " stats";
+    auto encoder = MakeTextEncoder(options.encoding);
+    if (!encoder) {
+        std::fprintf(stderr, "%s: unknown encoding: %s\n", prefix.c_str(),
+                     options.encoding.c_str());
+        return kExitUsage;
+    }
+    StatisticsSaveRequest request;
+    std::string suffix = ".csv";
+    if (!options.from.empty() || !options.to.empty()) {
+        const auto start = ParseDate(options.from);
+        const auto end = ParseDate(options.to);
+        if (options.from.empty() || options.to.empty()) {
+            std::fprintf(stderr, "%s: --from and --to go together\n", prefix.c_str());
+            return kExitUsage;
+        }
+        if (!start || !end || !IsValidRangeInput(*start, *end)) {
+            std::fprintf(stderr,
+                         "%s: dates are Y/M/D with years %u to %u, months 1 to 12, days 1 to 31\n",
+                         prefix.c_str(), kFirstRangeYear, kLastRangeYear);
+            return kExitUsage;
+        }
+        request.range = MakeDateRange(*start, *end);
+        suffix = MakeRangeSuffix(true, *start, *end);
+    }
+    request.folder = options.folder.empty() ? DefaultStatisticsFolder(options.log, CurrentDirectory())
+                                            : options.folder;
+    request.dayFileName =
+        options.dayOption->count() == 0 ? DefaultDayFileName(options.log, suffix) : options.dayName;
+    request.jobFileName =
+        options.jobOption->count() == 0 ? DefaultJobFileName(options.log, suffix) : options.jobName;
+    request.semicolon = options.semicolon;
+    request.comment = options.comment;
+
+    PosixLocalTime localTime;
+    // A log that cannot be read or inflated gives no records: both files then hold the
+    // header only, as the statistics dialog writes them.
+    CLogList records;
+    LoadStatisticsRecords(options.log, records, localTime);
+
+    StderrMessageSink sink(prefix, options.force);
+    const Messages messages(context.language, sink);
+    StatisticsOutputContext output{localTime, *encoder, messages, LocalToday(localTime), nullptr};
+    output.confirmOverride = [&sink](const std::string& path) {
+        return sink.AskYesNo(OverrideQuestion(path));
+    };
+    const auto result = SaveStatisticsFiles(records, request, output);
+    const bool both = result.day == StatisticsFileOutcome::kWritten &&
+                      result.job == StatisticsFileOutcome::kWritten;
+    return both ? kExitSuccess : kExitFailure;
+}
+
+const LogCommandRegistration kRegistration(60, [](CLI::App& root) {
+    auto options = std::make_shared<StatsOptions>();
+    CLI::App* command = root.add_subcommand(
+        "stats", "Write the day and the job statistics of a log as CSV files (exit 1 when a "
+                 "file was not written: bad name, cannot create, existing without --force)");
+    command->add_option("LOG", options->log, "The saved log (.log, .zlg or a bare log)")
+        ->required()
+        ->check(CLI::ExistingFile);
+    auto* from = command->add_option("--from", options->from,
+                                     "First day of the range, Y/M/D (with --to)");
+    auto* to = command->add_option("--to", options->to, "Last day of the range, Y/M/D");
+    from->needs(to);
+    to->needs(from);
+    command->add_option("--comment", options->comment, "A comment line at the top of both files");
+    command->add_flag("--semicolon", options->semicolon, "Separate fields by semicolons");
+    command->add_option("--folder", options->folder, "Output folder (default: the log's folder)");
+    options->dayOption = command->add_option("--day", options->dayName, "Day file name (default: TITLE_D[range].csv)");
+    options->jobOption = command->add_option("--job", options->jobName, "Job file name (default: TITLE_J[range].csv)");
+    command->add_flag("--force", options->force, "Replace existing files");
+    command->add_option("--encoding", options->encoding,
+                        "Encoding of the files (default UTF-8; e.g. CP932)");
+    return LogCommand{command, [options](const LogToolContext& context) {
+                          return Run(*options, context);
+                      }};
+});
+
+}  // namespace
+}  // namespace qx7::cli

@@ -1,0 +1,41 @@
+#pragma once
+// The day statistics of a log: one row per calendar day, in record order.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/export/StatisticsCodes.h"
+#include "core/export/StatisticsDay.h"
+#include "core/log/LogList.h"
+
+namespace qx7 {
+
+class CStatisticsDayList : public std::vector<std::unique_ptr<CStatisticsDay>> {
+public:
+    // Filler rows one file may hold in all. Far more than the days between 2004 and today, so
+    // a real log never meets it; a hostile one whose dates jump back and forth cannot make the
+    // file grow without bound.
+    static constexpr std::uint64_t kMaxFillerRows = 4'000'000;
+
+    void BuildDays(const CLogList& records, const stats::DateRange& range);
+
+    // Rows of the days from 2004-01-01 up to `today` a month on, gaps of whole days filled with
+    // empty rows. Each line is handed over without its line end.
+    void WriteDayRows(const stats::LineOutput& output, const CLogDate& today,
+                      std::uint64_t fillerBudget = kMaxFillerRows) const;
+
+    // The header line without its line end.
+    std::string HeaderLine() const;
+
+    std::int32_t dateFormat = 1;
+    bool semicolon = false;
+    std::string comment;
+};
+
+// The first date a row may have, and the last one (today a month on, the day kept).
+CLogDate EarliestRowDate();
+CLogDate LatestRowDate(const CLogDate& today);
+
+}  // namespace qx7

@@ -1,0 +1,233 @@
+#include "core/export/StatisticsFiles.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "core/base/AtomicOutputFile.h"
+#include "core/base/PathText.h"
+#include "core/export/StatisticsDayList.h"
+#include "core/export/StatisticsJobList.h"
+#include "core/log/LogDecompress.h"
+
+namespace qx7 {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Splits at the last separator: the folder part (with its separator) and the file name.
+std::pair<std::string, std::string> SplitFolder(const std::string& path) {
+    const std::size_t slash = path.rfind(kPathSeparator);
+    if (slash == std::string::npos) {
+        return {std::string(), path};
+    }
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info{};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+using BodyWriter = std::function<void(const stats::LineOutput&)>;
+
+// Comment line (when there is one), header and rows, each line in the output encoding and
+// ended by CR LF; the file appears only when complete.
+int WriteCsvFile(const std::string& path, const std::string& comment, const std::string& header,
+                 const BodyWriter& body, int errorCode, const StatisticsOutputContext& context) {
+    AtomicOutputFile file;
+    if (file.Open(path) != 0) {
+        context.messages.ShowAccessDenied(path, errorCode);
+        return errorCode;
+    }
+    bool ok = true;
+    const stats::LineOutput line = [&](std::string_view text) {
+        ok = file.Write(context.encoder.FromUtf8(text)) && file.Write("\r\n") && ok;
+    };
+    if (!comment.empty()) {
+        line(comment);
+    }
+    line(header);
+    body(line);
+    if (!ok || !file.Commit()) {
+        file.Abandon();
+        context.messages.ShowAccessDenied(path, errorCode);
+        return errorCode;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
+                          const ILocalTime& localTime) {
+    records.RemoveAll();
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(logPath.c_str(), "rb"));
+    if (!file) {
+        return -1;
+    }
+    std::string workingPath = logPath;
+    char magic[8];
+    const std::size_t got = std::fread(magic, 1, sizeof magic, file.get());
+    if (got == sizeof magic && std::memcmp(magic, "QX7LG1ZL", 8) == 0) {
+        const int result = DecompressContainer(file.get(), logPath);
+        if (result != 0) {
+            return result;
+        }
+        workingPath = logPath + ".qvl";
+    }
+    file.reset();
+    const int result = records.Load(workingPath, localTime);
+    if (workingPath != logPath) {
+        ::unlink(workingPath.c_str());
+    }
+    if (result != 0) {
+        records.RemoveAll();
+    }
+    return result;
+}
+
+std::string LogFileTitle(const std::string& logPath) {
+    const std::string name = SplitFolder(logPath).second;
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string DefaultStatisticsFolder(const std::string& logPath,
+                                    const std::string& currentDirectory) {
+    std::string folder = SplitFolder(logPath).first;
+    if (folder.empty()) {
+        return currentDirectory;
+    }
+    if (folder.size() > 1) {
+        folder.pop_back();  // the root keeps its one separator
+    }
+    return folder;
+}
+
+std::string MakeRangeSuffix(bool specified, const StatisticsDateInput& start,
+                            const StatisticsDateInput& end) {
+    if (!specified) {
+        return ".csv";
+    }
+    char text[128];
+    std::snprintf(text, sizeof text, "_%u_%02u%02u-%u_%02u%02u.csv", start.year, start.month,
+                  start.day, end.year, end.month, end.day);
+    return text;
+}
+
+std::string DefaultDayFileName(const std::string& logPath, const std::string& suffix) {
+    return LogFileTitle(logPath) + "_D" + suffix;
+}
+
+std::string DefaultJobFileName(const std::string& logPath, const std::string& suffix) {
+    return LogFileTitle(logPath) + "_J" + suffix;
+}
+
+bool IsUsableFileName(const std::string& name) {
+    return !name.empty() && name.find_first_of("\\/:*?\"<>|") == std::string::npos;
+}
+
+bool IsValidRangeInput(const StatisticsDateInput& start, const StatisticsDateInput& end) {
+    const auto valid = [](const StatisticsDateInput& date) {
+        return date.year >= kFirstRangeYear && date.year <= kLastRangeYear && date.month >= 1 &&
+               date.month <= 12 && date.day >= 1 && date.day <= 31;
+    };
+    return valid(start) && valid(end);
+}
+
+stats::DateRange MakeDateRange(const StatisticsDateInput& start, const StatisticsDateInput& end) {
+    stats::DateRange range;
+    range.on = true;
+    range.start = CLogDate(start.year, start.month, start.day, 0, 0, 0, 0);
+    range.end = CLogDate(end.year, end.month, end.day, 0, 0, 0, 0);
+    range.end.NextDay();
+    return range;
+}
+
+CLogDate LocalToday(const ILocalTime& localTime) {
+    const auto now = localTime.ToLocal(localTime.Now());
+    if (!now) {
+        return {};
+    }
+    return CLogDate(static_cast<std::uint32_t>(now->year), static_cast<std::uint32_t>(now->month),
+                    static_cast<std::uint32_t>(now->day), 0, 0, 0, 0);
+}
+
+std::string OverrideQuestion(const std::string& path) {
+    return path + " already exists.\nDo you want to override it?";
+}
+
+int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
+                 bool semicolon, const std::string& comment, const std::string& path,
+                 const StatisticsOutputContext& context) {
+    CStatisticsDayList days;
+    days.dateFormat = dateFormat;
+    days.semicolon = semicolon;
+    days.comment = comment;
+    days.BuildDays(records, range);
+    return WriteCsvFile(
+        path, comment, days.HeaderLine(),
+        [&](const stats::LineOutput& line) { days.WriteDayRows(line, context.today); },
+        kStatDayCreateError, context);
+}
+
+int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
+                 int timeFormat, bool semicolon, const std::string& comment,
+                 const std::string& path, const StatisticsOutputContext& context) {
+    CStatisticsJobList jobs;
+    jobs.dateFormat = dateFormat;
+    jobs.timeFormat = timeFormat;
+    jobs.semicolon = semicolon;
+    jobs.comment = comment;
+    jobs.BuildJobs(records, range, context.localTime);
+    return WriteCsvFile(
+        path, comment, jobs.HeaderLine(),
+        [&](const stats::LineOutput& line) { jobs.WriteJobRows(line, context.today); },
+        kStatJobCreateError, context);
+}
+
+std::string StatisticsFilePath(const std::string& folder, const std::string& name) {
+    return folder + kPathSeparator + name;
+}
+
+StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
+                                         const StatisticsSaveRequest& request,
+                                         const StatisticsOutputContext& context) {
+    StatisticsSaveResult result;
+    result.dayPath = StatisticsFilePath(request.folder, request.dayFileName);
+    result.jobPath = StatisticsFilePath(request.folder, request.jobFileName);
+
+    const auto allowed = [&](const std::string& path) {
+        return !PathExists(path) || (context.confirmOverride && context.confirmOverride(path));
+    };
+    const auto save = [&](const std::string& name, const std::string& path, int nameError,
+                          const std::function<int()>& write) {
+        if (!IsUsableFileName(name)) {
+            context.messages.ShowAccessDenied(path, nameError);
+            return StatisticsFileOutcome::kBadName;
+        }
+        if (!allowed(path)) {
+            return StatisticsFileOutcome::kDeclined;
+        }
+        ++result.started;
+        return write() == 0 ? StatisticsFileOutcome::kWritten
+                            : StatisticsFileOutcome::kCannotCreate;
+    };
+    result.day = save(request.dayFileName, result.dayPath, kStatDayNameError, [&] {
+        return WriteDayFile(records, request.range, 2, request.semicolon, request.comment,
+                            result.dayPath, context);
+    });
+    result.job = save(request.jobFileName, result.jobPath, kStatJobNameError, [&] {
+        return WriteJobFile(records, request.range, 1, 1, request.semicolon, request.comment,
+                            result.jobPath, context);
+    });
+    return result;
+}
+
+}  // namespace qx7

@@ -1,0 +1,92 @@
+#include "core/export/StatisticsJobList.h"
+
+#include <algorithm>
+
+#include "core/export/StatisticsDayList.h"
+
+namespace qx7 {
+
+void CStatisticsJobList::BuildJobs(const CLogList& records, const stats::DateRange& range,
+                                   const ILocalTime& localTime) {
+    std::unique_ptr<CStatisticsJob> current;
+    for (const CLogRecord& record : records) {
+        if (range.Includes(record.GetDate())) {
+            current = StepJob(std::move(current), record, localTime);
+        }
+    }
+    if (current) {
+        CloseJob(std::move(current));
+    }
+}
+
+std::unique_ptr<CStatisticsJob> CStatisticsJobList::StepJob(std::unique_ptr<CStatisticsJob> job,
+                                                            const CLogRecord& record,
+                                                            const ILocalTime& localTime) {
+    using namespace stats;
+    switch (record.GetCode()) {
+    case kPowerOn:
+        if (job) {
+            CloseJob(std::move(job));
+        }
+        parserState = kNoJob;
+        return nullptr;
+    case kJobStart:
+        if (job) {
+            CloseJob(std::move(job));
+        }
+        parserState = kStartedByJobStart;
+        return std::make_unique<CStatisticsJob>(record.GetDate());
+    case kJobId:
+        if (parserState == kStartedByJobStart) {
+            parserState = kStartedByJobId;
+            return job;
+        }
+        if (job) {
+            CloseJob(std::move(job));
+        }
+        parserState = kStartedByJobId;
+        return std::make_unique<CStatisticsJob>(record.GetDate());
+    case kTestPrint:
+        if (job) {
+            CloseJob(std::move(job));
+        }
+        parserState = kAfterTestPrint;
+        return nullptr;
+    default:
+        if ((parserState == kStartedByJobStart || parserState == kStartedByJobId) && job) {
+            job->AddRecord(record, localTime);
+        }
+        return job;
+    }
+}
+
+void CStatisticsJobList::CloseJob(std::unique_ptr<CStatisticsJob> job) {
+    if (job && job->finished >= 1) {
+        push_back(std::move(job));
+    }
+}
+
+std::string CStatisticsJobList::HeaderLine() const {
+    std::string line =
+        "clock,name,comment,print,printtime(ave),worktime,purgeK,purgeM,purgeC,purgeY,"
+        "total time,cancel,inkK,inkM,inkC,inkY,inkW1,inkW2,inkW3,inkW4,inkCMYK,inkW,"
+        "machinemode,platen,resolution,highlight,mask,blackink,wgrad,multipass,transcolor,"
+        "saturation,contrast,inkvolume,1way,ArpDate";
+    if (semicolon) {
+        std::replace(line.begin(), line.end(), ',', ';');
+    }
+    return line;
+}
+
+void CStatisticsJobList::WriteJobRows(const stats::LineOutput& output,
+                                      const CLogDate& today) const {
+    const CLogDate earliest = EarliestRowDate();
+    const CLogDate latest = LatestRowDate(today);
+    for (const auto& job : *this) {
+        if (job && !(job->date < earliest) && !(job->date > latest)) {
+            output(job->FormatJobRow(dateFormat, timeFormat, semicolon));
+        }
+    }
+}
+
+}  // namespace qx7

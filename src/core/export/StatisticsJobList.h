@@ -1,0 +1,44 @@
+#pragma once
+// The job statistics of a log: one row per print job that finished at least one print.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/base/LocalTime.h"
+#include "core/export/StatisticsCodes.h"
+#include "core/export/StatisticsJob.h"
+#include "core/log/LogList.h"
+
+namespace qx7 {
+
+class CStatisticsJobList : public std::vector<std::unique_ptr<CStatisticsJob>> {
+public:
+    enum ParserState : std::int32_t {
+        kNoJob = 0,
+        kStartedByJobStart = 1,
+        kStartedByJobId = 2,
+        kAfterTestPrint = 3,
+    };
+
+    void BuildJobs(const CLogList& records, const stats::DateRange& range,
+                   const ILocalTime& localTime);
+    // One step of the job parser: answers the current job afterwards (or none).
+    std::unique_ptr<CStatisticsJob> StepJob(std::unique_ptr<CStatisticsJob> job,
+                                            const CLogRecord& record, const ILocalTime& localTime);
+    // Keeps a job with at least one finished print; any other job is dropped.
+    void CloseJob(std::unique_ptr<CStatisticsJob> job);
+
+    // Rows of the jobs dated from 2004-01-01 up to `today` a month on, in list order.
+    void WriteJobRows(const stats::LineOutput& output, const CLogDate& today) const;
+    std::string HeaderLine() const;
+
+    std::int32_t parserState = kNoJob;
+    std::int32_t dateFormat = 2;
+    std::int32_t timeFormat = 1;
+    bool semicolon = false;
+    std::string comment;
+};
+
+}  // namespace qx7

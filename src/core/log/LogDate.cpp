@@ -1,0 +1,139 @@
+#include "core/log/LogDate.h"
+
+#include <array>
+#include <cstdio>
+
+namespace qx7 {
+namespace {
+
+constexpr std::array<const char*, 12> kMonthNames = {
+    "January", "February", "March",     "April",   "May",      "June",
+    "July",    "August",   "September", "October", "November", "December"};
+
+// The C formats print these fields with %d: values past INT_MAX show as the C library would.
+int AsInt(std::uint32_t value) { return static_cast<int>(value); }
+
+}  // namespace
+
+CLogDate::CLogDate(std::uint32_t year, std::uint32_t month, std::uint32_t day,
+                   std::uint32_t hour, std::uint32_t minute, std::uint32_t second,
+                   std::uint32_t millisecond) {
+    Set(year, month, day, hour, minute, second, millisecond);
+}
+
+void CLogDate::Set(std::uint32_t year, std::uint32_t month, std::uint32_t day,
+                   std::uint32_t hour, std::uint32_t minute, std::uint32_t second,
+                   std::uint32_t millisecond) {
+    year_ = year;
+    month_ = month;
+    day_ = day;
+    hour_ = hour;
+    minute_ = minute;
+    second_ = second;
+    millisecond_ = millisecond;
+}
+
+void CLogDate::Get(std::uint32_t& year, std::uint32_t& month, std::uint32_t& day,
+                   std::uint32_t& hour, std::uint32_t& minute, std::uint32_t& second,
+                   std::uint32_t& millisecond) const {
+    year = year_;
+    month = month_;
+    day = day_;
+    hour = hour_;
+    minute = minute_;
+    second = second_;
+    millisecond = millisecond_;
+}
+
+bool CLogDate::IsLeapYear(std::uint32_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+std::uint32_t CLogDate::DaysInMonth(std::uint32_t year, std::uint32_t month) {
+    static constexpr std::array<std::uint32_t, 12> kLengths = {31, 28, 31, 30, 31, 30,
+                                                               31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) {
+        return 31;
+    }
+    return month == 2 && IsLeapYear(year) ? 29 : kLengths[month - 1];
+}
+
+std::uint32_t CLogDate::DayOfYear() const {
+    std::uint32_t days = day_;
+    for (std::uint32_t month = 1; month < month_ && month <= 12; ++month) {
+        days += DaysInMonth(year_, month);
+    }
+    return days;
+}
+
+void CLogDate::NextDay() {
+    ++day_;
+    if (day_ > DaysInMonth(year_, month_)) {
+        day_ = 1;
+        NextMonth();
+    }
+}
+
+void CLogDate::NextMonth() {
+    ++month_;
+    if (month_ == 13) {
+        month_ = 1;
+        ++year_;
+    }
+}
+
+void CLogDate::NextYear() {
+    ++year_;
+    if (month_ == 2 && day_ == 29 && !IsLeapYear(year_)) {
+        month_ = 3;
+        day_ = 1;
+    }
+}
+
+bool CLogDate::SameDay(const CLogDate& other) const {
+    return year_ == other.year_ && month_ == other.month_ && day_ == other.day_;
+}
+
+bool CLogDate::operator<(const CLogDate& other) const {
+    const std::array<std::uint32_t, 7> a = {year_, month_, day_, hour_, minute_, second_,
+                                            millisecond_};
+    const std::array<std::uint32_t, 7> b = {other.year_,   other.month_,  other.day_,
+                                            other.hour_,   other.minute_, other.second_,
+                                            other.millisecond_};
+    return a < b;
+}
+
+std::string CLogDate::Format(int kind) const {
+    char text[160];
+    int length = 0;
+    switch (kind) {
+    case 0: {
+        const char* name = month_ >= 1 && month_ <= 12 ? kMonthNames[month_ - 1] : "";
+        length = std::snprintf(text, sizeof text, "%s %02d, %04d  %02d:%02d:%02d.%03d", name,
+                               AsInt(day_), AsInt(year_), AsInt(hour_), AsInt(minute_),
+                               AsInt(second_), AsInt(millisecond_));
+        break;
+    }
+    case 1:
+        length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(month_), AsInt(day_),
+                               AsInt(year_), AsInt(hour_), AsInt(minute_));
+        break;
+    case 2:
+        length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(month_), AsInt(day_),
+                               AsInt(year_));
+        break;
+    case 3:
+        length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(year_), AsInt(month_),
+                               AsInt(day_), AsInt(hour_), AsInt(minute_));
+        break;
+    case 4:
+        length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(year_), AsInt(month_),
+                               AsInt(day_));
+        break;
+    default:
+        return {};
+    }
+    return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
+}
+
+}  // namespace qx7

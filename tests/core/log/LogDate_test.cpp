@@ -1,0 +1,108 @@
+#include "core/log/LogDate.h"
+
+#include <gtest/gtest.h>
+
+#include "core/log/ElapsedTime.h"
+
+namespace qx7 {
+namespace {
+
+TEST(LogDateTest, FormatsEveryKind) {
+    const CLogDate date(2014, 3, 5, 7, 4, 9, 25);
+    EXPECT_EQ(date.Format(0), "March 05, 2014  07:04:09.025");
+    EXPECT_EQ(date.Format(1), "3/5/2014 7:04");
+    EXPECT_EQ(date.Format(2), "3/5/2014");
+    EXPECT_EQ(date.Format(3), "2014/3/5 7:04");
+    EXPECT_EQ(date.Format(4), "2014/3/5");
+    EXPECT_EQ(date.Format(5), "");
+    EXPECT_EQ(date.Format(-1), "");
+    // A month outside 1..12 has no name but must not read past the table.
+    EXPECT_EQ(CLogDate().Format(0), " 00, 0000  00:00:00.000");
+}
+
+TEST(LogDateTest, CalendarStepsFollowMonthLengthsAndLeapYears) {
+    CLogDate date(2012, 2, 28, 10, 0, 0, 0);
+    date.NextDay();
+    EXPECT_EQ(date, CLogDate(2012, 2, 29, 10, 0, 0, 0));
+    date.Set(2013, 2, 28, 0, 0, 0, 0);
+    date.NextDay();
+    EXPECT_EQ(date, CLogDate(2013, 3, 1, 0, 0, 0, 0));
+    date.Set(2013, 12, 31, 23, 59, 59, 999);
+    date.NextDay();
+    EXPECT_EQ(date, CLogDate(2014, 1, 1, 23, 59, 59, 999));
+    // The month step keeps the day, even where the next month lacks it.
+    date.Set(2015, 1, 31, 0, 0, 0, 0);
+    date.NextMonth();
+    EXPECT_EQ(date, CLogDate(2015, 2, 31, 0, 0, 0, 0));
+    date.Set(2015, 12, 15, 0, 0, 0, 0);
+    date.NextMonth();
+    EXPECT_EQ(date, CLogDate(2016, 1, 15, 0, 0, 0, 0));
+    date.Set(2016, 2, 29, 0, 0, 0, 0);
+    date.NextYear();
+    EXPECT_EQ(date, CLogDate(2017, 3, 1, 0, 0, 0, 0));
+    date.Set(2000, 2, 29, 0, 0, 0, 0);
+    EXPECT_TRUE(CLogDate::IsLeapYear(2000));
+    EXPECT_FALSE(CLogDate::IsLeapYear(1900));
+    EXPECT_EQ(CLogDate(2012, 3, 1, 0, 0, 0, 0).DayOfYear(), 61U);
+    EXPECT_EQ(CLogDate(2013, 12, 31, 0, 0, 0, 0).DayOfYear(), 365U);
+    EXPECT_EQ(CLogDate(2013, 0, 7, 0, 0, 0, 0).DayOfYear(), 7U);
+    // Walking a date with an impossible month still ends.
+    date.Set(2013, 0, 31, 0, 0, 0, 0);
+    date.NextDay();
+    EXPECT_EQ(date, CLogDate(2013, 1, 1, 0, 0, 0, 0));
+}
+
+TEST(LogDateTest, ComparesFieldByFieldYearFirst) {
+    const CLogDate a(2014, 3, 5, 10, 0, 0, 1);
+    const CLogDate b(2014, 3, 5, 10, 0, 0, 2);
+    EXPECT_TRUE(a < b);
+    EXPECT_TRUE(a <= b);
+    EXPECT_TRUE(b > a);
+    EXPECT_TRUE(b >= a);
+    EXPECT_TRUE(a != b);
+    EXPECT_TRUE(a.SameDay(b));
+    EXPECT_FALSE(a.SameDay(CLogDate(2014, 3, 6, 0, 0, 0, 0)));
+    EXPECT_TRUE(CLogDate(2013, 12, 31, 23, 0, 0, 0) < CLogDate(2014, 1, 1, 0, 0, 0, 0));
+    EXPECT_TRUE(a <= a);
+    EXPECT_FALSE(a < a);
+}
+
+TEST(ElapsedTimeTest, DifferenceBorrowsAcrossUnitsAndYears) {
+    CElapsedTime t;
+    t.SetDifference(CLogDate(2013, 12, 31, 23, 59, 59, 500), CLogDate(2014, 1, 1, 0, 0, 0, 250));
+    EXPECT_EQ(t.Format(0), "   0:00:00:750");
+    t.SetDifference(CLogDate(2014, 1, 1, 0, 0, 0, 0), CLogDate(2014, 1, 1, 0, 0, 0, 0));
+    EXPECT_EQ(t, CElapsedTime());
+    t.SetDifference(CLogDate(2014, 1, 2, 0, 0, 0, 0), CLogDate(2014, 1, 1, 0, 0, 0, 0));
+    EXPECT_EQ(t, CElapsedTime());
+    // Two leap years on the way: 2012 and 2016.
+    t.SetDifference(CLogDate(2011, 6, 1, 12, 0, 0, 0), CLogDate(2016, 6, 1, 13, 30, 15, 0));
+    EXPECT_EQ(t, CElapsedTime(24 * (365 * 5 + 2) + 1, 30, 15, 0));
+    // Dates centuries apart take no time to compute.
+    t.SetDifference(CLogDate(0, 1, 1, 0, 0, 0, 0), CLogDate(4000000, 1, 1, 0, 0, 0, 0));
+    EXPECT_GT(t.Hours(), 0U);
+}
+
+TEST(ElapsedTimeTest, AddDivideSetSecondsAndFormats) {
+    CElapsedTime t(1, 59, 59, 900);
+    t.Add(CElapsedTime(0, 0, 0, 200));
+    EXPECT_EQ(t, CElapsedTime(2, 0, 0, 100));
+    t = CElapsedTime(1, 0, 1, 0);
+    t.Divide(2);
+    EXPECT_EQ(t, CElapsedTime(0, 30, 0, 500));
+    t = CElapsedTime(0, 0, 0, 7);
+    t.Divide(2);
+    EXPECT_EQ(t, CElapsedTime(0, 0, 0, 3));
+    t.Divide(0);
+    EXPECT_EQ(t, CElapsedTime(0, 0, 0, 3));
+    t.SetSeconds(3725);
+    EXPECT_EQ(t, CElapsedTime(1, 2, 5, 0));
+    EXPECT_EQ(CElapsedTime(1, 2, 1, 0).Format(2), "63");
+    EXPECT_EQ(CElapsedTime(1, 2, 0, 999).Format(2), "62");
+    EXPECT_EQ(CElapsedTime(12, 3, 4, 5).Format(1), "12:03:04");
+    EXPECT_EQ(CElapsedTime(12345, 3, 4, 5).Format(0), "12345:03:04:005");
+    EXPECT_EQ(CElapsedTime().Format(3), "");
+}
+
+}  // namespace
+}  // namespace qx7
