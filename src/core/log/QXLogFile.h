@@ -48,23 +48,31 @@ public:
     const std::string& FileName() const { return fileName_; }
 
 private:
+    int OpenFile(const std::string& path, bool inflated);
+    int Decompress();
+    bool ScanAndPosition();
+    bool ScanLogData();
+    bool PositionAtOldest();
+    void ResetPosition(std::uint64_t offset);
+
     const Messages& messages_;
     const ILocalTime& clock_;
 
+    // File offsets are 64-bit: a plain container may place its log data past 4 GiB.
     std::int32_t entryCount_ = 0;
-    std::uint32_t bufferPosition_ = 0;
+    std::uint64_t bufferPosition_ = 0;
     bool deleteOnClose_ = false;
     std::uint32_t wordsConsumed_ = 0;
-    std::uint32_t dataEnd_ = 0;
+    std::uint64_t dataEnd_ = 0;
     bool ready_ = false;
-    std::uint32_t startPosition_ = 0;
-    std::int32_t wordCount_ = 0;
-    std::uint32_t nextReadPosition_ = 0;
-    std::int32_t dataLength_ = 0;
+    std::uint64_t startPosition_ = 0;
+    std::uint32_t wordCount_ = 0;
+    std::uint64_t nextReadPosition_ = 0;
+    std::uint32_t dataLength_ = 0;
     std::uint32_t wordsInBuffer_ = 0;
     std::uint32_t bufferIndex_ = 0;
     std::vector<unsigned char> buffer_;
-    std::uint32_t dataStart_ = 0;
+    std::uint64_t dataStart_ = 0;
     bool reading_ = false;
     std::FILE* file_ = nullptr;
     std::string fileName_;

@@ -1,0 +1,427 @@
+#include "core/log/QXLogFile.h"
+
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/base/ByteOrder.h"
+#include "core/comm/PrinterTime.h"
+#include "core/log/LogDecompress.h"
+
+namespace qx7 {
+namespace {
+
+constexpr char kPlainMagic[] = "QX7LG1XX";
+constexpr char kCompressedMagic[] = "QX7LG1ZL";
+constexpr std::size_t kMagicBytes = 8;
+constexpr long kFirstBlockOffset = 36;
+constexpr std::uint32_t kYearSeconds = 31536000;
+constexpr std::uint32_t kMillisecondBits = 0xFFE00000;
+// The log data of a container is limited to lengths below 2^31; a bare log gets the same bound.
+constexpr std::uint64_t kMaxDataBytes = 0x80000000ULL;
+
+constexpr int kBadDataLengthCode = -150;
+constexpr int kScanFailedCode = -152;
+
+bool Seek(std::FILE* file, std::uint64_t offset) {
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::uint32_t ParameterLength(std::uint32_t header) { return (header >> 8) & 0x1FFF; }
+
+}  // namespace
+
+CQXLogFile::CQXLogFile(const Messages& messages, const ILocalTime& clock)
+    : messages_(messages), clock_(clock) {}
+
+CQXLogFile::~CQXLogFile() { Close(); }
+
+int CQXLogFile::Open(const std::string& path) { return OpenFile(path, false); }
+
+int CQXLogFile::OpenFile(const std::string& path, bool inflated) {
+    Close();
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) {
+        return -1;
+    }
+    fileName_ = path;
+    reading_ = true;
+
+    char magic[kMagicBytes];
+    if (std::fread(magic, 1, kMagicBytes, file_) != kMagicBytes) {
+        return 0;
+    }
+    if (std::memcmp(magic, kPlainMagic, kMagicBytes) == 0) {
+        return 1;
+    }
+    if (std::memcmp(magic, kCompressedMagic, kMagicBytes) == 0) {
+        // A compressed stream never holds another compressed one; refusing it keeps the
+        // temporary files from piling up as ".qvl.qvl...".
+        return inflated ? -5 : Decompress();
+    }
+    return 0;
+}
+
+int CQXLogFile::Decompress() {
+    // The source stays open after a failure, until the next Close.
+    const int result = DecompressContainer(file_, fileName_);
+    if (result != 0) {
+        return result;
+    }
+    const std::string inflatedPath = fileName_ + ".qvl";
+    const int opened = OpenFile(inflatedPath, true);
+    if (opened != 1) {
+        // The stream held no plain container: a damaged log, not a bare one. The temporary
+        // file goes at once.
+        Close();
+        ::unlink(inflatedPath.c_str());
+        return opened == -1 ? -1 : -5;
+    }
+    deleteOnClose_ = true;
+    return 1;
+}
+
+int CQXLogFile::ReadHeaderText(const std::string& path, std::string& text) {
+    const int opened = Open(path);
+    if (opened != 1) {
+        return opened;
+    }
+    unsigned char header[28];
+    if (!Seek(file_, kMagicBytes) || std::fread(header, 1, sizeof header, file_) != sizeof header) {
+        return -1;
+    }
+    text.assign(reinterpret_cast<const char*>(header + 4), 12);
+    return 1;
+}
+
+bool CQXLogFile::FindBlock(std::string_view tag, std::uint32_t& length) {
+    if (file_ == nullptr || tag.size() != 4 || !Seek(file_, kFirstBlockOffset)) {
+        return false;
+    }
+    // Every step moves forward by at least 8 bytes, so the walk ends at the end of the file.
+    std::uint64_t offset = kFirstBlockOffset;
+    for (;;) {
+        unsigned char head[8];
+        if (std::fread(head, 1, sizeof head, file_) != sizeof head) {
+            return false;
+        }
+        const std::uint32_t blockLength = ReadU32BE(head + 4);
+        if (std::memcmp(head, tag.data(), 4) == 0) {
+            length = blockLength;
+            return true;
+        }
+        if (std::memcmp(head, "ENDF", 4) == 0) {
+            return false;
+        }
+        offset += sizeof head + static_cast<std::uint64_t>(blockLength);
+        if (!Seek(file_, offset)) {
+            return false;
+        }
+    }
+}
+
+bool CQXLogFile::ReadBlock(std::string_view tag, std::uint32_t capacity, unsigned char* buffer,
+                           std::uint32_t& length) {
+    std::uint32_t blockLength = 0;
+    if (!FindBlock(tag, blockLength)) {
+        return false;
+    }
+    if (blockLength > capacity) {
+        length = blockLength;
+        return true;
+    }
+    if (capacity == 0 || buffer == nullptr) {
+        return true;
+    }
+    if (std::fread(buffer, 1, blockLength, file_) != blockLength) {
+        return false;
+    }
+    length = blockLength;
+    return true;
+}
+
+bool CQXLogFile::ReadTextBlock(std::string_view tag, std::string& text) {
+    std::uint32_t blockLength = 0;
+    if (!FindBlock(tag, blockLength)) {
+        return false;
+    }
+    // Read in pieces: a hostile length must not allocate more than the file really holds.
+    std::string bytes;
+    char chunk[4096];
+    std::uint32_t remaining = blockLength;
+    while (remaining > 0) {
+        const std::size_t want = std::min<std::size_t>(remaining, sizeof chunk);
+        const std::size_t got = std::fread(chunk, 1, want, file_);
+        bytes.append(chunk, got);
+        if (got != want) {
+            return false;
+        }
+        remaining -= static_cast<std::uint32_t>(got);
+    }
+    if (!bytes.empty() && bytes.back() == '\0') {
+        bytes.resize(bytes.find('\0'));
+    }
+    text = std::move(bytes);
+    return true;
+}
+
+bool CQXLogFile::OpenLogData() {
+    if (file_ == nullptr) {
+        return false;
+    }
+    std::uint32_t length = 0;
+    if (!FindBlock("LGDT", length)) {
+        return false;
+    }
+    if (length < 1 || length % 4 != 0 || length >= kMaxDataBytes) {
+        messages_.ShowMessage(kMsgInternalError, kBadDataLengthCode);
+        return false;
+    }
+    const off_t payload = ::ftello(file_);
+    if (payload < 0) {
+        return false;
+    }
+    dataStart_ = static_cast<std::uint64_t>(payload);
+    dataLength_ = length;
+    dataEnd_ = dataStart_ + length;
+    wordCount_ = length / 4;
+    return ScanAndPosition();
+}
+
+bool CQXLogFile::OpenRawLog(const std::string& path) {
+    Close();
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) {
+        return false;
+    }
+    fileName_ = path;
+    reading_ = true;
+    if (::fseeko(file_, 0, SEEK_END) != 0) {
+        return false;
+    }
+    const off_t size = ::ftello(file_);
+    if (size < 0 || static_cast<std::uint64_t>(size) >= kMaxDataBytes) {
+        return false;
+    }
+    // The 1 to 3 bytes past the last whole word are never read, so the ring wraps on a word.
+    dataStart_ = 0;
+    wordCount_ = static_cast<std::uint32_t>(size) / 4;
+    dataLength_ = wordCount_ * 4;
+    dataEnd_ = dataLength_;
+    return ScanAndPosition();
+}
+
+void CQXLogFile::ResetPosition(std::uint64_t offset) {
+    nextReadPosition_ = offset;
+    wordsConsumed_ = 0;
+    wordsInBuffer_ = 0;
+    bufferIndex_ = 0;
+}
+
+bool CQXLogFile::ScanAndPosition() {
+    ready_ = false;
+    entryCount_ = 0;
+    buffer_.assign(kLogBufferBytes, 0);
+    if (!ScanLogData()) {
+        return false;
+    }
+    return PositionAtOldest();
+}
+
+bool CQXLogFile::ScanLogData() {
+    enum class State { SeekMarker, Time, Tie, Header, Code, Parameters };
+
+    ResetPosition(dataStart_);
+    // Entries dated more than a year past the PC's present are taken for garbage when the
+    // newest one is chosen. Computed in 64 bits so a late clock cannot wrap the limit.
+    const std::uint64_t present = ToPrinterTime(0, clock_).value_or(0);
+    const std::uint64_t limit = present + kYearSeconds;
+
+    State state = State::SeekMarker;
+    std::int32_t count = 0;
+    std::uint32_t lastMarker = 0;
+    std::uint32_t newestTime = 0;
+    std::uint32_t newestIndex = 0;
+    std::uint32_t newestMilliseconds = 0;
+    bool newNewest = false;
+    std::uint32_t remaining = 0;
+
+    for (std::uint32_t index = 0; index < wordCount_; ++index) {
+        std::uint32_t word = 0;
+        if (ReadWord(word) != 1) {
+            messages_.ShowMessage(kMsgInternalError, kScanFailedCode);
+            return false;
+        }
+        switch (state) {
+        case State::SeekMarker:
+            if (word == kEntryMarker) {
+                ++count;
+                lastMarker = index;
+                state = State::Time;
+            }
+            break;
+        case State::Time:
+            if (word > limit) {
+                state = State::SeekMarker;
+            } else if (word == newestTime) {
+                state = State::Tie;
+            } else {
+                if (word > newestTime) {
+                    newestTime = word;
+                    newestIndex = lastMarker;
+                    newNewest = true;
+                }
+                state = State::Header;
+            }
+            break;
+        case State::Tie:
+        case State::Header:
+            if (state == State::Tie && (word & kMillisecondBits) > newestMilliseconds) {
+                newestMilliseconds = word & kMillisecondBits;
+                newestIndex = lastMarker;
+            }
+            if (newNewest) {
+                newestMilliseconds = word & kMillisecondBits;
+                newNewest = false;
+            }
+            remaining = ParameterLength(word);
+            if (remaining % 4 != 0) {
+                remaining = 0;
+            }
+            state = State::Code;
+            break;
+        case State::Code:
+            state = remaining != 0 ? State::Parameters : State::SeekMarker;
+            break;
+        case State::Parameters:
+            remaining -= 4;
+            if (remaining == 0) {
+                state = State::SeekMarker;
+            }
+            break;
+        }
+    }
+    entryCount_ = count;
+    startPosition_ = dataStart_ + 4ULL * newestIndex;
+    return true;
+}
+
+bool CQXLogFile::PositionAtOldest() {
+    // Read the newest entry once: delivery starts right after it and ends with it.
+    const std::uint64_t newest = startPosition_;
+    ResetPosition(newest);
+    CQXLogEntry entry;
+    if (ReadEntry(entry) != 1) {
+        return false;
+    }
+    std::uint64_t start = newest + 4ULL * wordsConsumed_;
+    if (start >= dataEnd_) {
+        start = dataStart_ + (start - dataEnd_);
+    }
+    if (!Seek(file_, start)) {
+        return false;
+    }
+    startPosition_ = start;
+    ResetPosition(start);
+    ready_ = true;
+    return true;
+}
+
+int CQXLogFile::ReadWord(std::uint32_t& word) {
+    if (wordsConsumed_ >= wordCount_) {
+        return 0;
+    }
+    if (bufferIndex_ >= wordsInBuffer_) {
+        if (file_ == nullptr || buffer_.size() < kLogBufferBytes) {
+            return -1;
+        }
+        if (nextReadPosition_ >= dataEnd_) {
+            nextReadPosition_ = dataStart_;
+        }
+        std::uint64_t amount = 4ULL * (wordCount_ - wordsConsumed_);
+        amount = std::min<std::uint64_t>(amount, kLogBufferBytes);
+        amount = std::min<std::uint64_t>(amount, dataEnd_ - nextReadPosition_);
+        if (amount < 4 || !Seek(file_, nextReadPosition_) ||
+            std::fread(buffer_.data(), 1, amount, file_) != amount) {
+            return -1;
+        }
+        bufferPosition_ = nextReadPosition_;
+        nextReadPosition_ += amount;
+        wordsInBuffer_ = static_cast<std::uint32_t>(amount / 4);
+        bufferIndex_ = 0;
+    }
+    word = ReadU32BE(buffer_.data() + 4ULL * bufferIndex_);
+    ++bufferIndex_;
+    ++wordsConsumed_;
+    return 1;
+}
+
+int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
+    std::uint32_t word = 0;
+    do {
+        const int result = ReadWord(word);
+        if (result != 1) {
+            return result;
+        }
+    } while (word != kEntryMarker);
+
+    std::uint32_t time = 0;
+    std::uint32_t header = 0;
+    std::uint32_t code = 0;
+    for (std::uint32_t* target : {&time, &header, &code}) {
+        const int result = ReadWord(*target);
+        if (result != 1) {
+            return result;
+        }
+    }
+    entry.time = time;
+    entry.code = code;
+    entry.SetHeaderWord(header);
+
+    const std::uint32_t length = ParameterLength(header);
+    std::vector<unsigned char> parameters;
+    if (length > 0) {
+        parameters.assign(length + 4, 0);
+        for (std::uint32_t i = 0; i < length / 4; ++i) {
+            std::uint32_t value = 0;
+            if (ReadWord(value) != 1) {
+                parameters.clear();
+                entry.parameterLength = 0;
+                break;
+            }
+            WriteU32BE(parameters.data() + 4ULL * i, value);
+        }
+    }
+    entry.SetParams(std::move(parameters));
+    return 1;
+}
+
+bool CQXLogFile::Close() {
+    const bool wasOpen = file_ != nullptr;
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    if (deleteOnClose_) {
+        ::unlink(fileName_.c_str());
+        deleteOnClose_ = false;
+    }
+    fileName_.clear();
+    reading_ = false;
+    ready_ = false;
+    entryCount_ = 0;
+    bufferPosition_ = 0;
+    startPosition_ = 0;
+    dataStart_ = 0;
+    dataEnd_ = 0;
+    dataLength_ = 0;
+    wordCount_ = 0;
+    ResetPosition(0);
+    return wasOpen;
+}
+
+}  // namespace qx7
