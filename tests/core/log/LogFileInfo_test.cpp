@@ -58,7 +58,7 @@ TEST_F(LogFileInfoTest, EveryLineInOrderWithTabs) {
         Block("Vers", Bytes({1, 2, 0x12, 0x34, 0xA, 0, 0, 7, 0, 0x10, 0xFF, 0xFF, 2, 3, 0, 0,
                              0, 1, 0, 1})) +
         Block("Date", Bytes({0x1C, 0x9C, 0x38, 0x00})) + Block("Xtra", "skipped") +
-        Block("Comm", "after cleaning") + Block("Cust", std::string("Shop A\0junk", 11));
+        Block("Comm", "after cleaning") + Block("Cust", std::string("Shop A\0junk\0", 12));
     EXPECT_EQ(Info(Container(blocks)),
               "Customer :\t\tShop A\r\n"
               "Comment :\t\tafter cleaning\r\n"
