@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     std::string lang;
     app.add_option("--lang", lang, "Language of the texts: en or ja (default: the environment's)")
         ->check(CLI::IsMember({"en", "ja"}));
+    std::string encoding = "UTF-8";
+    app.add_option("--encoding", encoding,
+                   "Encoding of the texts written (UTF-8, CP932 ...; default UTF-8)");
 
     auto& registered = RegisteredLogCommands();
     std::stable_sort(registered.begin(), registered.end(),
@@ -54,6 +57,7 @@ int main(int argc, char** argv) {
     LogToolContext context;
     context.language = lang.empty() ? SystemDefaultLanguage()
                                     : (lang == "ja" ? kJapanese : kEnglish);
+    context.encoding = encoding;
     for (const auto& command : commands) {
         if (command.command != nullptr && command.command->parsed()) {
             return command.run(context);

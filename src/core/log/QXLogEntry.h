@@ -1,8 +1,12 @@
 #pragma once
-// One printer log entry as the log reader delivers it.
+// One printer log entry as the log reader delivers it, and the texts every log view shows of
+// it. Texts are UTF-8; the output's encoding is applied where lines are written.
 
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "core/log/LogTextContext.h"
 
 namespace qx7 {
 
@@ -31,6 +35,30 @@ public:
         subtype = static_cast<std::int32_t>((header >> 3) & 0x1F);
         type = static_cast<std::int32_t>(header & 0x7);
     }
+
+    // The type word: ERR, WRN, INF, or the type in three hexadecimal digits. Replaces `text`.
+    void GetTypeText(std::string& text) const;
+    // "MM/DD/YYYY HH:MM:SS" in the PC's local time, or question marks for a stamp that cannot
+    // be shown. Replace their texts.
+    void GetDateTimeText(std::string& text, const LogTextContext& context) const;
+    void GetDateAndTimeTexts(std::string& date, std::string& time,
+                             const LogTextContext& context) const;
+    // The code's description in the context's language. Appends.
+    void GetDescriptionText(std::string& text, const LogTextContext& context) const;
+    // The short, code-dependent rendering of the parameters (often empty). Appends.
+    void GetParamText(std::string& text, const LogTextContext& context) const;
+    // " %08X" for each parameter word. Appends.
+    void GetRawDataText(std::string& text) const;
+    // `000001: 03/15/2014 13:45:07 [00010000] (INF) "Power ON"`. Replaces.
+    void FormatTextLine(std::string& text, int number, const LogTextContext& context) const;
+    // Number, date, time, code's low half, subtype, description and twelve parameter columns,
+    // without a line end. Replaces.
+    void FormatCsvLine(std::string& text, int number, const LogTextContext& context) const;
+
+    // Parameter bytes that are really there: P, but never more than the buffer holds.
+    std::size_t ParamBytes() const;
+    // Parameter word k (bytes 4k..4k+3, big-endian); bytes past the buffer read as zero.
+    std::uint32_t ParamWord(std::size_t k) const;
 
     std::uint32_t code = 0;
     std::int32_t type = 0;             // 1, 2 error; 3 warning; 4, 5 information

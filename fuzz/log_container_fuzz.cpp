@@ -1,0 +1,113 @@
+// The log container reader on arbitrary file bytes: plain, compressed or bare, through the whole
+// calling order the viewers use. Temporary files must be gone after every run.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/app/Messages.h"
+#include "core/log/QXLogFile.h"
+
+namespace {
+
+class DiscardingSink final : public qx7::IMessageSink {
+public:
+    void ShowOk(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+};
+
+// UTC with a fixed present, so every run of an input does the same.
+class FixedUtcClock final : public qx7::ILocalTime {
+public:
+    std::int64_t Now() const override { return 946684800 + 480000000; }
+    std::int64_t StandardOffsetWestSeconds() const override { return 0; }
+    qx7::TimeZoneFacts ZoneFacts() const override { return {}; }
+    std::optional<std::int64_t> FromLocal(const qx7::CivilTime& local) const override {
+        return qx7::SecondsFromUtc(local);
+    }
+    std::optional<qx7::CivilTime> ToLocal(std::int64_t seconds) const override {
+        return qx7::UtcFromSeconds(seconds);
+    }
+};
+
+std::string& Folder() {
+    static std::string folder;
+    return folder;
+}
+
+void RemoveFolder() {
+    if (!Folder().empty()) {
+        ::unlink((Folder() + "/in.zlg").c_str());
+        ::rmdir(Folder().c_str());
+    }
+}
+
+bool Exists(const std::string& path) {
+    struct stat info{};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/qx7fuzz-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::abort();
+    }
+    Folder() = pattern;
+    std::atexit(RemoveFolder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string path = Folder() + "/in.zlg";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::abort();
+    }
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    DiscardingSink sink;
+    const qx7::Messages messages(qx7::kEnglish, sink);
+    const FixedUtcClock clock;
+    {
+        qx7::CQXLogFile reader(messages, clock);
+        const int opened = reader.Open(path);
+        bool ready = false;
+        if (opened == 1) {
+            ready = reader.OpenLogData();
+        } else if (opened == 0) {
+            ready = reader.OpenRawLog(path);
+        }
+        if (ready) {
+            qx7::CQXLogEntry entry;
+            while (reader.ReadEntry(entry) == 1) {
+            }
+        }
+        if (reader.Open(path) == 1) {
+            std::uint32_t length = 0;
+            unsigned char bytes[32];
+            std::string text;
+            reader.FindBlock("LGDT", length);
+            reader.ReadBlock("Date", sizeof bytes, bytes, length);
+            reader.ReadBlock("MACa", 0, nullptr, length);
+            reader.ReadBlock("EP11", sizeof bytes, bytes, length);
+            reader.ReadTextBlock("Cust", text);
+            reader.ReadTextBlock("PCDT", text);
+            reader.ReadTextBlock("Nope", text);
+        }
+        std::string header;
+        reader.ReadHeaderText(path, header);
+        reader.Close();
+    }
+    if (Exists(path + ".tjg") || Exists(path + ".qvl")) {
+        std::abort();  // a temporary file outlived its reader
+    }
+    return 0;
+}

@@ -1,0 +1,133 @@
+#include "cli/qx7log/LogExportCommand.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/common/StderrMessageSink.h"
+#include "cli/qx7log/LogToolSupport.h"
+#include "core/app/StringTable.h"
+#include "core/export/LogExport.h"
+#include "platform/posix/PosixLocalTime.h"
+
+namespace qx7::cli {
+namespace {
+
+constexpr int kMsgAlreadyExists = 382;
+// The numbers the log viewer shows with its file error message.
+constexpr int kTextExportFailed = -166;
+constexpr int kCsvExportFailed = -167;
+
+// "qx7log: <file>: <message (number)(cause)>" on standard error.
+void ReportFailure(const LogToolContext& context, const std::string& file, int number,
+                   const std::string& cause) {
+    StderrMessageSink sink(context.programName + ": " + file);
+    const Messages messages(context.language, sink);
+    if (messages.ShowMessageWithText(kMsgFileIoError, number, cause) != 0) {
+        sink.ShowOk(cause);
+    }
+}
+
+}  // namespace
+
+void AddLogExportOptions(CLI::App& command, LogExportRequest& request) {
+    command.add_option("LOG", request.logPath, "The saved printer log (.log, .zlg or a bare log)")
+        ->required();
+    command.add_option("-o,--output", request.outPath,
+                       "The file to write; - writes to standard output");
+    command
+        .add_option("--types", request.types,
+                    "Entry types to include: any of e (errors), w (warnings), i (information)")
+        ->check(
+            [](const std::string& value) {
+                return value.find_first_not_of("ewi") == std::string::npos
+                           ? std::string()
+                           : std::string("the types are letters of e, w and i");
+            },
+            "SET");
+    command.add_flag("--force", request.force, "Replace an existing output file");
+}
+
+int RunLogExport(const LogToolContext& context, const LogExportRequest& request) {
+    const int failureNumber = request.csv ? kCsvExportFailed : kTextExportFailed;
+    bool knownEncoding = false;
+    const auto encoder = EncoderFor(context.encoding, knownEncoding);
+    if (!knownEncoding) {
+        std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
+                     context.encoding.c_str());
+        return kExitUsage;
+    }
+    const std::string outPath =
+        !request.outPath.empty()
+            ? request.outPath
+            : (request.csv ? MakeDefaultCsvPath(request.logPath)
+                           : MakeTextExportPath(request.logPath));
+
+    CatchInterrupts();
+    ToolOutput output;
+    std::string cause;
+    bool alreadyExists = false;
+    if (!output.Open(outPath, request.logPath, request.force, cause, alreadyExists)) {
+        if (alreadyExists) {
+            std::string question;
+            LoadLocalString(context.language, kMsgAlreadyExists, question);
+            StderrMessageSink(context.programName, false).AskYesNo(outPath + "\n" + question);
+        } else {
+            ReportFailure(context, outPath, failureNumber, cause);
+        }
+        return kExitFailure;
+    }
+
+    const PosixLocalTime clock;
+    CollectingMessageSink readerSink;
+    const Messages readerMessages(context.language, readerSink);
+    CQXLogFile reader(readerMessages, clock);
+    if (!OpenLogEntries(reader, request.logPath, readerSink, cause)) {
+        reader.Close();
+        output.Abandon();
+        ReportFailure(context, request.logPath, failureNumber, cause);
+        return kExitFailure;
+    }
+
+    const LogTextContext textContext(context.language, clock);
+    LogExportOptions options;
+    options.types.errors = request.types.find('e') != std::string::npos;
+    options.types.warnings = request.types.find('w') != std::string::npos;
+    options.types.information = request.types.find('i') != std::string::npos;
+    options.extendedData = request.extendedData;
+    options.encoder = encoder.get();
+    options.progress = [](int, int) { return !Interrupted(); };
+    ExportCounts counts;
+    errno = 0;
+    int result = Interrupted()
+                     ? kExportCancelled
+                     : (request.csv ? ExportCsv(reader, output.Stream(), textContext, options, &counts)
+                                    : ExportText(reader, output.Stream(), textContext, options,
+                                                 &counts));
+    const int writeError = errno;
+    reader.Close();  // removes the reader's temporary file of a compressed log
+
+    if (result == kExportOk && !output.Commit()) {
+        result = kExportWriteFailed;
+    }
+    if (result == kExportOk) {
+        return kExitSuccess;
+    }
+    output.Abandon();
+    switch (result) {
+        case kExportReadFailed:
+            ReportFailure(context, request.logPath, failureNumber,
+                          "read error after " + std::to_string(counts.entriesRead) + " entries");
+            break;
+        case kExportCancelled:
+            ReportFailure(context, outPath, failureNumber, "interrupted");
+            break;
+        default:
+            ReportFailure(context, outPath, failureNumber,
+                          std::string("cannot write: ") +
+                              std::strerror(writeError != 0 ? writeError : EIO));
+            break;
+    }
+    return kExitFailure;
+}
+
+}  // namespace qx7::cli

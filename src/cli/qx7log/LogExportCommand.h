@@ -1,0 +1,24 @@
+#pragma once
+// The work of `qx7log text` and `qx7log csv`: options, output rules and error lines.
+
+#include <string>
+
+#include "cli/qx7log/LogCommand.h"
+
+namespace qx7::cli {
+
+struct LogExportRequest {
+    bool csv = false;
+    std::string logPath;
+    std::string outPath;     // empty: the default beside the log
+    std::string types = "ewi";
+    bool extendedData = false;
+    bool force = false;
+};
+
+// Adds the options both commands share to `command`.
+void AddLogExportOptions(CLI::App& command, LogExportRequest& request);
+
+int RunLogExport(const LogToolContext& context, const LogExportRequest& request);
+
+}  // namespace qx7::cli

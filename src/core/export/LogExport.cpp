@@ -1,0 +1,181 @@
+#include "core/export/LogExport.h"
+
+namespace qx7 {
+namespace {
+
+constexpr std::string_view kTextColumnsLine =
+    "Number:    Date      Time     Code     (Type) Description   \r\n";
+constexpr std::string_view kCsvColumnsLine =
+    "Number,Date,Time,Code,Type,Description,Param1,Param2,Param3,Param4,Param5,Param6,Param7,"
+    "Param8,Param9,Param10,Param11,Param12\r\n";
+// The added text of a text line starts at this column when the line leaves room for it.
+constexpr std::size_t kAddedTextColumn = 127;
+constexpr int kProgressStep = 1000;
+// Lines are collected up to this size before they go to the stream.
+constexpr std::size_t kChunkBytes = 1 << 16;
+
+// Collects encoded lines and hands them to the stream in large pieces.
+class ChunkWriter {
+public:
+    ChunkWriter(std::FILE* out, const ITextEncoder* encoder) : out_(out), encoder_(encoder) {
+        chunk_.reserve(kChunkBytes + 4096);
+    }
+
+    // Appends text in the output encoding; answers the number of bytes it took there.
+    std::size_t Append(std::string_view utf8) {
+        if (encoder_ == nullptr) {
+            chunk_.append(utf8);
+            return utf8.size();
+        }
+        const std::string encoded = encoder_->FromUtf8(utf8);
+        chunk_.append(encoded);
+        return encoded.size();
+    }
+    void AppendBytes(std::string_view bytes) { chunk_.append(bytes); }
+    void AppendBlanks(std::size_t count) { chunk_.append(count, ' '); }
+
+    bool FlushIfFull() { return chunk_.size() < kChunkBytes || Flush(); }
+    bool Flush() {
+        if (!chunk_.empty()) {
+            ok_ = ok_ && std::fwrite(chunk_.data(), 1, chunk_.size(), out_) == chunk_.size();
+            chunk_.clear();
+        }
+        return ok_;
+    }
+    // The stream's own buffer too: a full disk shows here at the latest.
+    bool Finish() { return Flush() && std::fflush(out_) == 0 && std::ferror(out_) == 0; }
+
+private:
+    std::FILE* out_;
+    const ITextEncoder* encoder_;
+    std::string chunk_;
+    bool ok_ = true;
+};
+
+// The loop both exports share: read, count, report progress, stop on a write failure.
+template <typename WriteEntry>
+int RunExport(ILogEntrySource& source, ChunkWriter& writer, const LogExportOptions& options,
+              ExportCounts& counts, WriteEntry writeEntry) {
+    const int upper = source.GetEntryCount() / kProgressStep;
+    if (options.progress && !options.progress(0, upper)) {
+        return kExportCancelled;
+    }
+    CQXLogEntry entry;
+    int index = 0;
+    int answer = 0;
+    while ((answer = source.ReadEntry(entry)) == 1) {
+        if (writeEntry(entry, index)) {
+            ++counts.linesWritten;
+        }
+        ++index;
+        counts.entriesRead = index;
+        if (!writer.FlushIfFull()) {
+            return kExportWriteFailed;
+        }
+        if (index % kProgressStep == 0 && options.progress &&
+            !options.progress(index / kProgressStep, upper)) {
+            writer.Flush();
+            return kExportCancelled;
+        }
+    }
+    if (!writer.Finish()) {
+        return kExportWriteFailed;
+    }
+    return answer == 0 ? kExportOk : kExportReadFailed;
+}
+
+bool TypeShown(int type, const LogTypeFilter& types, bool unnamedShown) {
+    switch (type) {
+        case 1: case 2: return types.errors;
+        case 3: return types.warnings;
+        case 4: case 5: return types.information;
+        default: return unnamedShown;
+    }
+}
+
+}  // namespace
+
+bool IsShownInText(const CQXLogEntry& entry, const LogTypeFilter& types) {
+    return TypeShown(entry.type, types, false);
+}
+
+bool IsShownInCsv(const CQXLogEntry& entry, const LogTypeFilter& types, std::uint32_t low,
+                  std::uint32_t high) {
+    if (entry.time < low || entry.time > high) {
+        return false;
+    }
+    return TypeShown(entry.type, types, true);
+}
+
+std::string ExportDateLine(const LogTextContext& context) {
+    return "Log date in this file is based on " + context.LocalTime().ZoneFacts().standardName +
+           "\r\n";
+}
+
+int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
+               const LogExportOptions& options, ExportCounts* counts) {
+    ExportCounts local;
+    ExportCounts& n = counts != nullptr ? *counts : local;
+    n = {};
+    ChunkWriter writer(out, options.encoder);
+    writer.Append(ExportDateLine(context));
+    writer.AppendBytes(kTextColumnsLine);
+    n.linesWritten = 2;
+    std::string line;
+    std::string added;
+    return RunExport(source, writer, options, n, [&](const CQXLogEntry& entry, int index) {
+        if (!IsShownInText(entry, options.types)) {
+            return false;
+        }
+        entry.FormatTextLine(line, index, context);
+        added.clear();
+        if (options.extendedData) {
+            entry.GetRawDataText(added);
+        } else {
+            entry.GetParamText(added, context);
+        }
+        // The column counts bytes of the output encoding, as the file shows them.
+        const std::size_t length = writer.Append(line);
+        if (!added.empty()) {
+            if (length < kAddedTextColumn) {
+                writer.AppendBlanks(kAddedTextColumn - length);
+            }
+            writer.Append(added);
+        }
+        writer.AppendBytes("\r\n");
+        return true;
+    });
+}
+
+int ExportCsv(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
+              const LogExportOptions& options, ExportCounts* counts) {
+    ExportCounts local;
+    ExportCounts& n = counts != nullptr ? *counts : local;
+    n = {};
+    ChunkWriter writer(out, options.encoder);
+    writer.Append(ExportDateLine(context));
+    writer.AppendBytes(kCsvColumnsLine);
+    n.linesWritten = 2;
+    std::string line;
+    return RunExport(source, writer, options, n, [&](const CQXLogEntry& entry, int index) {
+        if (!IsShownInCsv(entry, options.types, options.low, options.high)) {
+            return false;
+        }
+        entry.FormatCsvLine(line, index, context);
+        writer.Append(line);
+        writer.AppendBytes("\r\n");
+        return true;
+    });
+}
+
+std::string MakeTextExportPath(const std::string& logPath) { return logPath + ".txt"; }
+
+std::string MakeDefaultCsvPath(const std::string& logPath) {
+    const std::size_t dot = logPath.rfind('.');
+    if (dot == std::string::npos || dot == 0) {
+        return logPath + ".csv";
+    }
+    return logPath.substr(0, dot) + ".csv";
+}
+
+}  // namespace qx7

@@ -1,0 +1,168 @@
+#include "core/log/FirmLogCode.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "core/base/Resources.h"
+
+namespace qx7 {
+namespace {
+
+// Reads one double-quoted text with C escapes from the front of `rest`.
+std::optional<std::string> TakeQuoted(std::string_view& rest) {
+    if (rest.empty() || rest.front() != '"') {
+        return std::nullopt;
+    }
+    std::string out;
+    for (std::size_t i = 1; i < rest.size(); ++i) {
+        const char c = rest[i];
+        if (c == '"') {
+            rest.remove_prefix(i + 1);
+            return out;
+        }
+        if (c != '\\') {
+            out.push_back(c);
+            continue;
+        }
+        if (++i == rest.size()) {
+            return std::nullopt;
+        }
+        switch (rest[i]) {
+            case 'n': out.push_back('\n'); break;
+            case 'r': out.push_back('\r'); break;
+            case 't': out.push_back('\t'); break;
+            case '"': out.push_back('"'); break;
+            case '\\': out.push_back('\\'); break;
+            default: return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<FirmLogCodeRow> ParseRow(std::string_view line) {
+    if (line.size() < 2 || line.substr(0, 2) != "0x") {
+        return std::nullopt;
+    }
+    line.remove_prefix(2);
+    FirmLogCodeRow row;
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), row.code, 16);
+    if (error != std::errc() || end == line.data()) {
+        return std::nullopt;
+    }
+    line.remove_prefix(static_cast<std::size_t>(end - line.data()));
+    if (line.empty() || line.front() != ' ') {
+        return std::nullopt;
+    }
+    line.remove_prefix(1);
+    auto english = TakeQuoted(line);
+    if (!english || line.empty() || line.front() != ' ') {
+        return std::nullopt;
+    }
+    line.remove_prefix(1);
+    auto japanese = TakeQuoted(line);
+    if (!japanese || !line.empty()) {
+        return std::nullopt;
+    }
+    row.english = std::move(*english);
+    row.japanese = std::move(*japanese);
+    return row;
+}
+
+// The table and an index sorted by code for the lookup. The index keeps, for a code that
+// appears twice, the first row, which is what a walk from the top would find.
+struct CodeTable {
+    std::vector<FirmLogCodeRow> rows;
+    std::vector<std::pair<std::uint32_t, std::size_t>> index;  // code, row
+    std::size_t terminator = 0;
+};
+
+CodeTable BuildTable() {
+    CodeTable table;
+    if (const auto bytes = res::Find("codes/firm_log_codes.txt")) {
+        const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        if (auto rows = CFirmLogCode::Parse(text)) {
+            table.rows = std::move(*rows);
+        }
+    }
+    if (table.rows.empty()) {
+        // A build without the data still answers every code.
+        table.rows.push_back({kUnknownLogCode, "Unknown LogCode", "Unknown LogCode"});
+    }
+    table.terminator = table.rows.size() - 1;
+    // Rows after the first terminator can never be reached by a walk from the top.
+    for (std::size_t i = 0; i < table.rows.size(); ++i) {
+        if (table.rows[i].code == kUnknownLogCode) {
+            table.terminator = i;
+            break;
+        }
+    }
+    for (std::size_t i = 0; i < table.terminator; ++i) {
+        table.index.emplace_back(table.rows[i].code, i);
+    }
+    std::stable_sort(table.index.begin(), table.index.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    table.index.erase(std::unique(table.index.begin(), table.index.end(),
+                                  [](const auto& a, const auto& b) { return a.first == b.first; }),
+                      table.index.end());
+    return table;
+}
+
+const CodeTable& Table() {
+    static const CodeTable table = BuildTable();
+    return table;
+}
+
+}  // namespace
+
+std::optional<std::vector<FirmLogCodeRow>> CFirmLogCode::Parse(std::string_view tableText,
+                                                               int* errorLine) {
+    std::vector<FirmLogCodeRow> rows;
+    int lineNumber = 0;
+    while (!tableText.empty()) {
+        ++lineNumber;
+        const std::size_t newline = tableText.find('\n');
+        std::string_view line = tableText.substr(0, newline);
+        tableText.remove_prefix(newline == std::string_view::npos ? tableText.size() : newline + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty() || line.front() == '#') {
+            continue;
+        }
+        auto row = ParseRow(line);
+        if (!row) {
+            if (errorLine != nullptr) {
+                *errorLine = lineNumber;
+            }
+            return std::nullopt;
+        }
+        rows.push_back(std::move(*row));
+    }
+    if (rows.empty() || rows.back().code != kUnknownLogCode) {
+        if (errorLine != nullptr) {
+            *errorLine = lineNumber;
+        }
+        return std::nullopt;
+    }
+    return rows;
+}
+
+std::span<const FirmLogCodeRow> CFirmLogCode::Rows() { return Table().rows; }
+
+std::string_view CFirmLogCode::Describe(std::uint32_t code, LanguageId language) const {
+    const CodeTable& table = Table();
+    std::size_t row = table.terminator;
+    const auto it = std::lower_bound(table.index.begin(), table.index.end(), code,
+                                     [](const auto& entry, std::uint32_t c) { return entry.first < c; });
+    if (it != table.index.end() && it->first == code) {
+        row = it->second;
+    }
+    const FirmLogCodeRow& found = table.rows[row];
+    return language == kJapanese ? found.japanese : found.english;
+}
+
+void CFirmLogCode::Lookup(std::string& text, std::uint32_t code, LanguageId language) const {
+    text.append(Describe(code, language));
+}
+
+}  // namespace qx7
