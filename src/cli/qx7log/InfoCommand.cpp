@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/common/StderrMessageSink.h"
+#include "cli/qx7log/ListingOutput.h"
 #include "cli/qx7log/LogCommand.h"
 #include "core/app/Messages.h"
 #include "core/log/LogFileInfo.h"
@@ -26,18 +27,6 @@ const char* OpenFailure(int code) {
         case -9: return "the compressed data cannot be read";
         default: return "cannot be read";
     }
-}
-
-std::string WithLineFeeds(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        out.push_back(text[i]);
-    }
-    return out;
 }
 
 struct InfoOptions {
@@ -65,8 +54,16 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
         const std::string info =
             opened == 1 ? BuildLogFileInformation(reader, header, clock) : std::string();
         reader.Close();
-        std::fputs(WithLineFeeds(info).c_str(), stdout);
-        return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+        bool unknownEncoding = false;
+        if (PrintListing(info, context.encoding, unknownEncoding)) {
+            return kExitSuccess;
+        }
+        if (unknownEncoding) {
+            std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
+                         context.encoding.c_str());
+            return kExitUsage;
+        }
+        return kExitFailure;
     }};
 });
 
