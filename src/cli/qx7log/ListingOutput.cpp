@@ -1,0 +1,36 @@
+#include "cli/qx7log/ListingOutput.h"
+
+#include <cstdio>
+
+#include "cli/qx7log/LogToolSupport.h"
+
+namespace qx7::cli {
+
+std::string WithLineFeeds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+bool PrintListing(const std::string& text, const std::string& encoding, bool& unknownEncoding) {
+    bool known = false;
+    const auto encoder = EncoderFor(encoding, known);
+    unknownEncoding = !known;
+    if (!known) {
+        return false;
+    }
+    std::string out = WithLineFeeds(text);
+    if (encoder) {
+        out = encoder->FromUtf8(out);
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
+
+}  // namespace qx7::cli
