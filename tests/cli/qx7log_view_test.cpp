@@ -64,6 +64,7 @@ TEST_F(ViewCommandsTest, InfoOfABareLogIsEmptyAndOfAMissingFileFails) {
     EXPECT_EQ(missing.exit, 1);
     EXPECT_NE(missing.err.find("none.log"), std::string::npos);
     EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(Qx7log(dir, {"info", dir.Path().string()}).exit, 1);
 }
 
 TEST_F(ViewCommandsTest, AnalyzeListsErrorsNewestFirstByDefault) {

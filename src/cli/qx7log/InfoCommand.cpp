@@ -1,10 +1,12 @@
 // qx7log info LOG: the log file information, as the information dialog shows it.
 
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/ListingOutput.h"
 #include "cli/qx7log/LogCommand.h"
+#include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
 #include "core/log/LogFileInfo.h"
 #include "core/log/QXLogFile.h"
@@ -12,22 +14,6 @@
 
 namespace qx7::cli {
 namespace {
-
-// The file's own words for the reader's opening codes.
-const char* OpenFailure(int code) {
-    switch (code) {
-        case -1: return "cannot be opened for reading";
-        case -2: return "the temporary copy beside it cannot be created";
-        case -3: return "read error while copying the compressed data";
-        case -4: return "the temporary copy cannot be written";
-        case -5: return "the compressed data is damaged";
-        case -6: return "the inflated copy cannot be written";
-        case -7: return "the compressed data is damaged or incomplete";
-        case -8: return "the inflated copy cannot be created";
-        case -9: return "the compressed data cannot be read";
-        default: return "cannot be read";
-    }
-}
 
 struct InfoOptions {
     std::string log;
@@ -38,6 +24,12 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
     CLI::App* command = root.add_subcommand("info", "Print the log file information");
     command->add_option("LOG", options->log, "Saved log file (.log, .zlg)")->required();
     return LogCommand{command, [options](const LogToolContext& context) {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(options->log, ignored)) {
+            std::fprintf(stderr, "%s: %s: is a folder, not a log file\n",
+                         context.programName.c_str(), options->log.c_str());
+            return kExitFailure;
+        }
         StderrMessageSink sink(context.programName);
         const Messages messages(context.language, sink);
         const PosixLocalTime clock;
@@ -45,9 +37,10 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
         std::string header;
         const int opened = reader.ReadHeaderText(options->log, header);
         if (opened < 0) {
+            const std::string cause = OpenFailureCause(opened);
             reader.Close();
-            std::fprintf(stderr, "%s: %s: %s (%d)\n", context.programName.c_str(),
-                         options->log.c_str(), OpenFailure(opened), opened);
+            std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
+                         options->log.c_str(), cause.c_str());
             return kExitFailure;
         }
         // A bare log has no information blocks: nothing to print.

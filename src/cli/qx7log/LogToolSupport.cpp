@@ -18,6 +18,16 @@ extern "C" void OnInterrupt(int) { gInterrupted = 1; }
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
+}  // namespace
+
+std::string OpenFailureCause(int answer) {
+    if (answer == -1) {
+        const int error = errno;
+        return "cannot open: " + ErrnoText(error != 0 ? error : ENOENT);
+    }
+    return DecompressCause(answer) + " (" + std::to_string(answer) + ")";
+}
+
 std::string DecompressCause(int answer) {
     switch (answer) {
         case -2: return "cannot create the temporary file beside it";
@@ -29,8 +39,6 @@ std::string DecompressCause(int answer) {
         default: return "cannot decompress";
     }
 }
-
-}  // namespace
 
 std::string CollectingMessageSink::OneLineText() const {
     std::string text;
@@ -56,12 +64,8 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
         opened = reader.OpenLogData();
     } else if (kind == 0) {
         opened = reader.OpenRawLog(path);
-    } else if (kind == -1) {
-        const int error = errno;
-        cause = "cannot open: " + ErrnoText(error != 0 ? error : ENOENT);
-        return false;
     } else {
-        cause = DecompressCause(kind) + " (" + std::to_string(kind) + ")";
+        cause = OpenFailureCause(kind);
         return false;
     }
     if (!opened) {

@@ -34,6 +34,11 @@ public:
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
                     const CollectingMessageSink& readerMessages, std::string& cause);
 
+// Why the reader's Open answered `answer` (-1 .. -9), in words; for -1 from errno.
+std::string OpenFailureCause(int answer);
+// The decompression failures (-2 .. -9) in words.
+std::string DecompressCause(int answer);
+
 // An output file of a command: "-" is standard output; an existing path is replaced only when
 // forced, and never when it is the log being read; the file appears only once complete.
 class ToolOutput {
