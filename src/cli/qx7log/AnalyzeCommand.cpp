@@ -59,17 +59,7 @@ const LogCommandRegistration kAnalyze(40, [](CLI::App& root) {
         const AnalysisSelection selection =
             LoadAnalysisEntries(reader, LogAnalyses()[options->analysis], maximum);
         reader.Close();
-        bool unknownEncoding = false;
-        if (PrintListing(ListAnalysisEntries(selection, maximum, textContext), context.encoding,
-                         unknownEncoding)) {
-            return kExitSuccess;
-        }
-        if (unknownEncoding) {
-            std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
-                         context.encoding.c_str());
-            return kExitUsage;
-        }
-        return kExitFailure;
+        return PrintListing(ListAnalysisEntries(selection, maximum, textContext), context);
     }};
 });
 

@@ -47,16 +47,7 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
         const std::string info =
             opened == 1 ? BuildLogFileInformation(reader, header, clock) : std::string();
         reader.Close();
-        bool unknownEncoding = false;
-        if (PrintListing(info, context.encoding, unknownEncoding)) {
-            return kExitSuccess;
-        }
-        if (unknownEncoding) {
-            std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
-                         context.encoding.c_str());
-            return kExitUsage;
-        }
-        return kExitFailure;
+        return PrintListing(info, context);
     }};
 });
 

@@ -18,19 +18,20 @@ std::string WithLineFeeds(const std::string& text) {
     return out;
 }
 
-bool PrintListing(const std::string& text, const std::string& encoding, bool& unknownEncoding) {
+int PrintListing(const std::string& text, const LogToolContext& context) {
     bool known = false;
-    const auto encoder = EncoderFor(encoding, known);
-    unknownEncoding = !known;
+    const auto encoder = EncoderFor(context.encoding, known);
     if (!known) {
-        return false;
+        std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
+                     context.encoding.c_str());
+        return kExitUsage;
     }
     std::string out = WithLineFeeds(text);
     if (encoder) {
         out = encoder->FromUtf8(out);
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace qx7::cli

@@ -3,13 +3,15 @@
 
 #include <string>
 
+#include "cli/qx7log/LogCommand.h"
+
 namespace qx7::cli {
 
 // CR LF pairs become LF.
 std::string WithLineFeeds(const std::string& text);
 
-// Writes the UTF-8 text with LF line ends in the given encoding (--encoding) to standard
-// output. false when the encoding is unknown (`unknownEncoding` set) or the write fails.
-bool PrintListing(const std::string& text, const std::string& encoding, bool& unknownEncoding);
+// Writes the UTF-8 text with LF line ends in the context's encoding (--encoding) to standard
+// output; answers the exit code (usage for an unknown encoding, failure when writing fails).
+int PrintListing(const std::string& text, const LogToolContext& context);
 
 }  // namespace qx7::cli

@@ -3,38 +3,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "core/base/QuotedText.h"
 #include "core/base/Resources.h"
 
 namespace qx7 {
 namespace {
-
-// Undoes the C escapes of a quoted table text; nullopt on a stray or unknown escape.
-std::optional<std::string> Unescape(std::string_view quoted) {
-    std::string out;
-    out.reserve(quoted.size());
-    for (std::size_t i = 0; i < quoted.size(); ++i) {
-        const char c = quoted[i];
-        if (c == '"') {
-            return std::nullopt;  // an unescaped quote inside the text
-        }
-        if (c != '\\') {
-            out.push_back(c);
-            continue;
-        }
-        if (++i == quoted.size()) {
-            return std::nullopt;
-        }
-        switch (quoted[i]) {
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
-            case '"': out.push_back('"'); break;
-            case '\\': out.push_back('\\'); break;
-            default: return std::nullopt;
-        }
-    }
-    return out;
-}
 
 // Cuts a UTF-8 text after `maxChars` characters, counting as the UTF-16 table did: characters
 // beyond the basic plane take two.
@@ -103,12 +76,12 @@ std::optional<StringTable> StringTable::Parse(std::string_view tableText, int* e
             number = number * 10 + (line[digits] - '0');
             ++digits;
         }
-        if (digits == 0 || line.size() < digits + 3 || line[digits] != ' ' ||
-            line[digits + 1] != '"' || line.back() != '"') {
+        if (digits == 0 || line.size() < digits + 2 || line[digits] != ' ') {
             return fail();
         }
-        auto text = Unescape(line.substr(digits + 2, line.size() - digits - 3));
-        if (!text || !table.entries_.emplace(number, std::move(*text)).second) {
+        std::string_view rest = line.substr(digits + 1);
+        auto text = TakeQuoted(rest);
+        if (!text || !rest.empty() || !table.entries_.emplace(number, std::move(*text)).second) {
             return fail();
         }
     }

@@ -3,41 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "core/base/QuotedText.h"
 #include "core/base/Resources.h"
 
 namespace qx7 {
 namespace {
-
-// Reads one double-quoted text with C escapes from the front of `rest`.
-std::optional<std::string> TakeQuoted(std::string_view& rest) {
-    if (rest.empty() || rest.front() != '"') {
-        return std::nullopt;
-    }
-    std::string out;
-    for (std::size_t i = 1; i < rest.size(); ++i) {
-        const char c = rest[i];
-        if (c == '"') {
-            rest.remove_prefix(i + 1);
-            return out;
-        }
-        if (c != '\\') {
-            out.push_back(c);
-            continue;
-        }
-        if (++i == rest.size()) {
-            return std::nullopt;
-        }
-        switch (rest[i]) {
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
-            case '"': out.push_back('"'); break;
-            case '\\': out.push_back('\\'); break;
-            default: return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
 
 std::optional<FirmLogCodeRow> ParseRow(std::string_view line) {
     if (line.size() < 2 || line.substr(0, 2) != "0x") {

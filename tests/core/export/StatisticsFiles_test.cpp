@@ -1,7 +1,8 @@
 #include "core/export/StatisticsFiles.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
+
+#include "loggen/LogBuilder.h"
 
 #include <filesystem>
 
@@ -26,20 +27,6 @@ const std::string kJobHeader =
     "cancel,inkK,inkM,inkC,inkY,inkW1,inkW2,inkW3,inkW4,inkCMYK,inkW,machinemode,platen,"
     "resolution,highlight,mask,blackink,wgrad,multipass,transcolor,saturation,contrast,"
     "inkvolume,1way,ArpDate\r\n";
-
-std::string Gzip(const std::string& bytes) {
-    std::string out(compressBound(static_cast<uLong>(bytes.size())) + 64, '\0');
-    z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 class StatisticsFilesTest : public ::testing::Test {
 protected:
@@ -183,13 +170,13 @@ TEST_F(StatisticsFilesTest, ExistingFilesAreKeptUnlessAllowed) {
 
 TEST_F(StatisticsFilesTest, CompressedLogsAreReadFromATemporaryCopyThatIsDeleted) {
     const std::string plain = OneJobLog();
-    test::WriteFile(dir_.File("p1.zlg"), "QX7LG1ZL" + Gzip(plain));
+    test::WriteFile(dir_.File("p1.zlg"), loggen::Compress(plain));
     ASSERT_EQ(LoadStatisticsRecords(dir_.File("p1.zlg"), records_, localTime_), 0);
     EXPECT_EQ(records_.GetCount(), 4U);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("p1.zlg.qvl")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("p1.zlg.tjg")));
     // A damaged stream or a missing file: no records, no message, nothing left behind.
-    test::WriteFile(dir_.File("bad.zlg"), "QX7LG1ZL" + Gzip(plain).substr(0, 20));
+    test::WriteFile(dir_.File("bad.zlg"), loggen::Compress(plain).substr(0, 28));
     EXPECT_LT(LoadStatisticsRecords(dir_.File("bad.zlg"), records_, localTime_), 0);
     EXPECT_TRUE(records_.IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(dir_.File("bad.zlg.qvl")));

@@ -1,9 +1,10 @@
 #include "core/log/LogDecompress.h"
 
 #include <gtest/gtest.h>
+
+#include "loggen/LogBuilder.h"
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <filesystem>
 
@@ -12,19 +13,8 @@
 namespace qx7 {
 namespace {
 
-std::string Gzip(const std::string& bytes) {
-    std::string out(compressBound(static_cast<uLong>(bytes.size())) + 64, '\0');
-    z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+// The gzip stream of a compressed container, without its magic.
+std::string GzipStream(const std::string& plain) { return loggen::Compress(plain).substr(8); }
 
 // Runs DecompressContainer on a file whose magic is followed by `stream`.
 int Decompress(const test::TempDir& dir, const std::string& stream) {
@@ -40,14 +30,14 @@ int Decompress(const test::TempDir& dir, const std::string& stream) {
 TEST(LogDecompressTest, InflatesBesideTheLogAndRemovesTheCopy) {
     test::TempDir dir;
     const std::string plain = "QX7LG1XX" + std::string(5000, 'x');
-    EXPECT_EQ(Decompress(dir, Gzip(plain)), 0);
+    EXPECT_EQ(Decompress(dir, GzipStream(plain)), 0);
     EXPECT_EQ(test::ReadFile(dir.File("p1.zlg.qvl")), plain);
     EXPECT_FALSE(std::filesystem::exists(dir.File("p1.zlg.tjg")));
 }
 
 TEST(LogDecompressTest, DamagedStreamsFailAndLeaveNothing) {
     test::TempDir dir;
-    const std::string gz = Gzip("QX7LG1XX" + std::string(100000, 'y'));
+    const std::string gz = GzipStream("QX7LG1XX" + std::string(100000, 'y'));
     // Cut short, damaged in the middle, not gzip at all.
     EXPECT_LT(Decompress(dir, gz.substr(0, gz.size() / 2)), 0);
     std::string corrupted = gz;
@@ -64,11 +54,11 @@ TEST(LogDecompressTest, NeverFollowsALinkPlacedWhereTheTemporaryGoes) {
     const std::string victim = dir.File("victim.txt");
     test::WriteFile(victim, "keep me");
     ASSERT_EQ(::symlink(victim.c_str(), dir.File("p1.zlg.tjg").c_str()), 0);
-    EXPECT_EQ(Decompress(dir, Gzip("QX7LG1XX")), -2);
+    EXPECT_EQ(Decompress(dir, GzipStream("QX7LG1XX")), -2);
     EXPECT_EQ(test::ReadFile(victim), "keep me");
     ASSERT_EQ(::unlink(dir.File("p1.zlg.tjg").c_str()), 0);
     ASSERT_EQ(::symlink(victim.c_str(), dir.File("p1.zlg.qvl").c_str()), 0);
-    EXPECT_EQ(Decompress(dir, Gzip("QX7LG1XX")), -8);
+    EXPECT_EQ(Decompress(dir, GzipStream("QX7LG1XX")), -8);
     EXPECT_EQ(test::ReadFile(victim), "keep me");
 }
 
@@ -85,7 +75,7 @@ TEST(LogDecompressTest, FolderThatCannotHoldTheCopyGivesMinus2) {
 TEST(LogDecompressTest, LeftoverTemporaryOfOurOwnIsReplaced) {
     test::TempDir dir;
     test::WriteFile(dir.File("p1.zlg.qvl"), "stale");
-    EXPECT_EQ(Decompress(dir, Gzip("QX7LG1XXfresh")), 0);
+    EXPECT_EQ(Decompress(dir, GzipStream("QX7LG1XXfresh")), 0);
     EXPECT_EQ(test::ReadFile(dir.File("p1.zlg.qvl")), "QX7LG1XXfresh");
 }
 

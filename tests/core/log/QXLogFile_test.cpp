@@ -52,14 +52,14 @@ std::ostream& operator<<(std::ostream& out, const Delivered& entry) {
                << entry.code << std::dec << " P=" << entry.params.size() << "}";
 }
 
-Delivered Expected(const EntrySpec& spec) {
-    return {spec.time, spec.milliseconds, spec.code, spec.type, spec.subtype, spec.params};
+Delivered Expected(const EntrySpec& written) {
+    return {written.time, written.milliseconds, written.code, written.type, written.subtype, written.params};
 }
 
-std::vector<Delivered> ExpectedAll(const std::vector<EntrySpec>& specs) {
+std::vector<Delivered> ExpectedAll(const std::vector<EntrySpec>& written) {
     std::vector<Delivered> result;
-    for (const auto& spec : specs) {
-        result.push_back(Expected(spec));
+    for (const auto& one : written) {
+        result.push_back(Expected(one));
     }
     return result;
 }
