@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "loggen/LogBuilder.h"
-#include "support/ProgramRun.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -15,9 +16,11 @@ using qx7::loggen::Ring;
 using qx7::test::ProgramResult;
 using qx7::test::TempDir;
 
-ProgramResult Qx7log(const TempDir& dir, const std::vector<std::string>& args,
+// Runs qx7log with the given zone and language (LC_ALL and LC_MESSAGES emptied, so LANG rules).
+ProgramResult Qx7log(const TempDir&, const std::vector<std::string>& args,
                      const std::string& zone = "UTC", const std::string& lang = "C") {
-    return qx7::test::RunProgram(QX7LOG_PATH, args, dir, zone, lang);
+    return qx7::test::RunProgram(QX7LOG_PATH, args,
+                                 {{"TZ", zone}, {"LANG", lang}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}});
 }
 
 class ViewCommandsTest : public ::testing::Test {
@@ -47,7 +50,7 @@ protected:
 TEST_F(ViewCommandsTest, InfoPrintsTheInformationWithLineFeeds) {
     for (const char* name : {"p1.log", "p1.zlg"}) {
         const auto result = Qx7log(dir, {"info", dir.File(name)});
-        EXPECT_EQ(result.exit, 0) << result.err;
+        EXPECT_EQ(result.exitCode, 0) << result.err;
         EXPECT_EQ(result.out,
                   "PC Information :\t\tSERVICE-PC\nSaved Date (PC) :\t\t03/15/2014 13:45\n\n\n"
                   "\nProduct Number:\t\tQX730\n")
@@ -58,18 +61,18 @@ TEST_F(ViewCommandsTest, InfoPrintsTheInformationWithLineFeeds) {
 
 TEST_F(ViewCommandsTest, InfoOfABareLogIsEmptyAndOfAMissingFileFails) {
     const auto bare = Qx7log(dir, {"info", dir.File("bare.bin")});
-    EXPECT_EQ(bare.exit, 0);
+    EXPECT_EQ(bare.exitCode, 0);
     EXPECT_EQ(bare.out, "");
     const auto missing = Qx7log(dir, {"info", dir.File("none.log")});
-    EXPECT_EQ(missing.exit, 1);
+    EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("none.log"), std::string::npos);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(Qx7log(dir, {"info", dir.Path().string()}).exit, 1);
+    EXPECT_EQ(Qx7log(dir, {"info", dir.Path().string()}).exitCode, 1);
 }
 
 TEST_F(ViewCommandsTest, AnalyzeListsErrorsNewestFirstByDefault) {
     const auto result = Qx7log(dir, {"analyze", dir.File("p1.zlg")});
-    EXPECT_EQ(result.exit, 0) << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
               "000001: 01/01/2000 00:06:40 [00002070] (ERR) \"Obstruction sensed on the "
               "Platen\"\n"
@@ -79,23 +82,23 @@ TEST_F(ViewCommandsTest, AnalyzeListsErrorsNewestFirstByDefault) {
 TEST_F(ViewCommandsTest, AnalyzeChoosesTheAnalysisAndTheLanguage) {
     const auto temperature = Qx7log(dir, {"analyze", dir.File("p1.log"), "--analysis", "4"},
                                     "Asia/Tokyo");
-    EXPECT_EQ(temperature.exit, 0) << temperature.err;
+    EXPECT_EQ(temperature.exitCode, 0) << temperature.err;
     EXPECT_EQ(temperature.out.substr(0, 36), "000001: 01/01/2000 09:05:00 [0000616");
     EXPECT_NE(temperature.out.find("[77 deg F]\n"), std::string::npos);
     const auto japanese =
         Qx7log(dir, {"--lang", "ja", "analyze", dir.File("p1.log"), "--analysis", "4"});
     EXPECT_NE(japanese.out.find("[25.0 \xE2\x84\x83]\n"), std::string::npos) << japanese.out;
     const auto none = Qx7log(dir, {"analyze", dir.File("bare.bin"), "--analysis", "1"});
-    EXPECT_EQ(none.exit, 0);
+    EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "No data found.\n");
 }
 
 TEST_F(ViewCommandsTest, AnalyzeRejectsBadChoicesAndUnreadableFiles) {
-    EXPECT_EQ(Qx7log(dir, {"analyze", dir.File("p1.log"), "--analysis", "8"}).exit, 2);
-    EXPECT_EQ(Qx7log(dir, {"analyze", dir.File("p1.log"), "--max", "7"}).exit, 2);
-    EXPECT_EQ(Qx7log(dir, {"analyze", dir.File("p1.log"), "--max", "ALL"}).exit, 0);
+    EXPECT_EQ(Qx7log(dir, {"analyze", dir.File("p1.log"), "--analysis", "8"}).exitCode, 2);
+    EXPECT_EQ(Qx7log(dir, {"analyze", dir.File("p1.log"), "--max", "7"}).exitCode, 2);
+    EXPECT_EQ(Qx7log(dir, {"analyze", dir.File("p1.log"), "--max", "ALL"}).exitCode, 0);
     const auto missing = Qx7log(dir, {"analyze", dir.File("none.log")});
-    EXPECT_EQ(missing.exit, 1);
+    EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err.find("none.log"), std::string::npos);
 }
