@@ -52,10 +52,20 @@ private:
     bool ok_ = true;
 };
 
-// The loop both exports share: read, count, report progress, stop on a write failure.
+// What both exports share: the date line and the column line, then the loop that reads,
+// counts, reports progress and stops on a write failure. writeEntry gets the writer, the entry
+// and its running number, and answers whether it wrote a line.
 template <typename WriteEntry>
-int RunExport(ILogEntrySource& source, ChunkWriter& writer, const LogExportOptions& options,
-              ExportCounts& counts, WriteEntry writeEntry) {
+int RunExport(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
+              const LogExportOptions& options, ExportCounts* countsOut,
+              std::string_view columnsLine, WriteEntry writeEntry) {
+    ExportCounts local;
+    ExportCounts& counts = countsOut != nullptr ? *countsOut : local;
+    counts = {};
+    ChunkWriter writer(out, options.encoder);
+    writer.Append(ExportDateLine(context));
+    writer.AppendBytes(columnsLine);
+    counts.linesWritten = 2;
     const int upper = source.GetEntryCount() / kProgressStep;
     if (options.progress && !options.progress(0, upper)) {
         return kExportCancelled;
@@ -64,7 +74,7 @@ int RunExport(ILogEntrySource& source, ChunkWriter& writer, const LogExportOptio
     int index = 0;
     int answer = 0;
     while ((answer = source.ReadEntry(entry)) == 1) {
-        if (writeEntry(entry, index)) {
+        if (writeEntry(writer, entry, index)) {
             ++counts.linesWritten;
         }
         ++index;
@@ -114,16 +124,10 @@ std::string ExportDateLine(const LogTextContext& context) {
 
 int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
                const LogExportOptions& options, ExportCounts* counts) {
-    ExportCounts local;
-    ExportCounts& n = counts != nullptr ? *counts : local;
-    n = {};
-    ChunkWriter writer(out, options.encoder);
-    writer.Append(ExportDateLine(context));
-    writer.AppendBytes(kTextColumnsLine);
-    n.linesWritten = 2;
     std::string line;
     std::string added;
-    return RunExport(source, writer, options, n, [&](const CQXLogEntry& entry, int index) {
+    return RunExport(source, out, context, options, counts, kTextColumnsLine,
+                     [&](ChunkWriter& writer, const CQXLogEntry& entry, int index) {
         if (!IsShownInText(entry, options.types)) {
             return false;
         }
@@ -149,15 +153,9 @@ int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& co
 
 int ExportCsv(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
               const LogExportOptions& options, ExportCounts* counts) {
-    ExportCounts local;
-    ExportCounts& n = counts != nullptr ? *counts : local;
-    n = {};
-    ChunkWriter writer(out, options.encoder);
-    writer.Append(ExportDateLine(context));
-    writer.AppendBytes(kCsvColumnsLine);
-    n.linesWritten = 2;
     std::string line;
-    return RunExport(source, writer, options, n, [&](const CQXLogEntry& entry, int index) {
+    return RunExport(source, out, context, options, counts, kCsvColumnsLine,
+                     [&](ChunkWriter& writer, const CQXLogEntry& entry, int index) {
         if (!IsShownInCsv(entry, options.types, options.low, options.high)) {
             return false;
         }

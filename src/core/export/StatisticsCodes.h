@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/log/LogDate.h"
+#include "core/log/LogRecord.h"
 
 namespace qx7::stats {
 
@@ -27,6 +28,20 @@ inline constexpr std::uint32_t kPrintCancelled = 0x91020000;
 inline constexpr std::uint32_t kCleaningStarted = 0x92000000;
 
 inline constexpr std::int32_t kDefaultResolution = 1200;
+
+// Resolution and multipass of a "Driver Advanced settings" record (its third and fourth values).
+struct AdvancedSettings {
+    std::int32_t resolution;
+    std::int8_t multipass;
+};
+inline AdvancedSettings ReadAdvancedSettings(const CLogRecord& record) {
+    std::uint8_t unusedA = 0;
+    std::uint8_t unusedB = 0;
+    std::uint32_t resolution = 0;
+    std::uint8_t multipass = 0;
+    record.GetAdvancedSettings(unusedA, unusedB, resolution, multipass);
+    return {static_cast<std::int32_t>(resolution), static_cast<std::int8_t>(multipass)};
+}
 
 // Which of the colour cleanings K, M, C, Y a cleaning colour value counts for.
 inline void CountCleaningColour(std::uint32_t colour, std::int32_t (&cleanings)[4]) {

@@ -32,15 +32,7 @@ bool CStatisticsDay::AddRecord(const CLogRecord& record) {
         }
         break;
     }
-    case kAdvancedSettings: {
-        std::uint8_t a = 0;
-        std::uint8_t b = 0;
-        std::uint32_t c = 0;
-        std::uint8_t d = 0;
-        record.GetAdvancedSettings(a, b, c, d);
-        resolution = static_cast<std::int32_t>(c);
-        break;
-    }
+    case kAdvancedSettings: resolution = ReadAdvancedSettings(record).resolution; break;
     case kJobStart: ++jobs; break;
     case kPowerOn: ++powerOns; break;
     case kAutoCleaning: ++autoCleanings; break;

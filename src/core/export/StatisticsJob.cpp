@@ -64,13 +64,9 @@ void CStatisticsJob::AddRecord(const CLogRecord& record, const ILocalTime& local
     case kJobComment: record.GetTextFromWord1(comment); break;
     case kPlatenSize: record.GetTextFromWord1(platen); break;
     case kAdvancedSettings: {
-        std::uint8_t a = 0;
-        std::uint8_t b = 0;
-        std::uint32_t c = 0;
-        std::uint8_t d = 0;
-        record.GetAdvancedSettings(a, b, c, d);
-        resolution = static_cast<std::int32_t>(c);
-        multipass = static_cast<std::int8_t>(d);
+        const AdvancedSettings settings = ReadAdvancedSettings(record);
+        resolution = settings.resolution;
+        multipass = settings.multipass;
         break;
     }
     case kMainSettings: {
