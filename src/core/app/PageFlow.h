@@ -1,0 +1,89 @@
+#pragma once
+// The wizard's page-flow rules without a window: the 26 pages in sheet order with their titles,
+// buttons on arrival, confirmation boxes and Cancel behaviour; the menu choices; the page that
+// follows each page's successful Next for an operation code; and the texts each page sets on its
+// controls. The window's pages ask these functions and do what they answer, so a core test can
+// walk every road.
+
+#include <span>
+#include <vector>
+
+namespace qx7 {
+
+// Wizard button flags, as a page asks the sheet to enable them.
+inline constexpr int kWizardBack = 1;
+inline constexpr int kWizardNext = 2;
+inline constexpr int kWizardFinish = 4;
+inline constexpr int kWizardBackNext = kWizardBack | kWizardNext;
+inline constexpr int kWizardBackFinish = kWizardBack | kWizardFinish;
+// A page that leaves the buttons as the previous page set them.
+inline constexpr int kButtonsUnchanged = -1;
+
+// What a Next or Back handler answers to keep the page on screen.
+inline constexpr int kStayOnPage = -1;
+
+// Operation codes held by the application object.
+inline constexpr int kOperationNone = 0;
+inline constexpr int kOperationPartsMenu = 3;
+inline constexpr int kOperationBattery = 4;
+inline constexpr int kOperationMainBoard = 5;
+inline constexpr int kOperationCarriageBelt = 7;
+inline constexpr int kOperationCarriageBoard = 8;
+inline constexpr int kOperationHeads = 9;
+inline constexpr int kOperationCarriageMotor = 10;
+inline constexpr int kOperationTubePump = 11;
+inline constexpr int kOperationSetClock = 12;
+inline constexpr int kOperationResetTubeWarning = 14;
+
+// Template numbers of the pages.
+inline constexpr int kPagePartsMenu = 133;
+inline constexpr int kPageOperationMenu = 156;
+inline constexpr int kPageConnect = 130;
+inline constexpr int kPagePrinterSelection = 217;
+inline constexpr int kPageLogFile = 178;
+inline constexpr int kPageLogViewer = 225;
+
+struct WizardPageInfo {
+    int templateId;
+    const char* className;  // "CServChgParts"
+    int titleString;        // string-table number of the page title, in both languages
+    int buttonsOnShow;      // wizard button flags on arrival, or kButtonsUnchanged
+    int confirmBox;         // control number of the confirmation check box, 0 when none
+    bool cancelAsks;        // Cancel asks message 113 before the sheet closes
+};
+
+// The 26 pages in sheet order (index = position in the sheet).
+std::span<const WizardPageInfo> WizardPages();
+// nullptr for a number that is no page of the sheet.
+const WizardPageInfo* FindWizardPage(int templateId);
+
+// The buttons a confirmation-box page enables for the box's state (Back, or Back and Next).
+int ConfirmBoxButtons(bool ticked);
+
+struct MenuDecision {
+    int operation;  // the operation code to store
+    int nextPage;
+};
+
+// Page 133: the choices are tested 1013, 1012, 1010, 1009, 1008, 1007 in this order; the
+// first of them that is selected decides, and 1004 (heads) when none is.
+MenuDecision PartsMenuDecision(const std::vector<int>& selectedChoices);
+// Page 156: 1026, then 1025 (operation stays 0), then 1028; otherwise the parts menu (code 3).
+MenuDecision OperationMenuDecision(const std::vector<int>& selectedChoices);
+
+// The page that follows a successful Next (every check and printer operation of the page
+// passed, or demo mode) on any page other than the two menus, for the operation code; for 217
+// with a code that has no road, and for 225 (Finish ends the wizard), kStayOnPage.
+int NextPageAfter(int templateId, int operation);
+
+// One control text a page sets on arrival: control number and string number.
+struct ControlText {
+    int control;
+    int stringNumber;
+};
+// The texts a page sets on arrival, in the order it sets them; some depend on the operation
+// code (the confirmation box of 135). Texts that are not string-table entries (version lines,
+// the printer list, file names) are not listed.
+std::vector<ControlText> PageControlTexts(int templateId, int operation);
+
+}  // namespace qx7
