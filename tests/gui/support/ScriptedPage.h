@@ -46,11 +46,11 @@ class ScriptedPage final : public gui::WizardPage {
         if (duringNext) {
             duringNext();
         }
-        return nextAnswer;
+        return nextAnswer ? *nextAnswer : WizardPage::OnWizardNext();
     }
     int OnWizardBack() override {
         ++backCalls;
-        return backAnswer;
+        return backAnswer ? *backAnswer : WizardPage::OnWizardBack();
     }
     bool OnWizardFinish() override {
         ++finishCalls;
@@ -63,8 +63,9 @@ class ScriptedPage final : public gui::WizardPage {
 
     // Script. postOnActivate empty: the base activation (buttons of the page table).
     std::vector<int> postOnActivate;
-    int nextAnswer = kStayOnPage;
-    int backAnswer = kStayOnPage;
+    // nullopt: the base handlers (the road's next page; GoBack).
+    std::optional<int> nextAnswer = kStayOnPage;
+    std::optional<int> backAnswer = kStayOnPage;
     bool finishAnswer = true;
     std::optional<bool> cancelAnswer;  // nullopt: the base rule of the page table
     std::function<void()> duringNext;
@@ -90,6 +91,33 @@ inline gui::PageRegistry ScriptedRegistry(std::initializer_list<int> templates) 
                      [templateId](const gui::PageContext& context) -> gui::WizardPage* {
                          return new ScriptedPage(context, templateId);
                      });
+    }
+    return registry;
+}
+
+// The program's registry, with a ScriptedPage answering as a page without checks (the base
+// handlers, Next open) for every template of the page table that has no class yet, so that a
+// road can be walked through pages not built.
+inline gui::PageRegistry RegistryWithStandIns() {
+    gui::PageRegistry registry = gui::PageRegistry::Global();
+    for (const WizardPageInfo& info : WizardPages()) {
+        if (registry.Find(info.templateId) == nullptr) {
+            // Next is open at once, as if a confirmation box were ticked.
+            const int buttons =
+                info.buttonsOnShow != kButtonsUnchanged && (info.buttonsOnShow & kWizardFinish) != 0
+                    ? kWizardBackFinish
+                    : kWizardBackNext;
+            const int templateId = info.templateId;
+            registry.Add(
+                templateId, "ScriptedPage",
+                [templateId, buttons](const gui::PageContext& context) -> gui::WizardPage* {
+                    auto* page = new ScriptedPage(context, templateId);
+                    page->nextAnswer.reset();
+                    page->backAnswer.reset();
+                    page->postOnActivate = {buttons};
+                    return page;
+                });
+        }
     }
     return registry;
 }
