@@ -1,6 +1,7 @@
 #include "core/app/PrinterList.h"
 
 #include "core/app/Messages.h"
+#include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
 
@@ -29,6 +30,11 @@ PrinterListResult FillPrinterList(const CQVJServToolApp& app) {
     result.filled = true;
     result.selected = 0;
     return result;
+}
+
+int PrinterSelectionNext(CQVJServToolApp& app, const std::string& chosenName) {
+    app.SetSelectedPrinter(chosenName);
+    return GoToNextPage(app, kPagePrinterSelection);
 }
 
 }  // namespace qx7

@@ -26,4 +26,8 @@ struct PrinterListResult {
 // spooler's order; the first entry is selected.
 PrinterListResult FillPrinterList(const CQVJServToolApp& app);
 
+// Next of page 217: the chosen entry becomes the selected printer, then the road of the
+// operation code goes on (-1 for a code without one).
+int PrinterSelectionNext(CQVJServToolApp& app, const std::string& chosenName);
+
 }  // namespace qx7

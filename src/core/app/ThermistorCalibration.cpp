@@ -53,6 +53,10 @@ bool IsCalibrationTemperatureInRange(int fahrenheit) {
     return fahrenheit >= kThermistorLowestF && fahrenheit <= kThermistorHighestF;
 }
 
+ThermistorTexts ThermistorTextsFrom(const ThermistorValues& values) {
+    return {FormatNumberText(values.celsius), FormatNumberText(values.fahrenheit)};
+}
+
 bool ReadThermistorTexts(const ThermistorTexts& texts, ThermistorValues& values,
                          const Messages& messages) {
     return ReadOne(texts.celsius, values.celsius, messages) &&

@@ -47,6 +47,9 @@ struct ThermistorTexts {
     std::string fahrenheit;  // edit 1013
 };
 
+// The edits' texts for the members (on activation, after the defaults are set).
+ThermistorTexts ThermistorTextsFrom(const ThermistorValues& values);
+
 // Reads the edits into the members, Celsius first. At the first text that is no number it
 // shows "Enter a number." and answers false; that member and the ones after it keep their
 // values.

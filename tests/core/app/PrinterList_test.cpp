@@ -75,5 +75,16 @@ TEST_F(PrinterListTest, DemoModeListsOnlyTheDemonstrationEntry) {
     EXPECT_TRUE(sink.shown.empty());
 }
 
+TEST_F(PrinterListTest, NextStoresTheChosenPrinterAndFollowsTheRoad) {
+    app.SetOperation(11);
+    app.GoNext(217);
+    EXPECT_EQ(PrinterSelectionNext(app, "Zeta QX"), 283);
+    EXPECT_EQ(app.GetSelectedPrinter(), "Zeta QX");
+    app.SetOperation(9);  // no road behind this page: stays, the name is stored all the same
+    EXPECT_EQ(PrinterSelectionNext(app, "Alpha QX"), -1);
+    EXPECT_EQ(app.GetSelectedPrinter(), "Alpha QX");
+    EXPECT_EQ(app.History(), (std::vector<int>{217, 283}));
+}
+
 }  // namespace
 }  // namespace qx7

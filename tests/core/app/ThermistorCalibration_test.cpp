@@ -115,6 +115,16 @@ TEST_F(ThermistorPageTest, ALetterIsRefusedAndTheLastValueComesBack) {
     EXPECT_EQ(values.celsius, 25);
 }
 
+TEST_F(ThermistorPageTest, CelsiusIsReadFirstAndTheFirstBadTextStopsTheReading) {
+    EXPECT_EQ(ThermistorTextsFrom(values).celsius, "20");
+    EXPECT_EQ(ThermistorTextsFrom(values).fahrenheit, "68");
+    EXPECT_FALSE(ReadThermistorTexts({"x", "80"}, values, app.GetMessages()));
+    EXPECT_EQ(values.fahrenheit, 68);  // not read after the failure
+    EXPECT_FALSE(ReadThermistorTexts({"30", "y"}, values, app.GetMessages()));
+    EXPECT_EQ(values.celsius, 30);
+    EXPECT_EQ(sink.shown, std::vector<std::string>(2, "Enter a number."));
+}
+
 TEST_F(ThermistorPageTest, AnEmptyEditConvertsNothingAndNextStays) {
     ThermistorTexts texts{"", "68"};
     const ThermistorUnitUpdate update =
