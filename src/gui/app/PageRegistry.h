@@ -41,8 +41,9 @@ class PageRegistry {
 
 }  // namespace qx7::gui
 
-// In the page's .cpp, at namespace scope: QX7_REGISTER_WIZARD_PAGE(CServFirst, 130);
-// The class needs a constructor taking (const PageContext&).
+// In the page's .cpp, inside the class's namespace: QX7_REGISTER_WIZARD_PAGE(CServFirst, 130)
+// The class needs a constructor taking (const PageContext&); the name registered is the
+// unqualified class name, which the page table's className must match.
 #define QX7_REGISTER_WIZARD_PAGE(ClassName, templateNumber)                         \
     namespace {                                                                     \
     [[maybe_unused]] const bool qx7RegisteredPage##ClassName =                      \
@@ -51,4 +52,5 @@ class PageRegistry {
             [](const ::qx7::gui::PageContext& context) -> ::qx7::gui::WizardPage* { \
                 return new ClassName(context);                                      \
             });                                                                     \
-    }
+    }                                                                               \
+    static_assert(true)

@@ -29,7 +29,7 @@ void WizardPage::OnSetActive() {
 }
 
 int WizardPage::OnWizardNext() {
-    return App().GoNext(NextPageAfter(templateId_, App().GetOperation()));
+    return GoToNextPage(App(), templateId_);
 }
 
 int WizardPage::OnWizardBack() {

@@ -1,5 +1,9 @@
 #include "gui/support/GuiHarness.h"
 
+#include <QCoreApplication>
+
+#include "gui/app/Startup.h"
+
 namespace qx7::test {
 
 GuiHarness::GuiHarness(LanguageId systemLanguage, const std::string& arguments) : app(sink, '/') {
@@ -9,6 +13,16 @@ GuiHarness::GuiHarness(LanguageId systemLanguage, const std::string& arguments) 
     }
     app.Start(kHarnessProgram, commandLine, systemLanguage);
     app.SetPrinterServices(&spooler, &sleeper, &clock);
+    if (auto* core = QCoreApplication::instance()) {
+        qtTranslator_ = gui::InstallQtTranslator(*core, app.GetLanguage());
+    }
+}
+
+GuiHarness::~GuiHarness() {
+    if (qtTranslator_ != nullptr) {
+        QCoreApplication::removeTranslator(qtTranslator_);
+        delete qtTranslator_;
+    }
 }
 
 gui::PageContext GuiHarness::Context() {

@@ -4,6 +4,7 @@
 // chooser, desktop opener and program starter that answer from a script. Page tests start
 // here: set the state, make the sheet, drive it with SheetDriver.
 
+#include <QTranslator>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -33,7 +34,12 @@ class GuiHarness {
   public:
     // Starts the application object as the program does, with the system language given and
     // the command line (program path first) holding `arguments`.
+    // For Japanese, Qt's Japanese translation is installed as the program does (button
+    // captions, message box buttons) until the harness ends.
     explicit GuiHarness(LanguageId systemLanguage = kEnglish, const std::string& arguments = {});
+    ~GuiHarness();
+    GuiHarness(const GuiHarness&) = delete;
+    GuiHarness& operator=(const GuiHarness&) = delete;
 
     // The context pages get. Options are copied into it: set them before making the sheet.
     gui::PageContext Context();
@@ -54,6 +60,9 @@ class GuiHarness {
     FakeProgramStarter programs;
     gui::ToolSettings settings{QStringLiteral("qx7-service-tool")};
     gui::GuiOptions options;
+
+  private:
+    QTranslator* qtTranslator_ = nullptr;
 };
 
 }  // namespace qx7::test
