@@ -10,6 +10,8 @@
 
 namespace qx7 {
 
+class CQVJServToolApp;
+
 // Wizard button flags, as a page asks the sheet to enable them.
 inline constexpr int kWizardBack = 1;
 inline constexpr int kWizardNext = 2;
@@ -47,7 +49,8 @@ struct WizardPageInfo {
     int templateId;
     const char* className;  // "CServChgParts"
     int titleString;        // string-table number of the page title, in both languages
-    int buttonsOnShow;      // wizard button flags on arrival, or kButtonsUnchanged
+    int buttonsOnShow;      // wizard button flags on arrival, or kButtonsUnchanged; a page
+                            // with a confirmation box or a printer list starts with Back only
     int confirmBox;         // control number of the confirmation check box, 0 when none
     bool cancelAsks;        // Cancel asks message 113 before the sheet closes
 };
@@ -59,6 +62,11 @@ const WizardPageInfo* FindWizardPage(int templateId);
 
 // The buttons a confirmation-box page enables for the box's state (Back, or Back and Next).
 int ConfirmBoxButtons(bool ticked);
+// The buttons of the printer selection page: Back and Next once a printer is listed.
+int PrinterListButtons(bool listed);
+
+// 133 and 156: on arrival they start a new history and reset the operation code.
+bool IsMenuPage(int templateId);
 
 struct MenuDecision {
     int operation;  // the operation code to store
@@ -85,5 +93,15 @@ struct ControlText {
 // code (the confirmation box of 135). Texts that are not string-table entries (version lines,
 // the printer list, file names) are not listed.
 std::vector<ControlText> PageControlTexts(int templateId, int operation);
+
+// Arrival at a menu page (forwards or backwards): the page becomes the current page and the
+// only history entry, and the operation code returns to 0.
+void EnterMenuPage(CQVJServToolApp& app, int templateId);
+// Next on a menu page: stores the decision's operation code and answers GoNext(next page).
+// kStayOnPage for a page that is no menu.
+int LeaveMenuPage(CQVJServToolApp& app, int templateId, const std::vector<int>& selectedChoices);
+// Next on any other page once its own checks and printer step passed (or demo mode):
+// GoNext(NextPageAfter(page, the app's operation code)).
+int GoToNextPage(CQVJServToolApp& app, int templateId);
 
 }  // namespace qx7

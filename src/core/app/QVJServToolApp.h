@@ -71,6 +71,10 @@ public:
         sleeper_ = sleeper;
         clock_ = clock;
     }
+    // The services handed in, for core helpers that make a link of their own (the printer list).
+    ISpooler* GetSpooler() const { return spooler_; }
+    ISleeper* GetSleeper() const { return sleeper_; }
+    const ILocalTime* GetClock() const { return clock_; }
     bool ResetStatistics();
     bool ResetIpAddress();
     bool ResetTubeCleanWarning();

@@ -1,0 +1,62 @@
+#include "core/app/ServicePageNext.h"
+
+#include "core/app/Messages.h"
+#include "core/app/PageFlow.h"
+#include "core/app/QVJServToolApp.h"
+
+namespace qx7 {
+namespace {
+
+// Runs one printer step unless in demo mode; on failure shows 237 with the code (none when
+// `silent`) and answers false.
+bool Step(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)(), int code,
+          bool silent = false) {
+    if (app.IsDemoMode() || (app.*operation)()) {
+        return true;
+    }
+    if (!silent) {
+        app.GetMessages().ShowMessage(kMsgCommunicationError, code);
+    }
+    return false;
+}
+
+}  // namespace
+
+int ServicePageNext(CQVJServToolApp& app, int templateId) {
+    bool passed = true;
+    switch (templateId) {
+        case kPagePartsMenu:
+        case kPageOperationMenu:
+        case kPagePrinterSelection:
+        case 136:
+        case 160:
+        case kPageLogFile:
+        case kPageLogViewer:
+            return kStayOnPage;
+        case 279:
+            passed = Step(app, &CQVJServToolApp::ResetStatistics, kCodeResetStatisticsFailed) &&
+                     Step(app, &CQVJServToolApp::ResetIpAddress, kCodeResetIpAddressFailed);
+            break;
+        case 172:
+            passed = Step(app, &CQVJServToolApp::RecordBatteryExchange, 0);
+            break;
+        case 283:
+            passed = Step(app, &CQVJServToolApp::RecordPumpExchange, 0);
+            break;
+        case 281:
+            passed =
+                Step(app, &CQVJServToolApp::ResetTubeCleanWarning, kCodeResetTubeWarningFailed);
+            break;
+        case 206:
+            passed = Step(app, &CQVJServToolApp::RecordCarriageMotorExchange, 0, true);
+            break;
+        case 148:
+            passed = Step(app, &CQVJServToolApp::StartCarriageSpeedAdjustment, 0, true);
+            break;
+        default:
+            break;
+    }
+    return passed ? GoToNextPage(app, templateId) : app.GoNext(kStayOnPage);
+}
+
+}  // namespace qx7

@@ -1,0 +1,120 @@
+#include "core/app/ThermistorCalibration.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/app/FieldValidation.h"
+#include "core/app/Messages.h"
+#include "core/app/PageFlow.h"
+#include "core/app/QVJServToolApp.h"
+#include "core/comm/PrinterLink.h"
+
+namespace qx7 {
+namespace {
+
+constexpr int kPageThermistorEntry = 136;
+constexpr double kLargestReading = 1e15;
+constexpr double kLargestWholeF = 1e9;
+
+double Held(double value, double limit) {
+    return std::clamp(value, -limit, limit);
+}
+
+// One edit through the framework's number exchange.
+bool ReadOne(const std::string& text, double& member, const Messages& messages) {
+    const auto value = ParseNumberText(text);
+    if (!value) {
+        const std::string message = ValidationText(messages.Language(), kMsgEnterNumber);
+        if (!message.empty()) {
+            messages.Sink().ShowOk(message);
+        }
+        return false;
+    }
+    member = *value;
+    return true;
+}
+
+}  // namespace
+
+double CelsiusFromFahrenheit(double fahrenheit) {
+    return std::trunc((Held(fahrenheit, kLargestReading) - 32) / 1.8 * 100) / 100;
+}
+
+double FahrenheitFromCelsius(double celsius) {
+    return std::trunc(Held(celsius, kLargestReading) * 1.8 * 100 + 3200) / 100;
+}
+
+int WholeFahrenheit(double reading, bool fahrenheitSelected) {
+    const double fahrenheit = fahrenheitSelected ? reading + 0.5 : reading * 1.8 + 32 + 0.5;
+    return static_cast<int>(std::trunc(Held(fahrenheit, kLargestWholeF)));
+}
+
+bool IsCalibrationTemperatureInRange(int fahrenheit) {
+    return fahrenheit >= kThermistorLowestF && fahrenheit <= kThermistorHighestF;
+}
+
+ThermistorTexts ThermistorTextsFrom(const ThermistorValues& values) {
+    return {FormatNumberText(values.celsius), FormatNumberText(values.fahrenheit)};
+}
+
+bool ReadThermistorTexts(const ThermistorTexts& texts, ThermistorValues& values,
+                         const Messages& messages) {
+    return ReadOne(texts.celsius, values.celsius, messages) &&
+           ReadOne(texts.fahrenheit, values.fahrenheit, messages);
+}
+
+ThermistorUnitUpdate UpdateThermistorUnits(bool fahrenheitSelected, const ThermistorTexts& shown,
+                                           ThermistorValues& values, const Messages& messages) {
+    ThermistorUnitUpdate update;
+    update.fahrenheitEnabled = fahrenheitSelected;
+    const std::string& selected = fahrenheitSelected ? shown.fahrenheit : shown.celsius;
+    if (selected.empty()) {
+        return update;
+    }
+    // A failed read keeps the members; writing them back replaces the bad text.
+    ReadThermistorTexts(shown, values, messages);
+    if (fahrenheitSelected) {
+        values.celsius = CelsiusFromFahrenheit(values.fahrenheit);
+    } else {
+        values.fahrenheit = FahrenheitFromCelsius(values.celsius);
+    }
+    const std::string celsius = FormatNumberText(values.celsius);
+    const std::string fahrenheit = FormatNumberText(values.fahrenheit);
+    if (celsius != shown.celsius) {
+        update.celsiusText = celsius;
+    }
+    if (fahrenheit != shown.fahrenheit) {
+        update.fahrenheitText = fahrenheit;
+    }
+    return update;
+}
+
+ThermistorNextResult ThermistorCalibrationNext(CQVJServToolApp& app, bool fahrenheitSelected,
+                                               const ThermistorTexts& texts,
+                                               ThermistorValues& values) {
+    ThermistorNextResult result;
+    const Messages& messages = app.GetMessages();
+    if (!ReadThermistorTexts(texts, values, messages)) {
+        return result;
+    }
+    result.tempUnit = fahrenheitSelected ? kTempUnitFahrenheit : kTempUnitCelsius;
+    result.temperature = WholeFahrenheit(fahrenheitSelected ? values.fahrenheit : values.celsius,
+                                         fahrenheitSelected);
+    if (!IsCalibrationTemperatureInRange(result.temperature)) {
+        messages.ShowTemperatureOutOfRange(result.temperature, kCodeTemperatureRange);
+        return result;
+    }
+    if (!app.IsDemoMode() && !app.CalibrateThermistor(result.temperature)) {
+        // Only a refusal in the printer's reply means the value was too far from its reading.
+        if (app.GetLastPrinterResult() == kLinkReplyStatus) {
+            messages.ShowMessage(kMsgTemperatureRefused, 0);
+        } else {
+            messages.ShowMessage(kMsgCommunicationError, app.GetLastPrinterResult());
+        }
+        return result;
+    }
+    result.page = GoToNextPage(app, kPageThermistorEntry);
+    return result;
+}
+
+}  // namespace qx7

@@ -1,0 +1,28 @@
+#include "core/app/VersionLine.h"
+
+#include "core/app/PageFlow.h"
+#include "core/app/ProgramVersion.h"
+
+namespace qx7 {
+
+ProgramVersion BuiltProgramVersion() {
+    return {generated::kVersionMajor, generated::kVersionMinor, generated::kVersionBuild,
+            generated::kVersionRevision};
+}
+
+std::string VersionLine(const ProgramVersion& version) {
+    return std::to_string(version.major) + "." + std::to_string(version.minor) + "." +
+           std::to_string(version.build) + "." + std::to_string(version.revision);
+}
+
+std::string MenuVersionText(int templateId, std::string_view versionLine) {
+    if (templateId == kPagePartsMenu) {
+        return "QX-7 Service Tool for User: Version " + std::string(versionLine);
+    }
+    if (templateId == kPageOperationMenu) {
+        return "QX-7 Service Tool : Version " + std::string(versionLine);
+    }
+    return {};
+}
+
+}  // namespace qx7
