@@ -1,5 +1,7 @@
 #include "core/app/LogFileChoice.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -10,6 +12,30 @@
 #include "core/log/QXLogFile.h"
 
 namespace qx7 {
+namespace {
+
+bool HasLogSuffix(const std::filesystem::path& name) {
+    std::string suffix = name.extension().string();
+    std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return suffix == ".log" || suffix == ".zlg";
+}
+
+// Stops at the first log; a folder that cannot be read holds none.
+bool FolderHoldsLog(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator entry(fs::path(folder), error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        std::error_code kindError;
+        if (HasLogSuffix(entry->path().filename()) && entry->is_regular_file(kindError)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 bool IsOpenableLogFile(const std::string& path) {
     // The kind is asked first: opening a pipe for reading would wait for a writer.
@@ -60,6 +86,18 @@ LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const Me
     }
     const bool show = form != 0;
     return {show, show};
+}
+
+std::string LogBrowseStart(const std::string& editedName, const std::string& programDirectory,
+                           const std::string& homeDirectory) {
+    namespace fs = std::filesystem;
+    const fs::path name(editedName);
+    if (name.is_absolute()) {
+        return editedName;
+    }
+    const bool home = !homeDirectory.empty() && !FolderHoldsLog(programDirectory);
+    const fs::path folder(home ? homeDirectory : programDirectory);
+    return editedName.empty() ? folder.string() : (folder / name).string();
 }
 
 }  // namespace qx7

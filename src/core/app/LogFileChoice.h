@@ -49,4 +49,11 @@ struct LogViewerButtons {
 LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const Messages& messages,
                                         const ILocalTime& clock);
 
+// Where Browse on page 178 opens its file chooser: the edited name inside the start folder (an
+// absolute name stands for itself; an empty one leaves the folder alone). The start folder is
+// the program directory, unless it holds no ".log" or ".zlg" file (any letter case) and a home
+// folder is known: an installed program's folder holds programs, not logs.
+std::string LogBrowseStart(const std::string& editedName, const std::string& programDirectory,
+                           const std::string& homeDirectory);
+
 }  // namespace qx7

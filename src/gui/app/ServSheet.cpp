@@ -161,6 +161,7 @@ void CServSheet::showEvent(QShowEvent* event) {
 template <class Handler>
 void CServSheet::RunBusy(Handler&& handler) {
     QPointer<QWidget> focus = QApplication::focusWidget();
+    const int page = current_;
     busy_ = true;
     ApplyButtons();
     handler();
@@ -174,7 +175,9 @@ void CServSheet::RunBusy(Handler&& handler) {
     }
     busy_ = false;
     ApplyButtons();
-    if (!focus.isNull() && focus->isVisible() && focus->isEnabled() && isAncestorOf(focus)) {
+    // A page that was just shown keeps the focus its activation gave.
+    if (current_ == page && !focus.isNull() && focus->isVisible() && focus->isEnabled() &&
+        isAncestorOf(focus)) {
         focus->setFocus();
     }
 }

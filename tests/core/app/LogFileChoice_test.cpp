@@ -99,5 +99,28 @@ TEST_F(LogFileChoiceTest, ViewerButtonsFollowTheLogsForm) {
     EXPECT_TRUE(sink.shown.empty());
 }
 
+TEST_F(LogFileChoiceTest, BrowseStartsInTheProgramFolderOnlyWhenItHoldsLogs) {
+    const std::string program = dir.File("bin") + "/";
+    const std::string home = dir.File("home");
+    std::filesystem::create_directories(program);
+    std::filesystem::create_directories(home);
+    test::WriteFile(program + "qx7-service-tool", "program");
+    // A folder named like a log is no log.
+    std::filesystem::create_directories(program + "old.log");
+
+    EXPECT_EQ(LogBrowseStart("", program, home), home);
+    EXPECT_EQ(LogBrowseStart("p1.zlg", program, home), home + "/p1.zlg");
+    // Without a home folder the program folder stays, logs or not.
+    EXPECT_EQ(LogBrowseStart("p1.zlg", program, ""), program + "p1.zlg");
+    // An absolute name stands for itself, wherever the logs are.
+    EXPECT_EQ(LogBrowseStart("/var/logs/p1.log", program, home), "/var/logs/p1.log");
+
+    test::WriteFile(program + "P2.ZLG", "log");
+    EXPECT_EQ(LogBrowseStart("", program, home), program);
+    EXPECT_EQ(LogBrowseStart("p1.zlg", program, home), program + "p1.zlg");
+    // A program folder that cannot be read holds no logs.
+    EXPECT_EQ(LogBrowseStart("", dir.File("missing") + "/", home), home);
+}
+
 }  // namespace
 }  // namespace qx7

@@ -1,0 +1,84 @@
+#include "gui/log/ViewLogFile.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/app/LogFileChoice.h"
+#include "core/app/QVJServToolApp.h"
+#include "gui/app/ControlText.h"
+#include "gui/app/PageRegistry.h"
+#include "gui/log/LogFileName.h"
+
+namespace qx7::gui {
+namespace {
+
+constexpr int kInstructions = 1187;
+constexpr int kFileInfoButton = 1191;
+constexpr int kLogButton = 1189;
+constexpr int kSettingsButton = 1188;
+constexpr int kAnalysisButton = 1208;
+constexpr int kStatisticsButton = 1192;
+constexpr int kNameLabel = 65535;
+constexpr int kNameField = 1190;
+
+}  // namespace
+
+CViewLogFile::CViewLogFile(const PageContext& context) : WizardPage(context, kPageLogViewer) {
+    auto* instructions = new QLabel(this);
+    SetControlNumber(instructions, kInstructions);
+    instructions->setWordWrap(true);
+
+    // The buttons in one column of equal widths, beside empty room.
+    auto* column = new QVBoxLayout;
+    const QString notYet = LocalText(kMsgViewerNotAvailable);
+    for (int number :
+         {kFileInfoButton, kLogButton, kSettingsButton, kAnalysisButton, kStatisticsButton}) {
+        auto* button = new QPushButton(this);
+        SetControlNumber(button, number);
+        // The viewers are not part of this version: the buttons say so rather than do nothing.
+        button->setEnabled(false);
+        button->setToolTip(notYet);
+        button->setAccessibleDescription(notYet);
+        column->addWidget(button);
+        if (number == kSettingsButton) {
+            settings_ = button;
+        } else if (number == kFileInfoButton) {
+            fileInfo_ = button;
+        }
+    }
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addLayout(column);
+    buttonRow->addStretch(1);
+
+    auto* nameLabel = new QLabel(this);
+    SetControlNumber(nameLabel, kNameLabel);
+    name_ = new QLineEdit(this);
+    SetControlNumber(name_, kNameField);
+    name_->setReadOnly(true);
+    nameLabel->setBuddy(name_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(instructions);
+    layout->addSpacing(8);
+    layout->addLayout(buttonRow);
+    layout->addStretch(1);
+    layout->addWidget(nameLabel);
+    layout->addWidget(name_);
+}
+
+void CViewLogFile::OnSetActive() {
+    App().SetCurrentPage(kPageLogViewer);
+    WizardPage::OnSetActive();
+    const std::string& logFile = App().GetLogFileName();
+    const LogViewerButtons shown = ChooseLogViewerButtons(logFile, Msg(), Context().clock);
+    settings_->setVisible(shown.showSettings);
+    fileInfo_->setVisible(shown.showFileInfo);
+    SetWidgetText(name_, FromFileName(logFile));
+}
+
+QX7_REGISTER_WIZARD_PAGE(CViewLogFile, kPageLogViewer);
+
+}  // namespace qx7::gui

@@ -1,0 +1,25 @@
+#pragma once
+// Page 225: the viewers of the chosen log, and its name. Finish ends the wizard.
+
+#include "gui/app/WizardPage.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace qx7::gui {
+
+class CViewLogFile final : public WizardPage {
+    Q_OBJECT
+
+  public:
+    explicit CViewLogFile(const PageContext& context);
+
+    void OnSetActive() override;
+
+  private:
+    QLineEdit* name_ = nullptr;
+    QPushButton* settings_ = nullptr;  // 1188, only for a log with settings blocks
+    QPushButton* fileInfo_ = nullptr;  // 1191, only for a log with file information
+};
+
+}  // namespace qx7::gui
