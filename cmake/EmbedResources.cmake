@@ -5,8 +5,9 @@ set(QX7_EMBED_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/EmbedResourcesScript.cmake")
 function(qx7_embed_resources target dir)
     file(GLOB_RECURSE files CONFIGURE_DEPENDS LIST_DIRECTORIES false "${dir}/*")
     list(FILTER files EXCLUDE REGEX "/README[^/]*$")
-    # Sample logs are data for people and scripts, not for the programs.
-    list(FILTER files EXCLUDE REGEX "/samples/")
+    # Sample logs are data for people and scripts, not for the programs; the icon and the
+    # desktop entry belong to the window and the installed system.
+    list(FILTER files EXCLUDE REGEX "/(samples|icons|desktop)/")
     list(SORT files)
     set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_data.cpp")
     set(list_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_files.txt")

@@ -2,6 +2,7 @@
 // the "Clean Tube W" warning and saved printer logs.
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <clocale>
 #include <cstdio>
@@ -50,6 +51,8 @@ class StderrSink final : public IMessageSink {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qx7/qx7-service-tool.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("qx7-service-tool"));
     // Qt set the C library's locale from the environment; numbers in files keep the C form.
     std::setlocale(LC_NUMERIC, "C");
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "core/app/LogFileChoice.h"
+#include "gui/app/ControlText.h"
 #include "gui/log/LogPageTest.h"
 
 namespace qx7::test {
@@ -167,7 +168,9 @@ class JapaneseSavedLogRoadTest : public SavedLogRoadTest {
 
 TEST_F(JapaneseSavedLogRoadTest, Japanese) {
     WalkRoadZero();
-    // The Japanese instructions name the Finish button as Qt's translation shows it.
+    // The Japanese instructions name the Finish button by the caption Qt's translation gives.
+    const QString finish = gui::WithoutMnemonics(driver->Button("finishButton")->text());
+    EXPECT_TRUE(finish.startsWith(QStringLiteral("完了"))) << finish.toStdString();
     EXPECT_TRUE(Entry(kJapanese, 205).contains(QStringLiteral("「完了」")));
 }
 

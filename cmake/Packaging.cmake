@@ -1,0 +1,42 @@
+# Installing the programs with their desktop entry and icon, and the Debian package of them
+# (cpack -G DEB in the build folder).
+include(GNUInstallDirs)
+
+set(QX7_INSTALLED_PROGRAMS qx7-service-tool qx7log qx7ctl qx7-printer-sim)
+foreach(program ${QX7_INSTALLED_PROGRAMS})
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    endif()
+endforeach()
+if(TARGET qx7-service-tool)
+    install(FILES "${PROJECT_SOURCE_DIR}/res/desktop/qx7-service-tool.desktop"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+    install(FILES "${PROJECT_SOURCE_DIR}/res/icons/qx7-service-tool.svg"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+endif()
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_PACKAGE_NAME "qx7-service-tool")
+set(CPACK_PACKAGE_VENDOR "Quorvel Industries, Ltd.")
+set(CPACK_PACKAGE_CONTACT "Quorvel Industries, Ltd. <support@quorvel.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Service tool for the QX-7 garment printers: part exchanges, printer clock, saved logs")
+set(CPACK_PACKAGE_VERSION
+    "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${PROJECT_VERSION_TWEAK}")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+# What the programs load rather than link: the window's platform plugins and the SVG icon
+# engine. The linked libraries come from dpkg-shlibdeps where it exists.
+set(QX7_DEB_RUNTIME_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+find_program(QX7_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(QX7_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QX7_DEB_RUNTIME_DEPENDS}")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), zlib1g, libc6, libstdc++6, libgcc-s1, ${QX7_DEB_RUNTIME_DEPENDS}")
+endif()
+# Qt's own Japanese texts (wizard and message box buttons).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+include(CPack)
