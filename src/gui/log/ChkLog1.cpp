@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/app/LogFileChoice.h"
@@ -113,11 +114,18 @@ void CChkLog1::dropEvent(QDropEvent* event) {
         items.push_back(url.isLocalFile() ? DroppedItem{true, ToFileName(url.toLocalFile())}
                                           : DroppedItem{false, url.toString().toStdString()});
     }
-    std::string edited = ToFileName(name_->text());
-    if (TakeDroppedLogFile(items, Msg(), edited)) {
-        SetWidgetText(name_, FromFileName(edited));
-    }
     event->acceptProposedAction();
+    // Once the drop has returned: the program the files came from waits for its end, and a
+    // message box shown inside it would keep that program waiting too.
+    QMetaObject::invokeMethod(
+        this,
+        [this, items = std::move(items)] {
+            std::string edited = ToFileName(name_->text());
+            if (TakeDroppedLogFile(items, Msg(), edited)) {
+                SetWidgetText(name_, FromFileName(edited));
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 QX7_REGISTER_WIZARD_PAGE(CChkLog1, kPageLogFile);

@@ -20,7 +20,7 @@ namespace {
 
 // Drags the mime data over the name field and drops it there, as a file manager would.
 // Answers whether the page took the drag.
-bool DropOnNameField(SheetDriver& driver, const QMimeData& data) {
+bool DropOnNameField(SheetDriver& driver, const QMimeData& data, const RecordingMessageSink& sink) {
     QWidget* field = driver.Control(1095);
     const QPoint at = field->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -29,7 +29,13 @@ bool DropOnNameField(SheetDriver& driver, const QMimeData& data) {
         return false;
     }
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    const std::size_t shown = sink.shown.size();
     QApplication::sendEvent(field, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    // No message box while the program the files came from waits for the drop's end.
+    EXPECT_EQ(sink.shown.size(), shown);
+    // The page takes the files once the drop has returned.
+    QCoreApplication::processEvents();
     return true;
 }
 
@@ -109,7 +115,7 @@ TEST_F(LogFilePageTest, OneDroppedFileReplacesTheNameAndAnythingElseIsRefused) {
     // One local file, longer than the 260 characters a Windows path had: taken whole.
     const std::string longName = dir.File(std::string(280, 'p') + ".zlg");
     std::unique_ptr<QMimeData> one(Urls({QUrl::fromLocalFile(QString::fromStdString(longName))}));
-    ASSERT_TRUE(DropOnNameField(*driver, *one));
+    ASSERT_TRUE(DropOnNameField(*driver, *one, harness.sink));
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(longName));
     EXPECT_TRUE(harness.sink.shown.empty());
 
@@ -118,14 +124,14 @@ TEST_F(LogFilePageTest, OneDroppedFileReplacesTheNameAndAnythingElseIsRefused) {
     std::unique_ptr<QMimeData> two(
         Urls({QUrl::fromLocalFile(QString::fromStdString(dir.File("a.log"))),
               QUrl::fromLocalFile(QString::fromStdString(dir.File("b.log")))}));
-    ASSERT_TRUE(DropOnNameField(*driver, *two));
+    ASSERT_TRUE(DropOnNameField(*driver, *two, harness.sink));
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(shown));
     ASSERT_EQ(harness.sink.shown.size(), 1u);
     EXPECT_EQ(harness.sink.shown.back(), "Please drop only one file. (-12)");
 
     // An address that is no local file is refused the same way.
     std::unique_ptr<QMimeData> remote(Urls({QUrl(QStringLiteral("https://example.com/p1.zlg"))}));
-    ASSERT_TRUE(DropOnNameField(*driver, *remote));
+    ASSERT_TRUE(DropOnNameField(*driver, *remote, harness.sink));
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(shown));
     ASSERT_EQ(harness.sink.shown.size(), 2u);
     EXPECT_EQ(harness.sink.shown.back(), "Please drop only one file. (-12)");
@@ -133,14 +139,14 @@ TEST_F(LogFilePageTest, OneDroppedFileReplacesTheNameAndAnythingElseIsRefused) {
     // Dragged text is no file: the page does not take it, and the field does not paste it.
     QMimeData text;
     text.setText(QStringLiteral("/logs/typed.zlg"));
-    EXPECT_FALSE(DropOnNameField(*driver, text));
+    EXPECT_FALSE(DropOnNameField(*driver, text, harness.sink));
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(shown));
     EXPECT_EQ(harness.sink.shown.size(), 2u);
 
     // The dropped name is what Next checks.
     std::unique_ptr<QMimeData> log(
         Urls({QUrl::fromLocalFile(QString::fromStdString(PlainLog("p1.log")))}));
-    ASSERT_TRUE(DropOnNameField(*driver, *log));
+    ASSERT_TRUE(DropOnNameField(*driver, *log, harness.sink));
     ASSERT_TRUE(driver->Next());
     ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
     EXPECT_EQ(harness.app.GetLogFileName(), dir.File("p1.log"));
