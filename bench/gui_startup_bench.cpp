@@ -1,6 +1,6 @@
 // Start-up of the wizard to its first page on screen: each run starts a fresh process that
 // does what qx7-service-tool does before the user sees anything (Qt and its platform plugin,
-// the application object, Qt's translation, the icon, the 26 pages) and reports when the first
+// the application object, Qt's translation, the icon, the pages) and reports when the first
 // page has been painted. The time counts from before the process is started, so loading the
 // program and its libraries is in it. Runs in English and Japanese (whose fonts load on the
 // first paint), on the display of the environment, or offscreen when there is none.
