@@ -19,7 +19,7 @@ TEST(AtomicOutputFileTest, TargetAppearsOnlyOnCommit) {
     test::TempDir dir;
     const std::string target = dir.File("out.txt");
     AtomicOutputFile file;
-    ASSERT_EQ(file.Open(target), 0);
+    ASSERT_EQ(file.Open(target, ExistingTarget::kReplace), 0);
     ASSERT_TRUE(file.Write("line\r\n"));
     EXPECT_FALSE(std::filesystem::exists(target));
     ASSERT_TRUE(file.Commit());
@@ -33,7 +33,7 @@ TEST(AtomicOutputFileTest, AbandonedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     test::WriteFile(target, "old");
     {
         AtomicOutputFile file;
-        ASSERT_EQ(file.Open(target), 0);
+        ASSERT_EQ(file.Open(target, ExistingTarget::kReplace), 0);
         file.Write("half");
     }
     EXPECT_EQ(test::ReadFile(target), "old");
@@ -47,7 +47,7 @@ TEST(AtomicOutputFileTest, ReplacesALinkItselfNotItsTarget) {
     const std::string link = dir.File("out.txt");
     ASSERT_EQ(::symlink(victim.c_str(), link.c_str()), 0);
     AtomicOutputFile file;
-    ASSERT_EQ(file.Open(link), 0);
+    ASSERT_EQ(file.Open(link, ExistingTarget::kReplace), 0);
     file.Write("new");
     ASSERT_TRUE(file.Commit());
     EXPECT_EQ(test::ReadFile(victim), "keep me");
@@ -59,7 +59,7 @@ TEST(AtomicOutputFileTest, MissingFolderIsAnError) {
     test::TempDir dir;
     test::WriteFile(dir.File("plain"), "");
     AtomicOutputFile file;
-    EXPECT_NE(file.Open(dir.File("plain") + "/out.txt"), 0);
+    EXPECT_NE(file.Open(dir.File("plain") + "/out.txt", ExistingTarget::kKeep), 0);
     EXPECT_FALSE(file.Commit());
 }
 
