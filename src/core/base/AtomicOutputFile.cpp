@@ -17,6 +17,8 @@ namespace {
 constexpr std::size_t kBufferBytes = 1 << 16;
 constexpr int kNameAttempts = 100;
 
+std::atomic<bool> gNamedOnly{false};
+
 mode_t ProcessUmask() {
     // Read once: umask can only be read by setting it, which is not safe while other threads
     // create files.
@@ -104,9 +106,11 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
         if (const int refusal = Refusal(target, existing); refusal != 0) {
             return Fail(refusal);
         }
+    } else if (errno != ENOENT) {
+        return Fail(errno);  // a name too long, a folder not searchable ...
     }
 
-    int fd = ::openat(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    int fd = gNamedOnly ? -1 : ::openat(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd >= 0 && !CanLinkThroughProc(fd)) {
         ::close(fd);
         fd = -1;
@@ -304,8 +308,8 @@ void AtomicOutputFile::DropTemporary() {
     unnamed_ = false;
 }
 
-void AtomicOutputFile::Abandon() {
-    DropTemporary();
-}
+void AtomicOutputFile::Abandon() { DropTemporary(); }
+
+void AtomicOutputFile::UseNamedTemporaries(bool named) { gNamedOnly = named; }
 
 }  // namespace qx7

@@ -45,6 +45,10 @@ public:
     // The errno of the last failure of Open or Commit; 0 after success.
     int Error() const { return error_; }
 
+    // For tests of the fallback: true makes every later Open use a named temporary, as on a
+    // file system without unnamed files.
+    static void UseNamedTemporaries(bool named);
+
   private:
     // Drops the temporary and keeps `error`; answers it.
     int Fail(int error);
