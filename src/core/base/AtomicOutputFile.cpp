@@ -308,8 +308,12 @@ void AtomicOutputFile::DropTemporary() {
     unnamed_ = false;
 }
 
-void AtomicOutputFile::Abandon() { DropTemporary(); }
+void AtomicOutputFile::Abandon() {
+    DropTemporary();
+}
 
-void AtomicOutputFile::UseNamedTemporaries(bool named) { gNamedOnly = named; }
+void AtomicOutputFile::UseNamedTemporaries(bool named) {
+    gNamedOnly = named;
+}
 
 }  // namespace qx7

@@ -23,7 +23,7 @@ enum class ExistingTarget {
 };
 
 class AtomicOutputFile {
-public:
+  public:
     AtomicOutputFile() = default;
     ~AtomicOutputFile();
     AtomicOutputFile(const AtomicOutputFile&) = delete;

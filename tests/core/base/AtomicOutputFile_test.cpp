@@ -39,7 +39,7 @@ mode_t ModeOf(const std::string& path) {
 // Every case runs with unnamed temporaries (where the file system has them, as the temporary
 // folders of test machines do) and with the named fallback.
 class AtomicOutputFileTest : public ::testing::TestWithParam<bool> {
-protected:
+  protected:
     void SetUp() override { AtomicOutputFile::UseNamedTemporaries(GetParam()); }
     void TearDown() override { AtomicOutputFile::UseNamedTemporaries(false); }
 
@@ -94,7 +94,8 @@ TEST_P(AtomicOutputFileTest, RacingWritersToOneNewNameWithoutReplacingLeaveOneWh
     constexpr std::size_t kWriters = 8;
     std::vector<std::string> contents;
     for (std::size_t i = 0; i < kWriters; ++i) {
-        contents.push_back(std::string(200000, static_cast<char>('a' + static_cast<int>(i))) + "\r\n");
+        contents.push_back(std::string(200000, static_cast<char>('a' + static_cast<int>(i))) +
+                           "\r\n");
     }
     std::atomic<std::size_t> ready{0};
     std::vector<int> committed(kWriters, -1);
