@@ -70,6 +70,9 @@ class Started {
             ::dup2(outFd, 1);
             ::dup2(errFd, 2);
             ::setenv("TZ", "UTC", 1);
+            for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+                std::signal(signal, SIG_DFL);  // as a shell starts a command, whatever runs us
+            }
             ::execv(QX7LOG_PATH, argv.data());
             ::_exit(127);
         }

@@ -73,6 +73,11 @@ void RemoveTemporariesOnEndSignals() {
         sigaddset(&action.sa_mask, signal);  // one cleanup, not one nested in another
     }
     for (const int signal : kEndSignals) {
+        // A signal the program was started to ignore (a background job's SIGINT) stays ignored.
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) {
+            continue;
+        }
         ::sigaction(signal, &action, nullptr);
     }
 }

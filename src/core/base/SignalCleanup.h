@@ -23,8 +23,8 @@ void RemoveRegisteredTemporaries() noexcept;
 inline constexpr int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // From now on each end signal removes the registered temporaries and then ends the program as
-// it does by default, so that the exit status still shows the signal. For programs: a library
-// never installs it by itself.
+// it does by default, so that the exit status still shows the signal. A signal that is ignored
+// stays ignored. For programs: a library never installs it by itself.
 void RemoveTemporariesOnEndSignals();
 
 // Holds the end signals back in this thread for its lifetime, so that a file and its

@@ -261,6 +261,9 @@ TEST_P(AtomicOutputFileTest, EndSignalsLeaveNothingBehind) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::close(ready[0]);
+            for (const int end : kEndSignals) {
+                std::signal(end, SIG_DFL);  // not ignored, whatever runs the tests
+            }
             RemoveTemporariesOnEndSignals();
             AtomicOutputFile file;
             if (file.Open(target, ExistingTarget::kReplace) != 0 ||
@@ -302,6 +305,24 @@ TEST(SignalCleanupTest, TheTableHasAFixedSizeAndReleasedSlotsAreReused) {
     for (const int slot : slots) {
         UnregisterTemporary(slot);
     }
+}
+
+TEST(SignalCleanupTest, AnIgnoredSignalStaysIgnored) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGHUP, SIG_IGN);  // as for a command started with nohup
+        std::signal(SIGTERM, SIG_DFL);
+        RemoveTemporariesOnEndSignals();
+        struct sigaction hup {};
+        struct sigaction term {};
+        ::sigaction(SIGHUP, nullptr, &hup);
+        ::sigaction(SIGTERM, nullptr, &term);
+        ::_exit(hup.sa_handler == SIG_IGN && term.sa_handler != SIG_DFL ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace
