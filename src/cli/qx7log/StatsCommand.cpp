@@ -161,8 +161,8 @@ const LogCommandRegistration kRegistration(60, [](CLI::App& root) {
         "existing without --force)");
     command->add_option("LOG", options->log, "The saved log (.log, .zlg or a bare log)")
         ->required();
-    auto* from =
-        command->add_option("--from", options->from, "First day of the range, Y/M/D (with --to)");
+    auto* from = command->add_option("--from", options->from,
+                                     "First day of the range, Y/M/D (with --to)");
     auto* to = command->add_option("--to", options->to, "Last day of the range, Y/M/D");
     from->needs(to);
     to->needs(from);
