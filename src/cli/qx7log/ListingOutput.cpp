@@ -34,4 +34,25 @@ int PrintListing(const std::string& text, const LogToolContext& context) {
     return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kExitSuccess : kExitFailure;
 }
 
+int StreamListing(const LogToolContext& context,
+                  const std::function<void(const ListingPieceWriter&)>& produce) {
+    bool known = false;
+    const auto encoder = EncoderFor(context.encoding, known);
+    if (!known) {
+        std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
+                     context.encoding.c_str());
+        return kExitUsage;
+    }
+    bool ok = true;
+    produce([&](std::string_view lines) {
+        std::string out = WithLineFeeds(std::string(lines));
+        if (encoder) {
+            out = encoder->FromUtf8(out);
+        }
+        ok = ok && std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+        return ok;
+    });
+    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && ok ? kExitSuccess : kExitFailure;
+}
+
 }  // namespace qx7::cli
