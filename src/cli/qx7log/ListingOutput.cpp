@@ -9,12 +9,13 @@ namespace qx7::cli {
 std::string WithLineFeeds(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        out.push_back(text[i]);
+    std::size_t from = 0;
+    for (std::size_t cr = text.find("\r\n"); cr != std::string::npos;
+         cr = text.find("\r\n", from)) {
+        out.append(text, from, cr - from);
+        from = cr + 1;  // the line feed stays
     }
+    out.append(text, from);
     return out;
 }
 

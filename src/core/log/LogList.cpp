@@ -58,14 +58,52 @@ class Window {
     bool eof_ = false;
 };
 
-// Offset just past the first marker within `size` bytes, or 0 when there is none.
+// Offset just past the first marker within `size` bytes, or 0 when there is none. Most pieces
+// are a few dozen bytes: a scan for the first letter beats a general substring search there.
 std::size_t PastMarker(const unsigned char* data, std::size_t size) {
-    const void* found = memmem(data, size, kMarker, sizeof kMarker);
-    if (found == nullptr) {
-        return 0;
+    const unsigned char* end = data + size;
+    for (const unsigned char* p = data; end - p >= 4; ++p) {
+        const auto room = static_cast<std::size_t>(end - p) - (sizeof kMarker - 1);
+        p = static_cast<const unsigned char*>(std::memchr(p, kMarker[0], room));
+        if (p == nullptr) {
+            return 0;
+        }
+        if (std::memcmp(p, kMarker, sizeof kMarker) == 0) {
+            return static_cast<std::size_t>(p - data) + sizeof kMarker;
+        }
     }
-    return static_cast<std::size_t>(static_cast<const unsigned char*>(found) - data) + 4;
+    return 0;
 }
+
+// The local time of a source, remembering its last answer: records come in runs of the same
+// second, and each walk converts every record's date again.
+class RememberingLocalTime final : public ILocalTime {
+  public:
+    explicit RememberingLocalTime(const ILocalTime& zone) : zone_(zone) {}
+
+    std::int64_t Now() const override { return zone_.Now(); }
+    std::int64_t StandardOffsetWestSeconds() const override {
+        return zone_.StandardOffsetWestSeconds();
+    }
+    TimeZoneFacts ZoneFacts() const override { return zone_.ZoneFacts(); }
+    std::optional<std::int64_t> FromLocal(const CivilTime& local) const override {
+        return zone_.FromLocal(local);
+    }
+    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) const override {
+        if (!known_ || secondsSince1970 != seconds_) {
+            seconds_ = secondsSince1970;
+            local_ = zone_.ToLocal(secondsSince1970);
+            known_ = true;
+        }
+        return local_;
+    }
+
+  private:
+    const ILocalTime& zone_;
+    mutable bool known_ = false;
+    mutable std::int64_t seconds_ = 0;
+    mutable std::optional<CivilTime> local_;
+};
 
 // Cuts a file into the pieces that become records.
 class Cutter {
@@ -136,6 +174,7 @@ struct CLogList::Walk::State {
     const CLogList* list = nullptr;
     std::size_t source = 0;
     std::optional<Cutter> cutter;
+    std::optional<RememberingLocalTime> localTime;
     std::int64_t offsetWest = 0;
     std::int32_t index = 0;
     CLogRecord record;
@@ -155,17 +194,19 @@ const CLogRecord* CLogList::Walk::Next() {
         const Source& source = state.list->sources_[state.source];
         if (!state.cutter) {
             state.cutter.emplace(source.descriptor);
+            state.localTime.emplace(*source.localTime);
             state.offsetWest = source.localTime->StandardOffsetWestSeconds();
         }
         const unsigned char* data = nullptr;
         std::size_t length = 0;
         if (state.cutter->Next(data, length)) {
             state.record = CLogRecord();
-            state.record.Parse(data, length, *source.localTime, state.offsetWest);
+            state.record.Parse(data, length, *state.localTime, state.offsetWest);
             state.record.SetIndex(state.index++);
             return &state.record;
         }
         state.cutter.reset();
+        state.localTime.reset();
         ++state.source;
     }
     return nullptr;
