@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/app/Messages.h"
 #include "core/log/QXLogFile.h"
@@ -106,8 +108,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ready = reader.OpenRawLog(path);
         }
         if (ready) {
+            // Going back to where an entry stood reads that entry again.
             qx7::CQXLogEntry entry;
-            while (reader.ReadEntry(entry) == 1) {
+            std::vector<std::pair<std::uint32_t, qx7::CQXLogEntry>> marks;
+            for (int read = 0; reader.ReadEntry(entry) == 1; ++read) {
+                if (read % 7 == 0 && marks.size() < 32) {
+                    marks.emplace_back(reader.EntryPosition(), entry);
+                }
+            }
+            for (const auto& [position, first] : marks) {
+                qx7::CQXLogEntry again;
+                if (!reader.SeekEntry(position) || reader.ReadEntry(again) != 1 ||
+                    reader.EntryPosition() != position || again.time != first.time ||
+                    again.code != first.code || again.Params() != first.Params()) {
+                    std::abort();
+                }
             }
         }
         if (reader.Open(path) == 1) {
@@ -121,6 +136,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             reader.ReadTextBlock("Cust", text);
             reader.ReadTextBlock("PCDT", text);
             reader.ReadTextBlock("Nope", text);
+            // A head of a text is the text, or its beginning when the text goes on.
+            std::string head;
+            bool cut = false;
+            const bool whole = reader.ReadTextBlock("Comm", text);
+            if (reader.ReadTextBlockHead("Comm", 16, head, cut) != whole ||
+                (whole &&
+                 (cut ? head.size() != 16 || text.compare(0, 16, head) != 0 : head != text))) {
+                std::abort();
+            }
         }
         std::string header;
         reader.ReadHeaderText(path, header);

@@ -171,10 +171,11 @@ int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dat
     days.dateFormat = dateFormat;
     days.semicolon = semicolon;
     days.comment = comment;
-    days.BuildDays(records, range);
     return WriteCsvFile(
         path, comment, days.HeaderLine(),
-        [&](const stats::LineOutput& line) { days.WriteDayRows(line, context.today); },
+        [&](const stats::LineOutput& line) {
+            days.StreamDayRows(records, range, line, context.today);
+        },
         kStatDayCreateError, context, existing);
 }
 
@@ -187,10 +188,11 @@ int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dat
     jobs.timeFormat = timeFormat;
     jobs.semicolon = semicolon;
     jobs.comment = comment;
-    jobs.BuildJobs(records, range, context.localTime);
     return WriteCsvFile(
         path, comment, jobs.HeaderLine(),
-        [&](const stats::LineOutput& line) { jobs.WriteJobRows(line, context.today); },
+        [&](const stats::LineOutput& line) {
+            jobs.StreamJobRows(records, range, context.localTime, line, context.today);
+        },
         kStatJobCreateError, context, existing);
 }
 

@@ -168,6 +168,34 @@ bool CQXLogFile::ReadTextBlock(std::string_view tag, std::string& text) {
     return true;
 }
 
+bool CQXLogFile::ReadTextBlockHead(std::string_view tag, std::size_t limit, std::string& text,
+                                   bool& cut) {
+    std::uint32_t blockLength = 0;
+    if (!FindBlock(tag, blockLength)) {
+        return false;
+    }
+    if (blockLength <= limit) {
+        cut = false;
+        return ReadTextBlock(tag, text);
+    }
+    const off_t payload = ::ftello(file_);
+    std::string bytes(limit, '\0');
+    unsigned char last = 0;
+    if (payload < 0 || std::fread(bytes.data(), 1, limit, file_) != limit ||
+        !Seek(file_, static_cast<std::uint64_t>(payload) + blockLength - 1) ||
+        std::fread(&last, 1, 1, file_) != 1) {
+        return false;
+    }
+    // A final zero ends the text at the first zero, which may well lie within the head.
+    const std::size_t zero = last == 0 ? bytes.find('\0') : std::string::npos;
+    cut = zero == std::string::npos;
+    if (!cut) {
+        bytes.resize(zero);
+    }
+    text = std::move(bytes);
+    return true;
+}
+
 bool CQXLogFile::OpenLogData() {
     if (file_ == nullptr) {
         return false;
@@ -368,6 +396,7 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
             return result;
         }
     } while (word != kEntryMarker);
+    entryPosition_ = wordsConsumed_ - 1;
 
     std::uint32_t time = 0;
     std::uint32_t header = 0;
@@ -398,6 +427,20 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
     }
     entry.SetParams(std::move(parameters));
     return 1;
+}
+
+bool CQXLogFile::SeekEntry(std::uint32_t position) {
+    if (!ready_ || file_ == nullptr || position >= wordCount_) {
+        return false;
+    }
+    // Delivery runs from the start position to data end and on from data start.
+    std::uint64_t offset = startPosition_ + 4ULL * position;
+    if (offset >= dataEnd_) {
+        offset = dataStart_ + (offset - dataEnd_);
+    }
+    ResetPosition(offset);
+    wordsConsumed_ = position;
+    return true;
 }
 
 bool CQXLogFile::Close() {

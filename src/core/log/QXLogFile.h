@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kLogBufferBytes = 0x40000;
 // The log data of a container is limited to lengths below 2^31; a bare log gets the same bound.
 inline constexpr std::uint64_t kMaxLogDataBytes = 0x80000000ULL;
 
-class CQXLogFile : public ILogEntrySource {
+class CQXLogFile : public IPositionedLogEntrySource {
 public:
     // Messages carry the internal errors of opening (-150, -152); the clock gives the present
     // time that bounds the choice of the newest entry.
@@ -43,10 +43,19 @@ public:
     bool ReadBlock(std::string_view tag, std::uint32_t capacity, unsigned char* buffer,
                    std::uint32_t& length);
     bool ReadTextBlock(std::string_view tag, std::string& text);
+    // The same for a text that may be huge: at most `limit` bytes of it are read and kept, and
+    // `cut` tells whether the text goes on beyond them (the block's last byte is still looked at,
+    // since a zero there ends the text at its first zero).
+    bool ReadTextBlockHead(std::string_view tag, std::size_t limit, std::string& text, bool& cut);
 
     int GetEntryCount() const override { return entryCount_; }
     int ReadWord(std::uint32_t& word);
     int ReadEntry(CQXLogEntry& entry) override;
+    // Words delivered before the marker of the entry ReadEntry delivered last.
+    std::uint32_t EntryPosition() const override { return entryPosition_; }
+    // The next ReadEntry starts at a position EntryPosition gave, and delivery goes on from
+    // there as it did the first time. False before the log data is open or past its end.
+    bool SeekEntry(std::uint32_t position) override;
     bool Close();
 
     // The path given to Open, also while the inflated copy of a compressed log is read.
@@ -82,6 +91,7 @@ private:
     bool reading_ = false;
     std::FILE* file_ = nullptr;
     std::string fileName_;
+    std::uint32_t entryPosition_ = 0;
 };
 
 }  // namespace qx7
