@@ -7,6 +7,9 @@ packages=(
     clang libclang-rt-14-dev
     zlib1g-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
     tzdata locales gzip python3
+    # The wizard: Qt 6 Widgets (with Qt Test), Qt's own Japanese texts, and for its tests a
+    # virtual X server and Japanese fonts for the screenshots.
+    qt6-base-dev qt6-translations-l10n libgl-dev xvfb xauth fonts-noto-cjk
 )
 
 missing=()

@@ -1,0 +1,29 @@
+#pragma once
+// Messages of the wizard in message boxes: the program's name as caption, no icon, OK or
+// Yes/No. A wait cursor is lifted while a box is up.
+
+#include <QPointer>
+#include <QWidget>
+#include <string>
+
+#include "core/app/MessageSink.h"
+
+namespace qx7::gui {
+
+class MessageBoxSink final : public IMessageSink {
+  public:
+    // The boxes are modal over the owner (the sheet, once it exists).
+    void SetOwner(QWidget* owner) { owner_ = owner; }
+    QWidget* Owner() const { return owner_; }
+
+    void ShowOk(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+
+    // The caption of every box: the program's file name without its extension.
+    static QString Caption();
+
+  private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace qx7::gui

@@ -1,0 +1,284 @@
+#include "gui/app/ServSheet.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "core/app/Messages.h"
+#include "core/app/QVJServToolApp.h"
+#include "gui/app/ControlText.h"
+#include "gui/app/WizardPage.h"
+
+namespace qx7::gui {
+namespace {
+
+constexpr int kCaptionString = 102;
+// Room for the longest instruction texts without the window growing on every page.
+constexpr int kPageMinimumWidth = 560;
+constexpr int kPageMinimumHeight = 360;
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    // Enter always means the default button (Next or Finish), whichever button has focus.
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+CServSheet::CServSheet(const PageContext& context, std::span<const WizardPageInfo> pages,
+                       const PageRegistry& registry, QWidget* parent)
+    : QDialog(parent), context_(context) {
+    setObjectName(QStringLiteral("servSheet"));
+    setModal(true);
+    setSizeGripEnabled(true);
+
+    stack_ = new QStackedWidget(this);
+    stack_->setObjectName(QStringLiteral("pageStack"));
+    stack_->setMinimumSize(kPageMinimumWidth, kPageMinimumHeight);
+
+    // The button captions are Qt's own wizard texts, translated by Qt's translator.
+    back_ = MakeButton(this, "backButton", QCoreApplication::translate("QWizard", "< &Back"));
+    next_ = MakeButton(this, "nextButton", QCoreApplication::translate("QWizard", "&Next >"));
+    finish_ = MakeButton(this, "finishButton", QCoreApplication::translate("QWizard", "&Finish"));
+    cancel_ = MakeButton(this, "cancelButton", QCoreApplication::translate("QWizard", "Cancel"));
+    next_->setDefault(true);
+    finish_->hide();
+
+    auto* rule = new QFrame(this);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(back_);
+    buttonRow->addWidget(next_);
+    buttonRow->addWidget(finish_);
+    buttonRow->addSpacing(12);
+    buttonRow->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(stack_, 1);
+    layout->addWidget(rule);
+    layout->addLayout(buttonRow);
+
+    connect(back_, &QPushButton::clicked, this, &CServSheet::OnBack);
+    connect(next_, &QPushButton::clicked, this, &CServSheet::OnNext);
+    connect(finish_, &QPushButton::clicked, this, &CServSheet::OnFinish);
+    connect(cancel_, &QPushButton::clicked, this, &CServSheet::reject);
+
+    for (const WizardPageInfo& info : pages) {
+        const PageRegistry::Entry* entry = registry.Find(info.templateId);
+        WizardPage* page = entry != nullptr ? entry->make(context_) : nullptr;
+        if (page == nullptr) {
+            missing_.push_back(info.templateId);
+            continue;
+        }
+        page->AttachToSheet(this, info);
+        stack_->addWidget(page);
+        for (QPushButton* button : page->findChildren<QPushButton*>()) {
+            button->setAutoDefault(false);
+        }
+        pages_.push_back(PageSlot{info, page});
+    }
+
+    setWindowTitle(Caption());
+    ApplyButtons();
+}
+
+CServSheet::~CServSheet() = default;
+
+int CServSheet::CurrentTemplate() const {
+    return current_ < 0 ? 0 : pages_[static_cast<std::size_t>(current_)].info.templateId;
+}
+
+WizardPage* CServSheet::CurrentPage() const {
+    return current_ < 0 ? nullptr : pages_[static_cast<std::size_t>(current_)].page;
+}
+
+WizardPage* CServSheet::Page(int templateId) const {
+    const int index = IndexOf(templateId);
+    return index < 0 ? nullptr : pages_[static_cast<std::size_t>(index)].page;
+}
+
+int CServSheet::IndexOf(int templateId) const {
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        if (pages_[i].info.templateId == templateId) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool CServSheet::SetActivePage(int templateId) {
+    const int index = IndexOf(templateId);
+    if (index < 0) {
+        return false;
+    }
+    Activate(static_cast<std::size_t>(index));
+    return true;
+}
+
+QString CServSheet::Caption() const {
+    return LocalText(context_.app.GetLanguage(), kCaptionString);
+}
+
+QString CServSheet::PageTitle(int templateId) const {
+    const int index = IndexOf(templateId);
+    if (index < 0) {
+        return Caption();
+    }
+    return LocalText(context_.app.GetLanguage(),
+                     pages_[static_cast<std::size_t>(index)].info.titleString, Caption());
+}
+
+void CServSheet::PostWizardButtons(int flags) {
+    if (flags == kButtonsUnchanged) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, flags] {
+            buttons_ = flags;
+            ApplyButtons();
+        },
+        Qt::QueuedConnection);
+}
+
+void CServSheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (current_ < 0 && !pages_.empty()) {
+        Activate(0);
+    }
+}
+
+template <class Handler>
+void CServSheet::RunBusy(Handler&& handler) {
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    busy_ = true;
+    ApplyButtons();
+    handler();
+    // A click or key made while the handler blocked is still waiting in the queues (Qt's and
+    // the display connection's). Deliver it now, while the buttons are disabled, so it falls
+    // on nothing; sync() reads the display connection up to this moment first.
+    QPointer<CServSheet> self(this);
+    QGuiApplication::sync();
+    if (self.isNull()) {
+        return;
+    }
+    busy_ = false;
+    ApplyButtons();
+    if (!focus.isNull() && focus->isVisible() && focus->isEnabled() && isAncestorOf(focus)) {
+        focus->setFocus();
+    }
+}
+
+void CServSheet::OnNext() {
+    WizardPage* page = CurrentPage();
+    if (busy_ || page == nullptr) {
+        return;
+    }
+    RunBusy([&] { MoveTo(page->OnWizardNext()); });
+}
+
+void CServSheet::OnBack() {
+    WizardPage* page = CurrentPage();
+    if (busy_ || page == nullptr) {
+        return;
+    }
+    RunBusy([&] { MoveTo(page->OnWizardBack()); });
+}
+
+void CServSheet::OnFinish() {
+    WizardPage* page = CurrentPage();
+    if (busy_ || page == nullptr) {
+        return;
+    }
+    bool close = false;
+    RunBusy([&] { close = page->OnWizardFinish(); });
+    if (close) {
+        accept();
+    }
+}
+
+void CServSheet::reject() {
+    if (busy_) {
+        return;
+    }
+    WizardPage* page = CurrentPage();
+    bool close = true;
+    RunBusy([&] { close = page == nullptr || page->OnQueryCancel(); });
+    if (close) {
+        QDialog::reject();
+    }
+}
+
+void CServSheet::MoveTo(int answer) {
+    if (answer == kStayOnPage) {
+        return;
+    }
+    int index = -1;
+    if (answer == 0) {
+        // The framework's rule: 0 is the next page in sheet order.
+        if (current_ >= 0 && static_cast<std::size_t>(current_) + 1 < pages_.size()) {
+            index = current_ + 1;
+        }
+    } else {
+        index = IndexOf(answer);
+    }
+    if (index < 0) {
+        context_.app.GetMessages().ShowMessage(kMsgInternalError, kCodeNoSuchPage);
+        return;
+    }
+    Activate(static_cast<std::size_t>(index));
+}
+
+void CServSheet::Activate(std::size_t index) {
+    if (WizardPage* leaving = CurrentPage()) {
+        leaving->OnKillActive();
+    }
+    current_ = static_cast<int>(index);
+    const PageSlot& slot = pages_[index];
+    stack_->setCurrentWidget(slot.page);
+    setWindowTitle(PageTitle(slot.info.templateId));
+    slot.page->OnSetActive();
+    FitToPage();
+    emit PageShown(slot.info.templateId);
+}
+
+void CServSheet::ApplyButtons() {
+    const bool finish = (buttons_ & kWizardFinish) != 0;
+    back_->setEnabled(!busy_ && (buttons_ & kWizardBack) != 0);
+    next_->setEnabled(!busy_ && (buttons_ & kWizardNext) != 0);
+    finish_->setEnabled(!busy_);
+    cancel_->setEnabled(!busy_);
+    next_->setVisible(!finish);
+    finish_->setVisible(finish);
+    next_->setDefault(!finish);
+    finish_->setDefault(finish);
+}
+
+void CServSheet::FitToPage() {
+    // Texts are set on activation, so a page may need more room than the window has: grow,
+    // never shrink, so the buttons do not jump from page to page.
+    QLayout* top = layout();
+    if (top == nullptr) {
+        return;
+    }
+    top->activate();
+    QSize need = top->totalMinimumSize();
+    if (top->hasHeightForWidth()) {
+        need.setHeight(std::max(need.height(), top->totalHeightForWidth(width())));
+    }
+    if (need.width() > width() || need.height() > height()) {
+        resize(size().expandedTo(need));
+    }
+}
+
+}  // namespace qx7::gui

@@ -1,0 +1,100 @@
+// qx7-service-tool: the wizard for the procedures after a part exchange, the printer's clock,
+// the "Clean Tube W" warning and saved printer logs.
+
+#include <QApplication>
+#include <QStringList>
+#include <clocale>
+#include <cstdio>
+#include <string>
+
+#include "core/app/Messages.h"
+#include "core/app/PageFlow.h"
+#include "core/app/QVJServToolApp.h"
+#include "gui/app/ControlText.h"
+#include "gui/app/DesktopOpener.h"
+#include "gui/app/FileChooser.h"
+#include "gui/app/MessageBoxSink.h"
+#include "gui/app/PageContext.h"
+#include "gui/app/ProgramStarter.h"
+#include "gui/app/ServSheet.h"
+#include "gui/app/SingleInstance.h"
+#include "gui/app/Startup.h"
+#include "gui/app/ToolSettings.h"
+#include "platform/posix/PosixLocalTime.h"
+#include "platform/posix/PosixSleeper.h"
+#include "platform/posix/SpoolDirectory.h"
+#include "platform/posix/SystemEnvironment.h"
+
+namespace {
+
+using namespace qx7;
+using namespace qx7::gui;
+
+constexpr int kCaptionString = 102;
+
+// With QX7_MESSAGES_TO_STDERR set, messages go to standard error instead of boxes (questions
+// are answered No), so that scripts and tests can read what a start refused with.
+class StderrSink final : public IMessageSink {
+  public:
+    void ShowOk(const std::string& text) override {
+        std::fprintf(stderr, "%s: %s\n", MessageBoxSink::Caption().toLocal8Bit().constData(),
+                     text.c_str());
+    }
+    bool AskYesNo(const std::string& text) override {
+        ShowOk(text + " [no]");
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // Qt set the C library's locale from the environment; numbers in files keep the C form.
+    std::setlocale(LC_NUMERIC, "C");
+
+    MessageBoxSink boxes;
+    StderrSink stderrSink;
+    IMessageSink& sink = qEnvironmentVariableIsEmpty("QX7_MESSAGES_TO_STDERR")
+                             ? static_cast<IMessageSink&>(boxes)
+                             : static_cast<IMessageSink&>(stderrSink);
+
+    CQVJServToolApp tool(sink);
+    std::string executable = ExecutablePath();
+    if (executable.empty()) {
+        executable = QCoreApplication::applicationFilePath().toStdString();
+    }
+    const QStringList arguments = QCoreApplication::arguments();
+    tool.Start(executable, CommandLineText(arguments), SystemDefaultLanguage());
+    InstallQtTranslator(application, tool.GetLanguage());
+    QGuiApplication::setApplicationDisplayName(LocalText(tool.GetLanguage(), kCaptionString));
+
+    SingleInstance instance;
+    switch (instance.Acquire()) {
+        case InstanceLock::kAcquired:
+            break;
+        case InstanceLock::kAlreadyRunning:
+            tool.GetMessages().ShowMessage(kMsgAlreadyStarted, 0);
+            return 1;
+        case InstanceLock::kFailed:
+            tool.GetMessages().ShowMessage(kMsgInternalError, kCodeInstanceLock);
+            return 1;
+    }
+
+    SpoolDirectory spooler(DefaultSpoolDirectory());
+    PosixSleeper sleeper;
+    PosixLocalTime clock;
+    tool.SetPrinterServices(&spooler, &sleeper, &clock);
+
+    QtFileChooser files;
+    QtDesktopOpener opener;
+    QtProgramStarter programs;
+    ToolSettings settings;
+    const PageContext context{
+        tool, files, opener, programs, settings, clock, ParseGuiOptions(arguments)};
+
+    CServSheet sheet(context, WizardPages());
+    boxes.SetOwner(&sheet);
+    sheet.exec();
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "gui/support/GuiHarness.h"
+
+#include <QCoreApplication>
+
+#include "gui/app/Startup.h"
+
+namespace qx7::test {
+
+GuiHarness::GuiHarness(LanguageId systemLanguage, const std::string& arguments) : app(sink, '/') {
+    std::string commandLine = kHarnessProgram;
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
+    app.Start(kHarnessProgram, commandLine, systemLanguage);
+    app.SetPrinterServices(&spooler, &sleeper, &clock);
+    if (auto* core = QCoreApplication::instance()) {
+        qtTranslator_ = gui::InstallQtTranslator(*core, app.GetLanguage());
+    }
+}
+
+GuiHarness::~GuiHarness() {
+    if (qtTranslator_ != nullptr) {
+        QCoreApplication::removeTranslator(qtTranslator_);
+        delete qtTranslator_;
+    }
+}
+
+gui::PageContext GuiHarness::Context() {
+    return gui::PageContext{app, files, opener, programs, settings, clock, options};
+}
+
+std::unique_ptr<gui::CServSheet> GuiHarness::MakeSheet() {
+    return MakeSheet(WizardPages(), gui::PageRegistry::Global());
+}
+
+std::unique_ptr<gui::CServSheet> GuiHarness::MakeSheet(std::span<const WizardPageInfo> pages,
+                                                       const gui::PageRegistry& registry) {
+    return std::make_unique<gui::CServSheet>(Context(), pages, registry);
+}
+
+}  // namespace qx7::test
