@@ -90,7 +90,7 @@ class GzipWriter {
 bool WriteRepeatingCompressed(const std::string& path, std::string_view head, std::string_view unit,
                               std::uint64_t count, std::string_view tail) {
     AtomicOutputFile file;
-    if (file.Open(path) != 0 || !file.Write("QX7LG1ZL")) {
+    if (file.Open(path, ExistingTarget::kReplace) != 0 || !file.Write("QX7LG1ZL")) {
         file.Abandon();
         return false;
     }

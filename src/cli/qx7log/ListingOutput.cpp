@@ -21,25 +21,7 @@ std::string WithLineFeeds(const std::string& text) {
 }
 
 int PrintListing(const std::string& text, const LogToolContext& context) {
-    bool known = false;
-    const auto encoder = EncoderFor(context.encoding, known);
-    if (!known) {
-        std::fprintf(stderr, "%s: unknown encoding: %s\n", context.programName.c_str(),
-                     context.encoding.c_str());
-        return kExitUsage;
-    }
-    std::string out = WithLineFeeds(text);
-    if (StandardOutputIsTerminal()) {
-        out = ForTerminal(out);  // a log's texts may hold escape sequences
-    }
-    if (encoder) {
-        out = encoder->FromUtf8(out);
-    }
-    if (!WriteStandardOutput(out) || !FlushStandardOutput()) {
-        ReportStandardOutputFailure(context.programName);
-        return kExitFailure;
-    }
-    return kExitSuccess;
+    return StreamListing(context, [&](const ListingPieceWriter& write) { write(text); });
 }
 
 int StreamListing(const LogToolContext& context,
@@ -51,16 +33,24 @@ int StreamListing(const LogToolContext& context,
                      context.encoding.c_str());
         return kExitUsage;
     }
+    const bool terminal = StandardOutputIsTerminal();
     bool ok = true;
     produce([&](std::string_view lines) {
         std::string out = WithLineFeeds(std::string(lines));
+        if (terminal) {
+            out = ForTerminal(out);  // a log's texts may hold escape sequences
+        }
         if (encoder) {
             out = encoder->FromUtf8(out);
         }
-        ok = ok && std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+        ok = ok && WriteStandardOutput(out);
         return ok;
     });
-    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && ok ? kExitSuccess : kExitFailure;
+    if (!ok || !FlushStandardOutput()) {
+        ReportStandardOutputFailure(context.programName);
+        return kExitFailure;
+    }
+    return kExitSuccess;
 }
 
 }  // namespace qx7::cli
