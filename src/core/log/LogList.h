@@ -33,8 +33,9 @@ class CLogList {
     CLogList& operator=(const CLogList&) = delete;
 
     // 0 when the file could be read (also without any marker), -1 when it cannot be opened,
-    // kLogNotRegularFile (-10) when it is no regular file. Records are appended. The file may be removed afterwards; the list still reads it. The
-    // local time must outlive the list: walks convert the dates with it.
+    // kLogNotRegularFile (-10) when it is no regular file. Records are appended. The file may be
+    // removed afterwards; the list still reads it. The local time must outlive the list: walks
+    // convert the dates with it.
     int Load(const std::string& path, const ILocalTime& localTime);
     // The same for an open file, read from its start whatever the stream's position; the list
     // takes a descriptor of its own, so the caller may close the stream at once.
