@@ -1,6 +1,8 @@
 // The log container reader on arbitrary file bytes: plain, compressed or bare, through the whole
-// calling order the viewers use. Temporary files must be gone after every run.
+// calling order the viewers use. No temporary file may outlive its reader, by name or as an open
+// descriptor.
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,13 +44,24 @@ std::string& Folder() {
 void RemoveFolder() {
     if (!Folder().empty()) {
         ::unlink((Folder() + "/in.zlg").c_str());
+        ::rmdir((Folder() + "/tmp").c_str());
         ::rmdir(Folder().c_str());
     }
 }
 
-bool Exists(const std::string& path) {
-    struct stat info{};
-    return ::lstat(path.c_str(), &info) == 0;
+// Entries of a folder other than "." and "..".
+int CountEntries(const std::string& path) {
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        std::abort();
+    }
+    int count = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        count += name != "." && name != ".." ? 1 : 0;
+    }
+    ::closedir(folder);
+    return count;
 }
 
 }  // namespace
@@ -61,6 +74,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     Folder() = pattern;
     std::atexit(RemoveFolder);
+    // The reader's temporaries go here, where a leftover would show.
+    const std::string temporaries = pattern + "/tmp";
+    if (::mkdir(temporaries.c_str(), 0700) != 0 ||
+        ::setenv("TMPDIR", temporaries.c_str(), 1) != 0) {
+        std::abort();
+    }
     return 0;
 }
 
@@ -73,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
+    const int descriptors = CountEntries("/proc/self/fd");
     DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const FixedUtcClock clock;
@@ -106,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reader.ReadHeaderText(path, header);
         reader.Close();
     }
-    if (Exists(path + ".tjg") || Exists(path + ".qvl")) {
+    if (CountEntries(Folder()) != 2 || CountEntries(Folder() + "/tmp") != 0 ||
+        CountEntries("/proc/self/fd") != descriptors) {
         std::abort();  // a temporary file outlived its reader
     }
     return 0;

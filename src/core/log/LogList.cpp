@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/log/LogFileAccess.h"
+
 namespace qx7 {
 namespace {
 
@@ -68,11 +70,16 @@ CLogRecord& CLogList::AddTail(CLogRecord record) {
 }
 
 int CLogList::Load(const std::string& path, const ILocalTime& localTime) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    int answer = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(OpenLogFile(path, answer));
     if (!file) {
-        return -1;
+        return answer;
     }
-    Window window(file.get());
+    return Load(file.get(), localTime);
+}
+
+int CLogList::Load(std::FILE* file, const ILocalTime& localTime) {
+    Window window(file);
 
     // Skip everything up to and including the first marker. The marker has no inner repeat,
     // so a plain substring search finds what a byte-wise match would.

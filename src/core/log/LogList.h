@@ -3,6 +3,7 @@
 // statistics' way of reading a log: no ring order, no container parsing.
 
 #include <cstddef>
+#include <cstdio>
 #include <deque>
 #include <string>
 
@@ -17,9 +18,11 @@ public:
     // dropped; real entries never come near it.
     static constexpr std::size_t kMaxRecordBytes = 16384;
 
-    // 0 when the file could be read (also without any marker), -1 when it cannot be opened.
-    // Records are appended.
+    // 0 when the file could be read (also without any marker), -1 when it cannot be opened,
+    // kLogNotRegularFile (-10) when it is no regular file. Records are appended.
     int Load(const std::string& path, const ILocalTime& localTime);
+    // The same from an open stream, from its position to its end; 0.
+    int Load(std::FILE* file, const ILocalTime& localTime);
 
     std::size_t GetCount() const { return records_.size(); }
     bool IsEmpty() const { return records_.empty(); }

@@ -1,8 +1,9 @@
 #pragma once
 // Reader of saved printer logs: the plain container ("QX7LG1XX"), the compressed container
-// ("QX7LG1ZL", inflated into a temporary ".qvl" beside the log) and the bare log. It finds the
-// container's tagged blocks and delivers the ring buffer's entries oldest first through one
-// 256 KiB buffer; the whole file is never loaded.
+// ("QX7LG1ZL", inflated into an unnamed temporary file of the reader's own, gone when it is
+// closed) and the bare log. It finds the container's tagged blocks and delivers the ring
+// buffer's entries oldest first through one 256 KiB buffer; the whole file is never loaded.
+// Only regular files are read.
 
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +18,8 @@
 namespace qx7 {
 
 inline constexpr std::uint32_t kLogBufferBytes = 0x40000;
+// The log data of a container is limited to lengths below 2^31; a bare log gets the same bound.
+inline constexpr std::uint64_t kMaxLogDataBytes = 0x80000000ULL;
 
 class CQXLogFile : public ILogEntrySource {
 public:
@@ -27,7 +30,8 @@ public:
     CQXLogFile(const CQXLogFile&) = delete;
     CQXLogFile& operator=(const CQXLogFile&) = delete;
 
-    // 1 container (plain or decompressed), 0 bare log, -1 cannot open, -2..-9 decompression.
+    // 1 container (plain or decompressed), 0 bare log, -1 cannot open, -2..-9 decompression
+    // (LogDecompress.h), kLogNotRegularFile (-10) for a folder, FIFO, device or socket.
     int Open(const std::string& path);
     bool OpenLogData();
     bool OpenRawLog(const std::string& path);
@@ -45,10 +49,13 @@ public:
     int ReadEntry(CQXLogEntry& entry) override;
     bool Close();
 
+    // The path given to Open, also while the inflated copy of a compressed log is read.
     const std::string& FileName() const { return fileName_; }
+    // Bytes of the file being read (of the inflated copy for a compressed log); 0 when none.
+    std::uint64_t FileSize() const;
 
 private:
-    int OpenFile(const std::string& path, bool inflated);
+    int ReadMagic(bool inflated);
     int Decompress();
     bool ScanAndPosition();
     bool ScanLogData();
@@ -61,7 +68,6 @@ private:
     // File offsets are 64-bit: a plain container may place its log data past 4 GiB.
     std::int32_t entryCount_ = 0;
     std::uint64_t bufferPosition_ = 0;
-    bool deleteOnClose_ = false;
     std::uint32_t wordsConsumed_ = 0;
     std::uint64_t dataEnd_ = 0;
     bool ready_ = false;
