@@ -161,9 +161,15 @@ void CServSheet::showEvent(QShowEvent* event) {
 template <class Handler>
 void CServSheet::RunBusy(Handler&& handler) {
     QPointer<QWidget> focus = QApplication::focusWidget();
+    focusRequest_.clear();
     busy_ = true;
     ApplyButtons();
     handler();
+    // A page that was shown, or that stays and points at a field to mend, chose the focus.
+    if (!focusRequest_.isNull()) {
+        focus = focusRequest_;
+        focusRequest_.clear();
+    }
     // A click or key made while the handler blocked is still waiting in the queues (Qt's and
     // the display connection's). Deliver it now, while the buttons are disabled, so it falls
     // on nothing; sync() reads the display connection up to this moment first.
@@ -204,6 +210,16 @@ void CServSheet::OnFinish() {
     RunBusy([&] { close = page->OnWizardFinish(); });
     if (close) {
         accept();
+    }
+}
+
+void CServSheet::SetPageFocus(QWidget* control) {
+    if (control == nullptr) {
+        return;
+    }
+    control->setFocus();
+    if (busy_) {
+        focusRequest_ = control;
     }
 }
 
