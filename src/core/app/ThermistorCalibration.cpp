@@ -78,12 +78,15 @@ ThermistorUnitUpdate UpdateThermistorUnits(bool fahrenheitSelected, const Thermi
     } else {
         values.fahrenheit = FahrenheitFromCelsius(values.celsius);
     }
+    // The typed edit keeps a text that reads as a number even where the number would be
+    // written otherwise: "9." on the way to "9.7" must not turn into "9" under the cursor.
+    const bool keepTyped = ParseNumberText(selected).has_value();
     const std::string celsius = FormatNumberText(values.celsius);
     const std::string fahrenheit = FormatNumberText(values.fahrenheit);
-    if (celsius != shown.celsius) {
+    if (celsius != shown.celsius && !(keepTyped && !fahrenheitSelected)) {
         update.celsiusText = celsius;
     }
-    if (fahrenheit != shown.fahrenheit) {
+    if (fahrenheit != shown.fahrenheit && !(keepTyped && fahrenheitSelected)) {
         update.fahrenheitText = fahrenheit;
     }
     return update;

@@ -66,7 +66,8 @@ struct ThermistorUnitUpdate {
 // Run on activation, on a radio click and on every change of either edit. With the selected
 // edit empty nothing converts; otherwise both edits are read (a text that is no number shows
 // "Enter a number." and keeps the last value), the unselected value is derived from the
-// selected one and both are written back.
+// selected one and written back, and so is the selected one when its text was no number (a
+// number keeps the form it was typed in, "9." or "07").
 ThermistorUnitUpdate UpdateThermistorUnits(bool fahrenheitSelected, const ThermistorTexts& shown,
                                            ThermistorValues& values, const Messages& messages);
 

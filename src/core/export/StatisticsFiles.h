@@ -1,13 +1,15 @@
 #pragma once
 // Saving the statistics of a log as the day and the job CSV files: loading the records (a
-// compressed log is inflated beside it for the time of the reading), default names and folder,
-// the range suffix, the name check, the override question and writing both files.
+// compressed log is inflated into an unnamed temporary file for the time of the reading),
+// default names and folder, the range suffix, the name check, the override question and writing
+// both files.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "core/app/Messages.h"
+#include "core/base/AtomicOutputFile.h"
 #include "core/base/LocalTime.h"
 #include "core/base/TextEncoder.h"
 #include "core/export/StatisticsCodes.h"
@@ -32,8 +34,10 @@ struct StatisticsDateInput {
 };
 
 // Reads the records of a log: a plain container or a bare log as it is, a compressed one from
-// its inflated copy (".qvl" beside it), which is deleted after reading. Any failure leaves the
-// list empty; the answer is 0 when records were read, else the failure's negative code.
+// its inflated copy (an unnamed temporary file, LogDecompress.h), which is gone after reading.
+// Any failure leaves the list empty; the answer is 0 when records were read, else the failure's
+// negative code: -1 cannot open, -2..-9 decompression, kLogNotRegularFile (-10) for a folder,
+// FIFO, device or socket, which is refused at once.
 int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
                           const ILocalTime& localTime);
 
@@ -73,13 +77,16 @@ struct StatisticsOutputContext {
 std::string OverrideQuestion(const std::string& path);
 
 // Writes one file; 0, or the create error code (message shown) when the file cannot be
-// created or completed. An existing file is replaced only once the new one is complete.
+// created or completed, or when the path exists and `existing` is kKeep (also when the file
+// appeared while being written). An existing file is replaced only once the new one is
+// complete.
 int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  bool semicolon, const std::string& comment, const std::string& path,
-                 const StatisticsOutputContext& context);
+                 const StatisticsOutputContext& context, ExistingTarget existing);
 int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  int timeFormat, bool semicolon, const std::string& comment,
-                 const std::string& path, const StatisticsOutputContext& context);
+                 const std::string& path, const StatisticsOutputContext& context,
+                 ExistingTarget existing);
 
 struct StatisticsSaveRequest {
     std::string folder;
@@ -105,6 +112,8 @@ struct StatisticsSaveResult {
 std::string StatisticsFilePath(const std::string& folder, const std::string& name);
 
 // Both files: the day file, then the job file; a bad name or a refusal skips only that file.
+// A file is replaced only when the override question allowed it; one that appears after the
+// question was not needed is kept (kCannotCreate).
 StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
                                          const StatisticsSaveRequest& request,
                                          const StatisticsOutputContext& context);

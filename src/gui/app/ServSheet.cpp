@@ -161,10 +161,15 @@ void CServSheet::showEvent(QShowEvent* event) {
 template <class Handler>
 void CServSheet::RunBusy(Handler&& handler) {
     QPointer<QWidget> focus = QApplication::focusWidget();
-    const int page = current_;
+    focusRequest_.clear();
     busy_ = true;
     ApplyButtons();
     handler();
+    // A page that was shown, or that stays and points at a field to mend, chose the focus.
+    if (!focusRequest_.isNull()) {
+        focus = focusRequest_;
+        focusRequest_.clear();
+    }
     // A click or key made while the handler blocked is still waiting in the queues (Qt's and
     // the display connection's). Deliver it now, while the buttons are disabled, so it falls
     // on nothing; sync() reads the display connection up to this moment first.
@@ -175,9 +180,7 @@ void CServSheet::RunBusy(Handler&& handler) {
     }
     busy_ = false;
     ApplyButtons();
-    // A page that was just shown keeps the focus its activation gave.
-    if (current_ == page && !focus.isNull() && focus->isVisible() && focus->isEnabled() &&
-        isAncestorOf(focus)) {
+    if (!focus.isNull() && focus->isVisible() && focus->isEnabled() && isAncestorOf(focus)) {
         focus->setFocus();
     }
 }
@@ -207,6 +210,16 @@ void CServSheet::OnFinish() {
     RunBusy([&] { close = page->OnWizardFinish(); });
     if (close) {
         accept();
+    }
+}
+
+void CServSheet::SetPageFocus(QWidget* control) {
+    if (control == nullptr) {
+        return;
+    }
+    control->setFocus();
+    if (busy_) {
+        focusRequest_ = control;
     }
 }
 

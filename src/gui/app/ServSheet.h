@@ -5,6 +5,7 @@
 // seconds) the buttons are disabled, and clicks or keys that arrive meanwhile are lost.
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <span>
 #include <vector>
@@ -55,6 +56,11 @@ class CServSheet : public QDialog {
     // later of two requests wins. kButtonsUnchanged is ignored.
     void PostWizardButtons(int flags);
 
+    // Gives the keyboard focus to a control of the page on show; when a handler is running,
+    // the control keeps it after the handler returns (the sheet otherwise puts the focus back
+    // where it was before Next or Back).
+    void SetPageFocus(QWidget* control);
+
     // Cancel, Escape and the close box: closes when the current page's OnQueryCancel agrees.
     void reject() override;
 
@@ -96,6 +102,7 @@ class CServSheet : public QDialog {
     int current_ = -1;
     int buttons_ = kWizardBackNext;
     bool busy_ = false;
+    QPointer<QWidget> focusRequest_;  // asked for by the running handler
     QStackedWidget* stack_ = nullptr;
     QPushButton* back_ = nullptr;
     QPushButton* next_ = nullptr;

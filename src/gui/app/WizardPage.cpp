@@ -75,6 +75,14 @@ void WizardPage::ApplyControlTexts() const {
     }
 }
 
+void WizardPage::FocusControl(QWidget* control) const {
+    if (sheet_ != nullptr) {
+        sheet_->SetPageFocus(control);
+    } else if (control != nullptr) {
+        control->setFocus();
+    }
+}
+
 QWidget* WizardPage::Control(int number) const {
     return FindControl(this, number);
 }

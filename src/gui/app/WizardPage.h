@@ -67,6 +67,9 @@ class WizardPage : public QWidget {
     int SetCtrlText(int control, int number) const;
     // The texts PageControlTexts lists for this page and the current operation code.
     void ApplyControlTexts() const;
+    // The keyboard focus to the control, also when Next or Back is running (the first input
+    // control on arrival, the field to mend after a refused Next).
+    void FocusControl(QWidget* control) const;
     // The child control known by the number; nullptr when the page has none.
     QWidget* Control(int number) const;
     template <class T>

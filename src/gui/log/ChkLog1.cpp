@@ -83,7 +83,7 @@ void CChkLog1::OnSetActive() {
         firstActivation_ = false;
     }
     SetWidgetText(name_, FromFileName(App().GetLogFileName()));
-    name_->setFocus();
+    FocusControl(name_);
 }
 
 int CChkLog1::OnWizardNext() {

@@ -103,6 +103,24 @@ TEST_F(ThermistorPageTest, TypingInEitherUnitUpdatesTheOtherAndSettles) {
     EXPECT_TRUE(sink.shown.empty());
 }
 
+TEST_F(ThermistorPageTest, TheTypedEditKeepsItsTextWhileItReadsAsANumber) {
+    // Typed key by key: "9." must stay, or the next key would make "97" of "9.7".
+    ThermistorTexts texts{"9.", "68"};
+    ThermistorUnitUpdate update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    EXPECT_FALSE(update.celsiusText);
+    EXPECT_EQ(update.fahrenheitText, "48.2");
+    texts = {"9.7", "48.2"};
+    update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    EXPECT_FALSE(update.celsiusText);
+    EXPECT_EQ(update.fahrenheitText, "49.46");
+    // The derived edit is put in the general form, whatever it showed.
+    texts = {"49.460", "07"};
+    update = UpdateThermistorUnits(true, texts, values, app.GetMessages());
+    EXPECT_FALSE(update.fahrenheitText);
+    EXPECT_EQ(update.celsiusText, "-13.88");
+    EXPECT_TRUE(sink.shown.empty());
+}
+
 TEST_F(ThermistorPageTest, ALetterIsRefusedAndTheLastValueComesBack) {
     ThermistorTexts texts{"25", "77"};
     UpdateThermistorUnits(false, texts, values, app.GetMessages());
