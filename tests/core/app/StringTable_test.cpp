@@ -89,6 +89,34 @@ TEST(StringTableTest, TubePumpStepTextsFollowThePageOrderInBothLanguages) {
     EXPECT_TRUE(StringTable::BuiltIn(kJapanese).Find(121)->find("2") != std::string_view::npos);
 }
 
+TEST(StringTableTest, JapaneseWordingStaysConsistent) {
+    const StringTable& japanese = StringTable::BuiltIn(kJapanese);
+    for (const auto& [number, text] : japanese.Entries()) {
+        SCOPED_TRACE(number);
+        // Standard spelling only, and buttons are clicked, not pushed.
+        EXPECT_EQ(text.find("攪"), std::string::npos);
+        EXPECT_EQ(text.find("を押して"), std::string::npos);
+        // Ranges take the full-width sign.
+        EXPECT_EQ(text.find('~'), std::string::npos);
+        // Every line reads on its own: none starts with a particle left over from a text
+        // that once followed something else (382 follows the path on the line before).
+        std::size_t start = 0;
+        while (start != std::string::npos) {
+            const std::string_view line = std::string_view(text).substr(start);
+            for (const char* particle : {"は", "が", "を", "に", "の"}) {
+                EXPECT_FALSE(line.starts_with(particle)) << text;
+            }
+            const std::size_t end = text.find('\n', start);
+            start = end == std::string::npos ? end : end + 1;
+        }
+    }
+    EXPECT_NE(japanese.Find(212)->find("1～5分"), std::string_view::npos);
+    EXPECT_NE(japanese.Find(232)->find("1～3分"), std::string_view::npos);
+    // The alignment step has one name on every page that mentions it.
+    EXPECT_NE(japanese.Find(381)->find(*japanese.Find(375)), std::string_view::npos);
+    EXPECT_NE(japanese.Find(380)->find(*japanese.Find(375)), std::string_view::npos);
+}
+
 TEST(StringTableTest, MissingOrEmptyEntryGivesMinus100AndLeavesTheText) {
     std::string text = "placeholder";
     EXPECT_EQ(LoadLocalString(kEnglish, 999, text), -100);

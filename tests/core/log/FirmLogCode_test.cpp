@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 
+#include "core/app/StringTable.h"
 #include "core/base/Resources.h"
 
 namespace qx7 {
@@ -386,6 +387,30 @@ TEST(FirmLogCodeTest, FamiliesAreOrderedAndJapaneseTextsAreOwnAndSafeForCsv) {
     }
     EXPECT_EQ(events, 160U);
     EXPECT_EQ(errors, 169U);
+}
+
+TEST(FirmLogCodeTest, JapaneseTextsShareOneStyle) {
+    const auto rows = CFirmLogCode::Rows();
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+        const std::string& text = rows[i].japanese;
+        SCOPED_TRACE(rows[i].english);
+        // Noun endings throughout: no polite or plain sentence endings.
+        for (const char* ending :
+             {"ます", "ません", "ました", "でした", "ください", "です", "ない"}) {
+            EXPECT_FALSE(text.ends_with(ending)) << text;
+        }
+        EXPECT_EQ(text.find("攪"), std::string::npos) << text;
+        // Parts that reached their life say so, not just name the life.
+        if (rows[i].english.find("Life expired") != std::string::npos) {
+            EXPECT_NE(text.find("寿命に到達"), std::string::npos) << text;
+        }
+    }
+    // The IP address is assigned, in the log as on the pages that ask for it.
+    const std::string_view assigned = CFirmLogCode().Describe(0x20650000, kJapanese);
+    std::string page;
+    ASSERT_EQ(LoadLocalString(kJapanese, 129, page), 0);
+    EXPECT_NE(assigned.find("割り当て"), std::string_view::npos) << assigned;
+    EXPECT_NE(page.find("割り当て"), std::string::npos) << page;
 }
 
 // The lookup must answer exactly what a walk from the first row would.
