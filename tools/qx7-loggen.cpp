@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <string>
 
+#include "core/base/SignalCleanup.h"
 #include "loggen/Scenario.h"
 
 int main(int argc, char** argv) {
     using namespace qx7::loggen;
     std::setlocale(LC_ALL, "C");
+    qx7::RemoveTemporariesOnEndSignals();  // a signal leaves no half-written log behind
 
     CLI::App app{"Writes a synthetic QX-7 printer log", "qx7-loggen"};
     ScenarioOptions options;

@@ -3,11 +3,18 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -25,7 +32,9 @@ namespace {
 
 using namespace qx7;
 
-volatile std::sig_atomic_t gStop = 0;
+// Set by the signal handler, read by every connection's thread.
+std::atomic<int> gStop{0};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch this");
 
 void OnStopSignal(int) {
     gStop = 1;
@@ -88,13 +97,73 @@ int ListenAt(const std::string& path) {
     return fd;
 }
 
-struct Server {
-    sim::SimPrinter& printer;
-    bool verbose;
+// Serves every connection on a thread of its own, so that a client that stalls holds up nobody
+// else; the printer behind them is one, and its state is changed under one lock.
+class Server {
+  public:
+    Server(sim::SimPrinter& printer, bool verbose) : printer_(printer), verbose_(verbose) {}
+    ~Server() { StopAll(); }
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
 
     void Log(const std::string& line) const {
-        if (verbose) {
+        if (verbose_) {
             std::fprintf(stderr, "qx7-printer-sim: %s\n", line.c_str());
+        }
+    }
+
+    bool Full() {
+        Reap();
+        return connections_.size() >= kMaxConnections;
+    }
+
+    // Takes the connection; a thread serves it until the client closes, stalls or errs.
+    void Start(int fd) {
+        auto connection = std::make_unique<Connection>();
+        connection->fd = fd;
+        Connection* raw = connection.get();
+        try {
+            connection->thread = std::thread([this, raw] {
+                Serve(raw->fd);
+                raw->done = true;
+            });
+        } catch (const std::system_error&) {
+            close(fd);  // no thread to spare: the client sees the connection end
+            return;
+        }
+        connections_.push_back(std::move(connection));
+    }
+
+    // Ends every connection at once (a thread waiting for a frame wakes up) and waits for them.
+    void StopAll() {
+        for (auto& connection : connections_) {
+            shutdown(connection->fd, SHUT_RDWR);
+        }
+        for (auto& connection : connections_) {
+            connection->thread.join();
+            close(connection->fd);
+        }
+        connections_.clear();
+    }
+
+  private:
+    static constexpr std::size_t kMaxConnections = 64;
+
+    struct Connection {
+        int fd = -1;
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+
+    void Reap() {
+        for (auto it = connections_.begin(); it != connections_.end();) {
+            if ((*it)->done) {
+                (*it)->thread.join();
+                close((*it)->fd);
+                it = connections_.erase(it);
+            } else {
+                ++it;
+            }
         }
     }
 
@@ -104,15 +173,15 @@ struct Server {
         return spoolwire::SendFrame(fd, spoolwire::kAnswer, payload);
     }
 
-    // One connection: value reads, or one document (start, writes, end).
+    // One connection: value reads, or one document (start, writes, end). Each request must
+    // arrive whole within the frame deadline.
     void Serve(int fd) {
-        spoolwire::SetTimeouts(fd, spoolwire::kDefaultTimeoutMs);
         bool inDocument = false;
         std::vector<unsigned char> job;
         while (gStop == 0) {
             const auto frame = spoolwire::ReceiveFrame(fd);
             if (!frame) {
-                break;  // closed, timed out or oversized: an open document is abandoned
+                break;  // closed, too slow or oversized: an open document is abandoned
             }
             const auto& payload = frame->payload;
             bool ok = true;
@@ -124,16 +193,25 @@ struct Server {
                     }
                     const std::uint32_t size = ReadU32BE(payload.data());
                     const std::string name(payload.begin() + 4, payload.end());
-                    const sim::ValueAnswer answer = printer.ReadValue(name, size);
-                    std::vector<unsigned char> out(8);
+                    sim::ValueAnswer answer;
+                    {
+                        const std::lock_guard lock(printerMutex_);
+                        answer = printer_.ReadValue(name, size);
+                    }
+                    std::vector<unsigned char> out(8 + answer.data.size());
                     WriteU32BE(out.data(), answer.status);
                     WriteU32BE(out.data() + 4, answer.reportedSize);
-                    out.insert(out.end(), answer.data.begin(), answer.data.end());
+                    std::copy(answer.data.begin(), answer.data.end(), out.begin() + 8);
                     ok = spoolwire::SendFrame(fd, spoolwire::kValue, out);
                     break;
                 }
-                case spoolwire::kStartDoc:
-                    if (inDocument || !printer.AcceptsDocuments()) {
+                case spoolwire::kStartDoc: {
+                    bool accepts = false;
+                    {
+                        const std::lock_guard lock(printerMutex_);
+                        accepts = printer_.AcceptsDocuments();
+                    }
+                    if (inDocument || !accepts) {
                         ok = Answer(fd, kSpoolNotReady);
                         break;
                     }
@@ -141,6 +219,7 @@ struct Server {
                     job.clear();
                     ok = Answer(fd, 0);
                     break;
+                }
                 case spoolwire::kWrite:
                     if (!inDocument || job.size() + payload.size() > spoolwire::kMaxFramePayload) {
                         ok = Answer(fd, kSpoolNotReady);
@@ -149,15 +228,21 @@ struct Server {
                     job.insert(job.end(), payload.begin(), payload.end());
                     ok = Answer(fd, 0);
                     break;
-                case spoolwire::kEndDoc:
+                case spoolwire::kEndDoc: {
                     if (!inDocument) {
                         ok = Answer(fd, kSpoolNotReady);
                         break;
                     }
                     inDocument = false;
-                    Log(printer.TakeJob(job));
+                    std::string line;
+                    {
+                        const std::lock_guard lock(printerMutex_);
+                        line = printer_.TakeJob(job);
+                    }
+                    Log(line);
                     ok = Answer(fd, 0);
                     break;
+                }
                 default:
                     ok = false;
                     break;
@@ -166,8 +251,12 @@ struct Server {
                 break;
             }
         }
-        close(fd);
     }
+
+    sim::SimPrinter& printer_;
+    std::mutex printerMutex_;
+    bool verbose_;
+    std::list<std::unique_ptr<Connection>> connections_;  // touched by the main thread only
 };
 
 sim::Fault ParseFault(const std::string& mode) {
@@ -278,21 +367,24 @@ int main(int argc, char** argv) {
             WriteWhole(journalFd, line + "\n");  // one write a line: never half a line
         }
     });
-    Server server{printer, !quiet};
+    Server server(printer, !quiet);
     server.Log("\"" + name + "\" installed in " + spool + " (fault mode " + fault + ")");
 
     while (gStop == 0) {
+        // With every slot taken, new clients wait in the backlog until a connection ends.
+        const bool full = server.Full();
         pollfd watch{listener, POLLIN, 0};
-        const int ready = poll(&watch, 1, 200);
+        const int ready = poll(&watch, full ? 0 : 1, 200);
         if (ready <= 0) {
             continue;
         }
         const int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection >= 0) {
-            server.Serve(connection);
+            server.Start(connection);
         }
     }
 
+    server.StopAll();
     close(listener);
     unlink(socketPath.c_str());
     unlink(descriptionPath.c_str());

@@ -151,7 +151,6 @@ TEST(Qx7logStatsTest, UsageErrors) {
               2);
     EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--from", "2015-3-1", "--to", "2015/3/1"}).exitCode,
               2);
-    EXPECT_EQ(RunStats(dir, "UTC", {"absent.log"}).exitCode, 2);
     EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--encoding", "NO-SUCH-CODE"}).exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("p1_D.csv")));
 }

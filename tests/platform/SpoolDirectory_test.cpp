@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -13,7 +15,11 @@
 #include <unistd.h>
 
 #include "core/base/ByteOrder.h"
+#include "core/comm/PrinterLink.h"
+#include "platform/posix/PosixLocalTime.h"
+#include "platform/posix/PosixSleeper.h"
 #include "platform/posix/SpoolWire.h"
+#include "support/FakeMonitor.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
 
@@ -47,11 +53,65 @@ TEST(PrinterDescriptionTest, ParsesWellFormedFilesOnly) {
                                          "\ndriver=B\nport=C\n"));
 }
 
+TEST(PrinterDescriptionTest, TextMustBeWellFormedUtf8WithoutControls) {
+    const auto named = [](const std::string& name) {
+        return ParsePrinterDescription("QX7-PRINTER 1\nname=" + name + "\ndriver=D\nport=P\n");
+    };
+    // Japanese, a four-byte character and U+00A0 (C2 A0, just past the C1 controls) are text.
+    ASSERT_TRUE(named("QX-7 \xE5\xB7\xA5\xE5\xA0\xB4 \xF0\x9F\x96\xA8\xC2\xA0"));
+    EXPECT_EQ(named("\xE5\xB7\xA5")->name, "\xE5\xB7\xA5");
+    for (const char* bad : {
+             "QX\xFF",              // never in UTF-8
+             "QX\xE5\xB7",          // cut short
+             "QX\xA0",              // stray continuation byte
+             "QX\xC0\xAF",          // overlong '/'
+             "QX\xE0\x80\xAF",      // overlong '/', three bytes
+             "QX\xED\xA0\x80",      // surrogate
+             "QX\xF4\x90\x80\x80",  // above U+10FFFF
+             "QX\xC2\x9B[2J",       // C1 control (CSI)
+             "QX\x1B[2J",           // C0 control (ESC)
+         }) {
+        EXPECT_FALSE(named(bad)) << bad;
+    }
+    // Not only values: a comment or a key that is not UTF-8 spoils the file too.
+    EXPECT_FALSE(ParsePrinterDescription("QX7-PRINTER 1\n# \xFF\nname=A\ndriver=D\nport=P\n"));
+}
+
 TEST(PrinterDescriptionTest, FileStemsAreSafeAndShort) {
     EXPECT_EQ(PrinterFileStem("QX-7 Simulator"), "QX-7_Simulator");
     EXPECT_EQ(PrinterFileStem("../../etc/passwd"), "______etc_passwd");
     EXPECT_EQ(PrinterFileStem(""), "printer");
     EXPECT_EQ(PrinterFileStem(std::string(100, 'a')).size(), 40u);
+    for (const std::string name : {"QX-7 Simulator", "\xE5\xB7\xA5", "", "a.b/c"}) {
+        EXPECT_TRUE(IsPrinterFileStem(PrinterFileStem(name))) << name;
+    }
+}
+
+TEST(SpoolDirectoryTest, ListsOnlyStemsOfTheDocumentedAlphabetAndLength) {
+    const test::TempDir dir;
+    const std::string body = "QX7-PRINTER 1\ndriver=D\nport=P\nname=";
+    const std::string longest(40, 'x');
+    test::WriteFile(dir.File("ok-1_Z.printer"), body + "Good");
+    test::WriteFile(dir.File(longest + ".printer"), body + "Forty");
+    test::WriteFile(dir.File(longest + "y.printer"), body + "Forty-one");
+    test::WriteFile(dir.File("with space.printer"), body + "Space");
+    test::WriteFile(dir.File("dot.ted.printer"), body + "Dot");
+    test::WriteFile(dir.File("\xE5\xB7\xA5.printer"), body + "Kanji");
+    test::WriteFile(dir.File(".printer"), body + "Empty");
+    test::WriteFile(dir.File("bad-utf8.printer"), body + "Bad\xFF");
+    SpoolDirectory spooler(dir.Path().string(), 200);
+    std::vector<PrinterRecord> records;
+    ASSERT_TRUE(spooler.EnumPrinters(records));
+    std::vector<std::string> names;
+    for (const PrinterRecord& record : records) {
+        names.push_back(record.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Good", "Forty"}));
+    // What is not listed cannot be opened either.
+    PrinterHandle handle = kNoPrinterHandle;
+    for (const char* skipped : {"Forty-one", "Space", "Dot", "Kanji", "Empty", "Bad\xFF"}) {
+        EXPECT_FALSE(spooler.OpenPrinter(skipped, kPrinterAllAccess, handle)) << skipped;
+    }
 }
 
 TEST(SpoolDirectoryTest, DirectoryChecks) {
@@ -70,6 +130,16 @@ TEST(SpoolDirectoryTest, DirectoryChecks) {
     const std::string link = dir.File("link");
     ASSERT_EQ(symlink(spool.c_str(), link.c_str()), 0);
     EXPECT_NE(PrepareSpoolDirectory(link, true).find("not a directory"), std::string::npos);
+    // A trailing slash makes the system resolve the link; the name itself is still what counts.
+    for (const std::string& slashed : {link + "/", link + "//"}) {
+        EXPECT_NE(PrepareSpoolDirectory(slashed, false).find("not a directory"), std::string::npos)
+            << slashed;
+        SpoolDirectory spooler(slashed, 200);
+        std::vector<PrinterRecord> records;
+        EXPECT_FALSE(spooler.EnumPrinters(records)) << slashed;
+        EXPECT_NE(spooler.Problem().find("not a directory"), std::string::npos);
+    }
+    EXPECT_EQ(PrepareSpoolDirectory(spool + "/", false), "");
     // A path below a regular file cannot be created.
     test::WriteFile(dir.File("file"), "x");
     EXPECT_FALSE(PrepareSpoolDirectory(dir.File("file") + "/spool", true).empty());
@@ -204,6 +274,56 @@ TEST(SpoolDirectoryTest, HostileMonitorAnswersNeverOverrunTheBuffer) {
                   reported),
               kSpoolSuccess);
     EXPECT_EQ(reported, 516u);
+}
+
+TEST(SpoolDirectoryTest, TwoThousandPrintersAreListedFromOneReadingOfTheDirectory) {
+    const test::TempDir dir;
+    constexpr int kInstalled = 2000;
+    for (int i = 0; i < kInstalled; ++i) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "p%04d", i);
+        test::WriteFile(
+            dir.File(std::string(stem) + ".printer"),
+            std::string("QX7-PRINTER 1\nname=QX ") + stem + "\ndriver=Quorvel QX-7\nport=USB001\n");
+    }
+    // One of them is switched on; the others have no monitor.
+    test::FakeMonitor monitor(dir.File("p1234.sock"), test::FakeMonitor::Step::kNone,
+                              test::FakeMonitor::Manner::kSilent);
+    ASSERT_TRUE(monitor.Listening());
+    SpoolDirectory spooler(dir.Path().string());
+    PosixSleeper sleeper;
+    PosixLocalTime clock;
+    PrinterLink link(spooler, sleeper, clock);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    std::vector<std::string> list;
+    EXPECT_EQ(link.ListQxPrinters(list), 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("[ measured ] listing %d installed printers: %.3f s\n", kInstalled, seconds);
+    EXPECT_EQ(link.Printers().size(), static_cast<std::size_t>(kInstalled));
+    EXPECT_EQ(list, std::vector<std::string>{"QX p1234"});
+    EXPECT_EQ(monitor.readyChecks, 1);
+    // Every printer was opened for its readiness check, each from the listing, not from a
+    // reading of the whole directory of its own.
+    EXPECT_EQ(spooler.DirectoryReads(), 1);
+}
+
+TEST(SpoolDirectoryTest, OpeningFollowsChangesAfterTheListing) {
+    const test::TempDir dir;
+    test::WriteFile(dir.File("a.printer"), "QX7-PRINTER 1\nname=A\ndriver=D\nport=P\n");
+    SpoolDirectory spooler(dir.Path().string(), 200);
+    std::vector<PrinterRecord> records;
+    ASSERT_TRUE(spooler.EnumPrinters(records));
+    // Renamed after the listing: the old name is gone, the new one is found.
+    test::WriteFile(dir.File("a.printer"), "QX7-PRINTER 1\nname=A2\ndriver=D\nport=P\n");
+    test::WriteFile(dir.File("b.printer"), "QX7-PRINTER 1\nname=B\ndriver=D\nport=P\n");
+    PrinterHandle handle = kNoPrinterHandle;
+    EXPECT_FALSE(spooler.OpenPrinter("A", kPrinterAllAccess, handle));
+    EXPECT_TRUE(spooler.OpenPrinter("A2", kPrinterAllAccess, handle));
+    spooler.ClosePrinter(handle);
+    EXPECT_TRUE(spooler.OpenPrinter("B", kPrinterAllAccess, handle));
+    spooler.ClosePrinter(handle);
 }
 
 TEST(SpoolDirectoryTest, OverlongSocketPathIsRefusedNotTruncated) {

@@ -196,7 +196,7 @@ std::string Compress(std::string_view plain, int level) {
 
 bool WriteBytes(const std::string& path, std::string_view bytes) {
     AtomicOutputFile file;
-    if (file.Open(path) != 0) {
+    if (file.Open(path, ExistingTarget::kReplace) != 0) {
         return false;
     }
     if (!file.Write(bytes)) {

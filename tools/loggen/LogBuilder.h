@@ -104,7 +104,7 @@ private:
 // The compressed form: "QX7LG1ZL" and one gzip stream of the whole plain container.
 std::string Compress(std::string_view plain, int level = 6);
 
-// Writes bytes to a file in one piece; false on any error.
+// Writes bytes to a file in one piece, replacing an existing one; false on any error.
 bool WriteBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace qx7::loggen

@@ -114,8 +114,9 @@ int main(int argc, char** argv) {
     std::string spool;
     std::string printerName;
     app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");
-    app.add_option("-p,--printer", printerName,
-                   "Printer name (default: the only ready QX-7 printer)");
+    // An empty -p names the empty printer (which no printer has); only an absent one chooses.
+    CLI::Option* printerOption = app.add_option(
+        "-p,--printer", printerName, "Printer name (default: the only ready QX-7 printer)");
 
     CLI::App* list = app.add_subcommand("list", "List the ready QX-7 printers");
 
@@ -214,7 +215,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    if (printerName.empty()) {
+    if (printerOption->count() == 0) {
         std::vector<std::string> names;
         if (ListReady(spooler, sleeper, clock, names) != 0) {
             ReportNotFound(messages, spooler);

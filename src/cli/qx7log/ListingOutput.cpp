@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/common/StandardOutput.h"
 #include "cli/qx7log/LogToolSupport.h"
 
 namespace qx7::cli {
@@ -27,11 +28,17 @@ int PrintListing(const std::string& text, const LogToolContext& context) {
         return kExitUsage;
     }
     std::string out = WithLineFeeds(text);
+    if (StandardOutputIsTerminal()) {
+        out = ForTerminal(out);  // a log's texts may hold escape sequences
+    }
     if (encoder) {
         out = encoder->FromUtf8(out);
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kExitSuccess : kExitFailure;
+    if (!WriteStandardOutput(out) || !FlushStandardOutput()) {
+        ReportStandardOutputFailure(context.programName);
+        return kExitFailure;
+    }
+    return kExitSuccess;
 }
 
 }  // namespace qx7::cli

@@ -11,7 +11,8 @@ namespace qx7::cli {
 std::string WithLineFeeds(const std::string& text);
 
 // Writes the UTF-8 text with LF line ends in the context's encoding (--encoding) to standard
-// output; answers the exit code (usage for an unknown encoding, failure when writing fails).
+// output, control characters replaced when it is a terminal; answers the exit code (usage for
+// an unknown encoding, failure, reported, when writing fails).
 int PrintListing(const std::string& text, const LogToolContext& context);
 
 }  // namespace qx7::cli

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/StringTable.h"
@@ -25,6 +26,13 @@ void ReportFailure(const LogToolContext& context, const std::string& file, int n
     if (messages.ShowMessageWithText(kMsgFileIoError, number, cause) != 0) {
         sink.ShowOk(cause);
     }
+}
+
+// The overwrite question, answered no: the refusal of an existing output without --force.
+void ReportAlreadyExists(const LogToolContext& context, const std::string& path) {
+    std::string question;
+    LoadLocalString(context.language, kMsgAlreadyExists, question);
+    StderrMessageSink(context.programName, false).AskYesNo(path + "\n" + question);
 }
 
 }  // namespace
@@ -62,15 +70,12 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
             : (request.csv ? MakeDefaultCsvPath(request.logPath)
                            : MakeTextExportPath(request.logPath));
 
-    CatchInterrupts();
     ToolOutput output;
     std::string cause;
     bool alreadyExists = false;
     if (!output.Open(outPath, request.logPath, request.force, cause, alreadyExists)) {
         if (alreadyExists) {
-            std::string question;
-            LoadLocalString(context.language, kMsgAlreadyExists, question);
-            StderrMessageSink(context.programName, false).AskYesNo(outPath + "\n" + question);
+            ReportAlreadyExists(context, outPath);
         } else {
             ReportFailure(context, outPath, failureNumber, cause);
         }
@@ -95,37 +100,35 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
     options.types.information = request.types.find('i') != std::string::npos;
     options.extendedData = request.extendedData;
     options.encoder = encoder.get();
-    options.progress = [](int, int) { return !Interrupted(); };
     ExportCounts counts;
     errno = 0;
-    int result = Interrupted()
-                     ? kExportCancelled
-                     : (request.csv ? ExportCsv(reader, output.Stream(), textContext, options, &counts)
-                                    : ExportText(reader, output.Stream(), textContext, options,
-                                                 &counts));
-    const int writeError = errno;
+    int result = request.csv ? ExportCsv(reader, output.Stream(), textContext, options, &counts)
+                             : ExportText(reader, output.Stream(), textContext, options, &counts);
+    int writeError = errno;
     reader.Close();  // removes the reader's temporary file of a compressed log
 
     if (result == kExportOk && !output.Commit()) {
         result = kExportWriteFailed;
+        writeError = output.Error();
     }
     if (result == kExportOk) {
         return kExitSuccess;
     }
     output.Abandon();
-    switch (result) {
-        case kExportReadFailed:
-            ReportFailure(context, request.logPath, failureNumber,
-                          "read error after " + std::to_string(counts.entriesRead) + " entries");
-            break;
-        case kExportCancelled:
-            ReportFailure(context, outPath, failureNumber, "interrupted");
-            break;
-        default:
-            ReportFailure(context, outPath, failureNumber,
-                          std::string("cannot write: ") +
-                              std::strerror(writeError != 0 ? writeError : EIO));
-            break;
+    if (result == kExportReadFailed) {
+        ReportFailure(context, request.logPath, failureNumber,
+                      "read error after " + std::to_string(counts.entriesRead) + " entries");
+    } else if (output.IsStandardOutput()) {
+        ReportFailure(context, outPath, failureNumber,
+                      writeError != 0 ? std::string("cannot write to standard output: ") +
+                                            std::strerror(writeError)
+                                      : StandardOutputFailure());
+    } else if (writeError == EEXIST && !request.force) {
+        ReportAlreadyExists(context, outPath);  // it appeared while the export ran
+    } else {
+        ReportFailure(
+            context, outPath, failureNumber,
+            std::string("cannot write: ") + std::strerror(writeError != 0 ? writeError : EIO));
     }
     return kExitFailure;
 }

@@ -6,15 +6,13 @@
 #include <csignal>
 #include <cstring>
 
+#include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
+#include "core/base/SignalCleanup.h"
 #include "platform/posix/IconvTextEncoder.h"
 
 namespace qx7::cli {
 namespace {
-
-volatile std::sig_atomic_t gInterrupted = 0;
-
-extern "C" void OnInterrupt(int) { gInterrupted = 1; }
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
@@ -76,6 +74,29 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
     return true;
 }
 
+std::string OutputRefusal(const std::string& path, const std::string& inputPath) {
+    struct stat target {};
+    if (::lstat(path.c_str(), &target) != 0) {
+        return std::string();
+    }
+    struct stat input {};
+    struct stat followed {};
+    const bool sameFile = ::stat(inputPath.c_str(), &input) == 0 &&
+                          ::stat(path.c_str(), &followed) == 0 && input.st_dev == followed.st_dev &&
+                          input.st_ino == followed.st_ino;
+    if (sameFile || path == inputPath) {
+        return "is the log being read; choose another output";
+    }
+    if (S_ISDIR(target.st_mode)) {
+        return "is a folder";
+    }
+    if (!S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode)) {
+        return "is not a regular file (a device, pipe or socket); only a regular file or a "
+               "link is replaced";
+    }
+    return std::string();
+}
+
 bool ToolOutput::Open(const std::string& path, const std::string& inputPath, bool force,
                       std::string& cause, bool& alreadyExists) {
     alreadyExists = false;
@@ -83,27 +104,15 @@ bool ToolOutput::Open(const std::string& path, const std::string& inputPath, boo
         toStdout_ = true;
         return true;
     }
-    struct stat target {};
-    if (::lstat(path.c_str(), &target) == 0) {
-        struct stat input {};
-        struct stat followed {};
-        const bool sameFile = ::stat(inputPath.c_str(), &input) == 0 &&
-                              ::stat(path.c_str(), &followed) == 0 &&
-                              input.st_dev == followed.st_dev && input.st_ino == followed.st_ino;
-        if (sameFile || path == inputPath) {
-            cause = "is the log being read; choose another output";
-            return false;
-        }
-        if (S_ISDIR(target.st_mode)) {
-            cause = "is a folder";
-            return false;
-        }
-        if (!force) {
-            alreadyExists = true;
-            return false;
-        }
+    cause = OutputRefusal(path, inputPath);
+    if (!cause.empty()) {
+        return false;
     }
-    const int error = file_.Open(path);
+    const int error = file_.Open(path, force ? ExistingTarget::kReplace : ExistingTarget::kKeep);
+    if (error == EEXIST) {
+        alreadyExists = true;
+        return false;
+    }
     if (error != 0) {
         cause = "cannot create: " + ErrnoText(error);
         return false;
@@ -114,19 +123,18 @@ bool ToolOutput::Open(const std::string& path, const std::string& inputPath, boo
 std::FILE* ToolOutput::Stream() const { return toStdout_ ? stdout : file_.Stream(); }
 
 bool ToolOutput::Commit() {
-    if (toStdout_) {
-        return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
-    }
-    return file_.Commit();
+    return toStdout_ ? FlushStandardOutput() : file_.Commit();
 }
 
 void ToolOutput::Abandon() {
     if (toStdout_) {
-        std::fflush(stdout);
+        FlushStandardOutput();
         return;
     }
     file_.Abandon();
 }
+
+int ToolOutput::Error() const { return toStdout_ ? 0 : file_.Error(); }
 
 std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known) {
     auto encoder = MakeTextEncoder(name);
@@ -138,16 +146,8 @@ std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known) {
 }
 
 void CatchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        ::sigaction(signal, &action, nullptr);
-    }
-    // A closed pipe becomes a write error that the command cleans up after, not a sudden end.
+    RemoveTemporariesOnEndSignals();
     std::signal(SIGPIPE, SIG_IGN);
 }
-
-bool Interrupted() { return gInterrupted != 0; }
 
 }  // namespace qx7::cli

@@ -39,6 +39,12 @@ std::string OpenFailureCause(int answer);
 // The decompression failures (-2 .. -9) in words.
 std::string DecompressCause(int answer);
 
+// Why `path` cannot be an output of a command that reads `inputPath`, in words; empty when it
+// can (an existing file then still needs --force). Refused: the input itself (also by another
+// name or through links: same device and inode), a folder, and anything other than a regular
+// file or a symbolic link (a device, a pipe, a socket).
+std::string OutputRefusal(const std::string& path, const std::string& inputPath);
+
 // An output file of a command: "-" is standard output; an existing path is replaced only when
 // forced, and never when it is the log being read; the file appears only once complete.
 class ToolOutput {
@@ -48,9 +54,12 @@ public:
               std::string& cause, bool& alreadyExists);
     std::FILE* Stream() const;
     bool IsStandardOutput() const { return toStdout_; }
-    // Moves the file into place (flushes standard output); false on any write error.
+    // Moves the file into place (flushes standard output); false on any write error, or when
+    // the name appeared meanwhile and replacing was not forced (Error() is then EEXIST).
     bool Commit();
     void Abandon();
+    // The errno of the failure of Commit of a file (standard output: StandardOutputFailure).
+    int Error() const;
 
 private:
     bool toStdout_ = false;
@@ -61,9 +70,9 @@ private:
 // otherwise. `known` is false for a name iconv does not know.
 std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known);
 
-// Catches SIGINT, SIGTERM and SIGHUP from now on so that a long command can clean up (the flag
-// tells whether one arrived), and ignores SIGPIPE so that a closed pipe is a write error.
+// From now on SIGINT, SIGTERM and SIGHUP remove the named temporaries of the program and then
+// end it as the signal does by default (the exit status shows the signal); SIGPIPE is ignored
+// so that a closed pipe is a write error the command reports.
 void CatchInterrupts();
-bool Interrupted();
 
 }  // namespace qx7::cli

@@ -8,8 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogCommand.h"
+#include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
 #include "core/log/QXLogFile.h"
 #include "core/settings/BlockList.h"
@@ -47,9 +49,18 @@ bool PathExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-void Print(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
+// One line to standard output; a terminal gets no control characters from the log.
+bool Print(const std::string& line, bool terminal) {
+    return WriteStandardOutput((terminal ? ForTerminal(line) : line) + "\n");
+}
+
+// The flush that ends a listing; a failed write is reported with its cause.
+int FinishListing(const LogToolContext& context) {
+    if (!FlushStandardOutput()) {
+        ReportStandardOutputFailure(context.programName);
+        return kExitFailure;
+    }
+    return kExitSuccess;
 }
 
 int Run(const SettingsOptions& options, const LogToolContext& context) {
@@ -67,6 +78,21 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
         }
     }
 
+    struct stat input {};
+    if (::stat(options.log.c_str(), &input) == 0 && S_ISDIR(input.st_mode)) {
+        std::fprintf(stderr, "%s: %s: is a folder, not a log file\n", context.programName.c_str(),
+                     options.log.c_str());
+        return kExitFailure;
+    }
+    if (!options.csv.empty()) {
+        const std::string refusal = OutputRefusal(options.csv, options.log);
+        if (!refusal.empty()) {
+            std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(), options.csv.c_str(),
+                         refusal.c_str());
+            return kExitFailure;
+        }
+    }
+
     CQXLogFile reader(messages, clock);
     int opened = 0;
     const std::vector<SettingsBlockSlot> slots = ReadSettingsBlocks(reader, options.log, &opened);
@@ -77,11 +103,12 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
         return kExitFailure;
     }
 
+    const bool terminal = StandardOutputIsTerminal();
     if (!blockId) {
         for (const SettingsBlockSlot& slot : slots) {
-            Print(slot.itemText);
+            Print(slot.itemText, terminal);
         }
-        return kExitSuccess;
+        return FinishListing(context);
     }
 
     const SettingsBlockSlot* chosen = nullptr;
@@ -120,7 +147,11 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
                          context.programName.c_str(), options.csv.c_str());
             return kExitFailure;
         }
-        return values.SaveCsv(options.csv) ? kExitSuccess : kExitFailure;
+        // Kept unless forced, also when the name appears while the file is written.
+        return values.SaveCsv(options.csv,
+                              options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep)
+                   ? kExitSuccess
+                   : kExitFailure;
     }
 
     const SettingsRows rows(values, factoryLoaded ? &factory : nullptr);
@@ -130,9 +161,11 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
             line += '\t';
             line += rows.ItemText(r, c);
         }
-        Print(line);
+        if (!Print(line, terminal)) {
+            break;  // the listing cannot be completed; FinishListing says why
+        }
     }
-    return std::fflush(stdout) == 0 ? kExitSuccess : kExitFailure;
+    return FinishListing(context);
 }
 
 const LogCommandRegistration kRegistration(50, [](CLI::App& root) {

@@ -1,5 +1,7 @@
 // qx7log stats: the day and the job statistics of a log as two CSV files.
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +9,7 @@
 
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogCommand.h"
+#include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
 #include "core/export/StatisticsFiles.h"
 #include "platform/posix/IconvTextEncoder.h"
@@ -53,6 +56,14 @@ std::optional<StatisticsDateInput> ParseDate(const std::string& text) {
     return p == end ? std::optional(date) : std::nullopt;
 }
 
+// Both paths exist and are one file (hard links, or links followed).
+bool SameExistingFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 std::string CurrentDirectory() {
     std::error_code error;
     const auto path = std::filesystem::current_path(error);
@@ -94,11 +105,40 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
     request.semicolon = options.semicolon;
     request.comment = options.comment;
 
+    const std::string dayPath = StatisticsFilePath(request.folder, request.dayFileName);
+    const std::string jobPath = StatisticsFilePath(request.folder, request.jobFileName);
+    if (request.dayFileName == request.jobFileName || SameExistingFile(dayPath, jobPath)) {
+        std::fprintf(stderr, "%s: --day and --job name the same file: %s\n", prefix.c_str(),
+                     dayPath.c_str());
+        return kExitUsage;
+    }
+    struct stat input {};
+    if (::stat(options.log.c_str(), &input) == 0 && S_ISDIR(input.st_mode)) {
+        std::fprintf(stderr, "%s: %s: is a folder, not a log file\n", prefix.c_str(),
+                     options.log.c_str());
+        return kExitFailure;
+    }
+    // Bad names are left to the saving, which reports them by number.
+    for (const auto& [name, path] :
+         {std::pair{&request.dayFileName, &dayPath}, std::pair{&request.jobFileName, &jobPath}}) {
+        const std::string refusal =
+            IsUsableFileName(*name) ? OutputRefusal(*path, options.log) : std::string();
+        if (!refusal.empty()) {
+            std::fprintf(stderr, "%s: %s: %s\n", prefix.c_str(), path->c_str(), refusal.c_str());
+            return kExitFailure;
+        }
+    }
+
     PosixLocalTime localTime;
-    // A log that cannot be read or inflated gives no records: both files then hold the
-    // header only, as the statistics dialog writes them.
+    // A log that cannot be read or inflated is a failure, and no file is written; a readable
+    // log without records gives files with the header only.
     CLogList records;
-    LoadStatisticsRecords(options.log, records, localTime);
+    const int loaded = LoadStatisticsRecords(options.log, records, localTime);
+    if (loaded < 0) {
+        const std::string cause = OpenFailureCause(loaded);
+        std::fprintf(stderr, "%s: %s: %s\n", prefix.c_str(), options.log.c_str(), cause.c_str());
+        return kExitFailure;
+    }
 
     StderrMessageSink sink(prefix, options.force);
     const Messages messages(context.language, sink);
@@ -115,11 +155,12 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
 const LogCommandRegistration kRegistration(60, [](CLI::App& root) {
     auto options = std::make_shared<StatsOptions>();
     CLI::App* command = root.add_subcommand(
-        "stats", "Write the day and the job statistics of a log as CSV files (exit 1 when a "
-                 "file was not written: bad name, cannot create, existing without --force)");
+        "stats",
+        "Write the day and the job statistics of a log as CSV files (exit 1 when the "
+        "log cannot be read or a file was not written: bad name, cannot create, "
+        "existing without --force)");
     command->add_option("LOG", options->log, "The saved log (.log, .zlg or a bare log)")
-        ->required()
-        ->check(CLI::ExistingFile);
+        ->required();
     auto* from = command->add_option("--from", options->from,
                                      "First day of the range, Y/M/D (with --to)");
     auto* to = command->add_option("--to", options->to, "Last day of the range, Y/M/D");

@@ -4,7 +4,9 @@
 #include <clocale>
 #include <cstdio>
 
+#include "cli/common/StandardOutput.h"
 #include "cli/qx7log/LogCommand.h"
+#include "cli/qx7log/LogToolSupport.h"
 #include "platform/posix/SystemEnvironment.h"
 
 namespace qx7::cli {
@@ -24,6 +26,8 @@ int main(int argc, char** argv) {
     using namespace qx7;
     using namespace qx7::cli;
     std::setlocale(LC_ALL, "C");
+    // Every command ends at once on a signal and leaves no temporary behind.
+    CatchInterrupts();
 
     CLI::App app{"QX-7 saved printer logs: export, information, analysis, settings, statistics",
                  "qx7log"};
@@ -46,9 +50,9 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return CloseStandardOutput("qx7log", app.exit(e));
     } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
+        return CloseStandardOutput("qx7log", app.exit(e));
     } catch (const CLI::ParseError& e) {
         app.exit(e);
         return kExitUsage;
@@ -60,7 +64,7 @@ int main(int argc, char** argv) {
     context.encoding = encoding;
     for (const auto& command : commands) {
         if (command.command != nullptr && command.command->parsed()) {
-            return command.run(context);
+            return CloseStandardOutput(context.programName, command.run(context));
         }
     }
     std::fputs("qx7log: no command given\n", stderr);

@@ -39,9 +39,10 @@ using BodyWriter = std::function<void(const stats::LineOutput&)>;
 // Comment line (when there is one), header and rows, each line in the output encoding and
 // ended by CR LF; the file appears only when complete.
 int WriteCsvFile(const std::string& path, const std::string& comment, const std::string& header,
-                 const BodyWriter& body, int errorCode, const StatisticsOutputContext& context) {
+                 const BodyWriter& body, int errorCode, const StatisticsOutputContext& context,
+                 ExistingTarget existing) {
     AtomicOutputFile file;
-    if (file.Open(path) != 0) {
+    if (file.Open(path, existing) != 0) {
         context.messages.ShowAccessDenied(path, errorCode);
         return errorCode;
     }
@@ -165,7 +166,7 @@ std::string OverrideQuestion(const std::string& path) {
 
 int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  bool semicolon, const std::string& comment, const std::string& path,
-                 const StatisticsOutputContext& context) {
+                 const StatisticsOutputContext& context, ExistingTarget existing) {
     CStatisticsDayList days;
     days.dateFormat = dateFormat;
     days.semicolon = semicolon;
@@ -174,12 +175,13 @@ int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dat
     return WriteCsvFile(
         path, comment, days.HeaderLine(),
         [&](const stats::LineOutput& line) { days.WriteDayRows(line, context.today); },
-        kStatDayCreateError, context);
+        kStatDayCreateError, context, existing);
 }
 
 int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  int timeFormat, bool semicolon, const std::string& comment,
-                 const std::string& path, const StatisticsOutputContext& context) {
+                 const std::string& path, const StatisticsOutputContext& context,
+                 ExistingTarget existing) {
     CStatisticsJobList jobs;
     jobs.dateFormat = dateFormat;
     jobs.timeFormat = timeFormat;
@@ -189,7 +191,7 @@ int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dat
     return WriteCsvFile(
         path, comment, jobs.HeaderLine(),
         [&](const stats::LineOutput& line) { jobs.WriteJobRows(line, context.today); },
-        kStatJobCreateError, context);
+        kStatJobCreateError, context, existing);
 }
 
 std::string StatisticsFilePath(const std::string& folder, const std::string& name) {
@@ -203,30 +205,34 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
     result.dayPath = StatisticsFilePath(request.folder, request.dayFileName);
     result.jobPath = StatisticsFilePath(request.folder, request.jobFileName);
 
-    const auto allowed = [&](const std::string& path) {
-        return !PathExists(path) || (context.confirmOverride && context.confirmOverride(path));
-    };
     const auto save = [&](const std::string& name, const std::string& path, int nameError,
-                          const std::function<int()>& write) {
+                          const std::function<int(ExistingTarget)>& write) {
         if (!IsUsableFileName(name)) {
             context.messages.ShowAccessDenied(path, nameError);
             return StatisticsFileOutcome::kBadName;
         }
-        if (!allowed(path)) {
-            return StatisticsFileOutcome::kDeclined;
+        // Replacing needs the question's yes; a file that was not there is created only as new.
+        ExistingTarget existing = ExistingTarget::kKeep;
+        if (PathExists(path)) {
+            if (!context.confirmOverride || !context.confirmOverride(path)) {
+                return StatisticsFileOutcome::kDeclined;
+            }
+            existing = ExistingTarget::kReplace;
         }
         ++result.started;
-        return write() == 0 ? StatisticsFileOutcome::kWritten
-                            : StatisticsFileOutcome::kCannotCreate;
+        return write(existing) == 0 ? StatisticsFileOutcome::kWritten
+                                    : StatisticsFileOutcome::kCannotCreate;
     };
-    result.day = save(request.dayFileName, result.dayPath, kStatDayNameError, [&] {
-        return WriteDayFile(records, request.range, 2, request.semicolon, request.comment,
-                            result.dayPath, context);
-    });
-    result.job = save(request.jobFileName, result.jobPath, kStatJobNameError, [&] {
-        return WriteJobFile(records, request.range, 1, 1, request.semicolon, request.comment,
-                            result.jobPath, context);
-    });
+    result.day =
+        save(request.dayFileName, result.dayPath, kStatDayNameError, [&](ExistingTarget existing) {
+            return WriteDayFile(records, request.range, 2, request.semicolon, request.comment,
+                                result.dayPath, context, existing);
+        });
+    result.job =
+        save(request.jobFileName, result.jobPath, kStatJobNameError, [&](ExistingTarget existing) {
+            return WriteJobFile(records, request.range, 1, 1, request.semicolon, request.comment,
+                                result.jobPath, context, existing);
+        });
     return result;
 }
 

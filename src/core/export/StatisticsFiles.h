@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/app/Messages.h"
+#include "core/base/AtomicOutputFile.h"
 #include "core/base/LocalTime.h"
 #include "core/base/TextEncoder.h"
 #include "core/export/StatisticsCodes.h"
@@ -73,13 +74,16 @@ struct StatisticsOutputContext {
 std::string OverrideQuestion(const std::string& path);
 
 // Writes one file; 0, or the create error code (message shown) when the file cannot be
-// created or completed. An existing file is replaced only once the new one is complete.
+// created or completed, or when the path exists and `existing` is kKeep (also when the file
+// appeared while being written). An existing file is replaced only once the new one is
+// complete.
 int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  bool semicolon, const std::string& comment, const std::string& path,
-                 const StatisticsOutputContext& context);
+                 const StatisticsOutputContext& context, ExistingTarget existing);
 int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  int timeFormat, bool semicolon, const std::string& comment,
-                 const std::string& path, const StatisticsOutputContext& context);
+                 const std::string& path, const StatisticsOutputContext& context,
+                 ExistingTarget existing);
 
 struct StatisticsSaveRequest {
     std::string folder;
@@ -105,6 +109,8 @@ struct StatisticsSaveResult {
 std::string StatisticsFilePath(const std::string& folder, const std::string& name);
 
 // Both files: the day file, then the job file; a bad name or a refusal skips only that file.
+// A file is replaced only when the override question allowed it; one that appears after the
+// question was not needed is kept (kCannotCreate).
 StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
                                          const StatisticsSaveRequest& request,
                                          const StatisticsOutputContext& context);

@@ -254,9 +254,9 @@ std::string CEEPFile::CsvText() const {
     return csv;
 }
 
-bool CEEPFile::SaveCsv(const std::string& path) const {
+bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing) const {
     AtomicOutputFile file;
-    if (file.Open(path) != 0) {
+    if (file.Open(path, existing) != 0) {
         messages_.ShowMessageWithText(kMsgFileIoError, -125, path);
         return false;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/app/Messages.h"
+#include "core/base/AtomicOutputFile.h"
 #include "core/settings/MemEntry.h"
 
 namespace qx7 {
@@ -55,8 +56,9 @@ class CEEPFile {
 
     // The CSV text of every entry, in entry order.
     std::string CsvText() const;
-    // Writes CsvText to path; the file appears only complete. False after message 238 (-125).
-    bool SaveCsv(const std::string& path) const;
+    // Writes CsvText to path; the file appears only complete. An existing file is replaced
+    // only with kReplace (after the caller's own question). False after message 238 (-125).
+    bool SaveCsv(const std::string& path, ExistingTarget existing = ExistingTarget::kReplace) const;
 
     // Releases the source; the entries stay.
     void Close();

@@ -27,47 +27,139 @@ std::string DefaultSpoolDirectory() {
     return "/tmp/qx7-spool-" + std::to_string(geteuid());
 }
 
-std::string PrepareSpoolDirectory(const std::string& path, bool create) {
+namespace {
+
+// "link/" resolves the link whatever O_NOFOLLOW says: the name itself is what gets checked.
+std::string WithoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+int OpenSpoolDirectory(const std::string& path, bool create, std::string& problem, bool* missing) {
+    problem.clear();
+    if (missing != nullptr) {
+        *missing = false;
+    }
     if (path.empty()) {
-        return "no spool directory given";
+        problem = "no spool directory given";
+        return -1;
+    }
+    const std::string name = WithoutTrailingSlashes(path);
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(name.c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT && create) {
+        if (mkdir(name.c_str(), 0700) != 0 && errno != EEXIST) {
+            problem = "cannot create spool directory " + path + ": " + std::strerror(errno);
+            return -1;
+        }
+        fd = open(name.c_str(), kFlags);
+    }
+    if (fd < 0) {
+        if (errno == ELOOP || errno == ENOTDIR) {
+            problem = "spool directory " + path + " is not a directory";
+        } else {
+            if (errno == ENOENT && missing != nullptr) {
+                *missing = true;
+            }
+            problem = "spool directory " + path + ": " + std::strerror(errno);
+        }
+        return -1;
     }
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        if (errno != ENOENT || !create) {
-            return "spool directory " + path + ": " + std::strerror(errno);
-        }
-        if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-            return "cannot create spool directory " + path + ": " + std::strerror(errno);
-        }
-        if (lstat(path.c_str(), &info) != 0) {
-            return "spool directory " + path + ": " + std::strerror(errno);
-        }
+    if (fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        problem = "spool directory " + path + " is not a directory";
+    } else if (info.st_uid != geteuid()) {
+        problem = "spool directory " + path + " belongs to another user";
+    } else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        problem = "spool directory " + path + " is writable by others";
     }
-    if (S_ISLNK(info.st_mode) || !S_ISDIR(info.st_mode)) {
-        return "spool directory " + path + " is not a directory";
+    if (!problem.empty()) {
+        close(fd);
+        return -1;
     }
-    if (info.st_uid != geteuid()) {
-        return "spool directory " + path + " belongs to another user";
+    return fd;
+}
+
+std::string PrepareSpoolDirectory(const std::string& path, bool create) {
+    std::string problem;
+    const int fd = OpenSpoolDirectory(path, create, problem);
+    if (fd >= 0) {
+        close(fd);
     }
-    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        return "spool directory " + path + " is writable by others";
-    }
-    return {};
+    return problem;
 }
 
 namespace {
 
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates,
+// nothing above U+10FFFF.
+bool IsUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        std::uint32_t code = 0;
+        std::uint32_t lowest = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1FU;
+            lowest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0FU;
+            lowest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07U;
+            lowest = 0x10000;
+        } else {
+            return false;  // a continuation byte, C0/C1 (always overlong) or F5 and above
+        }
+        if (text.size() - i < length) {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0U) != 0x80U) {
+                return false;
+            }
+            code = (code << 6) | (next & 0x3FU);
+        }
+        if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// No C0 controls, DEL or C1 controls (U+0080 to U+009F, C2 80 to C2 9F in UTF-8): a value is
+// printed on terminals as it is.
 bool PrintableValue(const std::string& value) {
-    return std::none_of(value.begin(), value.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7F;
-    });
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto u = static_cast<unsigned char>(value[i]);
+        if (u < 0x20 || u == 0x7F) {
+            return false;
+        }
+        if (u == 0xC2 && i + 1 < value.size() && static_cast<unsigned char>(value[i + 1]) <= 0x9F) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
 std::optional<PrinterRecord> ParsePrinterDescription(const std::string& text) {
-    if (text.size() > kMaxPrinterFileSize) {
+    if (text.size() > kMaxPrinterFileSize || !IsUtf8(text)) {
         return std::nullopt;
     }
     std::vector<std::string> lines;
@@ -142,18 +234,27 @@ std::string PrinterFileStem(const std::string& printerName) {
         const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
                           (c >= '0' && c <= '9') || c == '-' || c == '_';
         stem.push_back(keep ? c : '_');
-        if (stem.size() == 40) {
+        if (stem.size() == kMaxPrinterFileStem) {
             break;
         }
     }
     return stem.empty() ? std::string("printer") : stem;
 }
 
+bool IsPrinterFileStem(std::string_view stem) {
+    return !stem.empty() && stem.size() <= kMaxPrinterFileStem &&
+           std::all_of(stem.begin(), stem.end(), [](char c) {
+               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '_';
+           });
+}
+
 namespace {
 
 // A description file's bytes, refusing links, non-regular files and oversized ones.
-std::optional<std::string> ReadSmallFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+std::optional<std::string> ReadSmallFileAt(int directoryFd, const std::string& name) {
+    const int fd =
+        openat(directoryFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return std::nullopt;
     }
@@ -185,15 +286,27 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
     return text;
 }
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
-    return text.size() > suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+// The stem of a description file's name; nullopt for other names and for stems outside the
+// alphabet or the length a printer file may have.
+std::optional<std::string> DescriptionStem(const std::string& fileName) {
+    const std::string_view suffix = kPrinterFileSuffix;
+    if (fileName.size() <= suffix.size() ||
+        fileName.compare(fileName.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return std::nullopt;
+    }
+    std::string stem = fileName.substr(0, fileName.size() - suffix.size());
+    if (!IsPrinterFileStem(stem)) {
+        return std::nullopt;
+    }
+    return stem;
 }
 
 }  // namespace
 
-SpoolDirectory::SpoolDirectory(std::string directory, int timeoutMs)
-    : directory_(std::move(directory)), timeoutMs_(timeoutMs) {}
+SpoolDirectory::SpoolDirectory(std::string directory, int timeoutMs, int handleBudgetMs)
+    : directory_(WithoutTrailingSlashes(std::move(directory))),
+      timeoutMs_(timeoutMs),
+      handleBudgetMs_(handleBudgetMs) {}
 
 SpoolDirectory::~SpoolDirectory() {
     for (auto& [handle, state] : open_) {
@@ -201,72 +314,105 @@ SpoolDirectory::~SpoolDirectory() {
     }
 }
 
-bool SpoolDirectory::ReadPrinters(std::vector<std::pair<PrinterRecord, std::string>>& printers) {
-    printers.clear();
-    problem_.clear();
-    struct stat info {};
-    if (lstat(directory_.c_str(), &info) != 0 && errno == ENOENT) {
-        return true;  // nothing installed yet
-    }
-    problem_ = PrepareSpoolDirectory(directory_, false);
-    if (!problem_.empty()) {
+bool SpoolDirectory::ReadPrinters() {
+    listing_.clear();
+    ++directoryReads_;
+    bool missing = false;
+    const int directoryFd = OpenSpoolDirectory(directory_, false, problem_, &missing);
+    if (directoryFd < 0) {
+        if (missing) {
+            problem_.clear();
+            return true;  // nothing installed yet
+        }
         return false;
     }
-    DIR* dir = opendir(directory_.c_str());
+    // The names come from a duplicate: closedir closes the descriptor it was given.
+    const int listFd = fcntl(directoryFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = listFd < 0 ? nullptr : fdopendir(listFd);
     if (dir == nullptr) {
         problem_ = "cannot read spool directory " + directory_ + ": " + std::strerror(errno);
+        if (listFd >= 0) {
+            close(listFd);
+        }
+        close(directoryFd);
         return false;
     }
-    std::vector<std::string> files;
+    std::vector<std::string> files;  // in byte order of the whole names, not of the stems
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        if (EndsWith(name, kPrinterFileSuffix)) {
+        if (DescriptionStem(name)) {
             files.push_back(name);
         }
     }
     closedir(dir);
     std::sort(files.begin(), files.end());
     for (const std::string& file : files) {
-        const auto text = ReadSmallFile(directory_ + "/" + file);
+        const auto text = ReadSmallFileAt(directoryFd, file);
         if (!text) {
             continue;
         }
+        std::string stem = *DescriptionStem(file);
         auto record = ParsePrinterDescription(*text);
         if (!record) {
             continue;  // malformed: not installed as far as the tool is concerned
         }
-        const std::string stem = file.substr(0, file.size() - std::strlen(kPrinterFileSuffix));
-        printers.emplace_back(std::move(*record), directory_ + "/" + stem + kSocketSuffix);
+        listing_.push_back(Installed{std::move(*record), std::move(stem)});
     }
+    close(directoryFd);
     return true;
 }
 
 bool SpoolDirectory::EnumPrinters(std::vector<PrinterRecord>& records) {
-    std::vector<std::pair<PrinterRecord, std::string>> printers;
-    if (!ReadPrinters(printers)) {
+    if (!ReadPrinters()) {
         return false;
     }
     records.clear();
-    for (auto& printer : printers) {
-        records.push_back(std::move(printer.first));
+    for (const Installed& printer : listing_) {
+        records.push_back(printer.record);
     }
     return true;
 }
 
-bool SpoolDirectory::OpenPrinter(const std::string& name, std::uint32_t, PrinterHandle& handle) {
-    handle = kNoPrinterHandle;
-    std::vector<std::pair<PrinterRecord, std::string>> printers;
-    if (name.empty() || !ReadPrinters(printers)) {
-        return false;
-    }
-    for (const auto& [record, socketPath] : printers) {
-        if (record.name == name) {
-            handle = next_++;
-            open_[handle] = OpenPrinterState{socketPath};
-            return true;
+std::optional<std::string> SpoolDirectory::Locate(const std::string& name) {
+    const auto named = [&name](const Installed& printer) { return printer.record.name == name; };
+    auto it = std::find_if(listing_.begin(), listing_.end(), named);
+    if (it != listing_.end()) {
+        // The readiness checks of a listing open every printer it found: one file each, not the
+        // whole directory again.
+        std::string problem;
+        const int directoryFd = OpenSpoolDirectory(directory_, false, problem);
+        if (directoryFd >= 0) {
+            const auto text = ReadSmallFileAt(directoryFd, it->stem + kPrinterFileSuffix);
+            close(directoryFd);
+            const auto record = text ? ParsePrinterDescription(*text) : std::nullopt;
+            if (record && record->name == name) {
+                return it->stem;
+            }
         }
     }
-    return false;
+    if (!ReadPrinters()) {
+        return std::nullopt;
+    }
+    it = std::find_if(listing_.begin(), listing_.end(), named);
+    if (it == listing_.end()) {
+        return std::nullopt;
+    }
+    return it->stem;
+}
+
+bool SpoolDirectory::OpenPrinter(const std::string& name, std::uint32_t, PrinterHandle& handle) {
+    handle = kNoPrinterHandle;
+    if (name.empty()) {
+        return false;
+    }
+    const spoolwire::Deadline deadline = spoolwire::DeadlineIn(handleBudgetMs_);
+    const auto stem = Locate(name);
+    if (!stem) {
+        return false;
+    }
+    handle = next_++;
+    open_[handle] = OpenPrinterState{directory_ + "/" + *stem + kSocketSuffix, deadline};
+    return true;
 }
 
 void SpoolDirectory::DropDocument(OpenPrinterState& state) {
@@ -289,12 +435,16 @@ SpoolDirectory::OpenPrinterState* SpoolDirectory::Find(PrinterHandle handle) {
     return it == open_.end() ? nullptr : &it->second;
 }
 
+spoolwire::Deadline SpoolDirectory::ExchangeDeadline(const OpenPrinterState& state) const {
+    return std::min(spoolwire::DeadlineIn(timeoutMs_), state.deadline);
+}
+
 bool SpoolDirectory::Exchange(int fd, unsigned char type, const std::vector<unsigned char>& payload,
-                              std::uint32_t& status) {
-    if (!spoolwire::SendFrame(fd, type, payload)) {
+                              spoolwire::Deadline deadline, std::uint32_t& status) {
+    if (!spoolwire::SendFrame(fd, type, payload, deadline)) {
         return false;
     }
-    const auto answer = spoolwire::ReceiveFrame(fd, 64);
+    const auto answer = spoolwire::ReceiveFrame(fd, 64, deadline);
     if (!answer || answer->type != spoolwire::kAnswer || answer->payload.size() < 4) {
         return false;
     }
@@ -308,7 +458,9 @@ bool SpoolDirectory::StartDocPrinter(PrinterHandle handle, const std::string& do
     if (state == nullptr || state->documentFd >= 0) {
         return false;
     }
-    const int fd = spoolwire::Connect(state->socketPath, timeoutMs_);
+    // Connecting and the start of the document share one deadline.
+    const spoolwire::Deadline deadline = ExchangeDeadline(*state);
+    const int fd = spoolwire::Connect(state->socketPath, deadline);
     if (fd < 0) {
         return false;
     }
@@ -316,7 +468,7 @@ bool SpoolDirectory::StartDocPrinter(PrinterHandle handle, const std::string& do
     payload.push_back(0);
     payload.insert(payload.end(), dataType.begin(), dataType.end());
     std::uint32_t status = 1;
-    if (!Exchange(fd, spoolwire::kStartDoc, payload, status) || status != 0) {
+    if (!Exchange(fd, spoolwire::kStartDoc, payload, deadline, status) || status != 0) {
         close(fd);
         return false;
     }
@@ -342,7 +494,8 @@ bool SpoolDirectory::WritePrinter(PrinterHandle handle, const unsigned char* dat
     }
     std::uint32_t status = 1;
     if (!Exchange(state->documentFd, spoolwire::kWrite,
-                  std::vector<unsigned char>(data, data + size), status) ||
+                  std::vector<unsigned char>(data, data + size), ExchangeDeadline(*state),
+                  status) ||
         status != 0) {
         return false;
     }
@@ -365,7 +518,9 @@ bool SpoolDirectory::EndDocPrinter(PrinterHandle handle) {
         return false;
     }
     std::uint32_t status = 1;
-    const bool ok = Exchange(state->documentFd, spoolwire::kEndDoc, {}, status) && status == 0;
+    const bool ok =
+        Exchange(state->documentFd, spoolwire::kEndDoc, {}, ExchangeDeadline(*state), status) &&
+        status == 0;
     DropDocument(*state);
     return ok;
 }
@@ -381,7 +536,9 @@ std::uint32_t SpoolDirectory::GetPrinterData(PrinterHandle handle, const std::st
     if (valueName.empty() || valueName.size() > spoolwire::kMaxValueName) {
         return kSpoolNotFound;
     }
-    const int fd = spoolwire::Connect(state->socketPath, timeoutMs_);
+    // Connecting, the request and the whole answer share one deadline.
+    const spoolwire::Deadline deadline = ExchangeDeadline(*state);
+    const int fd = spoolwire::Connect(state->socketPath, deadline);
     if (fd < 0) {
         return kSpoolNotReady;
     }
@@ -389,8 +546,11 @@ std::uint32_t SpoolDirectory::GetPrinterData(PrinterHandle handle, const std::st
     WriteU32BE(request.data(), bufferSize);
     request.insert(request.end(), valueName.begin(), valueName.end());
     std::uint32_t status = kSpoolNotReady;
-    if (spoolwire::SendFrame(fd, spoolwire::kReadValue, request)) {
-        const auto answer = spoolwire::ReceiveFrame(fd, 8 + bufferSize);
+    if (spoolwire::SendFrame(fd, spoolwire::kReadValue, request, deadline)) {
+        const std::uint32_t most = bufferSize > spoolwire::kMaxFramePayload - 8
+                                       ? spoolwire::kMaxFramePayload
+                                       : 8 + bufferSize;
+        const auto answer = spoolwire::ReceiveFrame(fd, most, deadline);
         if (answer && answer->type == spoolwire::kValue && answer->payload.size() >= 8 &&
             answer->payload.size() - 8 <= bufferSize) {
             status = ReadU32BE(answer->payload.data());
