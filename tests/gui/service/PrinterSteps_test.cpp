@@ -101,6 +101,15 @@ class PrinterStepTest : public PageTest {
         Open("steps", step.page);
     }
 
+    // Ends the sheet and the printer, for the next round of a loop.
+    void CloseAll() {
+        driver.reset();
+        sheet.reset();
+        simulators.clear();
+        harness.sink.shown.clear();
+        harness.app.ClearHistory();
+    }
+
     std::string Failure(int code) const {
         const std::string text = EntryText(Language(), 237);
         return code == 0 ? text : text + " (" + std::to_string(code) + ")";
@@ -176,11 +185,7 @@ TEST_F(PrinterStepRulesTest, ResetPageNamesTheSecondResetWhenOnlyItFailsAndRetri
         EXPECT_EQ(harness.sink.shown, (std::vector<std::string>{Failure(-67), Failure(-66)}));
         EXPECT_EQ(simulators.back()->Journal(),
                   offline ? "record 2\n" : "record 2\naddress 0 0 0\nrecord 2\n");
-        driver.reset();
-        sheet.reset();
-        simulators.clear();
-        harness.sink.shown.clear();
-        harness.app.ClearHistory();
+        CloseAll();
     }
 }
 
@@ -192,10 +197,7 @@ TEST_F(PrinterStepRulesTest, SuccessMovesOnAfterExactlyTheCommandsOfThePage) {
         EXPECT_EQ(simulators.back()->Journal(),
                   step.page == 279 ? "record 2\naddress 0 0 0\n" : step.journal);
         EXPECT_TRUE(harness.sink.shown.empty());
-        driver.reset();
-        sheet.reset();
-        simulators.clear();
-        harness.app.ClearHistory();
+        CloseAll();
     }
 }
 
@@ -211,11 +213,7 @@ TEST_F(PrinterStepRulesTest, HourglassDuringTheStepExceptOnTheCarriageSpeedPage)
         EXPECT_EQ(sleeper.hourglass, step.page != 148);
         // Put back once the step is over, message included.
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-        driver.reset();
-        sheet.reset();
-        simulators.clear();
-        harness.sink.shown.clear();
-        harness.app.ClearHistory();
+        CloseAll();
     }
 }
 
@@ -246,11 +244,7 @@ TEST_F(PrinterStepRulesTest, DoubleClickOnNextWhileASilentPrinterHoldsTheStepSen
         EXPECT_EQ(driver->Current(), step.page);
         EXPECT_EQ(simulators.back()->Journal(), step.journal);  // one line: one command
         EXPECT_EQ(harness.sink.shown.size(), 1u);
-        driver.reset();
-        sheet.reset();
-        simulators.clear();
-        harness.sink.shown.clear();
-        harness.app.ClearHistory();
+        CloseAll();
     }
 }
 
