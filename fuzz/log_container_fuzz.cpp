@@ -1,6 +1,8 @@
 // The log container reader on arbitrary file bytes: plain, compressed or bare, through the whole
-// calling order the viewers use. Temporary files must be gone after every run.
+// calling order the viewers use. No temporary file may outlive its reader, by name or as an open
+// descriptor.
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/app/Messages.h"
 #include "core/log/QXLogFile.h"
@@ -42,13 +46,24 @@ std::string& Folder() {
 void RemoveFolder() {
     if (!Folder().empty()) {
         ::unlink((Folder() + "/in.zlg").c_str());
+        ::rmdir((Folder() + "/tmp").c_str());
         ::rmdir(Folder().c_str());
     }
 }
 
-bool Exists(const std::string& path) {
-    struct stat info{};
-    return ::lstat(path.c_str(), &info) == 0;
+// Entries of a folder other than "." and "..".
+int CountEntries(const std::string& path) {
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        std::abort();
+    }
+    int count = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        count += name != "." && name != ".." ? 1 : 0;
+    }
+    ::closedir(folder);
+    return count;
 }
 
 }  // namespace
@@ -61,6 +76,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     }
     Folder() = pattern;
     std::atexit(RemoveFolder);
+    // The reader's temporaries go here, where a leftover would show.
+    const std::string temporaries = pattern + "/tmp";
+    if (::mkdir(temporaries.c_str(), 0700) != 0 ||
+        ::setenv("TMPDIR", temporaries.c_str(), 1) != 0) {
+        std::abort();
+    }
     return 0;
 }
 
@@ -73,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
+    const int descriptors = CountEntries("/proc/self/fd");
     DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const FixedUtcClock clock;
@@ -86,8 +108,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ready = reader.OpenRawLog(path);
         }
         if (ready) {
+            // Going back to where an entry stood reads that entry again.
             qx7::CQXLogEntry entry;
-            while (reader.ReadEntry(entry) == 1) {
+            std::vector<std::pair<std::uint32_t, qx7::CQXLogEntry>> marks;
+            for (int read = 0; reader.ReadEntry(entry) == 1; ++read) {
+                if (read % 7 == 0 && marks.size() < 32) {
+                    marks.emplace_back(reader.EntryPosition(), entry);
+                }
+            }
+            for (const auto& [position, first] : marks) {
+                qx7::CQXLogEntry again;
+                if (!reader.SeekEntry(position) || reader.ReadEntry(again) != 1 ||
+                    reader.EntryPosition() != position || again.time != first.time ||
+                    again.code != first.code || again.Params() != first.Params()) {
+                    std::abort();
+                }
             }
         }
         if (reader.Open(path) == 1) {
@@ -101,12 +136,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             reader.ReadTextBlock("Cust", text);
             reader.ReadTextBlock("PCDT", text);
             reader.ReadTextBlock("Nope", text);
+            // A head of a text is the text, or its beginning when the text goes on.
+            std::string head;
+            bool cut = false;
+            const bool whole = reader.ReadTextBlock("Comm", text);
+            if (reader.ReadTextBlockHead("Comm", 16, head, cut) != whole ||
+                (whole &&
+                 (cut ? head.size() != 16 || text.compare(0, 16, head) != 0 : head != text))) {
+                std::abort();
+            }
         }
         std::string header;
         reader.ReadHeaderText(path, header);
         reader.Close();
     }
-    if (Exists(path + ".tjg") || Exists(path + ".qvl")) {
+    if (CountEntries(Folder()) != 2 || CountEntries(Folder() + "/tmp") != 0 ||
+        CountEntries("/proc/self/fd") != descriptors) {
         std::abort();  // a temporary file outlived its reader
     }
     return 0;

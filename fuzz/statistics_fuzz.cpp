@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
@@ -47,6 +49,24 @@ void BuildAndFormat(const qx7::CLogList& records, const qx7::stats::DateRange& r
     }
     if (bytes == 1) {
         std::abort();  // keeps the work observable; never true for real rows
+    }
+
+    // Rows written as the days and jobs complete must be the rows of the kept lists.
+    std::vector<std::string> kept;
+    std::vector<std::string> streamed;
+    const auto into = [](std::vector<std::string>& rows) {
+        return [&rows](std::string_view line) { rows.emplace_back(line); };
+    };
+    days.WriteDayRows(into(kept), today, 2000);
+    jobs.WriteJobRows(into(kept), today);
+    qx7::CStatisticsDayList streamDays;
+    streamDays.dateFormat = 2;
+    streamDays.StreamDayRows(records, range, into(streamed), today, 2000);
+    qx7::CStatisticsJobList streamJobs;
+    streamJobs.dateFormat = 1;
+    streamJobs.StreamJobRows(records, range, localTime, into(streamed), today);
+    if (kept != streamed) {
+        std::abort();
     }
 }
 

@@ -48,4 +48,12 @@ int VectorEntrySource::ReadEntry(CQXLogEntry& entry) {
     return 1;
 }
 
+bool VectorEntrySource::SeekEntry(std::uint32_t position) {
+    if (position >= entries_.size()) {
+        return false;
+    }
+    next_ = static_cast<int>(position);
+    return true;
+}
+
 }  // namespace qx7::test

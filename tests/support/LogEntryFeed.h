@@ -23,13 +23,16 @@ CQXLogEntry MakeEntry(std::uint32_t time, std::uint32_t code, int type,
 // Parameter bytes of big-endian words.
 std::string Words(const std::vector<std::uint32_t>& words);
 
-class VectorEntrySource final : public ILogEntrySource {
-public:
+class VectorEntrySource final : public IPositionedLogEntrySource {
+  public:
     explicit VectorEntrySource(std::vector<CQXLogEntry> entries, int failAfter = -1)
         : entries_(std::move(entries)), failAfter_(failAfter) {}
 
     int ReadEntry(CQXLogEntry& entry) override;
     int GetEntryCount() const override { return static_cast<int>(entries_.size()); }
+    // The position of an entry is its index.
+    std::uint32_t EntryPosition() const override { return static_cast<std::uint32_t>(next_ - 1); }
+    bool SeekEntry(std::uint32_t position) override;
 
     int Delivered() const { return next_; }
 

@@ -56,10 +56,18 @@ const LogCommandRegistration kAnalyze(40, [](CLI::App& root) {
         }
         const long maximum = MaximumFor(options->maximum);
         const LogTextContext textContext(context.language, clock);
-        const AnalysisSelection selection =
-            LoadAnalysisEntries(reader, LogAnalyses()[options->analysis], maximum);
+        ListingEnd end = ListingEnd::kComplete;
+        int code = StreamListing(context, [&](const ListingPieceWriter& write) {
+            end = StreamAnalysisListing(reader, LogAnalyses()[options->analysis], maximum,
+                                        textContext, write);
+        });
         reader.Close();
-        return PrintListing(ListAnalysisEntries(selection, maximum, textContext), context);
+        if (end == ListingEnd::kReadFailed) {
+            std::fprintf(stderr, "%s: %s: cannot read the log again\n", context.programName.c_str(),
+                         options->log.c_str());
+            code = kExitFailure;
+        }
+        return code;
     }};
 });
 

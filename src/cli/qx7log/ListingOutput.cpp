@@ -10,16 +10,22 @@ namespace qx7::cli {
 std::string WithLineFeeds(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        out.push_back(text[i]);
+    std::size_t from = 0;
+    for (std::size_t cr = text.find("\r\n"); cr != std::string::npos;
+         cr = text.find("\r\n", from)) {
+        out.append(text, from, cr - from);
+        from = cr + 1;  // the line feed stays
     }
+    out.append(text, from);
     return out;
 }
 
 int PrintListing(const std::string& text, const LogToolContext& context) {
+    return StreamListing(context, [&](const ListingPieceWriter& write) { write(text); });
+}
+
+int StreamListing(const LogToolContext& context,
+                  const std::function<void(const ListingPieceWriter&)>& produce) {
     bool known = false;
     const auto encoder = EncoderFor(context.encoding, known);
     if (!known) {
@@ -27,14 +33,20 @@ int PrintListing(const std::string& text, const LogToolContext& context) {
                      context.encoding.c_str());
         return kExitUsage;
     }
-    std::string out = WithLineFeeds(text);
-    if (StandardOutputIsTerminal()) {
-        out = ForTerminal(out);  // a log's texts may hold escape sequences
-    }
-    if (encoder) {
-        out = encoder->FromUtf8(out);
-    }
-    if (!WriteStandardOutput(out) || !FlushStandardOutput()) {
+    const bool terminal = StandardOutputIsTerminal();
+    bool ok = true;
+    produce([&](std::string_view lines) {
+        std::string out = WithLineFeeds(std::string(lines));
+        if (terminal) {
+            out = ForTerminal(out);  // a log's texts may hold escape sequences
+        }
+        if (encoder) {
+            out = encoder->FromUtf8(out);
+        }
+        ok = ok && WriteStandardOutput(out);
+        return ok;
+    });
+    if (!ok || !FlushStandardOutput()) {
         ReportStandardOutputFailure(context.programName);
         return kExitFailure;
     }

@@ -9,6 +9,8 @@
 #include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
 #include "core/base/SignalCleanup.h"
+#include "core/log/LogDecompress.h"
+#include "core/log/LogFileAccess.h"
 #include "platform/posix/IconvTextEncoder.h"
 
 namespace qx7::cli {
@@ -23,14 +25,18 @@ std::string OpenFailureCause(int answer) {
         const int error = errno;
         return "cannot open: " + ErrnoText(error != 0 ? error : ENOENT);
     }
+    if (answer == kLogNotRegularFile) {
+        return "is not a regular file";
+    }
     return DecompressCause(answer) + " (" + std::to_string(answer) + ")";
 }
 
 std::string DecompressCause(int answer) {
+    const std::string folder = TemporaryFolder();
     switch (answer) {
-        case -2: return "cannot create the temporary file beside it";
+        case -2: return "cannot create a temporary file in " + folder;
         case -3: return "cannot read the compressed data";
-        case -4: case -6: return "cannot write the temporary file beside it";
+        case -4: case -6: return "cannot write the temporary file in " + folder;
         case -5: case -7: return "the compressed data is damaged";
         case -8: return "cannot create the decompressed temporary file";
         case -9: return "cannot read the compressed data";
@@ -61,6 +67,12 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
     if (kind == 1) {
         opened = reader.OpenLogData();
     } else if (kind == 0) {
+        // A bare log is log data from its first byte to its last, and that has a bound.
+        if (reader.FileSize() >= kMaxLogDataBytes) {
+            cause = "is too large to be a log (over " + std::to_string(kMaxLogDataBytes >> 30) +
+                    " GiB)";
+            return false;
+        }
         opened = reader.OpenRawLog(path);
     } else {
         cause = OpenFailureCause(kind);

@@ -34,7 +34,8 @@ public:
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
                     const CollectingMessageSink& readerMessages, std::string& cause);
 
-// Why the reader's Open answered `answer` (-1 .. -9), in words; for -1 from errno.
+// Why the reader's Open or LoadStatisticsRecords answered `answer` (-1 .. -10), in words; for
+// -1 from errno, so call it right after the failing call.
 std::string OpenFailureCause(int answer);
 // The decompression failures (-2 .. -9) in words.
 std::string DecompressCause(int answer);

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -96,10 +97,12 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
     CQXLogFile reader(messages, clock);
     int opened = 0;
     const std::vector<SettingsBlockSlot> slots = ReadSettingsBlocks(reader, options.log, &opened);
+    const int openError = errno;
     reader.Close();
     if (opened < 0) {
-        std::fprintf(stderr, "%s: %s: cannot read the log (%d)\n", context.programName.c_str(),
-                     options.log.c_str(), opened);
+        errno = openError;
+        std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(), options.log.c_str(),
+                     OpenFailureCause(opened).c_str());
         return kExitFailure;
     }
 

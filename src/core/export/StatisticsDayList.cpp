@@ -1,6 +1,7 @@
 #include "core/export/StatisticsDayList.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace qx7 {
 namespace {
@@ -11,6 +12,85 @@ std::string WithSeparator(std::string line, bool semicolon) {
     }
     return line;
 }
+
+// Accounts records day by day and hands each day over once no later record can change it. A
+// print end early in a day without a print start of its own counts for the day before, so a
+// day is complete when the second day after it begins (or at the end).
+class DayBuilder {
+  public:
+    using Done = std::function<void(std::unique_ptr<CStatisticsDay>)>;
+    explicit DayBuilder(Done done) : done_(std::move(done)) {}
+
+    void Add(const CLogRecord& record, const stats::DateRange& range) {
+        if (!range.Includes(record.GetDate())) {
+            return;
+        }
+        if (!current_ || !current_->date.SameDay(record.GetDate())) {
+            if (current_) {
+                if (previous_) {
+                    done_(std::move(previous_));
+                }
+                previous_ = std::move(current_);
+            }
+            current_ = std::make_unique<CStatisticsDay>(record.GetDate());
+        }
+        if (current_->AddRecord(record) && previous_) {
+            previous_->AddRecord(record);
+        }
+    }
+    void Finish() {
+        if (previous_) {
+            done_(std::move(previous_));
+        }
+        if (current_) {
+            done_(std::move(current_));
+        }
+    }
+
+  private:
+    Done done_;
+    std::unique_ptr<CStatisticsDay> previous_;
+    std::unique_ptr<CStatisticsDay> current_;
+};
+
+// Rows of days in their order: those dated from 2004-01-01 up to today a month on, gaps of
+// whole days between them filled with empty rows while the budget lasts.
+class DayRowWriter {
+  public:
+    DayRowWriter(const CStatisticsDayList& list, const stats::LineOutput& output,
+                 const CLogDate& today, std::uint64_t fillerBudget)
+        : list_(list),
+          output_(output),
+          earliest_(EarliestRowDate()),
+          latest_(LatestRowDate(today)),
+          fillerBudget_(fillerBudget) {}
+
+    void Write(const CStatisticsDay& day) {
+        if (day.date < earliest_ || day.date > latest_) {
+            return;
+        }
+        if (!first_) {
+            while (running_ < day.date && !running_.SameDay(day.date) && fillerBudget_ > 0) {
+                output_(CStatisticsDay(running_).FormatDayRow(list_.dateFormat, list_.semicolon));
+                running_.NextDay();
+                --fillerBudget_;
+            }
+        }
+        first_ = false;
+        output_(day.FormatDayRow(list_.dateFormat, list_.semicolon));
+        running_ = day.date;
+        running_.NextDay();
+    }
+
+  private:
+    const CStatisticsDayList& list_;
+    const stats::LineOutput& output_;
+    const CLogDate earliest_;
+    const CLogDate latest_;
+    std::uint64_t fillerBudget_;
+    bool first_ = true;
+    CLogDate running_;
+};
 
 }  // namespace
 
@@ -23,24 +103,11 @@ CLogDate LatestRowDate(const CLogDate& today) {
 }
 
 void CStatisticsDayList::BuildDays(const CLogList& records, const stats::DateRange& range) {
-    std::unique_ptr<CStatisticsDay> current;
+    DayBuilder builder([this](std::unique_ptr<CStatisticsDay> day) { push_back(std::move(day)); });
     for (const CLogRecord& record : records) {
-        if (!range.Includes(record.GetDate())) {
-            continue;
-        }
-        if (!current || !current->date.SameDay(record.GetDate())) {
-            if (current) {
-                push_back(std::move(current));
-            }
-            current = std::make_unique<CStatisticsDay>(record.GetDate());
-        }
-        if (current->AddRecord(record) && !empty()) {
-            back()->AddRecord(record);
-        }
+        builder.Add(record, range);
     }
-    if (current) {
-        push_back(std::move(current));
-    }
+    builder.Finish();
 }
 
 std::string CStatisticsDayList::HeaderLine() const {
@@ -52,26 +119,23 @@ std::string CStatisticsDayList::HeaderLine() const {
 
 void CStatisticsDayList::WriteDayRows(const stats::LineOutput& output, const CLogDate& today,
                                       std::uint64_t fillerBudget) const {
-    const CLogDate earliest = EarliestRowDate();
-    const CLogDate latest = LatestRowDate(today);
-    bool first = true;
-    CLogDate running;
+    DayRowWriter writer(*this, output, today, fillerBudget);
     for (const auto& day : *this) {
-        if (!day || day->date < earliest || day->date > latest) {
-            continue;
+        if (day) {
+            writer.Write(*day);
         }
-        if (!first) {
-            while (running < day->date && !running.SameDay(day->date) && fillerBudget > 0) {
-                output(CStatisticsDay(running).FormatDayRow(dateFormat, semicolon));
-                running.NextDay();
-                --fillerBudget;
-            }
-        }
-        first = false;
-        output(day->FormatDayRow(dateFormat, semicolon));
-        running = day->date;
-        running.NextDay();
     }
+}
+
+void CStatisticsDayList::StreamDayRows(const CLogList& records, const stats::DateRange& range,
+                                       const stats::LineOutput& output, const CLogDate& today,
+                                       std::uint64_t fillerBudget) const {
+    DayRowWriter writer(*this, output, today, fillerBudget);
+    DayBuilder builder([&writer](std::unique_ptr<CStatisticsDay> day) { writer.Write(*day); });
+    for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
+        builder.Add(*record, range);
+    }
+    builder.Finish();
 }
 
 }  // namespace qx7

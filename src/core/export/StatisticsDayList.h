@@ -26,6 +26,12 @@ public:
     void WriteDayRows(const stats::LineOutput& output, const CLogDate& today,
                       std::uint64_t fillerBudget = kMaxFillerRows) const;
 
+    // What BuildDays and then WriteDayRows give, without keeping the days: each day's row is
+    // written once no later record can change the day, so memory does not grow with the log.
+    void StreamDayRows(const CLogList& records, const stats::DateRange& range,
+                       const stats::LineOutput& output, const CLogDate& today,
+                       std::uint64_t fillerBudget = kMaxFillerRows) const;
+
     // The header line without its line end.
     std::string HeaderLine() const;
 

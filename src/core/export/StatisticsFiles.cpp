@@ -1,7 +1,6 @@
 #include "core/export/StatisticsFiles.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"
+#include "core/log/LogFileAccess.h"
 
 namespace qx7 {
 namespace {
@@ -68,25 +68,25 @@ int WriteCsvFile(const std::string& path, const std::string& comment, const std:
 int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
                           const ILocalTime& localTime) {
     records.RemoveAll();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(logPath.c_str(), "rb"));
+    int answer = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(OpenLogFile(logPath, answer));
     if (!file) {
-        return -1;
+        return answer;
     }
-    std::string workingPath = logPath;
     char magic[8];
     const std::size_t got = std::fread(magic, 1, sizeof magic, file.get());
     if (got == sizeof magic && std::memcmp(magic, "QX7LG1ZL", 8) == 0) {
-        const int result = DecompressContainer(file.get(), logPath);
+        // Records come from the inflated copy, which goes when it is closed.
+        std::FILE* inflated = nullptr;
+        const int result = DecompressContainer(file.get(), inflated);
         if (result != 0) {
             return result;
         }
-        workingPath = logPath + ".qvl";
+        file.reset(inflated);
+    } else if (::fseeko(file.get(), 0, SEEK_SET) != 0) {
+        return -1;
     }
-    file.reset();
-    const int result = records.Load(workingPath, localTime);
-    if (workingPath != logPath) {
-        ::unlink(workingPath.c_str());
-    }
+    const int result = records.Load(file.get(), localTime);
     if (result != 0) {
         records.RemoveAll();
     }
@@ -171,10 +171,11 @@ int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dat
     days.dateFormat = dateFormat;
     days.semicolon = semicolon;
     days.comment = comment;
-    days.BuildDays(records, range);
     return WriteCsvFile(
         path, comment, days.HeaderLine(),
-        [&](const stats::LineOutput& line) { days.WriteDayRows(line, context.today); },
+        [&](const stats::LineOutput& line) {
+            days.StreamDayRows(records, range, line, context.today);
+        },
         kStatDayCreateError, context, existing);
 }
 
@@ -187,10 +188,11 @@ int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dat
     jobs.timeFormat = timeFormat;
     jobs.semicolon = semicolon;
     jobs.comment = comment;
-    jobs.BuildJobs(records, range, context.localTime);
     return WriteCsvFile(
         path, comment, jobs.HeaderLine(),
-        [&](const stats::LineOutput& line) { jobs.WriteJobRows(line, context.today); },
+        [&](const stats::LineOutput& line) {
+            jobs.StreamJobRows(records, range, context.localTime, line, context.today);
+        },
         kStatJobCreateError, context, existing);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Saving the statistics of a log as the day and the job CSV files: loading the records (a
-// compressed log is inflated beside it for the time of the reading), default names and folder,
-// the range suffix, the name check, the override question and writing both files.
+// compressed log is inflated into an unnamed temporary file for the time of the reading),
+// default names and folder, the range suffix, the name check, the override question and writing
+// both files.
 
 #include <cstdint>
 #include <functional>
@@ -33,8 +34,10 @@ struct StatisticsDateInput {
 };
 
 // Reads the records of a log: a plain container or a bare log as it is, a compressed one from
-// its inflated copy (".qvl" beside it), which is deleted after reading. Any failure leaves the
-// list empty; the answer is 0 when records were read, else the failure's negative code.
+// its inflated copy (an unnamed temporary file, LogDecompress.h), which is gone after reading.
+// Any failure leaves the list empty; the answer is 0 when records were read, else the failure's
+// negative code: -1 cannot open, -2..-9 decompression, kLogNotRegularFile (-10) for a folder,
+// FIFO, device or socket, which is refused at once.
 int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
                           const ILocalTime& localTime);
 

@@ -62,7 +62,11 @@ std::unique_ptr<CStatisticsJob> CStatisticsJobList::StepJob(std::unique_ptr<CSta
 
 void CStatisticsJobList::CloseJob(std::unique_ptr<CStatisticsJob> job) {
     if (job && job->finished >= 1) {
-        push_back(std::move(job));
+        if (closed_) {
+            closed_(*job);
+        } else {
+            push_back(std::move(job));
+        }
     }
 }
 
@@ -78,15 +82,29 @@ std::string CStatisticsJobList::HeaderLine() const {
     return line;
 }
 
+bool CStatisticsJobList::WithinRowDates(const CStatisticsJob& job, const CLogDate& today) const {
+    return !(job.date < EarliestRowDate()) && !(job.date > LatestRowDate(today));
+}
+
 void CStatisticsJobList::WriteJobRows(const stats::LineOutput& output,
                                       const CLogDate& today) const {
-    const CLogDate earliest = EarliestRowDate();
-    const CLogDate latest = LatestRowDate(today);
     for (const auto& job : *this) {
-        if (job && !(job->date < earliest) && !(job->date > latest)) {
+        if (job && WithinRowDates(*job, today)) {
             output(job->FormatJobRow(dateFormat, timeFormat, semicolon));
         }
     }
+}
+
+void CStatisticsJobList::StreamJobRows(const CLogList& records, const stats::DateRange& range,
+                                       const ILocalTime& localTime, const stats::LineOutput& output,
+                                       const CLogDate& today) {
+    closed_ = [&](const CStatisticsJob& job) {
+        if (WithinRowDates(job, today)) {
+            output(job.FormatJobRow(dateFormat, timeFormat, semicolon));
+        }
+    };
+    BuildJobs(records, range, localTime);
+    closed_ = nullptr;
 }
 
 }  // namespace qx7

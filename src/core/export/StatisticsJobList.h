@@ -2,6 +2,7 @@
 // The job statistics of a log: one row per print job that finished at least one print.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ public:
 
     // Rows of the jobs dated from 2004-01-01 up to `today` a month on, in list order.
     void WriteJobRows(const stats::LineOutput& output, const CLogDate& today) const;
+    // What BuildJobs and then WriteJobRows give, without keeping the jobs: each job's row is
+    // written when the job closes, so memory does not grow with the log.
+    void StreamJobRows(const CLogList& records, const stats::DateRange& range,
+                       const ILocalTime& localTime, const stats::LineOutput& output,
+                       const CLogDate& today);
     std::string HeaderLine() const;
 
     std::int32_t parserState = kNoJob;
@@ -39,6 +45,12 @@ public:
     std::int32_t timeFormat = 1;
     bool semicolon = false;
     std::string comment;
+
+  private:
+    bool WithinRowDates(const CStatisticsJob& job, const CLogDate& today) const;
+
+    // While streaming: where a closed job goes instead of the list.
+    std::function<void(const CStatisticsJob&)> closed_;
 };
 
 }  // namespace qx7

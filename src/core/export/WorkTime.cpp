@@ -7,24 +7,64 @@ namespace qx7 {
 namespace {
 
 constexpr int kBins = 360;  // ten seconds each: one hour
+// Intervals from this length on reach no bin and no cluster: they need not be counted.
+constexpr std::uint64_t kCountedSeconds = (kBins + 3) * 10;
+
+// Whole seconds of an interval under an hour that can take part; kCountedSeconds otherwise.
+std::uint64_t CountedSeconds(const CElapsedTime& interval) {
+    if (interval.Hours() != 0) {
+        return kCountedSeconds;
+    }
+    const std::uint64_t s = std::uint64_t{interval.Minutes()} * 60 + interval.Seconds();
+    return std::min(s, kCountedSeconds);
+}
 
 }  // namespace
 
+void CWorkTime::push_back(const CElapsedTime& interval) {
+    if (count_ > 0) {
+        Count(newest_);
+    }
+    newest_ = interval;
+    ++count_;
+}
+
+void CWorkTime::Count(const CElapsedTime& interval) {
+    const std::uint64_t s = CountedSeconds(interval);
+    if (s >= kCountedSeconds) {
+        return;
+    }
+    if (finalBySecond_.size() <= s) {
+        finalBySecond_.resize(static_cast<std::size_t>(s) + 1, 0);
+    }
+    ++finalBySecond_[static_cast<std::size_t>(s)];
+}
+
 CElapsedTime CWorkTime::TypicalInterval() const {
-    std::array<int, kBins> bins{};
-    for (const CElapsedTime& interval : *this) {
-        if (interval.Hours() != 0) {
+    // Every interval as (seconds, how many), the newest one included.
+    std::vector<std::uint32_t> bySecond = finalBySecond_;
+    if (count_ > 0) {
+        if (const std::uint64_t s = CountedSeconds(newest_); s < kCountedSeconds) {
+            if (bySecond.size() <= s) {
+                bySecond.resize(static_cast<std::size_t>(s) + 1, 0);
+            }
+            ++bySecond[static_cast<std::size_t>(s)];
+        }
+    }
+
+    std::array<std::uint64_t, kBins> bins{};
+    for (std::size_t s = 0; s < bySecond.size(); ++s) {
+        if (bySecond[s] == 0) {
             continue;
         }
-        const auto s = static_cast<long long>(interval.Minutes()) * 60 + interval.Seconds();
-        const long long b = s / 10;
+        const auto b = static_cast<long long>(s / 10);
         const long long from = std::max(b - 3, 0LL);
         const long long to = std::min(b + 3, static_cast<long long>(kBins));
         for (long long i = from; i < to; ++i) {
-            ++bins[static_cast<std::size_t>(i)];
+            bins[static_cast<std::size_t>(i)] += bySecond[s];
         }
     }
-    const int highest = *std::max_element(bins.begin(), bins.end());
+    const std::uint64_t highest = *std::max_element(bins.begin(), bins.end());
     CElapsedTime result;
     int widest = 0;
     for (int peak = 0; peak < kBins; ++peak) {
@@ -43,20 +83,17 @@ CElapsedTime CWorkTime::TypicalInterval() const {
             continue;
         }
         widest = right - left;
-        double sum = 0.0;
-        int count = 0;
-        for (const CElapsedTime& interval : *this) {
-            if (interval.Hours() != 0) {
-                continue;
-            }
-            const auto s = static_cast<long long>(interval.Minutes()) * 60 + interval.Seconds();
-            if (s >= left * 10LL && s < right * 10LL) {
-                sum += static_cast<double>(s);
-                ++count;
-            }
+        // Whole seconds add up exactly: the sum is the one a running double total would give.
+        std::uint64_t sum = 0;
+        std::uint64_t count = 0;
+        const auto upper = std::min(static_cast<std::size_t>(right) * 10, bySecond.size());
+        for (std::size_t s = static_cast<std::size_t>(left) * 10; s < upper; ++s) {
+            sum += s * bySecond[s];
+            count += bySecond[s];
         }
         if (count > 0) {
-            result.SetSeconds(static_cast<std::uint32_t>(sum / count));
+            result.SetSeconds(
+                static_cast<std::uint32_t>(static_cast<double>(sum) / static_cast<double>(count)));
         }
     }
     return result;

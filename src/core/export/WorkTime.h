@@ -1,17 +1,37 @@
 #pragma once
 // The durations between the ends of consecutive prints of one job, and the typical one.
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "core/log/ElapsedTime.h"
 
 namespace qx7 {
 
-class CWorkTime : public std::vector<CElapsedTime> {
-public:
+// Only the newest interval is kept as it is, since the print that ends it still lengthens it;
+// the earlier ones are counted by their length in whole seconds, which is all the typical
+// interval looks at. A job of millions of prints so costs a few KiB at most.
+class CWorkTime {
+  public:
+    // Starts a new interval; the one before it is final from then on.
+    void push_back(const CElapsedTime& interval);
+    bool empty() const { return count_ == 0; }
+    std::size_t size() const { return count_; }
+    // The newest interval (only when not empty).
+    CElapsedTime& back() { return newest_; }
+    const CElapsedTime& back() const { return newest_; }
+
     // The mean of the densest cluster of intervals under an hour (10-second bins, each interval
     // spread over six of them); zero when no interval is under an hour.
     CElapsedTime TypicalInterval() const;
+
+  private:
+    void Count(const CElapsedTime& interval);
+
+    std::vector<std::uint32_t> finalBySecond_;
+    std::size_t count_ = 0;
+    CElapsedTime newest_;
 };
 
 }  // namespace qx7

@@ -1,5 +1,7 @@
 #include "core/log/LogAnalysis.h"
 
+#include <vector>
+
 #include "core/log/QXLogFile.h"
 
 namespace qx7 {
@@ -50,65 +52,126 @@ bool SelectsEntry(const LogAnalysisDefinition& analysis, const CQXLogEntry& entr
     return false;
 }
 
-AnalysisSelection LoadAnalysisEntries(ILogEntrySource& source,
-                                      const LogAnalysisDefinition& analysis, long maximum) {
-    AnalysisSelection selection;
-    // A listing shows at most maximum + 1 lines, all of them among the newest entries.
-    const auto keep = maximum == kNoLimit ? SIZE_MAX : static_cast<std::size_t>(maximum) + 1;
+namespace {
+
+// Where a stretch of selected entries begins, and how many selected entries come before it.
+struct Stretch {
+    std::uint32_t position;
+    long before;
+};
+
+// Collects whole lines and hands them over in pieces.
+class PieceWriter {
+  public:
+    explicit PieceWriter(const ListingSink& sink) : sink_(sink) { piece_.reserve(kPieceBytes); }
+
+    // False once the sink refused a piece.
+    bool Add(std::string_view lines) {
+        piece_ += lines;
+        return piece_.size() < kPieceBytes || Flush();
+    }
+    bool Flush() {
+        const bool ok = piece_.empty() || sink_(piece_);
+        piece_.clear();
+        return ok;
+    }
+
+  private:
+    static constexpr std::size_t kPieceBytes = 1 << 16;
+    const ListingSink& sink_;
+    std::string piece_;
+};
+
+}  // namespace
+
+ListingEnd StreamAnalysisListing(IPositionedLogEntrySource& source,
+                                 const LogAnalysisDefinition& analysis, long maximum,
+                                 const LogTextContext& context, const ListingSink& sink,
+                                 std::uint32_t stretchWords) {
+    // First pass: count, and note where each stretch starts.
+    std::vector<Stretch> stretches;
+    long selected = 0;
     CQXLogEntry entry;
     while (source.ReadEntry(entry) == 1) {
         if (!SelectsEntry(analysis, entry)) {
             continue;
         }
-        ++selection.selected;
-        if (selection.newest.size() == keep) {
-            selection.newest.pop_front();
+        const std::uint32_t position = source.EntryPosition();
+        if (stretches.empty() || position - stretches.back().position >= stretchWords) {
+            stretches.push_back({position, selected});
         }
-        selection.newest.push_back(std::move(entry));
-        entry = CQXLogEntry();
+        ++selected;
     }
-    return selection;
-}
+    if (selected == 0) {
+        return sink("No data found.\r\n") ? ListingEnd::kComplete : ListingEnd::kStopped;
+    }
 
-std::string ListAnalysisEntries(const AnalysisSelection& selection, long maximum,
-                                const LogTextContext& context) {
-    if (selection.selected == 0) {
-        return "No data found.\r\n";
-    }
-    std::string listing;
+    // Second pass: stretch by stretch from the newest.
+    PieceWriter writer(sink);
+    std::vector<CQXLogEntry> kept;
     std::string line;
     std::string parameters;
     long listed = 0;
-    for (auto it = selection.newest.rbegin(); it != selection.newest.rend(); ++it) {
-        ++listed;
-        it->FormatTextLine(line, static_cast<int>(listed), context);
-        listing += line;
-        parameters.clear();
-        it->GetParamText(parameters, context);
-        if (!parameters.empty()) {
-            listing += " ";
-            listing += parameters;
+    for (std::size_t k = stretches.size(); k-- > 0;) {
+        const long end = k + 1 < stretches.size() ? stretches[k + 1].before : selected;
+        const auto wanted = static_cast<std::size_t>(end - stretches[k].before);
+        kept.clear();
+        if (!source.SeekEntry(stretches[k].position)) {
+            writer.Flush();
+            return ListingEnd::kReadFailed;
         }
-        listing += "\r\n";
-        if (maximum != kNoLimit && listed > maximum) {
-            break;
+        while (kept.size() < wanted) {
+            if (source.ReadEntry(entry) != 1) {
+                writer.Flush();
+                return ListingEnd::kReadFailed;
+            }
+            if (SelectsEntry(analysis, entry)) {
+                kept.push_back(std::move(entry));
+                entry = CQXLogEntry();
+            }
+        }
+        for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+            ++listed;
+            it->FormatTextLine(line, static_cast<int>(listed), context);
+            parameters.clear();
+            it->GetParamText(parameters, context);
+            if (!parameters.empty()) {
+                line += " ";
+                line += parameters;
+            }
+            line += "\r\n";
+            if (!writer.Add(line)) {
+                return ListingEnd::kStopped;
+            }
+            if (maximum != kNoLimit && listed > maximum) {
+                return writer.Flush() ? ListingEnd::kComplete : ListingEnd::kStopped;
+            }
         }
     }
-    return listing;
+    return writer.Flush() ? ListingEnd::kComplete : ListingEnd::kStopped;
+}
+
+bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
+                       const Messages& messages, const LogTextContext& context,
+                       const ListingSink& sink) {
+    CQXLogFile reader(messages, context.LocalTime());
+    const int opened = reader.Open(path);
+    const bool ready =
+        (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(path));
+    if (ready) {
+        StreamAnalysisListing(reader, analysis, maximum, context, sink);
+    }
+    reader.Close();
+    return ready;
 }
 
 std::string RunLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis,
                            long maximum, const Messages& messages, const LogTextContext& context) {
-    CQXLogFile reader(messages, context.LocalTime());
-    const int opened = reader.Open(path);
-    const bool ready = (opened == 1 && reader.OpenLogData()) ||
-                       (opened == 0 && reader.OpenRawLog(path));
     std::string listing;
-    if (ready) {
-        listing = ListAnalysisEntries(LoadAnalysisEntries(reader, analysis, maximum), maximum,
-                                      context);
-    }
-    reader.Close();
+    StreamLogAnalysis(path, analysis, maximum, messages, context, [&](std::string_view text) {
+        listing += text;
+        return true;
+    });
     return listing;
 }
 

@@ -3,9 +3,10 @@
 // selected entries newest first, one line each, up to a maximum (plus the one that exceeds it).
 
 #include <cstdint>
-#include <deque>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/app/Messages.h"
 #include "core/log/LogTextContext.h"
@@ -33,25 +34,41 @@ inline constexpr const char* kAnalysisMaximumNames[] = {"1000", "5000", "10000",
 
 bool SelectsEntry(const LogAnalysisDefinition& analysis, const CQXLogEntry& entry);
 
-// Entries kept by one run: only the newest ones a listing with the maximum can show are held,
-// so memory stays bounded by the maximum while the count covers every selected entry.
-struct AnalysisSelection {
-    std::deque<CQXLogEntry> newest;  // oldest first
-    long selected = 0;
+// Receives a listing piece by piece: whole lines ended by CR LF, in listing order, a piece
+// of a few dozen KiB at most. Answering false stops the listing (an output that fails, a view
+// that closes).
+using ListingSink = std::function<bool(std::string_view text)>;
+
+enum class ListingEnd {
+    kComplete,    // every line the maximum allows was handed over
+    kStopped,     // the sink answered false
+    kReadFailed,  // the source could not be read again where it was read before
 };
 
-// Reads the source to its end (or its first read failure), keeping what the analysis selects.
-AnalysisSelection LoadAnalysisEntries(ILogEntrySource& source,
-                                      const LogAnalysisDefinition& analysis, long maximum);
+// Selected entries a stretch of the listing covers: the words from its first entry on. One
+// stretch at a time is held in memory, so this bounds what a listing needs.
+inline constexpr std::uint32_t kListingStretchWords = 1U << 16;
 
-// "No data found.\r\n" for none; otherwise the text lines, newest first, numbered from 1,
-// each with its parameter rendering after a blank when there is one, CR LF ended; the listing
-// stops once it holds more lines than the maximum.
-std::string ListAnalysisEntries(const AnalysisSelection& selection, long maximum,
-                                const LogTextContext& context);
+// The listing of what the analysis selects, from the source's present position to its end (or
+// its first read failure): "No data found.\r\n" for none; otherwise the text lines, newest
+// first, numbered from 1, each with its parameter rendering after a blank when there is one,
+// CR LF ended; the listing stops once it holds more lines than the maximum.
+// The source is read twice: once to count the selected entries and note the position where
+// each stretch of them begins, then stretch by stretch from the newest back, each read again
+// and its lines handed over newest first. Memory therefore does not grow with the log.
+ListingEnd StreamAnalysisListing(IPositionedLogEntrySource& source,
+                                 const LogAnalysisDefinition& analysis, long maximum,
+                                 const LogTextContext& context, const ListingSink& sink,
+                                 std::uint32_t stretchWords = kListingStretchWords);
 
 // One whole run on a log file: open it as the reader's calling order says (a container's log
-// data, or a bare log), load, list. Empty when the file cannot be read as a log at all.
+// data, or a bare log), then list. False, with nothing handed over, when the file cannot be
+// read as a log at all.
+bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
+                       const Messages& messages, const LogTextContext& context,
+                       const ListingSink& sink);
+
+// The same as one text; empty when the file cannot be read as a log at all.
 std::string RunLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis,
                            long maximum, const Messages& messages, const LogTextContext& context);
 

@@ -1,129 +1,204 @@
 #include "core/log/LogDecompress.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace qx7 {
+namespace {
 
-std::FILE* CreateFreshFile(const std::string& path) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              0600);
-        if (fd >= 0) {
-            std::FILE* file = ::fdopen(fd, "wb");
-            if (file == nullptr) {
-                ::close(fd);
-                ::unlink(path.c_str());
-            }
-            return file;
-        }
-        if (errno != EEXIST || attempt > 0) {
-            return nullptr;
-        }
-        // Only a plain file of our own (left by an earlier crash) may go.
-        struct stat info{};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            info.st_uid != ::geteuid() || ::unlink(path.c_str()) != 0) {
-            return nullptr;
-        }
+constexpr std::size_t kInputChunk = 16384;
+constexpr std::size_t kOutputChunk = 65536;
+
+std::FILE* OpenStream(int fd) {
+    std::FILE* file = ::fdopen(fd, "w+b");
+    if (file == nullptr) {
+        ::close(fd);
     }
-    return nullptr;
+    return file;
 }
 
-int InflateFile(const std::string& gzipPath, const std::string& outputPath) {
-    gzFile in = gzopen(gzipPath.c_str(), "rb");
-    if (in == nullptr) {
+// Reads the source into the inflater's input, keeping the bytes it has not taken yet.
+class Input {
+  public:
+    Input(std::FILE* source, z_stream& stream)
+        : source_(source), stream_(stream), bytes_(kInputChunk) {}
+
+    // 1 more bytes came, 0 the source has ended, -1 read error.
+    int Fill() {
+        if (ended_) {
+            return 0;
+        }
+        if (stream_.avail_in > 0) {
+            std::memmove(bytes_.data(), stream_.next_in, stream_.avail_in);
+        }
+        const std::size_t got = std::fread(bytes_.data() + stream_.avail_in, 1,
+                                           bytes_.size() - stream_.avail_in, source_);
+        stream_.next_in = bytes_.data();
+        stream_.avail_in += static_cast<uInt>(got);
+        if (got > 0) {
+            return 1;
+        }
+        if (std::ferror(source_) != 0) {
+            return -1;
+        }
+        ended_ = true;
+        return 0;
+    }
+
+    // Whether the next bytes begin a gzip member: -1 read error, 0 no, 1 yes.
+    int AtMember() {
+        while (stream_.avail_in < 2) {
+            const int filled = Fill();
+            if (filled < 0) {
+                return -1;
+            }
+            if (filled == 0) {
+                return 0;
+            }
+        }
+        return stream_.next_in[0] == 0x1F && stream_.next_in[1] == 0x8B ? 1 : 0;
+    }
+
+    bool Ended() const { return ended_; }
+
+  private:
+    std::FILE* source_;
+    z_stream& stream_;
+    std::vector<unsigned char> bytes_;
+    bool ended_ = false;
+};
+
+// Inflates gzip members from `source` into `out` as the gzip file reader does: the first must
+// begin at once, and whatever follows the last one without a gzip header is ignored.
+int InflateMembers(std::FILE* source, std::FILE* out) {
+    z_stream stream{};
+    // 16 + 15: gzip wrapper only, so that the trailer's check value and length are verified.
+    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
         return -9;
     }
-    std::FILE* out = CreateFreshFile(outputPath);
-    int result = 0;
+    Input input(source, stream);
+    std::vector<unsigned char> chunk(kOutputChunk);
     std::uint64_t total = 0;
-    if (out == nullptr) {
-        result = -8;
-    } else {
-        std::vector<unsigned char> chunk(16384);
+    int result = 0;
+    for (bool first = true; result == 0; first = false) {
+        const int member = input.AtMember();
+        if (member < 0) {
+            result = -3;
+            break;
+        }
+        if (member == 0) {
+            // Not gzip at all, or an empty source: no log comes that way.
+            if (first) {
+                result = -5;
+            }
+            break;
+        }
+        if (!first) {
+            inflateReset(&stream);
+        }
         for (;;) {
-            const int count = gzread(in, chunk.data(), static_cast<unsigned>(chunk.size()));
-            if (count < 0) {
-                result = -5;
+            if (stream.avail_in == 0 && input.Fill() < 0) {
+                result = -3;
                 break;
             }
-            if (count == 0) {
-                break;
-            }
-            // Bytes that are not gzip pass through gzread unchanged: no log comes that way.
-            if (gzdirect(in) != 0) {
-                result = -5;
-                break;
-            }
-            total += static_cast<std::uint64_t>(count);
+            stream.next_out = chunk.data();
+            stream.avail_out = static_cast<uInt>(chunk.size());
+            const int status = inflate(&stream, Z_NO_FLUSH);
+            const std::size_t produced = chunk.size() - stream.avail_out;
+            total += produced;
             if (total > kMaxInflatedBytes) {
                 result = -5;
                 break;
             }
-            if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(count), out) !=
-                static_cast<std::size_t>(count)) {
+            if (produced > 0 && std::fwrite(chunk.data(), 1, produced, out) != produced) {
                 result = -6;
                 break;
             }
-        }
-        // A stream cut short ends like a normal one in gzread; only the error state tells.
-        int errorNumber = Z_OK;
-        gzerror(in, &errorNumber);
-        if (result == 0 && errorNumber != Z_OK) {
-            result = -5;
-        }
-        // An empty stream holds no container either.
-        if (result == 0 && total == 0) {
-            result = -5;
-        }
-        if (std::fclose(out) != 0 && result == 0) {
-            result = -6;
+            if (status == Z_STREAM_END) {
+                break;
+            }
+            // No progress without more input, and none will come: the stream was cut short.
+            const bool stuck = status == Z_BUF_ERROR && stream.avail_in == 0 && input.Ended();
+            if (stuck || (status != Z_OK && status != Z_BUF_ERROR)) {
+                result = -5;
+                break;
+            }
         }
     }
-    if (gzclose(in) != Z_OK) {
+    if (inflateEnd(&stream) != Z_OK && result == 0) {
         result = -7;
     }
-    if (result != 0 && out != nullptr) {
-        ::unlink(outputPath.c_str());
+    // A stream that inflates to nothing holds no container either.
+    if (result == 0 && total == 0) {
+        result = -5;
     }
     return result;
 }
 
-int DecompressContainer(std::FILE* source, const std::string& fileName) {
-    const std::string tjgPath = fileName + ".tjg";
-    std::FILE* tjg = CreateFreshFile(tjgPath);
-    if (tjg == nullptr) {
+}  // namespace
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder != nullptr && *folder != '\0' ? std::string(folder) : std::string("/tmp");
+}
+
+std::FILE* CreateAndUnlinkTemporary(const std::string& folder) {
+    std::string name = folder + "/qx7log-XXXXXX";
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
+            ::unlink(name.c_str());
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return fd < 0 ? nullptr : OpenStream(fd);
+}
+
+std::FILE* CreateUnnamedTemporary(const std::string& folder) {
+#ifdef O_TMPFILE
+    // O_EXCL: the file can never be given a name later.
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        return OpenStream(fd);
+    }
+#endif
+    return CreateAndUnlinkTemporary(folder);
+}
+
+int DecompressContainer(std::FILE* source, std::FILE*& inflated) {
+    inflated = nullptr;
+    std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
+    if (out == nullptr) {
         return -2;
     }
-    int result = 0;
-    unsigned char chunk[1000];
-    for (;;) {
-        const std::size_t count = std::fread(chunk, 1, sizeof chunk, source);
-        if (count == 0) {
-            if (std::ferror(source) != 0) {
-                result = -3;
-            }
-            break;
-        }
-        if (std::fwrite(chunk, 1, count, tjg) != count) {
-            result = -4;
-            break;
-        }
+    int result = InflateMembers(source, out);
+    if (result == 0 && (std::fflush(out) != 0 || std::ferror(out) != 0)) {
+        result = -6;
     }
-    if (std::fclose(tjg) != 0 && result == 0) {
-        result = -4;
+    if (result == 0 && ::fseeko(out, 0, SEEK_SET) != 0) {
+        result = -6;
     }
-    if (result == 0) {
-        result = InflateFile(tjgPath, fileName + ".qvl");
+    if (result != 0) {
+        std::fclose(out);
+        return result;
     }
-    ::unlink(tjgPath.c_str());
-    return result;
+    inflated = out;
+    return 0;
 }
 
 }  // namespace qx7

@@ -1,6 +1,9 @@
 #pragma once
-// Inflating a compressed log container ("QX7LG1ZL" followed by one gzip stream) into a plain
-// container beside it. Shared by the log reader and the statistics loader.
+// Inflating a compressed log container ("QX7LG1ZL" followed by a gzip stream) into a temporary
+// file private to the process. Shared by the log reader and the statistics loader.
+//
+// The temporary file has no name: several processes may read one ".zlg" at once, a log on
+// read-only media can be read, and nothing of it is left behind however the process ends.
 
 #include <cstdint>
 #include <cstdio>
@@ -11,21 +14,28 @@ namespace qx7 {
 // Stop inflating past this many bytes: a decompression bomb must not fill the user's disk.
 inline constexpr std::uint64_t kMaxInflatedBytes = 1ULL << 30;
 
-// Copies the rest of `source` (positioned just after the 8-byte magic) into fileName + ".tjg",
-// inflates that into fileName + ".qvl" and removes the ".tjg" again. 0 on success; otherwise
-// -2 ".tjg" cannot be created, -3 read error of the source, -4 short write to ".tjg",
-// -5 the stream is damaged, truncated, not gzip at all or inflates beyond the limit,
-// -6 short write to ".qvl", -7 the gzip reader reports an error on closing, -8 ".qvl" cannot be
-// created, -9 the ".tjg" cannot be opened as gzip. After a failure no ".tjg" and no partial
-// ".qvl" is left behind. Temporary files are created new: an existing link or another user's
-// file of that name is never followed or overwritten (creation fails instead).
-int DecompressContainer(std::FILE* source, const std::string& fileName);
+// Inflates the rest of `source` (positioned just after the 8-byte magic) into a new unnamed
+// temporary file in TemporaryFolder(). 0 on success, with `inflated` open for reading and
+// positioned at its start; closing it frees the space. Otherwise `inflated` is nullptr and the
+// answer is -2 the temporary file cannot be created, -3 read error of the source, -5 the stream
+// is damaged, truncated, not gzip at all, inflates to nothing or beyond the limit, -6 short
+// write to the temporary file, -7 the inflater reports an error on closing, -9 the inflater
+// cannot be set up. (-4 and -8 named the two files beside the log of an earlier way and no
+// longer occur.) Like the gzip file reader, further gzip members are inflated too and bytes
+// after the last member that do not begin another one are ignored.
+int DecompressContainer(std::FILE* source, std::FILE*& inflated);
 
-// The inflation step alone: gzip file to plain file, with the codes -5 to -9 above.
-int InflateFile(const std::string& gzipPath, const std::string& outputPath);
+// The system's temporary folder: $TMPDIR when set and not empty, else /tmp.
+std::string TemporaryFolder();
 
-// Opens a new file for writing with mode 0600, refusing links and other users' files. A
-// leftover regular file of our own (from a crash) is replaced. nullptr on failure.
-std::FILE* CreateFreshFile(const std::string& path);
+// A new file for reading and writing (mode 0600) in `folder` that no other process can find by
+// name: created unnamed (O_TMPFILE) where the file system allows it, else by
+// CreateAndUnlinkTemporary. nullptr on failure.
+std::FILE* CreateUnnamedTemporary(const std::string& folder);
+
+// The way for file systems without unnamed files: created exclusively under a unique name and
+// unlinked at once, with the catchable signals held back in between so that only SIGKILL in
+// that moment could leave the name. A name that no longer leads to our file is left alone.
+std::FILE* CreateAndUnlinkTemporary(const std::string& folder);
 
 }  // namespace qx7

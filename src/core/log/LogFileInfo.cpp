@@ -31,6 +31,41 @@ std::vector<unsigned char> ReadBlockHead(CQXLogFile& reader, const char* tag, st
     return bytes;
 }
 
+// Drops a character whose bytes the cut left incomplete at the end of a UTF-8 text.
+void DropPartialCharacter(std::string& text) {
+    std::size_t start = text.size();
+    while (start > 0 && text.size() - start < 3 &&
+           (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) {
+        --start;
+    }
+    if (start == 0) {
+        return;
+    }
+    const auto lead = static_cast<unsigned char>(text[start - 1]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (text.size() - (start - 1) < length) {
+        text.resize(start - 1);
+    }
+}
+
+// A text block's line: the label, the text (cut after kLongestTextShown bytes, with "..." where
+// it was cut), the line end. False when the block is missing or unreadable.
+bool AppendTextLine(CQXLogFile& reader, const char* tag, const char* label, std::string& info) {
+    std::string text;
+    bool cut = false;
+    if (!reader.ReadTextBlockHead(tag, kLongestTextShown, text, cut)) {
+        return false;
+    }
+    if (cut) {
+        DropPartialCharacter(text);
+        text += "...";
+    }
+    info += label;
+    info += text;
+    info += "\r\n";
+    return true;
+}
+
 std::string Version(const unsigned char* v) {
     char text[32];
     std::snprintf(text, sizeof text, "%X.%02X.%04X", v[0], v[1], ReadU16BE(v + 2));
@@ -54,15 +89,9 @@ std::string FormatCalendar(const CivilTime& time) {
 std::string BuildLogFileInformation(CQXLogFile& reader, const std::string& headerText,
                                     const ILocalTime& clock) {
     std::string info;
-    std::string text;
-    if (reader.ReadTextBlock("Cust", text)) {
-        info += "Customer :\t\t" + text + "\r\n";
-    }
-    if (reader.ReadTextBlock("Comm", text)) {
-        info += "Comment :\t\t" + text + "\r\n";
-    }
-    if (reader.ReadTextBlock("PCDT", text)) {
-        info += "PC Information :\t\t" + text + "\r\n";
+    AppendTextLine(reader, "Cust", "Customer :\t\t", info);
+    AppendTextLine(reader, "Comm", "Comment :\t\t", info);
+    if (AppendTextLine(reader, "PCDT", "PC Information :\t\t", info)) {
         const std::string h = headerText.size() >= 12 ? headerText : headerText + std::string(12, ' ');
         info += "Saved Date (PC) :\t\t" + h.substr(4, 2) + "/" + h.substr(6, 2) + "/" + h.substr(0, 4) +
                 " " + h.substr(8, 2) + ":" + h.substr(10, 2) + "\r\n\r\n\r\n";
@@ -78,12 +107,8 @@ std::string BuildLogFileInformation(CQXLogFile& reader, const std::string& heade
                 ",\r\n\t\t\tMessage=" + Version(&v[8]) + ", Font=" + Version(&v[12]) +
                 ", TestData=" + Version(&v[16]) + "\r\n";
     }
-    if (reader.ReadTextBlock("Prod", text)) {
-        info += "\r\nProduct Number:\t\t" + text + "\r\n";
-    }
-    if (reader.ReadTextBlock("18Cd", text)) {
-        info += "ISM Integrated Code :\t" + text + "\r\n";
-    }
+    AppendTextLine(reader, "Prod", "\r\nProduct Number:\t\t", info);
+    AppendTextLine(reader, "18Cd", "ISM Integrated Code :\t", info);
     if (const auto mac = ReadBlockHead(reader, "MACa", 8, 6); !mac.empty()) {
         char line[64];
         std::snprintf(line, sizeof line, "MAC address :\t\t%02X-%02X-%02X-%02X-%02X-%02X\r\n",

@@ -3,6 +3,7 @@
 // printer save time in local time and UTC, firmware versions, product number, integrated code
 // and MAC address, each line only when its block is there.
 
+#include <cstddef>
 #include <string>
 
 #include "core/app/Messages.h"
@@ -11,6 +12,10 @@
 namespace qx7 {
 
 class CQXLogFile;
+
+// A text block longer than this shows its first bytes (whole characters) and "...": no real
+// customer, comment, PC or product text comes near it, and a hostile gigabyte stays out.
+inline constexpr std::size_t kLongestTextShown = 65536;
 
 // Lines end in CR LF. Empty for a bare log or a file that cannot be read as a container.
 std::string BuildLogFileInformation(const std::string& path, const Messages& messages,

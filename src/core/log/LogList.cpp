@@ -1,9 +1,15 @@
 #include "core/log/LogList.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <memory>
-#include <vector>
+#include <optional>
+#include <utility>
+
+#include "core/log/LogFileAccess.h"
 
 namespace qx7 {
 namespace {
@@ -11,10 +17,11 @@ namespace {
 constexpr unsigned char kMarker[4] = {'E', 'd', 'G', 'e'};
 
 // The file through a large window: enough bytes ahead of the read position for one whole
-// record plus the byte beyond it, refilled as the position moves on.
+// record plus the byte beyond it, refilled as the position moves on. Reads at its own offset,
+// so walks over the same descriptor never disturb each other.
 class Window {
-public:
-    explicit Window(std::FILE* file) : file_(file), buffer_(kChunk) {}
+  public:
+    explicit Window(int descriptor) : descriptor_(descriptor), buffer_(kChunk) {}
 
     // Makes at least `wanted` bytes available from the position, or all that is left.
     std::size_t Ensure(std::size_t wanted) {
@@ -23,12 +30,18 @@ public:
             end_ -= position_;
             position_ = 0;
             while (end_ < buffer_.size() && !eof_) {
-                const std::size_t got =
-                    std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-                end_ += got;
-                if (got == 0) {
-                    eof_ = true;
+                const ssize_t got = ::pread(descriptor_, buffer_.data() + end_,
+                                            buffer_.size() - end_, static_cast<off_t>(offset_));
+                if (got < 0 && errno == EINTR) {
+                    continue;
                 }
+                // A read error ends the file as its end does.
+                if (got <= 0) {
+                    eof_ = true;
+                    break;
+                }
+                end_ += static_cast<std::size_t>(got);
+                offset_ += static_cast<std::uint64_t>(got);
             }
         }
         return end_ - position_;
@@ -38,80 +51,220 @@ public:
 
     static constexpr std::size_t kChunk = 1 << 20;
 
-private:
-    std::FILE* file_;
+  private:
+    int descriptor_;
+    std::uint64_t offset_ = 0;
     std::vector<unsigned char> buffer_;
     std::size_t position_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
 };
 
-// Offset just past the first marker within `size` bytes, or 0 when there is none.
+// Offset just past the first marker within `size` bytes, or 0 when there is none. Most pieces
+// are a few dozen bytes: a scan for the first letter beats a general substring search there.
 std::size_t PastMarker(const unsigned char* data, std::size_t size) {
-    const void* found = memmem(data, size, kMarker, sizeof kMarker);
-    if (found == nullptr) {
-        return 0;
+    const unsigned char* end = data + size;
+    for (const unsigned char* p = data; end - p >= 4; ++p) {
+        const auto room = static_cast<std::size_t>(end - p) - (sizeof kMarker - 1);
+        p = static_cast<const unsigned char*>(std::memchr(p, kMarker[0], room));
+        if (p == nullptr) {
+            return 0;
+        }
+        if (std::memcmp(p, kMarker, sizeof kMarker) == 0) {
+            return static_cast<std::size_t>(p - data) + sizeof kMarker;
+        }
     }
-    return static_cast<std::size_t>(static_cast<const unsigned char*>(found) - data) + 4;
+    return 0;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+// The local time of a source, remembering its last answer: records come in runs of the same
+// second, and each walk converts every record's date again.
+class RememberingLocalTime final : public ILocalTime {
+  public:
+    explicit RememberingLocalTime(const ILocalTime& zone) : zone_(zone) {}
+
+    std::int64_t Now() const override { return zone_.Now(); }
+    std::int64_t StandardOffsetWestSeconds() const override {
+        return zone_.StandardOffsetWestSeconds();
+    }
+    TimeZoneFacts ZoneFacts() const override { return zone_.ZoneFacts(); }
+    std::optional<std::int64_t> FromLocal(const CivilTime& local) const override {
+        return zone_.FromLocal(local);
+    }
+    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) const override {
+        if (!known_ || secondsSince1970 != seconds_) {
+            seconds_ = secondsSince1970;
+            local_ = zone_.ToLocal(secondsSince1970);
+            known_ = true;
+        }
+        return local_;
+    }
+
+  private:
+    const ILocalTime& zone_;
+    mutable bool known_ = false;
+    mutable std::int64_t seconds_ = 0;
+    mutable std::optional<CivilTime> local_;
+};
+
+// Cuts a file into the pieces that become records.
+class Cutter {
+  public:
+    explicit Cutter(int descriptor) : window_(descriptor) {}
+
+    // The next piece, valid until the next call; false after the last.
+    bool Next(const unsigned char*& data, std::size_t& length) {
+        window_.Advance(pending_);
+        pending_ = 0;
+        if (done_ || (!started_ && !SkipToFirstMarker())) {
+            done_ = true;
+            return false;
+        }
+        started_ = true;
+        for (;;) {
+            const std::size_t available = window_.Ensure(CLogList::kMaxRecordBytes + 1);
+            if (available == 0) {
+                done_ = true;
+                return false;
+            }
+            const std::size_t inArea = std::min(available, CLogList::kMaxRecordBytes);
+            std::size_t pieceLength = PastMarker(window_.Data(), inArea);
+            if (pieceLength == 0) {
+                if (available > CLogList::kMaxRecordBytes) {
+                    // Too long: the area and the one byte read beyond it are dropped; reading
+                    // goes on after them.
+                    window_.Advance(CLogList::kMaxRecordBytes + 1);
+                    continue;
+                }
+                pieceLength = available;  // the last record runs to the end of the file
+            }
+            data = window_.Data();
+            length = pieceLength;
+            pending_ = pieceLength;
+            return true;
+        }
+    }
+
+  private:
+    // Skips everything up to and including the first marker. The marker has no inner repeat,
+    // so a plain substring search finds what a byte-wise match would.
+    bool SkipToFirstMarker() {
+        for (;;) {
+            const std::size_t available = window_.Ensure(Window::kChunk / 2);
+            if (available < sizeof kMarker) {
+                return false;
+            }
+            const std::size_t past = PastMarker(window_.Data(), available);
+            if (past != 0) {
+                window_.Advance(past);
+                return true;
+            }
+            // Keep the last three bytes: they may begin a marker that the next chunk completes.
+            window_.Advance(available - (sizeof kMarker - 1));
+        }
+    }
+
+    Window window_;
+    std::size_t pending_ = 0;
+    bool started_ = false;
+    bool done_ = false;
 };
 
 }  // namespace
 
-CLogRecord& CLogList::AddTail(CLogRecord record) {
-    record.SetIndex(static_cast<std::int32_t>(records_.size()));
-    records_.push_back(std::move(record));
-    return records_.back();
+struct CLogList::Walk::State {
+    const CLogList* list = nullptr;
+    std::size_t source = 0;
+    std::optional<Cutter> cutter;
+    std::optional<RememberingLocalTime> localTime;
+    std::int64_t offsetWest = 0;
+    std::int32_t index = 0;
+    CLogRecord record;
+};
+
+CLogList::Walk::Walk(const CLogList& list) : state_(std::make_unique<State>()) {
+    state_->list = &list;
+}
+
+CLogList::Walk::~Walk() = default;
+CLogList::Walk::Walk(Walk&&) noexcept = default;
+CLogList::Walk& CLogList::Walk::operator=(Walk&&) noexcept = default;
+
+const CLogRecord* CLogList::Walk::Next() {
+    State& state = *state_;
+    while (state.source < state.list->sources_.size()) {
+        const Source& source = state.list->sources_[state.source];
+        if (!state.cutter) {
+            state.cutter.emplace(source.descriptor);
+            state.localTime.emplace(*source.localTime);
+            state.offsetWest = source.localTime->StandardOffsetWestSeconds();
+        }
+        const unsigned char* data = nullptr;
+        std::size_t length = 0;
+        if (state.cutter->Next(data, length)) {
+            state.record = CLogRecord();
+            state.record.Parse(data, length, *state.localTime, state.offsetWest);
+            state.record.SetIndex(state.index++);
+            return &state.record;
+        }
+        state.cutter.reset();
+        state.localTime.reset();
+        ++state.source;
+    }
+    return nullptr;
+}
+
+CLogList::~CLogList() {
+    RemoveAll();
+}
+
+CLogList::CLogList(CLogList&& other) noexcept
+    : sources_(std::exchange(other.sources_, {})), count_(std::exchange(other.count_, 0)) {}
+
+CLogList& CLogList::operator=(CLogList&& other) noexcept {
+    if (this != &other) {
+        RemoveAll();
+        sources_ = std::exchange(other.sources_, {});
+        count_ = std::exchange(other.count_, 0);
+    }
+    return *this;
+}
+
+void CLogList::RemoveAll() {
+    for (const Source& source : sources_) {
+        ::close(source.descriptor);
+    }
+    sources_.clear();
+    count_ = 0;
 }
 
 int CLogList::Load(const std::string& path, const ILocalTime& localTime) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    int answer = 0;
+    std::FILE* file = OpenLogFile(path, answer);
+    if (file == nullptr) {
+        return answer;
+    }
+    const int result = Load(file, localTime);
+    std::fclose(file);
+    return result;
+}
+
+int CLogList::Load(std::FILE* file, const ILocalTime& localTime) {
+    // Bytes the stream still holds for writing must reach the file before it is read.
+    std::fflush(file);
+    const int descriptor = ::fcntl(::fileno(file), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0) {
         return -1;
     }
-    Window window(file.get());
-
-    // Skip everything up to and including the first marker. The marker has no inner repeat,
-    // so a plain substring search finds what a byte-wise match would.
-    for (;;) {
-        const std::size_t available = window.Ensure(Window::kChunk / 2);
-        if (available < sizeof kMarker) {
-            return 0;
-        }
-        const std::size_t past = PastMarker(window.Data(), available);
-        if (past != 0) {
-            window.Advance(past);
-            break;
-        }
-        // Keep the last three bytes: they may begin a marker that the next chunk completes.
-        window.Advance(available - (sizeof kMarker - 1));
+    Cutter cutter(descriptor);
+    const unsigned char* data = nullptr;
+    std::size_t length = 0;
+    std::size_t count = 0;
+    while (cutter.Next(data, length)) {
+        ++count;
     }
-
-    const std::int64_t offsetWest = localTime.StandardOffsetWestSeconds();
-    for (;;) {
-        const std::size_t available = window.Ensure(kMaxRecordBytes + 1);
-        if (available == 0) {
-            break;
-        }
-        const std::size_t inArea = available < kMaxRecordBytes ? available : kMaxRecordBytes;
-        std::size_t pieceLength = PastMarker(window.Data(), inArea);
-        if (pieceLength == 0) {
-            if (available > kMaxRecordBytes) {
-                // Too long: the area and the one byte read beyond it are dropped; reading
-                // goes on after them.
-                window.Advance(kMaxRecordBytes + 1);
-                continue;
-            }
-            pieceLength = available;  // the last record runs to the end of the file
-        }
-        CLogRecord record;
-        record.Parse(window.Data(), pieceLength, localTime, offsetWest);
-        AddTail(std::move(record));
-        window.Advance(pieceLength);
-    }
+    sources_.push_back({descriptor, &localTime});
+    count_ += count;
     return 0;
 }
 

@@ -81,4 +81,14 @@ public:
     virtual int GetEntryCount() const = 0;
 };
 
+// A source that can go back to an entry it delivered: a listing newest first then keeps
+// positions instead of entries.
+class IPositionedLogEntrySource : public ILogEntrySource {
+  public:
+    // Where the entry the last ReadEntry delivered stands; grows along one delivery.
+    virtual std::uint32_t EntryPosition() const = 0;
+    // The next ReadEntry delivers the entry at that position again, then those after it.
+    virtual bool SeekEntry(std::uint32_t position) = 0;
+};
+
 }  // namespace qx7

@@ -1,5 +1,6 @@
 #include "core/log/QXLogFile.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include "core/base/ByteOrder.h"
 #include "core/comm/PrinterTime.h"
 #include "core/log/LogDecompress.h"
+#include "core/log/LogFileAccess.h"
 
 namespace qx7 {
 namespace {
@@ -19,8 +21,6 @@ constexpr std::size_t kMagicBytes = 8;
 constexpr long kFirstBlockOffset = 36;
 constexpr std::uint32_t kYearSeconds = 31536000;
 constexpr std::uint32_t kMillisecondBits = 0xFFE00000;
-// The log data of a container is limited to lengths below 2^31; a bare log gets the same bound.
-constexpr std::uint64_t kMaxDataBytes = 0x80000000ULL;
 
 constexpr int kBadDataLengthCode = -150;
 constexpr int kScanFailedCode = -152;
@@ -38,17 +38,19 @@ CQXLogFile::CQXLogFile(const Messages& messages, const ILocalTime& clock)
 
 CQXLogFile::~CQXLogFile() { Close(); }
 
-int CQXLogFile::Open(const std::string& path) { return OpenFile(path, false); }
-
-int CQXLogFile::OpenFile(const std::string& path, bool inflated) {
+int CQXLogFile::Open(const std::string& path) {
     Close();
-    file_ = std::fopen(path.c_str(), "rb");
+    int answer = 0;
+    file_ = OpenLogFile(path, answer);
     if (file_ == nullptr) {
-        return -1;
+        return answer;
     }
     fileName_ = path;
     reading_ = true;
+    return ReadMagic(false);
+}
 
+int CQXLogFile::ReadMagic(bool inflated) {
     char magic[kMagicBytes];
     if (std::fread(magic, 1, kMagicBytes, file_) != kMagicBytes) {
         return 0;
@@ -57,29 +59,28 @@ int CQXLogFile::OpenFile(const std::string& path, bool inflated) {
         return 1;
     }
     if (std::memcmp(magic, kCompressedMagic, kMagicBytes) == 0) {
-        // A compressed stream never holds another compressed one; refusing it keeps the
-        // temporary files from piling up as ".qvl.qvl...".
+        // A compressed stream never holds another compressed one.
         return inflated ? -5 : Decompress();
     }
     return 0;
 }
 
 int CQXLogFile::Decompress() {
+    std::FILE* inflated = nullptr;
     // The source stays open after a failure, until the next Close.
-    const int result = DecompressContainer(file_, fileName_);
+    const int result = DecompressContainer(file_, inflated);
     if (result != 0) {
         return result;
     }
-    const std::string inflatedPath = fileName_ + ".qvl";
-    const int opened = OpenFile(inflatedPath, true);
-    if (opened != 1) {
-        // The stream held no plain container: a damaged log, not a bare one. The temporary
-        // file goes at once.
+    // From here on the reader reads the private inflated copy; the file name stays the log's,
+    // for the messages that name it.
+    std::fclose(file_);
+    file_ = inflated;
+    if (ReadMagic(true) != 1) {
+        // The stream held no plain container: a damaged log, not a bare one.
         Close();
-        ::unlink(inflatedPath.c_str());
-        return opened == -1 ? -1 : -5;
+        return -5;
     }
-    deleteOnClose_ = true;
     return 1;
 }
 
@@ -167,6 +168,34 @@ bool CQXLogFile::ReadTextBlock(std::string_view tag, std::string& text) {
     return true;
 }
 
+bool CQXLogFile::ReadTextBlockHead(std::string_view tag, std::size_t limit, std::string& text,
+                                   bool& cut) {
+    std::uint32_t blockLength = 0;
+    if (!FindBlock(tag, blockLength)) {
+        return false;
+    }
+    if (blockLength <= limit) {
+        cut = false;
+        return ReadTextBlock(tag, text);
+    }
+    const off_t payload = ::ftello(file_);
+    std::string bytes(limit, '\0');
+    unsigned char last = 0;
+    if (payload < 0 || std::fread(bytes.data(), 1, limit, file_) != limit ||
+        !Seek(file_, static_cast<std::uint64_t>(payload) + blockLength - 1) ||
+        std::fread(&last, 1, 1, file_) != 1) {
+        return false;
+    }
+    // A final zero ends the text at the first zero, which may well lie within the head.
+    const std::size_t zero = last == 0 ? bytes.find('\0') : std::string::npos;
+    cut = zero == std::string::npos;
+    if (!cut) {
+        bytes.resize(zero);
+    }
+    text = std::move(bytes);
+    return true;
+}
+
 bool CQXLogFile::OpenLogData() {
     if (file_ == nullptr) {
         return false;
@@ -175,7 +204,7 @@ bool CQXLogFile::OpenLogData() {
     if (!FindBlock("LGDT", length)) {
         return false;
     }
-    if (length < 1 || length % 4 != 0 || length >= kMaxDataBytes) {
+    if (length < 1 || length % 4 != 0 || length >= kMaxLogDataBytes) {
         messages_.ShowMessage(kMsgInternalError, kBadDataLengthCode);
         return false;
     }
@@ -192,7 +221,8 @@ bool CQXLogFile::OpenLogData() {
 
 bool CQXLogFile::OpenRawLog(const std::string& path) {
     Close();
-    file_ = std::fopen(path.c_str(), "rb");
+    int answer = 0;
+    file_ = OpenLogFile(path, answer);
     if (file_ == nullptr) {
         return false;
     }
@@ -202,7 +232,7 @@ bool CQXLogFile::OpenRawLog(const std::string& path) {
         return false;
     }
     const off_t size = ::ftello(file_);
-    if (size < 0 || static_cast<std::uint64_t>(size) >= kMaxDataBytes) {
+    if (size < 0 || static_cast<std::uint64_t>(size) >= kMaxLogDataBytes) {
         return false;
     }
     // The 1 to 3 bytes past the last whole word are never read, so the ring wraps on a word.
@@ -366,6 +396,7 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
             return result;
         }
     } while (word != kEntryMarker);
+    entryPosition_ = wordsConsumed_ - 1;
 
     std::uint32_t time = 0;
     std::uint32_t header = 0;
@@ -398,6 +429,20 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
     return 1;
 }
 
+bool CQXLogFile::SeekEntry(std::uint32_t position) {
+    if (!ready_ || file_ == nullptr || position >= wordCount_) {
+        return false;
+    }
+    // Delivery runs from the start position to data end and on from data start.
+    std::uint64_t offset = startPosition_ + 4ULL * position;
+    if (offset >= dataEnd_) {
+        offset = dataStart_ + (offset - dataEnd_);
+    }
+    ResetPosition(offset);
+    wordsConsumed_ = position;
+    return true;
+}
+
 bool CQXLogFile::Close() {
     const bool wasOpen = file_ != nullptr;
     if (file_ != nullptr) {
@@ -406,10 +451,6 @@ bool CQXLogFile::Close() {
     }
     buffer_.clear();
     buffer_.shrink_to_fit();
-    if (deleteOnClose_) {
-        ::unlink(fileName_.c_str());
-        deleteOnClose_ = false;
-    }
     fileName_.clear();
     reading_ = false;
     ready_ = false;
@@ -422,6 +463,14 @@ bool CQXLogFile::Close() {
     wordCount_ = 0;
     ResetPosition(0);
     return wasOpen;
+}
+
+std::uint64_t CQXLogFile::FileSize() const {
+    struct stat info {};
+    if (file_ == nullptr || ::fstat(::fileno(file_), &info) != 0 || info.st_size < 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 }  // namespace qx7

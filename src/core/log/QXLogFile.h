@@ -1,8 +1,9 @@
 #pragma once
 // Reader of saved printer logs: the plain container ("QX7LG1XX"), the compressed container
-// ("QX7LG1ZL", inflated into a temporary ".qvl" beside the log) and the bare log. It finds the
-// container's tagged blocks and delivers the ring buffer's entries oldest first through one
-// 256 KiB buffer; the whole file is never loaded.
+// ("QX7LG1ZL", inflated into an unnamed temporary file of the reader's own, gone when it is
+// closed) and the bare log. It finds the container's tagged blocks and delivers the ring
+// buffer's entries oldest first through one 256 KiB buffer; the whole file is never loaded.
+// Only regular files are read.
 
 #include <cstdint>
 #include <cstdio>
@@ -17,8 +18,10 @@
 namespace qx7 {
 
 inline constexpr std::uint32_t kLogBufferBytes = 0x40000;
+// The log data of a container is limited to lengths below 2^31; a bare log gets the same bound.
+inline constexpr std::uint64_t kMaxLogDataBytes = 0x80000000ULL;
 
-class CQXLogFile : public ILogEntrySource {
+class CQXLogFile : public IPositionedLogEntrySource {
 public:
     // Messages carry the internal errors of opening (-150, -152); the clock gives the present
     // time that bounds the choice of the newest entry.
@@ -27,7 +30,8 @@ public:
     CQXLogFile(const CQXLogFile&) = delete;
     CQXLogFile& operator=(const CQXLogFile&) = delete;
 
-    // 1 container (plain or decompressed), 0 bare log, -1 cannot open, -2..-9 decompression.
+    // 1 container (plain or decompressed), 0 bare log, -1 cannot open, -2..-9 decompression
+    // (LogDecompress.h), kLogNotRegularFile (-10) for a folder, FIFO, device or socket.
     int Open(const std::string& path);
     bool OpenLogData();
     bool OpenRawLog(const std::string& path);
@@ -39,16 +43,28 @@ public:
     bool ReadBlock(std::string_view tag, std::uint32_t capacity, unsigned char* buffer,
                    std::uint32_t& length);
     bool ReadTextBlock(std::string_view tag, std::string& text);
+    // The same for a text that may be huge: at most `limit` bytes of it are read and kept, and
+    // `cut` tells whether the text goes on beyond them (the block's last byte is still looked at,
+    // since a zero there ends the text at its first zero).
+    bool ReadTextBlockHead(std::string_view tag, std::size_t limit, std::string& text, bool& cut);
 
     int GetEntryCount() const override { return entryCount_; }
     int ReadWord(std::uint32_t& word);
     int ReadEntry(CQXLogEntry& entry) override;
+    // Words delivered before the marker of the entry ReadEntry delivered last.
+    std::uint32_t EntryPosition() const override { return entryPosition_; }
+    // The next ReadEntry starts at a position EntryPosition gave, and delivery goes on from
+    // there as it did the first time. False before the log data is open or past its end.
+    bool SeekEntry(std::uint32_t position) override;
     bool Close();
 
+    // The path given to Open, also while the inflated copy of a compressed log is read.
     const std::string& FileName() const { return fileName_; }
+    // Bytes of the file being read (of the inflated copy for a compressed log); 0 when none.
+    std::uint64_t FileSize() const;
 
 private:
-    int OpenFile(const std::string& path, bool inflated);
+    int ReadMagic(bool inflated);
     int Decompress();
     bool ScanAndPosition();
     bool ScanLogData();
@@ -61,7 +77,6 @@ private:
     // File offsets are 64-bit: a plain container may place its log data past 4 GiB.
     std::int32_t entryCount_ = 0;
     std::uint64_t bufferPosition_ = 0;
-    bool deleteOnClose_ = false;
     std::uint32_t wordsConsumed_ = 0;
     std::uint64_t dataEnd_ = 0;
     bool ready_ = false;
@@ -76,6 +91,7 @@ private:
     bool reading_ = false;
     std::FILE* file_ = nullptr;
     std::string fileName_;
+    std::uint32_t entryPosition_ = 0;
 };
 
 }  // namespace qx7

@@ -210,6 +210,19 @@ TEST_F(StatisticsTest, TypicalIntervalIsTheMeanOfTheDensestCluster) {
     }
     EXPECT_EQ(edge.TypicalInterval().Format(1), "0:10:00");
     EXPECT_EQ(CWorkTime().TypicalInterval(), CElapsedTime());
+    // An interval just past the hour but not carried into it (60:05) still reaches the last
+    // bins: it makes the late cluster the densest one, though it is no part of the mean.
+    CWorkTime late;
+    for (const std::uint32_t seconds : {100U, 3550U}) {
+        CElapsedTime t;
+        t.SetSeconds(seconds);
+        late.push_back(t);
+    }
+    EXPECT_EQ(late.TypicalInterval().Format(1), "0:01:40");
+    late.push_back(CElapsedTime(0, 60, 5, 0));
+    EXPECT_EQ(late.TypicalInterval().Format(1), "0:59:10");
+    late.push_back(CElapsedTime(0, 61, 0, 0));  // too far past to reach any bin
+    EXPECT_EQ(late.TypicalInterval().Format(1), "0:59:10");
 }
 
 TEST_F(StatisticsTest, JobTimesFromTheLog) {
@@ -228,9 +241,9 @@ TEST_F(StatisticsTest, JobTimesFromTheLog) {
     EXPECT_EQ(job.AveragePrintTime().Format(1), "0:00:40");
     EXPECT_EQ(job.totalTime.Format(1), "0:06:30");
     ASSERT_EQ(job.workIntervals.size(), 3U);
-    EXPECT_EQ(job.workIntervals[0], CElapsedTime(0, 1, 40, 0));
-    EXPECT_EQ(job.workIntervals[1], CElapsedTime(0, 2, 0, 0));
-    EXPECT_EQ(job.workIntervals[2], CElapsedTime(0, 3, 50, 0));  // 1:20 gap + 1:00 + 1:30
+    EXPECT_EQ(job.workIntervals.back(), CElapsedTime(0, 3, 50, 0));  // 1:20 gap + 1:00 + 1:30
+    // The earlier two, 1:40 and 2:00, make the densest cluster: their mean is 1:50.
+    EXPECT_EQ(job.workIntervals.TypicalInterval().Format(1), "0:01:50");
 }
 
 TEST_F(StatisticsTest, RangeSelectsHalfOpenIntervalAndAnEmptyRangeNothing) {

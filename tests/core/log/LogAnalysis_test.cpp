@@ -16,6 +16,19 @@ const LogAnalysisDefinition& Analysis(std::size_t index) { return LogAnalyses()[
 
 class LogAnalysisTest : public ::testing::Test {
 protected:
+  std::string Listing(IPositionedLogEntrySource& source, const LogAnalysisDefinition& analysis,
+                      long maximum, std::uint32_t stretchWords = kListingStretchWords) {
+      std::string listing;
+      StreamAnalysisListing(
+          source, analysis, maximum, english,
+          [&](std::string_view piece) {
+              listing += piece;
+              return true;
+          },
+          stretchWords);
+      return listing;
+  }
+
     test::ScopedTimeZone tz{"UTC"};
     PosixLocalTime clock;
     LogTextContext english{kEnglish, clock};
@@ -52,21 +65,19 @@ TEST_F(LogAnalysisTest, SelectionByTypeAndByCode) {
 
 TEST_F(LogAnalysisTest, NothingSelectedSaysSoOnOneLine) {
     test::VectorEntrySource feed({test::MakeEntry(100, 0x00010000, 4)});
-    const auto selection = LoadAnalysisEntries(feed, Analysis(0), 1000);
-    EXPECT_EQ(ListAnalysisEntries(selection, 1000, english), "No data found.\r\n");
+    EXPECT_EQ(Listing(feed, Analysis(0), 1000), "No data found.\r\n");
 }
 
 TEST_F(LogAnalysisTest, NewestFirstWithParametersAfterABlank) {
-    test::VectorEntrySource feed({test::MakeEntry(0, 0x00001060, 3, test::Words({150})),  // 15.0 C
-                                  test::MakeEntry(3600, 0x00010000, 4),
-                                  test::MakeEntry(7200, 0x00006160, 1)});
-    const auto selection = LoadAnalysisEntries(feed, Analysis(4), 1000);
-    EXPECT_EQ(selection.selected, 2);
-    const std::string listing = ListAnalysisEntries(selection, 1000, english);
+    const std::vector<CQXLogEntry> entries{
+        test::MakeEntry(0, 0x00001060, 3, test::Words({150})),  // 15.0 C
+        test::MakeEntry(3600, 0x00010000, 4), test::MakeEntry(7200, 0x00006160, 1)};
+    test::VectorEntrySource feed(entries);
+    const std::string listing = Listing(feed, Analysis(4), 1000);
     std::string first;
     std::string second;
-    selection.newest[1].FormatTextLine(first, 1, english);
-    selection.newest[0].FormatTextLine(second, 2, english);
+    entries[2].FormatTextLine(first, 1, english);
+    entries[0].FormatTextLine(second, 2, english);
     EXPECT_EQ(listing, first + "\r\n" + second + " [59 deg F]\r\n");
     EXPECT_EQ(first.substr(0, 30), "000001: 01/01/2000 02:00:00 [0");
 }
@@ -79,10 +90,7 @@ TEST_F(LogAnalysisTest, MaximumListsOneMoreAndAllListsEverything) {
         sameCode.push_back(test::MakeEntry(i, 0x00005000, 1));
     }
     test::VectorEntrySource feed(std::move(errors));
-    const auto limited = LoadAnalysisEntries(feed, Analysis(0), 1000);
-    EXPECT_EQ(limited.selected, 1500);
-    EXPECT_EQ(limited.newest.size(), 1001u);  // only what a listing can show is kept
-    const std::string listing = ListAnalysisEntries(limited, 1000, english);
+    const std::string listing = Listing(feed, Analysis(0), 1000);
     EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 1001);
     EXPECT_EQ(listing.substr(0, 6), "000001");
     EXPECT_NE(listing.find("[000055DB]"), std::string::npos);  // the newest, code 0x5000 + 1499
@@ -90,9 +98,115 @@ TEST_F(LogAnalysisTest, MaximumListsOneMoreAndAllListsEverything) {
     EXPECT_EQ(listing.find("001002: "), std::string::npos);
 
     test::VectorEntrySource again(std::move(sameCode));
-    const auto all = LoadAnalysisEntries(again, Analysis(0), kNoLimit);
-    const std::string everything = ListAnalysisEntries(all, kNoLimit, english);
+    const std::string everything = Listing(again, Analysis(0), kNoLimit);
     EXPECT_EQ(std::count(everything.begin(), everything.end(), '\n'), 1500);
+}
+
+// The listing read back stretch by stretch must be the one a single pass keeping every
+// selected entry gives, wherever the stretches fall and whatever the maximum.
+TEST_F(LogAnalysisTest, StretchesListExactlyWhatOnePassKeepingEverythingLists) {
+    std::vector<CQXLogEntry> entries;
+    for (std::uint32_t i = 0; i < 300; ++i) {
+        // Errors in irregular runs, some with parameters, between other entries.
+        const int type = (i % 7 == 0 || i % 11 < 3) ? 1 + static_cast<int>(i % 2) : 4;
+        entries.push_back(test::MakeEntry(i * 60, 0x00001060 + (i % 3), type,
+                                          i % 5 == 0 ? test::Words({i * 10}) : std::string()));
+    }
+    std::vector<const CQXLogEntry*> selected;
+    for (const CQXLogEntry& entry : entries) {
+        if (SelectsEntry(Analysis(0), entry)) {
+            selected.push_back(&entry);
+        }
+    }
+    ASSERT_GT(selected.size(), 100u);
+    for (const long maximum : {0L, 1L, 17L, 1000L, kNoLimit}) {
+        std::string expected;
+        long number = 0;
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+            std::string line;
+            std::string parameters;
+            (*it)->FormatTextLine(line, static_cast<int>(++number), english);
+            (*it)->GetParamText(parameters, english);
+            expected += line + (parameters.empty() ? "" : " " + parameters) + "\r\n";
+            if (maximum != kNoLimit && number > maximum) {
+                break;
+            }
+        }
+        for (const std::uint32_t stretch : {1u, 2u, 3u, 10u, 299u, 300u, kListingStretchWords}) {
+            test::VectorEntrySource feed(entries);
+            EXPECT_EQ(Listing(feed, Analysis(0), maximum, stretch), expected)
+                << "maximum " << maximum << ", stretch " << stretch;
+        }
+    }
+}
+
+TEST_F(LogAnalysisTest, PiecesAreWholeLinesAndARefusingSinkStopsTheListing) {
+    std::vector<CQXLogEntry> entries;
+    for (std::uint32_t i = 0; i < 3000; ++i) {
+        entries.push_back(test::MakeEntry(i, 0x00002070, 2));
+    }
+    test::VectorEntrySource feed(entries);
+    std::vector<std::string> pieces;
+    EXPECT_EQ(StreamAnalysisListing(feed, Analysis(7), kNoLimit, english,
+                                    [&](std::string_view piece) {
+                                        pieces.emplace_back(piece);
+                                        return true;
+                                    }),
+              ListingEnd::kComplete);
+    ASSERT_GT(pieces.size(), 1u);  // 3000 lines do not come as one piece
+    std::string joined;
+    for (const std::string& piece : pieces) {
+        EXPECT_EQ(piece.substr(piece.size() - 2), "\r\n");
+        EXPECT_LE(piece.size(), 70000u);
+        joined += piece;
+    }
+    test::VectorEntrySource again(entries);
+    EXPECT_EQ(joined, Listing(again, Analysis(7), kNoLimit));
+
+    test::VectorEntrySource third(entries);
+    int calls = 0;
+    EXPECT_EQ(StreamAnalysisListing(third, Analysis(7), kNoLimit, english,
+                                    [&](std::string_view) { return ++calls < 2; }),
+              ListingEnd::kStopped);
+    EXPECT_EQ(calls, 2);
+}
+
+TEST_F(LogAnalysisTest, AReadFailureEndsTheCountAndASourceThatCannotGoBackEndsTheListing) {
+    std::vector<CQXLogEntry> entries;
+    for (std::uint32_t i = 0; i < 10; ++i) {
+        entries.push_back(test::MakeEntry(i, 0x00002070, 2));
+    }
+    // The first read failure ends the loading: the entries before it are listed.
+    test::VectorEntrySource failing(entries, 4);
+    const std::string listing = Listing(failing, Analysis(7), kNoLimit, 1);
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 4);
+    EXPECT_NE(listing.find("000001: 01/01/2000 00:00:03"), std::string::npos);
+
+    // A source that will not go back: what was listed stays, and the end says why.
+    class Forgetful final : public IPositionedLogEntrySource {
+      public:
+        explicit Forgetful(std::vector<CQXLogEntry> entries) : feed_(std::move(entries)) {}
+        int ReadEntry(CQXLogEntry& entry) override { return feed_.ReadEntry(entry); }
+        int GetEntryCount() const override { return feed_.GetEntryCount(); }
+        std::uint32_t EntryPosition() const override { return feed_.EntryPosition(); }
+        bool SeekEntry(std::uint32_t position) override {
+            return ++seeks_ < 2 && feed_.SeekEntry(position);
+        }
+
+      private:
+        test::VectorEntrySource feed_;
+        int seeks_ = 0;
+    } forgetful(entries);
+    std::string partial;
+    EXPECT_EQ(StreamAnalysisListing(
+                  forgetful, Analysis(7), kNoLimit, english,
+                  [&](std::string_view piece) {
+                      partial += piece;
+                      return true;
+                  },
+                  5),
+              ListingEnd::kReadFailed);
+    EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'), 5);  // the newest stretch
 }
 
 TEST_F(LogAnalysisTest, RunOnFilesListsContainersAndBareLogsAndNothingForUnreadable) {

@@ -89,6 +89,37 @@ TEST_F(LogFileInfoTest, ShortBlocksAreLeftOutAndLongOnesShowTheirFirstBytes) {
               Info(Container(Block("MACa", Bytes({1, 2, 3, 4, 5, 6})))));
 }
 
+// Texts past 64 KiB show their first 64 KiB in whole characters and "..."; a final zero still
+// ends a text at its first zero, however long the block.
+TEST_F(LogFileInfoTest, LongTextsAreCutWithDotsAndNeverInsideACharacter) {
+    ASSERT_EQ(kLongestTextShown, 65536u);
+    const std::string a(65536, 'a');
+    EXPECT_EQ(Info(Container(Block("Cust", a))), "Customer :\t\t" + a + "\r\n");
+    EXPECT_EQ(Info(Container(Block("Cust", a + "b"))), "Customer :\t\t" + a + "...\r\n");
+    // A zero inside a text without a final zero belongs to the text, so the cut is the same.
+    std::string zeroInside = a + "b";
+    zeroInside[10] = '\0';
+    EXPECT_EQ(Info(Container(Block("Comm", zeroInside))),
+              "Comment :\t\t" + zeroInside.substr(0, 65536) + "...\r\n");
+    // A final zero: the text ends at the first zero, near the start or past the cut.
+    EXPECT_EQ(Info(Container(Block("Comm", "short" + std::string(100000, '\0')))),
+              "Comment :\t\tshort\r\n");
+    EXPECT_EQ(Info(Container(Block("Prod", a + "bc" + std::string(1, '\0')))),
+              "\r\nProduct Number:\t\t" + a + "...\r\n");
+    // "\xE3\x81\x82" three bytes a character: 65,536 is not a multiple of three.
+    std::string kana;
+    while (kana.size() < 70000) {
+        kana += "\xE3\x81\x82";
+    }
+    EXPECT_EQ(Info(Container(Block("PCDT", kana))),
+              "PC Information :\t\t" + kana.substr(0, 65535) +
+                  "...\r\nSaved Date (PC) :\t\t03/15/2014 13:45\r\n\r\n\r\n");
+    // A block that claims more than the file holds is left out, as a short read always was.
+    EXPECT_EQ(Info("QX7LG1XX" + std::string(4, '\0') + "201403151345" + std::string(12, '\0') +
+                   "Cust" + std::string("\x00\x10\x00\x00", 4) + a + "b"),
+              "");
+}
+
 TEST_F(LogFileInfoTest, BareLogsAndUnreadableFilesGiveNothing) {
     EXPECT_EQ(Info("not a container at all, just words"), "");
     EXPECT_EQ(Info("QX7LG1XX" + std::string(10, '\0')), "");  // header cut short

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "core/log/LogList.h"
 #include "platform/posix/PosixLocalTime.h"
 #include "support/LogEntryBytes.h"
@@ -23,10 +26,19 @@ CLogRecord ParseEntry(const std::string& entry, bool withNextMarker = true) {
     return record;
 }
 
-std::vector<CLogRecord const*> Pointers(const CLogList& list) {
-    std::vector<CLogRecord const*> out;
-    for (const auto& record : list) {
-        out.push_back(&record);
+// What a walk over the list gives, record by record: code, index and text.
+struct Walked {
+    std::uint32_t code;
+    std::int32_t index;
+    std::string text;
+};
+
+std::vector<Walked> Walk(const CLogList& list) {
+    std::vector<Walked> out;
+    for (const CLogRecord& record : list) {
+        Walked walked{record.GetCode(), record.GetIndex(), {}};
+        record.GetText(walked.text);
+        out.push_back(walked);
     }
     return out;
 }
@@ -227,15 +239,15 @@ TEST(LogListTest, CutsTheFileAtEveryMarkerInFileOrder) {
     PosixLocalTime localTime;
     ASSERT_EQ(list.Load(path, localTime), 0);
     ASSERT_EQ(list.GetCount(), 4U);
-    EXPECT_TRUE(list[0].IsCode(0x91000000));
-    EXPECT_TRUE(list[1].IsCode(0x00010000));
-    EXPECT_TRUE(list[2].IsCode(0x12600000));
-    std::string text;
-    list[2].GetText(text);
-    EXPECT_EQ(text, "xEdGe");  // the marker in the text splits the record ...
-    EXPECT_EQ(list[3].GetCode(), 0U);  // ... and the rest becomes a short record of its own
-    for (std::size_t i = 0; i < list.GetCount(); ++i) {
-        EXPECT_EQ(list[i].GetIndex(), static_cast<std::int32_t>(i));
+    const auto records = Walk(list);
+    ASSERT_EQ(records.size(), 4U);
+    EXPECT_EQ(records[0].code, 0x91000000U);
+    EXPECT_EQ(records[1].code, 0x00010000U);
+    EXPECT_EQ(records[2].code, 0x12600000U);
+    EXPECT_EQ(records[2].text, "xEdGe");  // the marker in the text splits the record ...
+    EXPECT_EQ(records[3].code, 0U);       // ... and the rest becomes a short record of its own
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].index, static_cast<std::int32_t>(i));
     }
 }
 
@@ -253,7 +265,9 @@ TEST(LogListTest, MissingFileNoMarkerAndTinyFiles) {
     test::WriteFile(dir.File("five.log"), "EdGeX");
     EXPECT_EQ(list.Load(dir.File("five.log"), localTime), 0);
     ASSERT_EQ(list.GetCount(), 1U);
-    EXPECT_EQ(list[0].GetCode(), 0U);
+    const auto records = Walk(list);
+    ASSERT_EQ(records.size(), 1U);
+    EXPECT_EQ(records[0].code, 0U);
 }
 
 TEST(LogListTest, MarkersAcrossReadChunksAreFound) {
@@ -271,10 +285,11 @@ TEST(LogListTest, MarkersAcrossReadChunksAreFound) {
     PosixLocalTime localTime;
     ASSERT_EQ(list.Load(dir.File("big.log"), localTime), 0);
     ASSERT_EQ(list.GetCount(), 70000U);
+    const auto records = Walk(list);
+    ASSERT_EQ(records.size(), 70000U);
     for (std::uint32_t i = 0; i < 70000; i += 997) {
-        EXPECT_EQ(list[i].GetCode(), 0x91000000 + (i % 3));
+        EXPECT_EQ(records[i].code, 0x91000000 + (i % 3));
     }
-    EXPECT_EQ(Pointers(list).size(), 70000U);
 }
 
 TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
@@ -287,8 +302,10 @@ TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
     test::WriteFile(dir.File("fits.log"), fits + EntryBytes(2, 0x00010000));
     ASSERT_EQ(list.Load(dir.File("fits.log"), localTime), 0);
     ASSERT_EQ(list.GetCount(), 2U);
-    EXPECT_TRUE(list[0].IsCode(0x12600000));
-    EXPECT_TRUE(list[1].IsCode(0x00010000));
+    auto records = Walk(list);
+    ASSERT_EQ(records.size(), 2U);
+    EXPECT_EQ(records[0].code, 0x12600000U);
+    EXPECT_EQ(records[1].code, 0x00010000U);
 
     // One byte longer: the first 16,384 bytes and the one after are dropped; what follows,
     // up to the next marker, is a record of its own.
@@ -298,9 +315,54 @@ TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
     test::WriteFile(dir.File("long.log"), tooLong + EntryBytes(2, 0x00010000));
     ASSERT_EQ(list.Load(dir.File("long.log"), localTime), 0);
     ASSERT_EQ(list.GetCount(), 2U);
+    records = Walk(list);
+    ASSERT_EQ(records.size(), 2U);
     // The cut falls after "012"; "3" is the byte beyond; the new piece is "456789abcdefEdGe".
-    EXPECT_EQ(list[0].GetCode(), 0x63646566U);  // "cdef"
-    EXPECT_TRUE(list[1].IsCode(0x00010000));
+    EXPECT_EQ(records[0].code, 0x63646566U);  // "cdef"
+    EXPECT_EQ(records[1].code, 0x00010000U);
+}
+
+// The list holds no records: every walk reads its files again, through descriptors of its own.
+TEST(LogListTest, EveryWalkReadsTheFilesAgainEvenOnceTheyAreGone) {
+    test::ScopedTimeZone tz("UTC");
+    test::TempDir dir;
+    PosixLocalTime localTime;
+    test::WriteFile(dir.File("a.log"), EntryBytes(1, 0x00010000) + EntryBytes(2, 0x91000000));
+    test::WriteFile(dir.File("b.log"), "junk" + EntryBytes(3, 0x91010000));
+    CLogList list;
+    ASSERT_EQ(list.Load(dir.File("a.log"), localTime), 0);
+    // An open stream is read from its start, wherever it stands; the caller may close it.
+    std::FILE* b = std::fopen(dir.File("b.log").c_str(), "rb");
+    ASSERT_NE(b, nullptr);
+    std::fseek(b, 0, SEEK_END);
+    ASSERT_EQ(list.Load(b, localTime), 0);
+    std::fclose(b);
+    std::filesystem::remove(dir.File("a.log"));
+    std::filesystem::remove(dir.File("b.log"));
+    ASSERT_EQ(list.GetCount(), 3U);
+    for (int walk = 0; walk < 2; ++walk) {
+        const auto records = Walk(list);
+        ASSERT_EQ(records.size(), 3U);
+        EXPECT_EQ(records[0].code, 0x00010000U);
+        EXPECT_EQ(records[1].code, 0x91000000U);
+        EXPECT_EQ(records[2].code, 0x91010000U);
+        EXPECT_EQ(records[2].index, 2);  // the second file's records go on counting
+    }
+    // Two walks at once keep their own places.
+    auto first = list.Records();
+    auto second = list.Records();
+    ASSERT_NE(first.Next(), nullptr);
+    ASSERT_NE(first.Next(), nullptr);
+    EXPECT_EQ(second.Next()->GetCode(), 0x00010000U);
+    EXPECT_EQ(first.Next()->GetCode(), 0x91010000U);
+    EXPECT_EQ(first.Next(), nullptr);
+
+    CLogList moved = std::move(list);
+    EXPECT_EQ(moved.GetCount(), 3U);
+    EXPECT_TRUE(list.IsEmpty());  // NOLINT(bugprone-use-after-move): moved-from is empty
+    moved.RemoveAll();
+    EXPECT_TRUE(moved.IsEmpty());
+    EXPECT_TRUE(Walk(moved).empty());
 }
 
 }  // namespace

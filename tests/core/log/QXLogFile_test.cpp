@@ -494,53 +494,69 @@ TEST_F(QXLogFileTest, ExtensionsPlayNoPart) {
     EXPECT_EQ(ReadAll(reader, Write("bare.zlg", ring.Bytes())), expected);
 }
 
-TEST_F(QXLogFileTest, TemporaryFilesLiveBesideTheLogUntilClose) {
+TEST_F(QXLogFileTest, TheInflatedCopyHasNoNameAndGoesWithTheReader) {
+    const test::TempDir temporaries;
+    const test::ScopedEnv tmpdir("TMPDIR", temporaries.Path().string());
+    const auto entries = [](const fs::path& folder) {
+        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    };
+    const auto descriptors = [&] { return entries("/proc/self/fd"); };
     loggen::Ring ring(16);
     ring.Write(Entry(5, 0x00010000));
     const std::string path =
         Write("p1.zlg", loggen::Compress(loggen::ContainerBuilder().LogData(ring).End().Plain()));
+    const auto before = descriptors();
     {
         CQXLogFile reader(messages, clock);
         ASSERT_EQ(reader.Open(path), 1);
-        EXPECT_FALSE(fs::exists(path + ".tjg"));
-        EXPECT_TRUE(fs::exists(path + ".qvl"));
-        EXPECT_EQ(reader.FileName(), path + ".qvl");
+        // Nothing beside the log, nothing by name in the temporary folder; messages name the log.
+        EXPECT_EQ(entries(dir.Path()), 1);
+        EXPECT_EQ(entries(temporaries.Path()), 0);
+        EXPECT_EQ(reader.FileName(), path);
+        EXPECT_EQ(descriptors(), before + 1);
         EXPECT_TRUE(reader.OpenLogData());
         EXPECT_TRUE(reader.Close());
-        EXPECT_FALSE(fs::exists(path + ".qvl"));
+        EXPECT_EQ(descriptors(), before);
         EXPECT_FALSE(reader.Close());
 
-        // Reopening and destruction remove it as well.
+        // Two readers of one compressed log at once each have their own copy.
+        CQXLogFile second(messages, clock);
         ASSERT_EQ(reader.Open(path), 1);
+        EXPECT_EQ(ReadAll(second, path), ExpectedAll({Entry(5, 0x00010000)}));
+        EXPECT_TRUE(reader.OpenLogData());
+        second.Close();
+        EXPECT_EQ(ReadAll(reader, path), ExpectedAll({Entry(5, 0x00010000)}));
+
+        // Reopening and destruction release it as well.
         ASSERT_EQ(reader.Open(Write("other.log", "bare")), 0);
-        EXPECT_FALSE(fs::exists(path + ".qvl"));
+        EXPECT_EQ(descriptors(), before + 1);
         ASSERT_EQ(reader.Open(path), 1);
     }
-    EXPECT_FALSE(fs::exists(path + ".qvl"));
-    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(descriptors(), before);
+    EXPECT_EQ(entries(temporaries.Path()), 0);
 }
 
-TEST_F(QXLogFileTest, AFolderThatCannotHoldTheTemporaryGivesMinus2) {
-    const std::string compressed = loggen::Compress(loggen::ContainerBuilder().End().Plain());
-    CQXLogFile reader(messages, clock);
-    // Something not ours in the way of the ".tjg": never replaced.
-    const std::string path = Write("p1.zlg", compressed);
-    fs::create_directory(path + ".tjg");
-    EXPECT_EQ(reader.Open(path), -2);
-    EXPECT_TRUE(fs::is_directory(path + ".tjg"));
-    reader.Close();
-    // A folder where nobody, root included, can create files: /proc/self/fd.
+TEST_F(QXLogFileTest, ACompressedLogInAFolderNobodyCanWriteOpens) {
+    loggen::Ring ring(16);
+    ring.Write(Entry(5, 0x00010000));
+    const std::string path =
+        Write("p1.zlg", loggen::Compress(loggen::ContainerBuilder().LogData(ring).End().Plain()));
+    // /proc/self/fd is a folder where nobody, root included, can create a file.
     std::FILE* held = std::fopen(path.c_str(), "rb");
     ASSERT_NE(held, nullptr);
     const std::string procPath = "/proc/self/fd/" + std::to_string(::fileno(held));
-    if (fs::exists(procPath)) {
-        EXPECT_EQ(reader.Open(procPath), -2);
-        reader.Close();
-    }
+    CQXLogFile reader(messages, clock);
+    EXPECT_EQ(ReadAll(reader, procPath), ExpectedAll({Entry(5, 0x00010000)}));
+    reader.Close();
     std::fclose(held);
+    // Only a temporary folder that cannot take the copy stops it.
+    const test::ScopedEnv tmpdir("TMPDIR", dir.File("missing"));
+    EXPECT_EQ(reader.Open(path), -2);
 }
 
 TEST_F(QXLogFileTest, DamagedCompressedLogsFailAndLeaveNoTemporaryFiles) {
+    const test::TempDir temporaries;
+    const test::ScopedEnv tmpdir("TMPDIR", temporaries.Path().string());
     loggen::Ring ring(4000);
     for (std::uint32_t i = 0; i < 500; ++i) {
         ring.Write(Entry(i, i, 0, loggen::WordParams({i * 7919u, i})));
@@ -561,10 +577,11 @@ TEST_F(QXLogFileTest, DamagedCompressedLogsFailAndLeaveNoTemporaryFiles) {
     for (const auto& [what, bytes] : damaged) {
         CQXLogFile reader(messages, clock);
         const std::string path = Write("d.zlg", bytes);
-        EXPECT_LT(reader.Open(path), 0) << what;
+        EXPECT_EQ(reader.Open(path), -5) << what;
         reader.Close();
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
             << what;
+        EXPECT_TRUE(fs::is_empty(temporaries.Path())) << what;
     }
 }
 

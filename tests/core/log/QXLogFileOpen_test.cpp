@@ -1,0 +1,71 @@
+// What the log reader refuses to open, and how large a file it takes as a bare log.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/log/LogFileAccess.h"
+#include "core/log/QXLogFile.h"
+#include "loggen/LogBuilder.h"
+#include "support/FixedNowLocalTime.h"
+#include "support/RecordingMessageSink.h"
+#include "support/TempDir.h"
+
+namespace qx7 {
+namespace {
+
+class QXLogFileOpenTest : public ::testing::Test {
+  protected:
+    // A FIFO without a writer used to block the opening for ever: a watchdog ends the test
+    // process instead of letting it hang.
+    void SetUp() override { ::alarm(120); }
+    void TearDown() override { ::alarm(0); }
+
+    test::TempDir dir;
+    test::RecordingMessageSink sink;
+    Messages messages{kEnglish, sink};
+    test::FixedNowLocalTime clock{test::kPrinterEpoch + 480000000};
+};
+
+TEST_F(QXLogFileOpenTest, OnlyRegularFilesAreLogs) {
+    ASSERT_EQ(::mkfifo(dir.File("fifo.zlg").c_str(), 0600), 0);
+    CQXLogFile reader(messages, clock);
+    for (const std::string& path :
+         {dir.File("fifo.zlg"), std::string("/dev/zero"), dir.Path().string()}) {
+        EXPECT_EQ(reader.Open(path), kLogNotRegularFile) << path;
+        EXPECT_FALSE(reader.OpenRawLog(path)) << path;
+        std::string header;
+        EXPECT_EQ(reader.ReadHeaderText(path, header), kLogNotRegularFile) << path;
+        EXPECT_FALSE(reader.Close()) << path;
+    }
+    EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(QXLogFileOpenTest, FileSizeTellsABareLogTooLargeForTheReader) {
+    // A sparse file costs no disk.
+    const std::string path = dir.File("huge.bin");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(3ULL << 30)), 0);
+    ::close(fd);
+    CQXLogFile reader(messages, clock);
+    EXPECT_EQ(reader.FileSize(), 0U);
+    ASSERT_EQ(reader.Open(path), 0);
+    EXPECT_EQ(reader.FileSize(), 3ULL << 30);
+    EXPECT_GE(reader.FileSize(), kMaxLogDataBytes);
+    EXPECT_FALSE(reader.OpenRawLog(path));
+
+    // For a compressed log it is the size of the inflated container.
+    const std::string plain =
+        loggen::ContainerBuilder().LogData(std::string(4000, '\0')).End().Plain();
+    test::WriteFile(dir.File("p1.zlg"), loggen::Compress(plain));
+    ASSERT_EQ(reader.Open(dir.File("p1.zlg")), 1);
+    EXPECT_EQ(reader.FileSize(), plain.size());
+    reader.Close();
+    EXPECT_EQ(reader.FileSize(), 0U);
+}
+
+}  // namespace
+}  // namespace qx7
