@@ -95,6 +95,8 @@ class CServSheet : public QDialog {
     int IndexOf(int templateId) const;
     void ApplyButtons();
     void FitToPage();
+    // The focus on a page just shown: its first input control, else the default button.
+    void FocusArrivedPage();
 
     PageContext context_;
     std::vector<PageSlot> pages_;
