@@ -196,7 +196,7 @@ void CServSheet::FocusArrivedPage() {
     // As in any dialog: the first control of the page that takes Tab; of a group of exclusive
     // choices, the chosen one. A page of instructions leaves it on the default button.
     WizardPage* page = CurrentPage();
-    if (page == nullptr) {
+    if (page == nullptr || pageChoseFocus_) {
         return;
     }
     for (QWidget* w = page->nextInFocusChain(); w != nullptr && w != page;
@@ -259,6 +259,7 @@ void CServSheet::SetPageFocus(QWidget* control) {
         return;
     }
     control->setFocus();
+    pageChoseFocus_ = true;
     if (busy_) {
         focusRequest_ = control;
     }
@@ -301,6 +302,7 @@ void CServSheet::Activate(std::size_t index) {
         leaving->OnKillActive();
     }
     current_ = static_cast<int>(index);
+    pageChoseFocus_ = false;
     const PageSlot& slot = pages_[index];
     stack_->setCurrentWidget(slot.page);
     setWindowTitle(PageTitle(slot.info.templateId));
