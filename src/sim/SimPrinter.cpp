@@ -104,8 +104,10 @@ std::string SimPrinter::TakeJob(const std::vector<unsigned char>& job) {
             return "rejected job: unknown command block";
     }
     journal_(line);
+    const Fault fault = ActiveFault();
+    ++commandsTaken_;
     auto header = *ReplyHeaderFor(command->code);
-    switch (fault_) {
+    switch (fault) {
         case Fault::kSilent:
             return line + " (silent: no reply)";
         case Fault::kRefuse:
@@ -125,7 +127,8 @@ ValueAnswer SimPrinter::ReadValue(const std::string& name, std::uint32_t bufferS
     ValueAnswer answer;
     if (name == "QvMatCheck") {
         answer.reportedSize = 4;
-        answer.data = {static_cast<unsigned char>(fault_ == Fault::kOffline ? 1 : 0), 0, 0, 0};
+        answer.data = {static_cast<unsigned char>(ActiveFault() == Fault::kOffline ? 1 : 0), 0, 0,
+                       0};
     } else if (name == "QvMatRawReadTest") {
         if (chunks_.empty()) {
             return answer;  // nothing pending: success, size 0

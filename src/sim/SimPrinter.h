@@ -23,9 +23,12 @@ struct ValueAnswer {
 class SimPrinter {
   public:
     using Journal = std::function<void(const std::string& line)>;
-    SimPrinter(Fault fault, Journal journal) : fault_(fault), journal_(std::move(journal)) {}
+    // The fault starts once `healthyCommands` commands have been taken (0: at once), so that a
+    // procedure of several commands can fail halfway.
+    SimPrinter(Fault fault, Journal journal, std::uint64_t healthyCommands = 0)
+        : fault_(fault), journal_(std::move(journal)), healthyCommands_(healthyCommands) {}
 
-    bool AcceptsDocuments() const { return fault_ != Fault::kOffline; }
+    bool AcceptsDocuments() const { return ActiveFault() != Fault::kOffline; }
     // A whole raw job as the document delivered it; a reply is queued unless the job was not a
     // valid command job or the printer is silent. Answers a line describing what happened.
     std::string TakeJob(const std::vector<unsigned char>& job);
@@ -42,11 +45,14 @@ class SimPrinter {
     int thermistorFahrenheit = 0;
 
   private:
+    Fault ActiveFault() const { return commandsTaken_ < healthyCommands_ ? Fault::kNone : fault_; }
     std::vector<unsigned char> Reply(std::uint8_t replyCode, std::uint32_t status) const;
     void Queue(const std::vector<unsigned char>& reply);
 
     Fault fault_;
     Journal journal_;
+    std::uint64_t healthyCommands_;
+    std::uint64_t commandsTaken_ = 0;
     std::deque<std::vector<unsigned char>> chunks_;
     std::uint32_t clockBase_ = 0;
     std::chrono::steady_clock::time_point clockSetAt_ = std::chrono::steady_clock::now();

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <list>
@@ -280,6 +281,7 @@ int main(int argc, char** argv) {
     std::string driver = "Quorvel QX-7 Series (simulated)";
     std::string port = "USB001";
     std::string fault = "none";
+    std::uint64_t faultAfter = 0;
     std::string journalPath;
     bool quiet = false;
     app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");
@@ -288,6 +290,9 @@ int main(int argc, char** argv) {
     app.add_option("--port", port, "Port name")->capture_default_str();
     app.add_option("--fault", fault, "Fault mode")
         ->check(CLI::IsMember({"none", "offline", "silent", "refuse", "garble"}))
+        ->capture_default_str();
+    app.add_option("--fault-after", faultAfter,
+                   "Commands taken normally before the fault mode starts")
         ->capture_default_str();
     app.add_option("--journal", journalPath, "File recording each command received");
     app.add_flag("--quiet", quiet, "Do not describe each job on standard error");
@@ -362,13 +367,17 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    sim::SimPrinter printer(ParseFault(fault), [journalFd](const std::string& line) {
-        if (journalFd >= 0) {
-            WriteWhole(journalFd, line + "\n");  // one write a line: never half a line
-        }
-    });
+    sim::SimPrinter printer(
+        ParseFault(fault),
+        [journalFd](const std::string& line) {
+            if (journalFd >= 0) {
+                WriteWhole(journalFd, line + "\n");  // one write a line: never half a line
+            }
+        },
+        faultAfter);
     Server server(printer, !quiet);
-    server.Log("\"" + name + "\" installed in " + spool + " (fault mode " + fault + ")");
+    server.Log("\"" + name + "\" installed in " + spool + " (fault mode " + fault +
+               (faultAfter > 0 ? " after " + std::to_string(faultAfter) + " commands" : "") + ")");
 
     while (gStop == 0) {
         // With every slot taken, new clients wait in the backlog until a connection ends.

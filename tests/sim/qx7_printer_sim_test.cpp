@@ -145,5 +145,38 @@ TEST_F(SimulatorTest, JobsFromManyClientsAtOnceAllReachThePrinter) {
     EXPECT_EQ(link.Connect(kName), 0);
 }
 
+// The fault of --fault-after starts with the command after the first N, and stays.
+TEST(SimulatorFaultAfter, FirstCommandsPassThenTheFaultStays) {
+    const struct {
+        const char* fault;
+        int code;  // of the command after the first one
+        const char* journal;
+    } cases[] = {
+        {"refuse", kLinkReplyStatus, "record 2\naddress 0 0 0\naddress 0 0 0\n"},
+        {"offline", kLinkNotReady, "record 2\n"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        test::ChildProcess sim(kSim,
+                               {"--spool", dir.Path().string(), "--journal", dir.File("journal"),
+                                "--fault", c.fault, "--fault-after", "1", "--quiet"},
+                               dir.File("sim.log"));
+        ASSERT_TRUE(test::WaitForPath(dir.File("QX-7_Simulator.sock")))
+            << test::ReadFile(dir.File("sim.log"));
+        SpoolDirectory spooler(dir.Path().string());
+        test::FakeSleeper sleeper;
+        PosixLocalTime clock;
+        test::RecordingMessageSink sink;
+        CQVJServToolApp tool(sink);
+        tool.SetPrinterServices(&spooler, &sleeper, &clock);
+        tool.SetSelectedPrinter(kName);
+        EXPECT_TRUE(tool.ResetStatistics()) << c.fault << " " << tool.GetLastPrinterResult();
+        EXPECT_FALSE(tool.ResetIpAddress()) << c.fault;
+        EXPECT_EQ(tool.GetLastPrinterResult(), c.code) << c.fault;
+        EXPECT_FALSE(tool.ResetIpAddress()) << c.fault;
+        EXPECT_EQ(test::ReadFile(dir.File("journal")), c.journal) << c.fault;
+    }
+}
+
 }  // namespace
 }  // namespace qx7

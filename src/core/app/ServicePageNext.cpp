@@ -7,16 +7,23 @@
 namespace qx7 {
 namespace {
 
-// Runs one printer step unless in demo mode; on failure shows 237 with the code (none when
-// `silent`) and answers false.
-bool Step(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)(), int code,
-          bool silent = false) {
+// Runs one printer step unless in demo mode; on failure shows 237 with the code and answers
+// false.
+bool Step(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)(), int code) {
     if (app.IsDemoMode() || (app.*operation)()) {
         return true;
     }
-    if (!silent) {
-        app.GetMessages().ShowMessage(kMsgCommunicationError, code);
+    app.GetMessages().ShowMessage(kMsgCommunicationError, code);
+    return false;
+}
+
+// The carriage steps have no code of their own: a failure names the link's failing step, so
+// that the user is not left pressing Next on a page that seems to do nothing.
+bool StepWithLinkCode(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)()) {
+    if (app.IsDemoMode() || (app.*operation)()) {
+        return true;
     }
+    app.GetMessages().ShowMessage(kMsgCommunicationError, app.GetLastPrinterResult());
     return false;
 }
 
@@ -48,10 +55,10 @@ int ServicePageNext(CQVJServToolApp& app, int templateId) {
                 Step(app, &CQVJServToolApp::ResetTubeCleanWarning, kCodeResetTubeWarningFailed);
             break;
         case 206:
-            passed = Step(app, &CQVJServToolApp::RecordCarriageMotorExchange, 0, true);
+            passed = StepWithLinkCode(app, &CQVJServToolApp::RecordCarriageMotorExchange);
             break;
         case 148:
-            passed = Step(app, &CQVJServToolApp::StartCarriageSpeedAdjustment, 0, true);
+            passed = StepWithLinkCode(app, &CQVJServToolApp::StartCarriageSpeedAdjustment);
             break;
         default:
             break;

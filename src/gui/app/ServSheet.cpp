@@ -1,5 +1,6 @@
 #include "gui/app/ServSheet.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
@@ -122,6 +123,7 @@ bool CServSheet::SetActivePage(int templateId) {
         return false;
     }
     Activate(static_cast<std::size_t>(index));
+    FocusArrivedPage();
     return true;
 }
 
@@ -155,6 +157,7 @@ void CServSheet::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (current_ < 0 && !pages_.empty()) {
         Activate(0);
+        FocusArrivedPage();
     }
 }
 
@@ -162,11 +165,13 @@ template <class Handler>
 void CServSheet::RunBusy(Handler&& handler) {
     QPointer<QWidget> focus = QApplication::focusWidget();
     focusRequest_.clear();
+    const int before = current_;
     busy_ = true;
     ApplyButtons();
     handler();
     // A page that was shown, or that stays and points at a field to mend, chose the focus.
-    if (!focusRequest_.isNull()) {
+    const bool requested = !focusRequest_.isNull();
+    if (requested) {
         focus = focusRequest_;
         focusRequest_.clear();
     }
@@ -180,8 +185,44 @@ void CServSheet::RunBusy(Handler&& handler) {
     }
     busy_ = false;
     ApplyButtons();
-    if (!focus.isNull() && focus->isVisible() && focus->isEnabled() && isAncestorOf(focus)) {
+    if (current_ != before && !requested) {
+        FocusArrivedPage();
+    } else if (!focus.isNull() && focus->isVisible() && focus->isEnabled() && isAncestorOf(focus)) {
         focus->setFocus();
+    }
+}
+
+void CServSheet::FocusArrivedPage() {
+    // As in any dialog: the first control of the page that takes Tab; of a group of exclusive
+    // choices, the chosen one. A page of instructions leaves it on the default button.
+    WizardPage* page = CurrentPage();
+    if (page == nullptr || pageChoseFocus_) {
+        return;
+    }
+    for (QWidget* w = page->nextInFocusChain(); w != nullptr && w != page;
+         w = w->nextInFocusChain()) {
+        if (!page->isAncestorOf(w) || !w->isVisibleTo(page) || !w->isEnabled() ||
+            (w->focusPolicy() & Qt::TabFocus) == 0) {
+            continue;
+        }
+        auto* choice = qobject_cast<QAbstractButton*>(w);
+        if (choice != nullptr && choice->autoExclusive() && choice->isCheckable() &&
+            !choice->isChecked() && w->parentWidget() != nullptr) {
+            for (auto* sibling :
+                 w->parentWidget()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+                if (sibling->autoExclusive() && sibling->isChecked() &&
+                    sibling->isVisibleTo(page) && sibling->isEnabled()) {
+                    w = sibling;
+                    break;
+                }
+            }
+        }
+        w->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    QPushButton* fallback = finish_->isVisible() ? finish_ : next_;
+    if (fallback->isEnabled()) {
+        fallback->setFocus(Qt::TabFocusReason);
     }
 }
 
@@ -218,6 +259,7 @@ void CServSheet::SetPageFocus(QWidget* control) {
         return;
     }
     control->setFocus();
+    pageChoseFocus_ = true;
     if (busy_) {
         focusRequest_ = control;
     }
@@ -260,6 +302,7 @@ void CServSheet::Activate(std::size_t index) {
         leaving->OnKillActive();
     }
     current_ = static_cast<int>(index);
+    pageChoseFocus_ = false;
     const PageSlot& slot = pages_[index];
     stack_->setCurrentWidget(slot.page);
     setWindowTitle(PageTitle(slot.info.templateId));

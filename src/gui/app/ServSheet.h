@@ -95,6 +95,8 @@ class CServSheet : public QDialog {
     int IndexOf(int templateId) const;
     void ApplyButtons();
     void FitToPage();
+    // The focus on a page just shown: its first input control, else the default button.
+    void FocusArrivedPage();
 
     PageContext context_;
     std::vector<PageSlot> pages_;
@@ -103,6 +105,7 @@ class CServSheet : public QDialog {
     int buttons_ = kWizardBackNext;
     bool busy_ = false;
     QPointer<QWidget> focusRequest_;  // asked for by the running handler
+    bool pageChoseFocus_ = false;     // the page on show set its own focus on arrival
     QStackedWidget* stack_ = nullptr;
     QPushButton* back_ = nullptr;
     QPushButton* next_ = nullptr;

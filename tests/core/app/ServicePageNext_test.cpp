@@ -63,14 +63,29 @@ TEST_F(ServicePageTest, ResetPageRetriesBothStepsAfterAFailure) {
     EXPECT_EQ(app.History(), (std::vector<int>{279, 148}));
 }
 
-TEST_F(ServicePageTest, EachStepFailsWithItsOwnMessageOrNone) {
+TEST_F(ServicePageTest, EachStepFailsWithItsOwnMessage) {
     spooler.printers[0].ready.bytes[0] = 1;  // switched off: every step fails at once
     for (const int page : {172, 283, 281, 206, 148}) {
         EXPECT_EQ(ServicePageNext(app, page), -1) << page;
     }
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{kCommunication, kCommunication,
-                                                    kCommunication + " (-69)"}));
+    // The carriage steps name the link's failing step: not ready.
+    EXPECT_EQ(sink.shown,
+              (std::vector<std::string>{kCommunication, kCommunication, kCommunication + " (-69)",
+                                        kCommunication + " (-20)", kCommunication + " (-20)"}));
     EXPECT_TRUE(app.History().empty());
+    EXPECT_TRUE(spooler.jobs.empty());
+}
+
+TEST_F(ServicePageTest, CarriageStepsShowTheCodeOfTheStepThatFailed) {
+    app.SetOperation(kOperationCarriageMotor);
+    app.GoNext(206);
+    Reply(0x24, 1);
+    EXPECT_EQ(ServicePageNext(app, 206), -1);  // refused
+    EXPECT_EQ(ServicePageNext(app, 148), -1);  // no reply at all
+    EXPECT_EQ(sink.shown,
+              (std::vector<std::string>{kCommunication + " (-12)", kCommunication + " (-31)"}));
+    EXPECT_EQ(app.History(), std::vector<int>{206});
+    EXPECT_EQ(SentCommands(), (std::vector<int>{0x42, 0x35}));
 }
 
 TEST_F(ServicePageTest, StepsThatPassMoveOn) {

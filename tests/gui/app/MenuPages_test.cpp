@@ -140,6 +140,7 @@ TEST_F(RoadStartTest, ServiceModeShowsTheHiddenPartsAndTheirRoads) {
 }
 
 TEST_F(RoadStartTest, TheConnectionPageShowsTheStepsAndKeepsTheRedWarningHidden) {
+    harness.spooler.Add("QX-7 A");  // the printer selection that follows finds one
     Open("connect");
     ChooseAndGo(1009, kPageConnect, kOperationBattery);
     EXPECT_EQ(harness.app.GetCurrentPage(), kPageConnect);

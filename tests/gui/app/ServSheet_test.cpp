@@ -80,6 +80,23 @@ TEST_F(SheetTest, OpensOnTheFirstPageWithTheButtonsItAskedFor) {
     EXPECT_EQ(sheet->MissingPages(), std::vector<int>{kUnregistered});
 }
 
+TEST_F(SheetTest, APageJustShownHasTheFocusOnItsFirstInputAndAStayKeepsItWhereItWas) {
+    EXPECT_EQ(QApplication::focusWidget(), PageOf(133).edit);
+    // Next that stays: the focus goes back to the button clicked.
+    ASSERT_TRUE(driver->Next());
+    EXPECT_EQ(QApplication::focusWidget(), Button("nextButton"));
+    PageOf(133).nextAnswer = 130;
+    ASSERT_TRUE(driver->Next());
+    ASSERT_TRUE(driver->WaitForPage(130));
+    EXPECT_EQ(QApplication::focusWidget(), PageOf(130).edit);
+    // A page without a control that takes Tab leaves it on the default button.
+    PageOf(160).edit->hide();
+    PageOf(130).nextAnswer = 160;
+    ASSERT_TRUE(driver->Next());
+    ASSERT_TRUE(driver->WaitForPage(160));
+    EXPECT_EQ(QApplication::focusWidget(), Button("nextButton"));
+}
+
 TEST_F(SheetTest, FinishTakesThePlaceOfNextAndClosesTheSheet) {
     PageOf(133).nextAnswer = 225;
     ASSERT_TRUE(driver->Next());

@@ -25,6 +25,11 @@ GuiHarness::~GuiHarness() {
     }
 }
 
+void GuiHarness::UseSpoolDirectory(const std::string& directory) {
+    spoolDirectory = std::make_unique<SpoolDirectory>(directory);
+    app.SetPrinterServices(spoolDirectory.get(), &sleeper, &clock);
+}
+
 gui::PageContext GuiHarness::Context() {
     return gui::PageContext{app, files, opener, programs, settings, clock, options};
 }

@@ -18,6 +18,7 @@
 #include "gui/app/ServSheet.h"
 #include "gui/app/ToolSettings.h"
 #include "gui/support/GuiFakes.h"
+#include "platform/posix/SpoolDirectory.h"
 #include "support/FakeSleeper.h"
 #include "support/FakeSpooler.h"
 #include "support/FixedNowLocalTime.h"
@@ -50,9 +51,14 @@ class GuiHarness {
     std::unique_ptr<gui::CServSheet> MakeSheet(std::span<const WizardPageInfo> pages,
                                                const gui::PageRegistry& registry);
 
+    // The program's spooler on the directory (where a simulator installed its printers) in
+    // place of the scripted one; the waits between polls stay the fake sleeper's.
+    void UseSpoolDirectory(const std::string& directory);
+
     RecordingMessageSink sink;
     CQVJServToolApp app;
     FakeSpooler spooler;
+    std::unique_ptr<SpoolDirectory> spoolDirectory;  // after UseSpoolDirectory
     FakeSleeper sleeper;
     FixedNowLocalTime clock{kHarnessNow};
     FakeFileChooser files;

@@ -1,0 +1,30 @@
+#include "gui/service/CROrigin.h"
+
+#include <QCheckBox>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "gui/app/ControlText.h"
+#include "gui/app/PageRegistry.h"
+
+namespace qx7::gui {
+
+CCROrigin::CCROrigin(const PageContext& context) : ProcedurePage(context, 157, {1329}) {
+    confirm_ = new QCheckBox(this);
+    SetControlNumber(confirm_, 1328);
+    // Below the instruction, above the stretch the base layout ends with.
+    auto* layout = qobject_cast<QVBoxLayout*>(this->layout());
+    layout->insertWidget(layout->count() - 1, confirm_);
+    connect(confirm_, &QCheckBox::toggled, this,
+            [this](bool ticked) { SetWizardButtons(ConfirmBoxButtons(ticked)); });
+}
+
+void CCROrigin::OnSetActive() {
+    ProcedurePage::OnSetActive();  // Back only, until the box is ticked
+    const QSignalBlocker quiet(confirm_);
+    confirm_->setChecked(false);
+}
+
+QX7_REGISTER_WIZARD_PAGE(CCROrigin, 157);
+
+}  // namespace qx7::gui
