@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using qx7::loggen::EntrySpec;
+using qx7::test::FileNames;
 using qx7::test::ReadFile;
 using qx7::test::TempDir;
 
@@ -91,15 +92,6 @@ std::string WriteLog(const TempDir& dir, const std::string& name, const std::str
     return path;
 }
 
-std::vector<std::string> Names(const TempDir& dir) {
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(dir.Path())) {
-        names.push_back(item.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 const std::string kTextHeader =
     "Log date in this file is based on UTC\r\n"
     "Number:    Date      Time     Code     (Type) Description   \r\n";
@@ -123,7 +115,7 @@ TEST(Qx7logExportTest, TextFileBesideTheLogByteForByte) {
                        "") +
                   line("000003: 03/15/2014 13:45:10 [90080000] (INF) \"Print Data Info: Job "
                        "Name\"", "\"Shirt\""));
-    EXPECT_EQ(Names(dir), (std::vector<std::string>{"p1.log", "p1.log.txt"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"p1.log", "p1.log.txt"}));
 
     // Raw words, only errors and warnings, to standard output.
     const Result ext = Qx7log(dir, {"text", log, "-o", "-", "--ext", "--types", "we"});
@@ -144,7 +136,7 @@ TEST(Qx7logExportTest, CsvOfPlainAndCompressedLogsIsTheSameAndLeavesNoTemporaryF
     ASSERT_EQ(Qx7log(dir, {"csv", log}).exit, 0);
     const Result compressed = Qx7log(dir, {"csv", zlg}, "Asia/Tokyo");
     ASSERT_EQ(compressed.exit, 0) << compressed.err;
-    EXPECT_EQ(Names(dir), (std::vector<std::string>{"p1.csv", "p1.log", "p2.csv", "p2.zlg"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"p1.csv", "p1.log", "p2.csv", "p2.zlg"}));
     EXPECT_EQ(ReadFile(dir.File("p1.csv")),
               "Log date in this file is based on UTC\r\n"
               "Number,Date,Time,Code,Type,Description,Param1,Param2,Param3,Param4,Param5,"
@@ -234,7 +226,7 @@ TEST(Qx7logExportTest, FailuresGiveOneLineWithTheFileAndNumberAndLeaveNothingBeh
         {{"text", dir.Path().string(), "-o", dir.File("o5.txt")}, dir.Path().string(), "(-166)"},
         {{"csv", log, "-o", dir.Path().string(), "--force"}, dir.Path().string(), "(-167)"},
     };
-    const auto before = Names(dir);
+    const auto before = FileNames(dir.Path());
     for (const Case& c : cases) {
         const Result run = Qx7log(dir, c.args);
         SCOPED_TRACE(c.args[1] + " " + run.err);
@@ -242,7 +234,7 @@ TEST(Qx7logExportTest, FailuresGiveOneLineWithTheFileAndNumberAndLeaveNothingBeh
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
         EXPECT_EQ(run.err.rfind("qx7log: " + c.file + ": File I/O Error. Restart PC and try "
                                 "again. " + c.number + "(", 0), 0U);
-        EXPECT_EQ(Names(dir), before);
+        EXPECT_EQ(FileNames(dir.Path()), before);
     }
 }
 
@@ -253,7 +245,7 @@ TEST(Qx7logExportTest, UsageErrors) {
     EXPECT_EQ(Qx7log(dir, {"text", log, "--types", "ex"}).exit, 2);
     EXPECT_EQ(Qx7log(dir, {"csv", log, "--ext"}).exit, 2);
     EXPECT_EQ(Qx7log(dir, {"--lang", "fr", "csv", log}).exit, 2);
-    EXPECT_EQ(Names(dir), std::vector<std::string>{"p.log"});
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"p.log"});
     // An empty set is allowed: the text file then holds its two header lines.
     const Result none = Qx7log(dir, {"text", log, "--types", "", "-o", "-"});
     EXPECT_EQ(none.exit, 0);

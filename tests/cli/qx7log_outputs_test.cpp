@@ -24,6 +24,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qx7::test::FileNames;
+using qx7::test::ModeOf;
 using qx7::test::ProgramResult;
 using qx7::test::ReadFile;
 using qx7::test::TempDir;
@@ -31,20 +33,6 @@ using qx7::test::WriteFile;
 
 ProgramResult Qx7log(const std::vector<std::string>& args) {
     return qx7::test::RunProgram(QX7LOG_PATH, args, {{"TZ", "UTC"}, {"LANG", "C"}, {"LC_ALL", ""}});
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder)) {
-        names.push_back(item.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
 
 // A generated log with entries, information and the six settings blocks.
@@ -167,7 +155,8 @@ TEST_F(OutputsTest, TheLogBeingReadIsNeverAnOutputWhateverItsName) {
         EXPECT_TRUE(fs::is_symlink(dir.File("symlink.csv")));
     }
     // Nothing at all was written: the refusal comes before either file.
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"linked.csv", "p1.log", "symlink.csv"}));
+    EXPECT_EQ(FileNames(dir.Path()),
+              (std::vector<std::string>{"linked.csv", "p1.log", "symlink.csv"}));
 }
 
 TEST_F(OutputsTest, StatisticsNeedTwoDifferentFiles) {
@@ -181,7 +170,8 @@ TEST_F(OutputsTest, StatisticsNeedTwoDifferentFiles) {
     fs::create_symlink(dir.File("x.csv"), dir.File("z.csv"));
     EXPECT_EQ(Qx7log({"stats", log, "--day", "z.csv", "--job", "x.csv", "--force"}).exitCode, 2);
     EXPECT_EQ(ReadFile(dir.File("x.csv")), "day");
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"p1.log", "x.csv", "y.csv", "z.csv"}));
+    EXPECT_EQ(FileNames(dir.Path()),
+              (std::vector<std::string>{"p1.log", "x.csv", "y.csv", "z.csv"}));
 }
 
 TEST_F(OutputsTest, OnlyRegularFilesAndLinksAreReplaced) {
@@ -215,7 +205,7 @@ TEST_F(OutputsTest, OnlyRegularFilesAndLinksAreReplaced) {
     if (specials.size() > 1) {
         EXPECT_TRUE(fs::is_character_file(specials[1]));
     }
-    EXPECT_EQ(Names(dir.Path()).size(), specials.size() + 1);
+    EXPECT_EQ(FileNames(dir.Path()).size(), specials.size() + 1);
 }
 
 TEST_F(OutputsTest, ReplacedFilesKeepTheirPermissions) {
@@ -265,7 +255,7 @@ TEST_F(OutputsTest, RacingExportsToOneNewFileWithoutForceLeaveOneWholeFile) {
     }
     EXPECT_EQ(written, 1U);
     EXPECT_EQ(ReadFile(target), reference.out);
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"p1.log", "race.csv"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"p1.log", "race.csv"}));
 }
 
 TEST_F(OutputsTest, TheLongestValidNamesWork) {
@@ -309,7 +299,8 @@ TEST_F(OutputsTest, StatisticsOfALogThatCannotBeReadFailAndWriteNothing) {
         EXPECT_NE(locked.err.find("cannot open: Permission denied"), std::string::npos);
         fs::remove(dir.File("locked.log"));
     }
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"broken.zlg", "folder.log", "p1.log"}));
+    EXPECT_EQ(FileNames(dir.Path()),
+              (std::vector<std::string>{"broken.zlg", "folder.log", "p1.log"}));
 
     // A log that can be read but holds no records is no failure: the files hold their headers.
     WriteFile(dir.File("empty.log"), "");
@@ -376,7 +367,7 @@ TEST_F(OutputsTest, APipeAsTheLogIsRefusedLeavingTheOutputsAsTheyWere) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << ReadFile(dir.File("stderr"));
         EXPECT_NE(ReadFile(dir.File("stderr")).find("is not a regular file"), std::string::npos)
             << ReadFile(dir.File("stderr"));
-        EXPECT_EQ(Names(dir.File("out")), std::vector<std::string>{"existing.txt"});
+        EXPECT_EQ(FileNames(dir.File("out")), std::vector<std::string>{"existing.txt"});
         EXPECT_EQ(ReadFile(existing), "before");
     }
 }
@@ -409,7 +400,7 @@ TEST_F(OutputsTest, SignalsWhileWritingALargeLogLeaveTheFolderAsItWas) {
             const int status = run.Wait();
             if (writing && EndedBy(status, signal)) {
                 EXPECT_EQ(ReadFile(existing), "before");
-                auto names = Names(dir.File("out"));
+                auto names = FileNames(dir.File("out"));
                 if (args[0] == "stats" && names.size() == 2) {
                     EXPECT_TRUE(whole(dir.File("out/big_D.csv")));
                     names.erase(names.begin());

@@ -24,20 +24,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qx7::test::FileNames;
 using qx7::test::ProgramResult;
 using qx7::test::TempDir;
 
 // Long enough for any machine; only a blocked or endless run ever reaches it.
 constexpr auto kWatchdog = std::chrono::seconds(120);
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> Contents(const fs::path& folder) {
@@ -143,7 +135,7 @@ class ReadingTest : public ::testing::Test {
 
     // Nothing but the log beside it, nothing in the temporary folder.
     void ExpectNothingLeft(const std::string& what) {
-        EXPECT_EQ(Names(logs.Path()), std::vector<std::string>{"p1.zlg"}) << what;
+        EXPECT_EQ(FileNames(logs.Path()), std::vector<std::string>{"p1.zlg"}) << what;
         EXPECT_TRUE(fs::is_empty(temporaries.Path())) << what;
     }
 
@@ -374,7 +366,7 @@ TEST_F(ReadingTest, NothingOfARunStaysAfterASignal) {
             while (!inflating && !run.Ended(status) &&
                    std::chrono::steady_clock::now() < deadline) {
                 inflating = HoldsFileIn(run.Pid(), tmpdir, 1 << 20);
-                ASSERT_EQ(Names(logs.Path()), std::vector<std::string>{"p1.zlg"}) << what;
+                ASSERT_EQ(FileNames(logs.Path()), std::vector<std::string>{"p1.zlg"}) << what;
                 ASSERT_TRUE(fs::is_empty(temporaries.Path())) << what;
             }
             EXPECT_TRUE(inflating) << what << ": the run was not seen inflating";

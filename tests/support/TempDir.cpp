@@ -1,5 +1,8 @@
 #include "support/TempDir.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -44,6 +47,20 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> FileNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) {
+        names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
 
 }  // namespace qx7::test

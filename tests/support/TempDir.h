@@ -1,13 +1,16 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qx7::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -16,7 +19,7 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -24,5 +27,9 @@ private:
 void WriteFile(const std::string& path, const std::string& bytes);
 // The whole file's bytes; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+// The names of what a folder holds, sorted: what a run left behind shows here.
+std::vector<std::string> FileNames(const std::filesystem::path& folder);
+// The permission bits of the path itself (a link is not followed); 0 when there is none.
+mode_t ModeOf(const std::string& path);
 
 }  // namespace qx7::test

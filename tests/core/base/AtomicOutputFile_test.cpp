@@ -21,20 +21,8 @@ namespace qx7 {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder)) {
-        names.push_back(item.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-mode_t ModeOf(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
-}
+using qx7::test::FileNames;
+using qx7::test::ModeOf;
 
 // Every case runs with unnamed temporaries (where the file system has them, as the temporary
 // folders of test machines do) and with the named fallback.
@@ -53,10 +41,10 @@ TEST_P(AtomicOutputFileTest, TargetAppearsOnlyOnCommit) {
     ASSERT_TRUE(file.Write("line\r\n"));
     EXPECT_FALSE(fs::exists(target));
     // Only the named fallback shows a (hidden, short) name while writing.
-    EXPECT_EQ(Names(dir.Path()).size(), GetParam() ? 1U : 0U);
+    EXPECT_EQ(FileNames(dir.Path()).size(), GetParam() ? 1U : 0U);
     ASSERT_TRUE(file.Commit());
     EXPECT_EQ(test::ReadFile(target), "line\r\n");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"out.txt"});
 }
 
 TEST_P(AtomicOutputFileTest, AbandonedWriteKeepsTheOldFileAndLeavesNoTemporary) {
@@ -68,7 +56,7 @@ TEST_P(AtomicOutputFileTest, AbandonedWriteKeepsTheOldFileAndLeavesNoTemporary) 
         file.Write("half");
     }
     EXPECT_EQ(test::ReadFile(target), "old");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"out.txt"});
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"out.txt"});
 }
 
 TEST_P(AtomicOutputFileTest, KeepNeverReplacesAFileThereAtOpenOrAppearingBeforeCommit) {
@@ -86,7 +74,7 @@ TEST_P(AtomicOutputFileTest, KeepNeverReplacesAFileThereAtOpenOrAppearingBeforeC
     EXPECT_EQ(file.Error(), EEXIST);
     EXPECT_EQ(test::ReadFile(later), "appeared meanwhile");
     EXPECT_EQ(test::ReadFile(target), "mine");
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"later.txt", "out.txt"}));
+    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"later.txt", "out.txt"}));
 }
 
 TEST_P(AtomicOutputFileTest, RacingWritersToOneNewNameWithoutReplacingLeaveOneWholeFile) {
@@ -131,7 +119,7 @@ TEST_P(AtomicOutputFileTest, RacingWritersToOneNewNameWithoutReplacingLeaveOneWh
     }
     ASSERT_NE(winner, kWriters);
     EXPECT_EQ(test::ReadFile(target), contents[winner]);
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"race.csv"});
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"race.csv"});
 }
 
 TEST_P(AtomicOutputFileTest, NamesUpToTheLongestValidOneWork) {
@@ -146,7 +134,7 @@ TEST_P(AtomicOutputFileTest, NamesUpToTheLongestValidOneWork) {
     }
     AtomicOutputFile tooLong;
     EXPECT_EQ(tooLong.Open(dir.File(std::string(256, 'n')), ExistingTarget::kKeep), ENAMETOOLONG);
-    EXPECT_TRUE(Names(dir.Path()).empty());
+    EXPECT_TRUE(FileNames(dir.Path()).empty());
 }
 
 TEST_P(AtomicOutputFileTest, ReplacingKeepsPermissionsAndOwnerAndANewFileGetsTheUsualMode) {
@@ -233,7 +221,7 @@ TEST_P(AtomicOutputFileTest, OnlyRegularFilesAndLinksAreReplaced) {
         EXPECT_TRUE(fs::is_character_file(device));
         expected.insert(expected.begin() + 2, "null");
     }
-    EXPECT_EQ(Names(dir.Path()), expected);
+    EXPECT_EQ(FileNames(dir.Path()), expected);
 }
 
 TEST_P(AtomicOutputFileTest, MissingFolderIsAnError) {
@@ -279,12 +267,12 @@ TEST_P(AtomicOutputFileTest, EndSignalsLeaveNothingBehind) {
         char byte = 0;
         ASSERT_EQ(::read(ready[0], &byte, 1), 1);
         ::close(ready[0]);
-        EXPECT_EQ(Names(dir.Path()).size(), GetParam() ? 2U : 1U);
+        EXPECT_EQ(FileNames(dir.Path()).size(), GetParam() ? 2U : 1U);
         ASSERT_EQ(::kill(child, signal), 0);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"out.csv"});
+        EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"out.csv"});
         EXPECT_EQ(test::ReadFile(target), "before");
     }
 }
