@@ -6,20 +6,14 @@
 
 namespace qx7::test {
 
-SimPrinterProcess::SimPrinterProcess(const std::string& fault) {
-    spoolPath_ = dir_.File("spool");
-    process_ = std::make_unique<ChildProcess>(
-        QX7_PRINTER_SIM_PATH,
-        std::vector<std::string>{"--spool", spoolPath_, "--name", kSimPrinterName, "--fault", fault,
-                                 "--journal", dir_.File("journal")},
-        dir_.File("sim.log"));
-    const std::string socket = spoolPath_ + "/" + PrinterFileStem(kSimPrinterName) + kSocketSuffix;
-    started_ = process_->Running() && WaitForPath(socket);
-    spooler_ = std::make_unique<SpoolDirectory>(spoolPath_);
-}
+SimPrinterProcess::SimPrinterProcess(const std::string& fault)
+    : spoolPath_(dir_.File("spool")),
+      simulator_(std::make_unique<PrinterSimulator>(spoolPath_, kSimPrinterName,
+                                                    std::vector<std::string>{"--fault", fault})),
+      spooler_(std::make_unique<SpoolDirectory>(spoolPath_)) {}
 
 SimPrinterProcess::~SimPrinterProcess() {
-    process_.reset();  // stopped before its folder goes
+    simulator_.reset();  // stopped before its folder goes
 }
 
 void SimPrinterProcess::Attach(GuiHarness& harness) {
@@ -28,11 +22,11 @@ void SimPrinterProcess::Attach(GuiHarness& harness) {
 }
 
 std::string SimPrinterProcess::Journal() const {
-    return ReadFile(dir_.File("journal"));
+    return simulator_->Journal();
 }
 
 std::string SimPrinterProcess::Log() const {
-    return ReadFile(dir_.File("sim.log"));
+    return simulator_->Output();
 }
 
 }  // namespace qx7::test

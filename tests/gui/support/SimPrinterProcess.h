@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "gui/support/PrinterSimulator.h"
 #include "platform/posix/SpoolDirectory.h"
-#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace qx7::test {
@@ -26,7 +26,7 @@ class SimPrinterProcess {
     SimPrinterProcess& operator=(const SimPrinterProcess&) = delete;
 
     // The simulator's socket is there and answers.
-    bool Started() const { return started_; }
+    bool Started() const { return simulator_->Started(); }
     // The harness's application object sends to this printer, which is also the selected one.
     void Attach(GuiHarness& harness);
 
@@ -39,9 +39,8 @@ class SimPrinterProcess {
   private:
     TempDir dir_;
     std::string spoolPath_;
-    std::unique_ptr<ChildProcess> process_;
+    std::unique_ptr<PrinterSimulator> simulator_;
     std::unique_ptr<SpoolDirectory> spooler_;
-    bool started_ = false;
 };
 
 }  // namespace qx7::test
