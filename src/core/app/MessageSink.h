@@ -13,6 +13,11 @@ public:
     virtual void ShowOk(const std::string& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    // A Yes/No question under a caption of its own; sinks without captions just ask.
+    virtual bool AskYesNoCaptioned(const std::string& text, const std::string& caption) {
+        static_cast<void>(caption);
+        return AskYesNo(text);
+    }
 };
 
 }  // namespace qx7

@@ -1,6 +1,6 @@
 #include "gui/app/MessageBoxSink.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMessageBox>
 
 #include "gui/app/WaitCursorScope.h"
@@ -8,11 +8,13 @@
 namespace qx7::gui {
 namespace {
 
-int RunBox(QWidget* owner, const std::string& text, QMessageBox::StandardButtons buttons,
-           QMessageBox::StandardButton defaultButton) {
+int RunBox(QWidget* owner, const QString& caption, const std::string& text,
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
     OverrideCursorPause normalPointer;
-    QMessageBox box(QMessageBox::NoIcon, MessageBoxSink::Caption(), QString::fromStdString(text),
-                    buttons, owner);
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) {
+        owner = modal;
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, QString::fromStdString(text), buttons, owner);
     box.setObjectName(QStringLiteral("messageBox"));
     // Table texts are plain; a '<' must not switch the box to rich text.
     box.setTextFormat(Qt::PlainText);
@@ -27,12 +29,16 @@ QString MessageBoxSink::Caption() {
 }
 
 void MessageBoxSink::ShowOk(const std::string& text) {
-    RunBox(owner_, text, QMessageBox::Ok, QMessageBox::Ok);
+    RunBox(owner_, Caption(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool MessageBoxSink::AskYesNo(const std::string& text) {
-    return RunBox(owner_, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
-           QMessageBox::Yes;
+    return AskYesNoCaptioned(text, {});
+}
+
+bool MessageBoxSink::AskYesNoCaptioned(const std::string& text, const std::string& caption) {
+    return RunBox(owner_, caption.empty() ? Caption() : QString::fromStdString(caption), text,
+                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 }  // namespace qx7::gui

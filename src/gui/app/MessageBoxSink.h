@@ -12,12 +12,14 @@ namespace qx7::gui {
 
 class MessageBoxSink final : public IMessageSink {
   public:
-    // The boxes are modal over the owner (the sheet, once it exists).
+    // The boxes are modal over the owner (the sheet, once it exists), or over the modal dialog
+    // on show above it (a viewer), so that a box never opens behind the window it is about.
     void SetOwner(QWidget* owner) { owner_ = owner; }
     QWidget* Owner() const { return owner_; }
 
     void ShowOk(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
+    bool AskYesNoCaptioned(const std::string& text, const std::string& caption) override;
 
     // The caption of every box: the program's file name without its extension.
     static QString Caption();

@@ -11,6 +11,7 @@
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
 #include "gui/log/LogFileName.h"
+#include "gui/log/LogViewerRegistry.h"
 
 namespace qx7::gui {
 namespace {
@@ -38,10 +39,14 @@ CViewLogFile::CViewLogFile(const PageContext& context) : WizardPage(context, kPa
          {kFileInfoButton, kLogButton, kSettingsButton, kAnalysisButton, kStatisticsButton}) {
         auto* button = new QPushButton(this);
         SetControlNumber(button, number);
-        // The viewers are not part of this version: the buttons say so rather than do nothing.
-        button->setEnabled(false);
-        button->setToolTip(notYet);
-        button->setAccessibleDescription(notYet);
+        if (LogViewerRegistry::Global().Find(number) != nullptr) {
+            connect(button, &QPushButton::clicked, this, [this, number] { OpenViewer(number); });
+        } else {
+            // A viewer this build lacks: the button says so rather than do nothing.
+            button->setEnabled(false);
+            button->setToolTip(notYet);
+            button->setAccessibleDescription(notYet);
+        }
         column->addWidget(button);
         if (number == kSettingsButton) {
             settings_ = button;
@@ -77,6 +82,15 @@ void CViewLogFile::OnSetActive() {
     settings_->setVisible(shown.showSettings);
     fileInfo_->setVisible(shown.showFileInfo);
     SetWidgetText(name_, FromFileName(logFile));
+}
+
+void CViewLogFile::OpenViewer(int buttonNumber) {
+    const LogViewerMaker* make = LogViewerRegistry::Global().Find(buttonNumber);
+    if (make == nullptr) {
+        return;
+    }
+    // Every viewer is given the name the application object holds and reads the file itself.
+    ShowLogViewer((*make)(Context(), App().GetLogFileName(), window()));
 }
 
 QX7_REGISTER_WIZARD_PAGE(CViewLogFile, kPageLogViewer);

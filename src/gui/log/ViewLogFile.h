@@ -17,6 +17,9 @@ class CViewLogFile final : public WizardPage {
     void OnSetActive() override;
 
   private:
+    // Opens the viewer of the button on the log file name; the page stays as it is.
+    void OpenViewer(int buttonNumber);
+
     QLineEdit* name_ = nullptr;
     QPushButton* settings_ = nullptr;  // 1188, only for a log with settings blocks
     QPushButton* fileInfo_ = nullptr;  // 1191, only for a log with file information

@@ -1,0 +1,64 @@
+#pragma once
+// The viewers of page 225: the page reached through the real sheet with a log of the test's
+// own, a viewer opened by its button, and what `qx7log` prints or writes for the same log to
+// compare with.
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "gui/log/LogPageTest.h"
+#include "support/ChildProcess.h"
+
+namespace qx7::test {
+
+class LogViewerTest : public LogPageTest {
+  protected:
+    using LogPageTest::LogPageTest;
+
+    // Page 225 on show for the log (156, 178, 225 walked as a user does).
+    void OpenViewerPage(const std::string& road, const std::string& logFile) {
+        OpenLogFilePage(road);
+        ToViewerPage(logFile);
+    }
+
+    // Clicks the viewer button of page 225 and answers the viewer it opened, modal on show;
+    // nullptr when none opened (the button is disabled, or the viewer refused to open).
+    QDialog* PressViewer(int buttonNumber) {
+        auto* button = driver->ControlAs<QPushButton>(buttonNumber);
+        if (button == nullptr || !button->isVisible() || !button->isEnabled()) {
+            return nullptr;
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+        QDialog* viewer = nullptr;
+        QTest::qWaitFor(
+            [&] {
+                viewer = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                return viewer != nullptr && viewer->isVisible();
+            },
+            2000);
+        if (viewer != nullptr) {
+            [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(viewer);
+        }
+        return viewer;
+    }
+
+    // The viewer's control by number.
+    template <class T>
+    static T* ViewerControl(QDialog* viewer, int number) {
+        return viewer->findChild<T*>(QString::number(number));
+    }
+
+    // `qx7log` on the same log, in the language of the test and the zone the tests pin.
+    ProgramResult Qx7Log(const std::vector<std::string>& arguments) const {
+        std::vector<std::string> all = arguments;
+        all.insert(all.begin(),
+                   Language() == kJapanese ? std::string("--lang=ja") : std::string("--lang=en"));
+        return RunProgram(QX7LOG_PATH, all);
+    }
+};
+
+}  // namespace qx7::test
