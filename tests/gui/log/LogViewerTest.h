@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QPushButton>
 #include <QTest>
 #include <string>
@@ -50,6 +51,19 @@ class LogViewerTest : public LogPageTest {
     template <class T>
     static T* ViewerControl(QDialog* viewer, int number) {
         return viewer->findChild<T*>(QString::number(number));
+    }
+
+    // Saves the viewer as <lang>-<name>.png when QX7_SCREENSHOT_DIR is set (look at them).
+    void ScreenshotViewer(QWidget* viewer, const QString& name) const {
+        const QString folder = qEnvironmentVariable("QX7_SCREENSHOT_DIR");
+        if (folder.isEmpty() || viewer == nullptr) {
+            return;
+        }
+        QCoreApplication::processEvents();
+        QDir().mkpath(folder);
+        const QString language =
+            Language() == kJapanese ? QStringLiteral("ja") : QStringLiteral("en");
+        viewer->grab().save(QDir(folder).filePath(language + QLatin1Char('-') + name + ".png"));
     }
 
     // `qx7log` on the same log, in the language of the test and the zone the tests pin.
