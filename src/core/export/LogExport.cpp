@@ -8,8 +8,6 @@ constexpr std::string_view kTextColumnsLine =
 constexpr std::string_view kCsvColumnsLine =
     "Number,Date,Time,Code,Type,Description,Param1,Param2,Param3,Param4,Param5,Param6,Param7,"
     "Param8,Param9,Param10,Param11,Param12\r\n";
-// The added text of a text line starts at this column when the line leaves room for it.
-constexpr std::size_t kAddedTextColumn = 127;
 constexpr int kProgressStep = 1000;
 // Lines are collected up to this size before they go to the stream.
 constexpr std::size_t kChunkBytes = 1 << 16;

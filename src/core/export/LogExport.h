@@ -3,6 +3,7 @@
 // CSV. Both work on any entry source, write each line as soon as it is built and keep nothing
 // else in memory.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -43,6 +44,9 @@ inline constexpr int kExportOk = 0;
 inline constexpr int kExportWriteFailed = -1;  // the output took fewer bytes than given
 inline constexpr int kExportReadFailed = -2;   // the source reported a read error midway
 inline constexpr int kExportCancelled = -3;    // the progress callback asked to stop
+
+// The text export's added text (parameters or raw words) starts at this byte of its line.
+inline constexpr std::size_t kAddedTextColumn = 127;
 
 struct ExportCounts {
     int entriesRead = 0;

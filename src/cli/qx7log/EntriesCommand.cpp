@@ -1,0 +1,158 @@
+// qx7log entries LOG: the entry browser's filtered view, one entry a line, or JSON lines.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/qx7log/ListingOutput.h"
+#include "cli/qx7log/LogCommand.h"
+#include "cli/qx7log/LogToolSupport.h"
+#include "core/app/StartupDecision.h"
+#include "core/export/EntryBrowsing.h"
+#include "platform/posix/PosixLocalTime.h"
+
+namespace qx7::cli {
+namespace {
+
+struct EntriesOptions {
+    std::string log;
+    std::string types = "ewi";
+    std::vector<std::string> codes;
+    std::string from;
+    std::string to;
+    std::string grep;
+    bool json = false;
+    bool extendedData = false;
+};
+
+// Lines are handed to the output in pieces of about this size.
+constexpr std::size_t kPieceBytes = 1 << 16;
+
+int Usage(const LogToolContext& context, const std::string& text) {
+    std::fprintf(stderr, "%s: entries: %s\n", context.programName.c_str(), text.c_str());
+    return kExitUsage;
+}
+
+int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
+    if (options.json && AsciiLower(context.encoding) != "utf-8" &&
+        AsciiLower(context.encoding) != "utf8") {
+        return Usage(context, "JSON is written in UTF-8; leave out --encoding");
+    }
+    const PosixLocalTime clock;
+    EntryFilter filter;
+    filter.types.errors = options.types.find('e') != std::string::npos;
+    filter.types.warnings = options.types.find('w') != std::string::npos;
+    filter.types.information = options.types.find('i') != std::string::npos;
+    for (const std::string& text : options.codes) {
+        const auto code = ParseEntryCode(text);
+        if (!code) {
+            return Usage(context, "a code is up to 8 hexadecimal digits: " + text);
+        }
+        filter.codes.push_back(*code);
+    }
+    if (!options.from.empty()) {
+        filter.from = ParseEntryTime(options.from, clock, false);
+        if (!filter.from) {
+            return Usage(context, "not a time (YYYY-MM-DD[THH:MM[:SS]][Z]): " + options.from);
+        }
+    }
+    if (!options.to.empty()) {
+        filter.to = ParseEntryTime(options.to, clock, true);
+        if (!filter.to) {
+            return Usage(context, "not a time (YYYY-MM-DD[THH:MM[:SS]][Z]): " + options.to);
+        }
+    }
+
+    CollectingMessageSink readerSink;
+    const Messages readerMessages(context.language, readerSink);
+    CQXLogFile reader(readerMessages, clock);
+    std::string cause;
+    if (!OpenLogEntries(reader, options.log, readerSink, cause)) {
+        reader.Close();
+        std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(), options.log.c_str(),
+                     cause.c_str());
+        return kExitFailure;
+    }
+
+    // One pass in log order, as the browser lists them; nothing is kept but the piece.
+    const LogTextContext textContext(context.language, clock);
+    bool readFailed = false;
+    int code = StreamListing(context, [&](const ListingPieceWriter& write) {
+        CQXLogEntry entry;
+        LogEntryRow row;
+        std::string piece;
+        for (std::size_t number = 0;; ++number) {
+            const int read = reader.ReadEntry(entry);
+            if (read != 1) {
+                readFailed = read != 0;
+                break;
+            }
+            const IndexedEntry indexed{0, entry.time, entry.code,
+                                       static_cast<std::uint8_t>(entry.type)};
+            if (!PassesFilter(indexed, filter)) {
+                continue;
+            }
+            MakeLogEntryRow(entry, number, textContext, options.extendedData, row);
+            if (!RowContains(row, options.grep)) {
+                continue;
+            }
+            piece +=
+                options.json ? FormatRowJson(row, entry.time, textContext) : FormatRowLine(row);
+            piece += "\r\n";
+            if (piece.size() >= kPieceBytes) {
+                if (!write(piece)) {
+                    return;
+                }
+                piece.clear();
+            }
+        }
+        if (!piece.empty()) {
+            write(piece);
+        }
+    });
+    reader.Close();
+    if (readFailed) {
+        std::fprintf(stderr, "%s: %s: read error in the log data\n", context.programName.c_str(),
+                     options.log.c_str());
+        code = kExitFailure;
+    }
+    return code;
+}
+
+const LogCommandRegistration kEntries(35, [](CLI::App& root) {
+    auto options = std::make_shared<EntriesOptions>();
+    CLI::App* command = root.add_subcommand(
+        "entries", "Print the entries a filter selects, in log order (as the entry browser)");
+    command->add_option("LOG", options->log, "Saved log file (.log, .zlg or a bare log)")
+        ->required();
+    command
+        ->add_option("--types", options->types,
+                     "Entry types: any of e (errors), w (warnings), i (information)")
+        ->check(
+            [](const std::string& value) {
+                return value.find_first_not_of("ewi") == std::string::npos
+                           ? std::string()
+                           : std::string("the types are letters of e, w and i");
+            },
+            "SET");
+    command->add_option("--code", options->codes,
+                        "Only entries with this code (8 hexadecimal digits; repeatable)");
+    command->add_option("--from", options->from,
+                        "Entries at or after this time: YYYY-MM-DD[THH:MM[:SS]], local time, "
+                        "or UTC with a final Z");
+    command->add_option("--to", options->to,
+                        "Entries at or before this time (a date alone: its whole day)");
+    command->add_option("--grep", options->grep,
+                        "Only entries whose description or parameters hold this text "
+                        "(ASCII letters in either case)");
+    command->add_flag("--json", options->json,
+                      "One JSON object a line: number, utc, local, code, type, text, parameters");
+    command->add_flag("--ext", options->extendedData,
+                      "The raw parameter words instead of the decoded parameters");
+    return LogCommand{command, [options](const LogToolContext& context) {
+                          return RunEntries(context, *options);
+                      }};
+});
+
+}  // namespace
+}  // namespace qx7::cli

@@ -1,0 +1,282 @@
+#include "core/export/EntryBrowsing.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace qx7 {
+namespace {
+
+constexpr std::int64_t kUnix2000 = 946684800;  // 2000-01-01 00:00:00 UTC
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle) {
+    if (needle.empty()) {
+        return true;
+    }
+    const auto found = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                                   [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
+    return found != haystack.end();
+}
+
+bool TypeShownInText(int type, const LogTypeFilter& types) {
+    CQXLogEntry probe;
+    probe.type = type;
+    return IsShownInText(probe, types);
+}
+
+// Appends the text as the inside of a JSON string; bytes that do not form UTF-8 become U+FFFD.
+void AppendJsonText(std::string& out, std::string_view text) {
+    static const char kHex[] = "0123456789abcdef";
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            if (c == '"' || c == '\\') {
+                out.push_back('\\');
+                out.push_back(static_cast<char>(c));
+            } else if (c < 0x20 || c == 0x7F) {
+                out.append("\\u00");
+                out.push_back(kHex[c >> 4]);
+                out.push_back(kHex[c & 15]);
+            } else {
+                out.push_back(static_cast<char>(c));
+            }
+            ++i;
+            continue;
+        }
+        // A well-formed sequence: lead byte, then 1..3 continuation bytes, no overlong forms,
+        // no surrogates, nothing above U+10FFFF.
+        std::size_t length = 0;
+        std::uint32_t lowest = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            lowest = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            lowest = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            lowest = 0x10000;
+        }
+        bool good = length != 0 && i + length <= text.size();
+        std::uint32_t value = good ? (c & (0x7F >> length)) : 0;
+        for (std::size_t k = 1; good && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            good = (next & 0xC0) == 0x80;
+            value = (value << 6) | (next & 0x3F);
+        }
+        good = good && value >= lowest && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        if (good) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out.append("\xEF\xBF\xBD");
+            ++i;
+        }
+    }
+}
+
+void AppendIsoTime(std::string& out, const CivilTime& time) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", time.year, time.month,
+                  time.day, time.hour, time.minute, time.second);
+    out.append(text);
+}
+
+// Digits of a fixed width at `at`; -1 when any is missing.
+int Digits(std::string_view text, std::size_t at, std::size_t width) {
+    if (at + width > text.size()) {
+        return -1;
+    }
+    int value = 0;
+    for (std::size_t k = at; k < at + width; ++k) {
+        if (text[k] < '0' || text[k] > '9') {
+            return -1;
+        }
+        value = value * 10 + (text[k] - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+static bool PassesCodesAndTimes(const IndexedEntry& entry, const EntryFilter& filter) {
+    if (!filter.codes.empty() &&
+        std::find(filter.codes.begin(), filter.codes.end(), entry.code) == filter.codes.end()) {
+        return false;
+    }
+    if (filter.from && entry.time < *filter.from) {
+        return false;
+    }
+    return !(filter.to && entry.time > *filter.to);
+}
+
+bool PassesFilter(const IndexedEntry& entry, const EntryFilter& filter) {
+    return TypeShownInText(entry.type, filter.types) && PassesCodesAndTimes(entry, filter);
+}
+
+std::vector<std::uint32_t> SelectEntries(const LogEntryIndex& index, const EntryFilter& filter) {
+    // The type rule is asked once per type, not once per entry.
+    bool typeShown[8];
+    for (int type = 0; type < 8; ++type) {
+        typeShown[type] = TypeShownInText(type, filter.types);
+    }
+    std::vector<std::uint32_t> selection;
+    const auto& entries = index.Entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (typeShown[entries[i].type & 7] && PassesCodesAndTimes(entries[i], filter)) {
+            selection.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    return selection;
+}
+
+std::string FormatRowLine(const LogEntryRow& row) {
+    char number[24];
+    std::snprintf(number, sizeof number, "%06zu", row.number);
+    char code[12];
+    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(row.code));
+    std::string line = number;
+    line.append(": ").append(row.dateTime).append(" [").append(code).append("] (");
+    line.append(row.typeText).append(") \"").append(row.description).append("\"");
+    if (!row.parameters.empty()) {
+        if (line.size() < kAddedTextColumn) {
+            line.append(kAddedTextColumn - line.size(), ' ');
+        }
+        line.append(row.parameters);
+    }
+    return line;
+}
+
+bool RowContains(const LogEntryRow& row, std::string_view text) {
+    return ContainsIgnoringCase(row.description, text) ||
+           ContainsIgnoringCase(row.parameters, text);
+}
+
+std::size_t FirstAtOrAfter(const LogEntryIndex& index, const std::vector<std::uint32_t>& selection,
+                           std::uint32_t time) {
+    // Printer clocks are set back now and then, so times are not sorted: the first in log order.
+    for (std::size_t k = 0; k < selection.size(); ++k) {
+        if (index[selection[k]].time >= time) {
+            return k;
+        }
+    }
+    return selection.size();
+}
+
+std::optional<std::uint32_t> ParseEntryCode(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+    }
+    if (text.empty() || text.size() > 8) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (char c : text) {
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        }
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
+
+std::string FormatRowJson(const LogEntryRow& row, std::uint32_t printerTime,
+                          const LogTextContext& context) {
+    std::string json = "{\"number\":" + std::to_string(row.number) + ",\"utc\":\"";
+    if (const auto utc = UtcFromSeconds(kUnix2000 + printerTime)) {
+        AppendIsoTime(json, *utc);
+    }
+    json.append("Z\",\"local\":");
+    CivilTime local;
+    if (context.ToLocal(printerTime, local)) {
+        json.push_back('"');
+        AppendIsoTime(json, local);
+        json.push_back('"');
+    } else {
+        json.append("null");
+    }
+    char code[12];
+    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(row.code));
+    json.append(",\"code\":\"").append(code).append("\",\"type\":\"");
+    AppendJsonText(json, row.typeText);
+    json.append("\",\"text\":\"");
+    AppendJsonText(json, row.description);
+    json.append("\",\"parameters\":\"");
+    AppendJsonText(json, row.parameters);
+    json.append("\"}");
+    return json;
+}
+
+std::optional<std::uint32_t> ParseEntryTime(std::string_view text, const ILocalTime& clock,
+                                            bool endOfDay) {
+    bool utc = false;
+    if (!text.empty() && (text.back() == 'Z' || text.back() == 'z')) {
+        utc = true;
+        text.remove_suffix(1);
+    }
+    CivilTime time;
+    time.year = Digits(text, 0, 4);
+    time.month = Digits(text, 5, 2);
+    time.day = Digits(text, 8, 2);
+    if (time.year < 0 || time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31 ||
+        text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    if (text.size() == 10) {
+        if (endOfDay) {
+            time.hour = 23;
+            time.minute = 59;
+            time.second = 59;
+        }
+    } else {
+        if ((text.size() != 16 && text.size() != 19) || (text[10] != 'T' && text[10] != ' ') ||
+            text[13] != ':') {
+            return std::nullopt;
+        }
+        time.hour = Digits(text, 11, 2);
+        time.minute = Digits(text, 14, 2);
+        time.second = text.size() == 19 ? Digits(text, 17, 2) : 0;
+        if (text.size() == 19 && text[16] != ':') {
+            return std::nullopt;
+        }
+        if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
+            time.second < 0 || time.second > 59) {
+            return std::nullopt;
+        }
+    }
+    // A day the month does not have (February 30) is refused, not rolled over.
+    const auto check = UtcFromSeconds(SecondsFromUtc(time));
+    if (!check || check->day != time.day) {
+        return std::nullopt;
+    }
+    std::int64_t seconds = 0;
+    if (utc) {
+        seconds = SecondsFromUtc(time);
+    } else {
+        const auto local = clock.FromLocal(time);
+        if (!local) {
+            return std::nullopt;
+        }
+        seconds = *local;
+    }
+    const std::int64_t printer = seconds - kUnix2000;
+    if (printer < 0 || printer > std::numeric_limits<std::uint32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(printer);
+}
+
+}  // namespace qx7

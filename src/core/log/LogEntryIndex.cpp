@@ -1,0 +1,114 @@
+#include "core/log/LogEntryIndex.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace qx7 {
+
+IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProgress& progress) {
+    entries_.clear();
+    const int total = source.GetEntryCount();
+    // The opening scan's count of markers: a good first size, but only a first size, since
+    // a damaged file may hold markers that deliver no entry.
+    constexpr std::size_t kLargestReserve = std::size_t{1} << 22;
+    if (total > 0) {
+        entries_.reserve(std::min(static_cast<std::size_t>(total), kLargestReserve));
+    }
+    CQXLogEntry entry;
+    for (;;) {
+        if (progress && entries_.size() % kIndexProgressStep == 0 &&
+            !progress(entries_.size(), total)) {
+            return IndexEnd::kCancelled;
+        }
+        const int read = source.ReadEntry(entry);
+        if (read == 0) {
+            break;
+        }
+        if (read != 1) {
+            return IndexEnd::kReadFailed;
+        }
+        IndexedEntry indexed;
+        indexed.position = source.EntryPosition();
+        indexed.time = entry.time;
+        indexed.code = entry.code;
+        indexed.type = static_cast<std::uint8_t>(entry.type);
+        entries_.push_back(indexed);
+    }
+    entries_.shrink_to_fit();
+    if (progress) {
+        progress(entries_.size(), total);
+    }
+    return IndexEnd::kComplete;
+}
+
+void MakeLogEntryRow(const CQXLogEntry& entry, std::size_t number, const LogTextContext& context,
+                     bool extendedData, LogEntryRow& row) {
+    row.number = number;
+    row.code = entry.code;
+    entry.GetDateTimeText(row.dateTime, context);
+    entry.GetTypeText(row.typeText);
+    row.description.clear();
+    entry.GetDescriptionText(row.description, context);
+    row.parameters.clear();
+    if (extendedData) {
+        entry.GetRawDataText(row.parameters);
+    } else {
+        entry.GetParamText(row.parameters, context);
+    }
+}
+
+LogEntryRows::LogEntryRows(IPositionedLogEntrySource& source, const LogEntryIndex& index,
+                           const LogTextContext& context, bool extendedData)
+    : source_(source), index_(index), context_(context), extendedData_(extendedData) {}
+
+const LogEntryRows::Stretch* LogEntryRows::Load(std::size_t i) {
+    if (i >= index_.Size()) {
+        return nullptr;
+    }
+    const std::size_t first = i - i % kStretchRows;
+    for (auto kept = kept_.begin(); kept != kept_.end(); ++kept) {
+        if (kept->first == first) {
+            kept_.splice(kept_.begin(), kept_, kept);
+            return &kept_.front();
+        }
+    }
+    // One seek, then the stretch read on in order: neighbouring rows share the reader's buffer.
+    if (!source_.SeekEntry(index_[first].position)) {
+        return nullptr;
+    }
+    Stretch stretch;
+    stretch.first = first;
+    const std::size_t count = std::min(kStretchRows, index_.Size() - first);
+    stretch.entries.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (source_.ReadEntry(stretch.entries[k]) != 1 ||
+            source_.EntryPosition() != index_[first + k].position) {
+            return nullptr;  // the file changed under the index
+        }
+    }
+    if (kept_.size() >= kStretchesKept) {
+        kept_.pop_back();
+    }
+    kept_.push_front(std::move(stretch));
+    return &kept_.front();
+}
+
+bool LogEntryRows::Entry(std::size_t i, CQXLogEntry& entry) {
+    const Stretch* stretch = Load(i);
+    if (stretch == nullptr) {
+        return false;
+    }
+    entry = stretch->entries[i - stretch->first];
+    return true;
+}
+
+bool LogEntryRows::Row(std::size_t i, LogEntryRow& row) {
+    const Stretch* stretch = Load(i);
+    if (stretch == nullptr) {
+        return false;
+    }
+    MakeLogEntryRow(stretch->entries[i - stretch->first], i, context_, extendedData_, row);
+    return true;
+}
+
+}  // namespace qx7

@@ -1,0 +1,95 @@
+#pragma once
+// Random access to the entries of a saved log: one pass notes where each entry starts and the
+// few fields filters need (time, code, type), 16 bytes an entry whatever its text; rows are
+// then decoded on demand from the reader, a stretch at a time, so a million-entry log is
+// browsed without its text ever being held.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "core/log/LogTextContext.h"
+#include "core/log/QXLogEntry.h"
+
+namespace qx7 {
+
+struct IndexedEntry {
+    std::uint32_t position = 0;  // where the reader delivers it again (SeekEntry)
+    std::uint32_t time = 0;      // printer seconds
+    std::uint32_t code = 0;
+    std::uint8_t type = 0;
+};
+
+enum class IndexEnd {
+    kComplete,    // every entry up to the end of the data
+    kCancelled,   // the progress callback asked to stop
+    kReadFailed,  // the source reported a read error; the entries before it are indexed
+};
+
+// Told the entries indexed so far and the source's entry count; false cancels.
+using IndexProgress = std::function<bool(std::size_t indexed, int total)>;
+// How often the progress callback is told.
+inline constexpr std::size_t kIndexProgressStep = 16384;
+
+class LogEntryIndex {
+  public:
+    // Reads every entry from the source's present position to its end. Replaces what the
+    // index held before.
+    IndexEnd Build(IPositionedLogEntrySource& source, const IndexProgress& progress = {});
+
+    std::size_t Size() const { return entries_.size(); }
+    bool Empty() const { return entries_.empty(); }
+    const IndexedEntry& operator[](std::size_t i) const { return entries_[i]; }
+    const std::vector<IndexedEntry>& Entries() const { return entries_; }
+
+  private:
+    std::vector<IndexedEntry> entries_;
+};
+
+// The texts of one entry as a row of a view; the same pieces the text export's line is made of.
+struct LogEntryRow {
+    std::size_t number = 0;  // the entry's place among all entries of the log, from 0
+    std::string dateTime;    // "MM/DD/YYYY HH:MM:SS" in the PC's local time
+    std::uint32_t code = 0;
+    std::string typeText;     // ERR, WRN, INF ...
+    std::string description;  // in the context's language
+    std::string parameters;   // the decoded parameters, or the raw words with extended data
+};
+
+// Decodes rows of an indexed log on demand, keeping a few stretches of recent rows. The source
+// and the index must outlive it; one thread at a time.
+class LogEntryRows {
+  public:
+    static constexpr std::size_t kStretchRows = 256;
+    static constexpr std::size_t kStretchesKept = 16;
+
+    LogEntryRows(IPositionedLogEntrySource& source, const LogEntryIndex& index,
+                 const LogTextContext& context, bool extendedData = false);
+
+    // The row of entry i; false when i is past the index or the source cannot deliver it again.
+    bool Row(std::size_t i, LogEntryRow& row);
+    // The entry itself (its parameters included); same answers.
+    bool Entry(std::size_t i, CQXLogEntry& entry);
+
+  private:
+    struct Stretch {
+        std::size_t first = 0;
+        std::vector<CQXLogEntry> entries;
+    };
+    const Stretch* Load(std::size_t i);
+
+    IPositionedLogEntrySource& source_;
+    const LogEntryIndex& index_;
+    const LogTextContext& context_;
+    bool extendedData_;
+    std::list<Stretch> kept_;  // most recently used first
+};
+
+// The row texts of an entry.
+void MakeLogEntryRow(const CQXLogEntry& entry, std::size_t number, const LogTextContext& context,
+                     bool extendedData, LogEntryRow& row);
+
+}  // namespace qx7

@@ -1,0 +1,144 @@
+// Choosing entries to browse: types as the text export, codes, times, words; command-line
+// times and codes; the JSON line.
+
+#include <gtest/gtest.h>
+
+#include "core/export/EntryBrowsing.h"
+#include "support/FixedNowLocalTime.h"
+#include "support/LogEntryFeed.h"
+#include "support/ScopedTimeZone.h"
+
+namespace qx7 {
+namespace {
+
+// An index of entries made in memory.
+LogEntryIndex IndexOf(const std::vector<CQXLogEntry>& entries) {
+    test::VectorEntrySource source(entries);
+    LogEntryIndex index;
+    EXPECT_EQ(index.Build(source), IndexEnd::kComplete);
+    return index;
+}
+
+TEST(EntryBrowsingTest, FiltersByTypeAsTheTextExportAndByCodeAndTime) {
+    std::vector<CQXLogEntry> entries;
+    for (int type = 0; type < 8; ++type) {
+        entries.push_back(test::MakeEntry(static_cast<std::uint32_t>(100 + type),
+                                          static_cast<std::uint32_t>(0x1000 + type % 2), type));
+    }
+    const LogEntryIndex index = IndexOf(entries);
+    // Types 0, 6 and 7 are never in the text export, so never in the browser.
+    EXPECT_EQ(SelectEntries(index, {}), (std::vector<std::uint32_t>{1, 2, 3, 4, 5}));
+    EntryFilter errors;
+    errors.types = {true, false, false};
+    EXPECT_EQ(SelectEntries(index, errors), (std::vector<std::uint32_t>{1, 2}));
+    EntryFilter warningsAndInformation;
+    warningsAndInformation.types = {false, true, true};
+    EXPECT_EQ(SelectEntries(index, warningsAndInformation), (std::vector<std::uint32_t>{3, 4, 5}));
+    EntryFilter byCode;
+    byCode.codes = {0x1001, 0x9999};
+    EXPECT_EQ(SelectEntries(index, byCode), (std::vector<std::uint32_t>{1, 3, 5}));
+    EntryFilter byTime;
+    byTime.from = 102;
+    byTime.to = 104;  // both ends included
+    EXPECT_EQ(SelectEntries(index, byTime), (std::vector<std::uint32_t>{2, 3, 4}));
+    for (std::size_t i = 0; i < index.Size(); ++i) {
+        const bool selected = i == 2 || i == 3 || i == 4;
+        EXPECT_EQ(PassesFilter(index[i], byTime), selected) << i;
+    }
+}
+
+TEST(EntryBrowsingTest, DateJumpFindsTheFirstInLogOrderEvenWhenTheClockWentBack) {
+    std::vector<CQXLogEntry> entries;
+    for (const std::uint32_t time : {100u, 200u, 300u, 150u, 400u}) {
+        entries.push_back(test::MakeEntry(time, 1, 4));
+    }
+    const LogEntryIndex index = IndexOf(entries);
+    const std::vector<std::uint32_t> all{0, 1, 2, 3, 4};
+    EXPECT_EQ(FirstAtOrAfter(index, all, 150), 1u);  // not the later entry of 150
+    EXPECT_EQ(FirstAtOrAfter(index, all, 0), 0u);
+    EXPECT_EQ(FirstAtOrAfter(index, all, 401), all.size());
+    // A place in the selection, not an entry number.
+    EXPECT_EQ(FirstAtOrAfter(index, {0, 3, 4}, 120), 1u);
+}
+
+TEST(EntryBrowsingTest, RowLineIsTheTextExportLine) {
+    LogEntryRow row;
+    row.number = 7;
+    row.dateTime = "03/18/2015 22:20:00";
+    row.code = 0x1060;
+    row.typeText = "WRN";
+    row.description = "Lower Temperature than best print range";
+    EXPECT_EQ(FormatRowLine(row),
+              "000007: 03/18/2015 22:20:00 [00001060] (WRN) "
+              "\"Lower Temperature than best print range\"");
+    row.parameters = "[59 deg F]";
+    const std::string line = FormatRowLine(row);
+    EXPECT_EQ(line.size(), kAddedTextColumn + row.parameters.size());
+    EXPECT_EQ(line.substr(kAddedTextColumn), "[59 deg F]");
+    // A one-line text longer than the column gets no blanks.
+    row.description.assign(150, 'x');
+    EXPECT_NE(FormatRowLine(row).find("x\"[59 deg F]"), std::string::npos);
+    row.number = 1234567;
+    EXPECT_EQ(FormatRowLine(row).substr(0, 9), "1234567: ");
+}
+
+TEST(EntryBrowsingTest, SearchLooksInDescriptionAndParametersWhateverTheCase) {
+    LogEntryRow row;
+    row.description = "Power ON";
+    row.parameters = "[Job=Shirt-42]";
+    EXPECT_TRUE(RowContains(row, "power on"));
+    EXPECT_TRUE(RowContains(row, "SHIRT-4"));
+    EXPECT_TRUE(RowContains(row, ""));
+    EXPECT_FALSE(RowContains(row, "OFF"));
+    row.dateTime = "03/18/2015";
+    EXPECT_FALSE(RowContains(row, "2015"));  // the date is found by the date jump
+}
+
+TEST(EntryBrowsingTest, CodesAreHexadecimal) {
+    EXPECT_EQ(ParseEntryCode("00001060"), 0x1060u);
+    EXPECT_EQ(ParseEntryCode("0x91000000"), 0x91000000u);
+    EXPECT_EQ(ParseEntryCode("ffffffff"), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseEntryCode(""), std::nullopt);
+    EXPECT_EQ(ParseEntryCode("0x"), std::nullopt);
+    EXPECT_EQ(ParseEntryCode("123456789"), std::nullopt);
+    EXPECT_EQ(ParseEntryCode("10g0"), std::nullopt);
+}
+
+TEST(EntryBrowsingTest, TimesAreLocalUnlessMarkedUtc) {
+    test::ScopedTimeZone tokyo("Asia/Tokyo");
+    const test::FixedNowLocalTime clock(0);
+    // 2015-03-18 13:20:00 UTC is printer second 480000000, 22:20 in Tokyo.
+    EXPECT_EQ(ParseEntryTime("2015-03-18T22:20:00", clock, false), 480000000u);
+    EXPECT_EQ(ParseEntryTime("2015-03-18 22:20", clock, false), 480000000u);
+    EXPECT_EQ(ParseEntryTime("2015-03-18T13:20:00Z", clock, false), 480000000u);
+    EXPECT_EQ(ParseEntryTime("2015-03-18", clock, false), 480000000u - 22 * 3600 - 20 * 60);
+    EXPECT_EQ(ParseEntryTime("2015-03-18", clock, true), 480000000u - 22 * 3600 - 20 * 60 + 86399);
+    for (const char* bad :
+         {"2015-02-30", "2015-13-01", "2015-3-18", "2015-03-18T24:00", "2015-03-18T22:20:61",
+          "2015/03/18", "1999-12-31T23:59:59Z", "2015-03-18T22", "", "Z"}) {
+        EXPECT_EQ(ParseEntryTime(bad, clock, false), std::nullopt) << bad;
+    }
+    EXPECT_EQ(ParseEntryTime("2000-01-01T00:00:00Z", clock, false), 0u);
+}
+
+TEST(EntryBrowsingTest, JsonLinesAreValidAndCarryBothTimes) {
+    test::ScopedTimeZone tokyo("Asia/Tokyo");
+    const test::FixedNowLocalTime clock(0);
+    const LogTextContext context(kEnglish, clock);
+    LogEntryRow row;
+    row.number = 12;
+    row.code = 0x1060;
+    row.typeText = "WRN";
+    row.description = "Say \"hi\"\\ \t\x01";
+    row.parameters = "\xE6\x97\xA5 \xFF\xC0\xAF end";  // a Japanese letter, then bad bytes
+    EXPECT_EQ(
+        FormatRowJson(row, 480000000u, context),
+        "{\"number\":12,\"utc\":\"2015-03-18T13:20:00Z\",\"local\":\"2015-03-18T22:20:00\","
+        "\"code\":\"00001060\",\"type\":\"WRN\",\"text\":\"Say \\\"hi\\\"\\\\ \\u0009\\u0001\","
+        "\"parameters\":\"\xE6\x97\xA5 \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD end\"}");
+    // A stamp beyond what the PC's clock shows has no local time.
+    EXPECT_NE(FormatRowJson(row, 0xF0000000u, context).find("\"local\":null"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qx7
