@@ -13,6 +13,10 @@ if(TARGET qx7-service-tool)
             DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
     install(FILES "${PROJECT_SOURCE_DIR}/res/icons/qx7-service-tool.svg"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+    # The printer logs' file type, so that a file manager opens a log with the tool (the
+    # system's MIME database takes it in: dpkg's trigger, or update-mime-database).
+    install(FILES "${PROJECT_SOURCE_DIR}/res/mime/qx7-service-tool.xml"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
 endif()
 
 set(CPACK_GENERATOR "DEB")
@@ -37,6 +41,6 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
         "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), zlib1g, libc6, libstdc++6, libgcc-s1, ${QX7_DEB_RUNTIME_DEPENDS}")
 endif()
-# Qt's own Japanese texts (wizard and message box buttons).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's own Japanese texts (wizard and message box buttons); the MIME database for the log type.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, shared-mime-info")
 include(CPack)

@@ -33,7 +33,8 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in \
     ./usr/bin/qx7-service-tool ./usr/bin/qx7log ./usr/bin/qx7ctl ./usr/bin/qx7-printer-sim \
     ./usr/share/applications/qx7-service-tool.desktop \
-    ./usr/share/icons/hicolor/scalable/apps/qx7-service-tool.svg; do
+    ./usr/share/icons/hicolor/scalable/apps/qx7-service-tool.svg \
+    ./usr/share/mime/packages/qx7-service-tool.xml; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 # Tests, benchmarks and developer tools stay out.
@@ -52,7 +53,8 @@ done
 # The desktop entry starts the packaged program and names the packaged icon.
 dpkg-deb -x "$deb" "$work/root"
 entry="$work/root/usr/share/applications/qx7-service-tool.desktop"
-grep -qx 'Exec=qx7-service-tool' "$entry" || fail "Exec is not the program"
+grep -qx 'Exec=qx7-service-tool %f' "$entry" || fail "Exec is not the program with a file"
+grep -qx 'MimeType=application/x-qx7-printer-log;' "$entry" || fail "MimeType"
 grep -qx 'Icon=qx7-service-tool' "$entry" || fail "Icon is not the packaged icon"
 grep -qx 'Name=QX-7 Service Tool' "$entry" || fail "Name"
 grep -q '^Name\[ja\]=' "$entry" || fail "no Japanese name"
@@ -61,6 +63,29 @@ if command -v desktop-file-validate >/dev/null 2>&1; then
     desktop-file-validate "$entry" || fail "desktop-file-validate refused the entry"
 else
     echo "desktop-file-validate not found: entry not validated"
+fi
+# The log type: a MIME database made from the package knows ".zlg" and the "QX7LG1" start, and
+# the desktop's own query (where xdg-mime is installed) names the type for both.
+if command -v update-mime-database >/dev/null 2>&1; then
+    mime="$work/root/usr/share/mime"
+    update-mime-database "$mime" || fail "update-mime-database refused the log type"
+    grep -q 'application/x-qx7-printer-log:\*\.zlg' "$mime/globs2" || fail "no *.zlg glob"
+    grep -aq 'QX7LG1' "$mime/magic" || fail "no QX7LG1 magic"
+    grep -q 'application/x-qx7-printer-log' "$mime/types" || fail "type not listed"
+    if command -v xdg-mime >/dev/null 2>&1; then
+        printf 'QX7LG1XX' >"$work/p1.zlg"
+        printf 'QX7LG1XX' >"$work/p1.log"
+        for log in "$work/p1.zlg" "$work/p1.log"; do
+            type=$(XDG_DATA_DIRS="$work/root/usr/share" XDG_DATA_HOME="$work/none" \
+                   xdg-mime query filetype "$log" 2>/dev/null || true)
+            echo "xdg-mime: $log: $type"
+        done
+        [ "$(XDG_DATA_DIRS="$work/root/usr/share" XDG_DATA_HOME="$work/none" \
+             xdg-mime query filetype "$work/p1.zlg" 2>/dev/null)" = application/x-qx7-printer-log ] ||
+            fail "xdg-mime does not know a .zlg as a printer log"
+    fi
+else
+    echo "update-mime-database not found: the log type not checked"
 fi
 # The packaged command-line programs run from where the package puts them.
 "$work/root/usr/bin/qx7log" --help >/dev/null || fail "the packaged qx7log does not run"

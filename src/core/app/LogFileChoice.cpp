@@ -65,6 +65,15 @@ int LogFileNext(CQVJServToolApp& app, const std::string& editedName) {
     return GoToNextPage(app, kPageLogFile);
 }
 
+int StartOnLogFile(CQVJServToolApp& app, const std::string& path) {
+    app.ClearHistory();
+    app.SetOperation(kOperationNone);
+    app.GoNext(kPageOperationMenu);
+    app.GoNext(kPageLogFile);
+    const int page = LogFileNext(app, path);
+    return page == -1 ? kPageLogFile : page;
+}
+
 bool TakeDroppedLogFile(const std::vector<DroppedItem>& items, const Messages& messages,
                         std::string& editedName) {
     if (items.size() != 1 || !items.front().localFile || items.front().path.empty()) {

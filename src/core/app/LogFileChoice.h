@@ -29,6 +29,15 @@ bool IsOpenableLogFile(const std::string& path);
 // staying; otherwise GoNext(225). Answers what OnWizardNext returns.
 int LogFileNext(CQVJServToolApp& app, const std::string& editedName);
 
+// The choice of the operation menu (156) that leads to the saved-log road.
+inline constexpr int kChoiceSavedLog = 1025;
+
+// A log named when the program starts: the saved-log road walked as a user would, the
+// operation menu (156), the log file page (178) and, when the file opens, the log page (225),
+// so that Back walks the road. Answers the page to show: 225, or 178 with the name filled in
+// after message 233 with -10 for a file that cannot be opened (234 with -11 for an empty name).
+int StartOnLogFile(CQVJServToolApp& app, const std::string& path);
+
 // One item of a drop on page 178: a local file's path, or an item that is no local file.
 struct DroppedItem {
     bool localFile = false;

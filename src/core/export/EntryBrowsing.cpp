@@ -87,6 +87,14 @@ void AppendIsoTime(std::string& out, const CivilTime& time) {
     out.append(text);
 }
 
+std::optional<std::uint32_t> PrinterTimeOfUnix(std::int64_t seconds) {
+    const std::int64_t printer = seconds - kUnix2000;
+    if (printer < 0 || printer > std::numeric_limits<std::uint32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(printer);
+}
+
 // Digits of a fixed width at `at`; -1 when any is missing.
 int Digits(std::string_view text, std::size_t at, std::size_t width) {
     if (at + width > text.size()) {
@@ -262,21 +270,18 @@ std::optional<std::uint32_t> ParseEntryTime(std::string_view text, const ILocalT
     if (!check || check->day != time.day) {
         return std::nullopt;
     }
-    std::int64_t seconds = 0;
-    if (utc) {
-        seconds = SecondsFromUtc(time);
-    } else {
-        const auto local = clock.FromLocal(time);
-        if (!local) {
-            return std::nullopt;
-        }
-        seconds = *local;
+    if (!utc) {
+        return PrinterTimeOfLocal(time, clock);
     }
-    const std::int64_t printer = seconds - kUnix2000;
-    if (printer < 0 || printer > std::numeric_limits<std::uint32_t>::max()) {
+    return PrinterTimeOfUnix(SecondsFromUtc(time));
+}
+
+std::optional<std::uint32_t> PrinterTimeOfLocal(const CivilTime& local, const ILocalTime& clock) {
+    const auto seconds = clock.FromLocal(local);
+    if (!seconds) {
         return std::nullopt;
     }
-    return static_cast<std::uint32_t>(printer);
+    return PrinterTimeOfUnix(*seconds);
 }
 
 }  // namespace qx7

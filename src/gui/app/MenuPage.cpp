@@ -75,6 +75,15 @@ int MenuPage::OnWizardNext() {
     return LeaveMenuPage(App(), TemplateId(), SelectedChoices());
 }
 
+void MenuPage::ShowChosen(int number) {
+    for (QRadioButton* radio : choices_) {
+        if (radio->objectName() == QString::number(number)) {
+            radio->setVisible(true);
+            radio->setChecked(true);
+        }
+    }
+}
+
 std::vector<int> MenuPage::SelectedChoices() const {
     std::vector<int> selected;
     for (const QRadioButton* radio : choices_) {

@@ -29,6 +29,8 @@ class MenuPage : public WizardPage {
 
     // The numbers of the checked choices (one, the radios being exclusive).
     std::vector<int> SelectedChoices() const;
+    // Checks the choice and shows it, also a hidden one: the road the program was started on.
+    void ShowChosen(int number);
 
   protected:
     struct Choice {

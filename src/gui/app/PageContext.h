@@ -2,6 +2,8 @@
 // Everything a wizard page reaches outside itself, handed to each page when the sheet makes it.
 // The program passes the real services; tests pass fakes, so no page ever needs a global.
 
+#include <string>
+
 namespace qx7 {
 class CQVJServToolApp;
 class ILocalTime;
@@ -18,6 +20,10 @@ class ToolSettings;
 struct GuiOptions {
     // "--service": the hidden menu choices of pages 133 and 156 are shown.
     bool serviceMode = false;
+    // A log named on the command line: the wizard starts on the saved-log road with it.
+    std::string logFile;
+    // "--browse LOG": the entry browser alone, no wizard.
+    bool browseOnly = false;
 };
 
 struct PageContext {

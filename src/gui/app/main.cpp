@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/app/LogFileChoice.h"
 #include "core/app/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
@@ -21,6 +22,7 @@
 #include "gui/app/SingleInstance.h"
 #include "gui/app/Startup.h"
 #include "gui/app/ToolSettings.h"
+#include "gui/log/EntryBrowser.h"
 #include "platform/posix/PosixLocalTime.h"
 #include "platform/posix/PosixSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
@@ -96,8 +98,20 @@ int main(int argc, char** argv) {
     const PageContext context{
         tool, files, opener, programs, settings, clock, ParseGuiOptions(arguments)};
 
+    if (context.options.browseOnly) {
+        if (context.options.logFile.empty()) {
+            tool.GetMessages().ShowMessage(kMsgEnterLogFileName, kCodeLogFileNameEmpty);
+            return 2;
+        }
+        EntryBrowser browser(context, context.options.logFile, nullptr);
+        boxes.SetOwner(&browser);
+        browser.exec();
+        return 0;
+    }
+
     CServSheet sheet(context, WizardPages());
     boxes.SetOwner(&sheet);
+    ShowStartPage(sheet, context.options);
     sheet.exec();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
+#include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/LogFileName.h"
 #include "gui/log/LogViewerRegistry.h"
 
@@ -22,6 +23,8 @@ constexpr int kLogButton = 1189;
 constexpr int kSettingsButton = 1188;
 constexpr int kAnalysisButton = 1208;
 constexpr int kStatisticsButton = 1192;
+// Beyond the five viewers: the entry browser, its button numbered as its title string.
+constexpr int kBrowseButton = kBrowserTitle;
 constexpr int kNameLabel = 65535;
 constexpr int kNameField = 1190;
 
@@ -35,8 +38,8 @@ CViewLogFile::CViewLogFile(const PageContext& context) : WizardPage(context, kPa
     // The buttons in one column of equal widths, beside empty room.
     auto* column = new QVBoxLayout;
     const QString notYet = LocalText(kMsgViewerNotAvailable);
-    for (int number :
-         {kFileInfoButton, kLogButton, kSettingsButton, kAnalysisButton, kStatisticsButton}) {
+    for (int number : {kFileInfoButton, kLogButton, kSettingsButton, kAnalysisButton,
+                       kStatisticsButton, kBrowseButton}) {
         auto* button = new QPushButton(this);
         SetControlNumber(button, number);
         if (LogViewerRegistry::Global().Find(number) != nullptr) {
@@ -46,6 +49,11 @@ CViewLogFile::CViewLogFile(const PageContext& context) : WizardPage(context, kPa
             button->setEnabled(false);
             button->setToolTip(notYet);
             button->setAccessibleDescription(notYet);
+        }
+        if (number == kBrowseButton) {
+            // Set apart from the five viewers: it is no export or report but the log itself.
+            SetCtrlText(button, kBrowserTitle);
+            column->addSpacing(8);
         }
         column->addWidget(button);
         if (number == kSettingsButton) {

@@ -1,0 +1,468 @@
+#include "gui/log/EntryBrowser.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <set>
+
+#include "core/app/QVJServToolApp.h"
+#include "core/log/FirmLogCode.h"
+#include "gui/app/ControlText.h"
+#include "gui/log/EntryBrowserTexts.h"
+#include "gui/log/EntryTableModel.h"
+#include "gui/log/LogFileName.h"
+#include "gui/log/LogViewerRegistry.h"
+
+namespace qx7::gui {
+namespace {
+
+// Rows searched between two turns of the event loop.
+constexpr int kSearchSlice = 2048;
+// Rows put on the clipboard at most: a million lines would be a few hundred MiB of text.
+constexpr int kMostRowsCopied = 100000;
+constexpr int kCopiedRows = 5629;       // "Copied %1 rows."
+constexpr int kCopiedFirstRows = 5630;  // "Copied the first %1 of %2 rows."
+
+}  // namespace
+
+EntryBrowser::EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent)
+    : ViewerDialog(context, QStringLiteral("EntryBrowser"), parent),
+      logPath_(logPath),
+      log_(std::make_unique<BrowsedLog>(context.app.GetLanguage(), context.clock)) {
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+    setSizeGripEnabled(true);
+    setWindowTitle(LocalText(kBrowserTitle) + QStringLiteral(" - ") +
+                   QFileInfo(FromFileName(logPath)).fileName());
+    BuildControls();
+    StartLoading();
+}
+
+EntryBrowser::~EntryBrowser() {
+    StopWorker();
+}
+
+void EntryBrowser::BuildControls() {
+    errors_ = new QCheckBox(LocalText(kBrowserErrors), this);
+    warnings_ = new QCheckBox(LocalText(kBrowserWarnings), this);
+    information_ = new QCheckBox(LocalText(kBrowserInformation), this);
+    for (QCheckBox* box : {errors_, warnings_, information_}) {
+        box->setChecked(true);
+        connect(box, &QCheckBox::toggled, this, &EntryBrowser::ApplyFilter);
+    }
+    errors_->setObjectName(QStringLiteral("errors"));
+    warnings_->setObjectName(QStringLiteral("warnings"));
+    information_->setObjectName(QStringLiteral("information"));
+
+    auto* codeLabel = new QLabel(LocalText(kBrowserCodeLabel), this);
+    codes_ = new QComboBox(this);
+    codes_->setObjectName(QStringLiteral("codes"));
+    codes_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    codes_->setMinimumContentsLength(28);
+    codeLabel->setBuddy(codes_);
+    connect(codes_, &QComboBox::currentIndexChanged, this, &EntryBrowser::ApplyFilter);
+
+    auto* findLabel = new QLabel(LocalText(kBrowserFindLabel), this);
+    find_ = new QLineEdit(this);
+    find_->setObjectName(QStringLiteral("find"));
+    find_->setClearButtonEnabled(true);
+    findLabel->setBuddy(find_);
+    findPrevious_ = new QPushButton(LocalText(kBrowserFindPrevious), this);
+    findNext_ = new QPushButton(LocalText(kBrowserFindNext), this);
+    findPrevious_->setObjectName(QStringLiteral("findPrevious"));
+    findNext_->setObjectName(QStringLiteral("findNext"));
+    findPrevious_->setAutoDefault(false);
+    findNext_->setAutoDefault(false);
+    connect(find_, &QLineEdit::returnPressed, this, &EntryBrowser::FindNext);
+    connect(findNext_, &QPushButton::clicked, this, &EntryBrowser::FindNext);
+    connect(findPrevious_, &QPushButton::clicked, this, &EntryBrowser::FindPrevious);
+    auto* nextKey = new QShortcut(QKeySequence::FindNext, this);
+    connect(nextKey, &QShortcut::activated, this, &EntryBrowser::FindNext);
+    auto* previousKey = new QShortcut(QKeySequence::FindPrevious, this);
+    connect(previousKey, &QShortcut::activated, this, &EntryBrowser::FindPrevious);
+    auto* findKey = new QShortcut(QKeySequence::Find, this);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        find_->setFocus(Qt::ShortcutFocusReason);
+        find_->selectAll();
+    });
+
+    auto* goToLabel = new QLabel(LocalText(kBrowserGoToLabel), this);
+    when_ = new QDateTimeEdit(this);
+    when_->setObjectName(QStringLiteral("when"));
+    // ISO order reads the same in both languages and sorts as it reads.
+    when_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    when_->setCalendarPopup(true);
+    goToLabel->setBuddy(when_);
+    goTo_ = new QPushButton(LocalText(kBrowserGoTo), this);
+    goTo_->setObjectName(QStringLiteral("goTo"));
+    goTo_->setAutoDefault(false);
+    connect(goTo_, &QPushButton::clicked, this, &EntryBrowser::GoToTime);
+    connect(when_, &QDateTimeEdit::editingFinished, this, [this] {
+        if (when_->hasFocus()) {
+            GoToTime();
+        }
+    });
+
+    // Reading: a bar and its Cancel, in the table's place until the rows are there.
+    auto* readingPage = new QWidget(this);
+    reading_ = new QLabel(LocalText(kBrowserReading), readingPage);
+    progress_ = new QProgressBar(readingPage);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 0);
+    cancelReading_ = new QPushButton(LocalText(347), readingPage);  // "Cancel"
+    cancelReading_->setObjectName(QStringLiteral("cancelReading"));
+    cancelReading_->setAutoDefault(false);
+    connect(cancelReading_, &QPushButton::clicked, this, &EntryBrowser::reject);
+    auto* readingLayout = new QVBoxLayout(readingPage);
+    readingLayout->addStretch(1);
+    readingLayout->addWidget(reading_, 0, Qt::AlignHCenter);
+    readingLayout->addWidget(progress_);
+    readingLayout->addWidget(cancelReading_, 0, Qt::AlignHCenter);
+    readingLayout->addStretch(2);
+
+    model_ = new EntryTableModel(*log_, Language(), this);
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("entries"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setWordWrap(false);
+    table_->setShowGrid(false);
+    table_->setAlternatingRowColors(true);
+    table_->setTabKeyNavigation(false);
+    // Fixed row heights and column widths: the view never measures a million rows.
+    QHeaderView* rows = table_->verticalHeader();
+    rows->setVisible(false);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    QHeaderView* columns = table_->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setStretchLastSection(true);
+    columns->setHighlightSections(false);
+    const QFontMetrics metrics = table_->fontMetrics();
+    const int pad = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+    const QString samples[] = {QStringLiteral("0000000"), QStringLiteral("00/00/0000 00:00:00"),
+                               QStringLiteral("00000000"), QStringLiteral("WRN")};
+    for (int column = 0; column < 4; ++column) {
+        const int header = metrics.horizontalAdvance(
+            model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        columns->resizeSection(column,
+                               std::max(metrics.horizontalAdvance(samples[column]), header) + pad);
+    }
+    columns->resizeSection(EntryTableModel::kDescription, 46 * metrics.averageCharWidth());
+    auto* copy = new QAction(LocalText(kBrowserCopy), table_);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &EntryBrowser::CopySelectedRows);
+    table_->addAction(copy);
+    table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    pages_ = new QStackedWidget(this);
+    pages_->addWidget(readingPage);
+    pages_->addWidget(table_);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setTextFormat(Qt::PlainText);
+    count_ = new QLabel(this);
+    count_->setObjectName(QStringLiteral("count"));
+    auto* close = new QPushButton(LocalText(290), this);  // "Close"
+    close->setObjectName(QStringLiteral("close"));
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &EntryBrowser::reject);
+
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(errors_);
+    filters->addWidget(warnings_);
+    filters->addWidget(information_);
+    filters->addSpacing(12);
+    filters->addWidget(codeLabel);
+    filters->addWidget(codes_, 1);
+    auto* seek = new QHBoxLayout;
+    seek->addWidget(findLabel);
+    seek->addWidget(find_, 1);
+    seek->addWidget(findPrevious_);
+    seek->addWidget(findNext_);
+    seek->addSpacing(12);
+    seek->addWidget(goToLabel);
+    seek->addWidget(when_);
+    seek->addWidget(goTo_);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(count_);
+    bottom->addSpacing(12);
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filters);
+    layout->addLayout(seek);
+    layout->addWidget(pages_, 1);
+    layout->addLayout(bottom);
+
+    searchTimer_ = new QTimer(this);
+    searchTimer_->setInterval(0);
+    connect(searchTimer_, &QTimer::timeout, this, &EntryBrowser::SearchSlice);
+
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{errors_, warnings_, information_, codes_, find_,
+                                         findPrevious_, findNext_, when_, goTo_}) {
+        control->setEnabled(false);
+    }
+    resize(std::max(sizeHint().width(), 1000), 640);
+}
+
+void EntryBrowser::StartLoading() {
+    pages_->setCurrentIndex(0);
+    cancel_ = false;
+    // The worker has the log to itself until it hands it over in OnLoaded.
+    worker_ = std::thread([this] {
+        const BrowseOpenResult result = log_->Open(
+            logPath_,
+            [this](std::size_t indexed, int total) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, indexed, total] { OnProgress(static_cast<qulonglong>(indexed), total); },
+                    Qt::QueuedConnection);
+                return true;
+            },
+            &cancel_);
+        QMetaObject::invokeMethod(
+            this, [this, result] { OnLoaded(result); }, Qt::QueuedConnection);
+    });
+}
+
+void EntryBrowser::StopWorker() {
+    cancel_ = true;
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+}
+
+void EntryBrowser::OnProgress(qulonglong indexed, int total) {
+    if (loaded_ || total <= 0) {
+        return;
+    }
+    progress_->setRange(0, total);
+    progress_->setValue(
+        static_cast<int>(std::min<qulonglong>(indexed, static_cast<qulonglong>(total))));
+}
+
+void EntryBrowser::OnLoaded(BrowseOpenResult result) {
+    StopWorker();
+    if (result == BrowseOpenResult::kCancelled || closed_) {
+        return;  // the window is closing
+    }
+    loaded_ = true;
+    if (result == BrowseOpenResult::kCannotOpen) {
+        status_->setText(LocalText(kBrowserCannotRead).arg(QString::fromStdString(log_->Cause())));
+    } else if (result == BrowseOpenResult::kPartly) {
+        status_->setText(LocalText(kBrowserStoppedAtDamage));
+    }
+    FillCodes();
+    if (!log_->Index().Empty()) {
+        const auto& first = log_->Index()[0];
+        CivilTime local;
+        if (log_->TextContext().ToLocal(first.time, local)) {
+            when_->setDateTime(QDateTime(QDate(local.year, local.month, local.day),
+                                         QTime(local.hour, local.minute, local.second)));
+        }
+    }
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{errors_, warnings_, information_, codes_, find_,
+                                         findPrevious_, findNext_, when_, goTo_}) {
+        control->setEnabled(result != BrowseOpenResult::kCannotOpen);
+    }
+    ApplyFilter();
+    pages_->setCurrentIndex(1);
+    table_->setFocus(Qt::OtherFocusReason);
+    if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
+        SelectRow(0);
+    }
+    emit loaded();
+}
+
+void EntryBrowser::FillCodes() {
+    const QSignalBlocker quiet(codes_);
+    codes_->clear();
+    codes_->addItem(LocalText(kBrowserAllCodes), QVariant());
+    std::set<std::uint32_t> present;
+    for (const IndexedEntry& entry : log_->Index().Entries()) {
+        present.insert(entry.code);
+    }
+    const CFirmLogCode table;
+    for (const std::uint32_t code : present) {
+        const QString text = QString::asprintf("%08X  ", static_cast<unsigned>(code)) +
+                             QString::fromUtf8(table.Describe(code, Language()));
+        codes_->addItem(text, QVariant::fromValue(code));
+    }
+}
+
+void EntryBrowser::ApplyFilter() {
+    if (!loaded_) {
+        return;
+    }
+    searchTimer_->stop();
+    // The row on show stays in view when it passes the new filter, or the next one does.
+    const QModelIndex current = table_->currentIndex();
+    const bool keep = current.isValid();
+    const std::uint32_t shown = keep ? model_->EntryAt(current.row()) : 0;
+    EntryFilter filter;
+    filter.types = {errors_->isChecked(), warnings_->isChecked(), information_->isChecked()};
+    const QVariant code = codes_->currentData();
+    if (code.isValid()) {
+        filter.codes.push_back(code.value<std::uint32_t>());
+    }
+    model_->SetSelection(SelectEntries(log_->Index(), filter));
+    if (keep && model_->rowCount() > 0) {
+        const auto& selection = model_->Selection();
+        const auto at = std::lower_bound(selection.begin(), selection.end(), shown);
+        SelectRow(static_cast<int>(
+            std::min<std::ptrdiff_t>(at - selection.begin(), model_->rowCount() - 1)));
+    }
+    UpdateCount();
+}
+
+void EntryBrowser::UpdateCount() {
+    // Thousands grouped the same way in both languages.
+    const QLocale grouped(QLocale::English, QLocale::UnitedStates);
+    count_->setText(LocalText(kBrowserCount)
+                        .arg(grouped.toString(model_->rowCount()),
+                             grouped.toString(static_cast<qulonglong>(log_->Index().Size()))));
+}
+
+void EntryBrowser::SelectRow(int row) {
+    const QModelIndex index = model_->index(row, 0);
+    table_->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    table_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void EntryBrowser::FindNext() {
+    StartSearch(1);
+}
+
+void EntryBrowser::FindPrevious() {
+    StartSearch(-1);
+}
+
+void EntryBrowser::StartSearch(int direction) {
+    searchText_ = find_->text().toStdString();
+    if (!loaded_ || searchText_.empty() || model_->rowCount() == 0) {
+        return;
+    }
+    const QModelIndex current = table_->currentIndex();
+    searchDirection_ = direction;
+    searchStart_ = current.isValid() ? current.row() : (direction > 0 ? -1 : model_->rowCount());
+    searchAt_ = searchStart_;
+    searchVisited_ = 0;
+    searchWrapped_ = false;
+    status_->setText(LocalText(kBrowserSearching));
+    searchTimer_->start();
+}
+
+void EntryBrowser::SearchSlice() {
+    const int rows = model_->rowCount();
+    LogEntryRow texts;
+    for (int step = 0; step < kSearchSlice; ++step) {
+        if (searchVisited_ >= rows) {
+            EndSearch(-1);
+            return;
+        }
+        searchAt_ += searchDirection_;
+        if (searchAt_ >= rows || searchAt_ < 0) {
+            searchAt_ = searchAt_ < 0 ? rows - 1 : 0;
+            searchWrapped_ = true;
+        }
+        ++searchVisited_;
+        if (model_->RowTexts(searchAt_, texts) && RowContains(texts, searchText_)) {
+            EndSearch(searchAt_);
+            return;
+        }
+    }
+}
+
+void EntryBrowser::EndSearch(int foundRow) {
+    searchTimer_->stop();
+    if (foundRow >= 0) {
+        SelectRow(foundRow);
+        status_->setText(searchWrapped_ ? LocalText(kBrowserWrapped) : QString());
+    } else {
+        status_->setText(LocalText(kBrowserNotFound).arg(QString::fromStdString(searchText_)));
+    }
+    emit searchFinished(foundRow >= 0);
+}
+
+void EntryBrowser::GoToTime() {
+    if (!loaded_ || model_->rowCount() == 0) {
+        return;
+    }
+    const QDateTime when = when_->dateTime();
+    CivilTime local;
+    local.year = when.date().year();
+    local.month = when.date().month();
+    local.day = when.date().day();
+    local.hour = when.time().hour();
+    local.minute = when.time().minute();
+    local.second = when.time().second();
+    const auto time = PrinterTimeOfLocal(local, Context().clock);
+    const std::size_t place = time ? FirstAtOrAfter(log_->Index(), model_->Selection(), *time)
+                                   : model_->Selection().size();
+    if (place >= model_->Selection().size()) {
+        status_->setText(LocalText(kBrowserNothingAfter));
+        return;
+    }
+    status_->clear();
+    SelectRow(static_cast<int>(place));
+    table_->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryBrowser::CopySelectedRows() {
+    QModelIndexList chosen = table_->selectionModel()->selectedRows();
+    std::sort(chosen.begin(), chosen.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    const int total = static_cast<int>(chosen.size());
+    const int copied = std::min(total, kMostRowsCopied);
+    QString text;
+    for (int k = 0; k < copied; ++k) {
+        text += model_->RowLine(chosen[k].row());
+        text += QLatin1Char('\n');
+    }
+    if (copied == 0) {
+        return;
+    }
+    QGuiApplication::clipboard()->setText(text);
+    status_->setText(copied == total ? LocalText(kCopiedRows).arg(copied)
+                                     : LocalText(kCopiedFirstRows).arg(copied).arg(total));
+}
+
+void EntryBrowser::reject() {
+    closed_ = true;
+    searchTimer_->stop();
+    StopWorker();
+    log_->Close();  // a ".zlg"'s inflated copy goes now, not when the window is deleted
+    ViewerDialog::reject();
+}
+
+QX7_REGISTER_LOG_VIEWER(EntryBrowser, kBrowserTitle,
+                        [](const PageContext& context, const std::string& log, QWidget* parent)
+                            -> QDialog* { return new EntryBrowser(context, log, parent); });
+
+}  // namespace qx7::gui
