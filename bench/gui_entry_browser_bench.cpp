@@ -1,0 +1,206 @@
+// The entry browser on a generated compressed log of a million entries, offscreen: time until
+// the first rows are on screen, a filter change, scrolling (the longest single step), the
+// longest pause of the event loop while the log is read, and the process's peak memory; beside
+// them the text export of the same file (what `qx7log text` does) for comparison.
+//   gui_entry_browser_bench [--entries N]
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "core/app/QVJServToolApp.h"
+#include "core/export/LogExport.h"
+#include "core/log/QXLogFile.h"
+#include "gui/app/DesktopOpener.h"
+#include "gui/app/FileChooser.h"
+#include "gui/app/PageContext.h"
+#include "gui/app/ProgramStarter.h"
+#include "gui/app/ToolSettings.h"
+#include "gui/log/EntryBrowser.h"
+#include "gui/log/EntryTableModel.h"
+#include "loggen/Scenario.h"
+#include "platform/posix/PosixLocalTime.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentSink final : public qx7::IMessageSink {
+  public:
+    void ShowOk(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+};
+
+long PeakKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return -1;
+}
+
+// Generated in a child so that this process never holds the log's bytes.
+bool Generate(const std::string& path, std::uint32_t entries) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        qx7::loggen::ScenarioOptions options;
+        options.seed = 7;
+        options.entries = entries;
+        options.start = 86400;
+        options.futureEntries = false;
+        qx7::loggen::ScenarioSummary summary;
+        qx7::loggen::GenerateEntryWords(options, &summary);
+        options.ringWords = summary.wordsWritten + 64;  // every entry kept
+        _exit(qx7::loggen::WriteBytes(
+                  path, qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Compressed))
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+double TextExportSeconds(const std::string& path) {
+    SilentSink sink;
+    const qx7::Messages messages(qx7::kEnglish, sink);
+    const qx7::PosixLocalTime clock;
+    QElapsedTimer timer;
+    timer.start();
+    qx7::CQXLogFile reader(messages, clock);
+    const int kind = reader.Open(path);
+    if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {
+        return -1;
+    }
+    std::FILE* out = std::fopen("/dev/null", "wb");
+    const qx7::LogTextContext context(qx7::kEnglish, clock);
+    qx7::ExportText(reader, out, context, {});
+    std::fclose(out);
+    reader.Close();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    std::uint32_t entries = 1000000;
+    if (argc == 3 && std::strcmp(argv[1], "--entries") == 0) {
+        entries = static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10));
+    }
+    char pattern[] = "/tmp/qx7-browser-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string log = (fs::path(pattern) / "bench.zlg").string();
+    if (!Generate(log, entries)) {
+        std::fprintf(stderr, "cannot generate %s\n", log.c_str());
+        return 1;
+    }
+    const double exportSeconds = TextExportSeconds(log);
+
+    QApplication application(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    SilentSink sink;
+    qx7::CQVJServToolApp app(sink);
+    app.Start("/usr/bin/qx7-service-tool", "qx7-service-tool", qx7::kEnglish);
+    const qx7::PosixLocalTime clock;
+    qx7::gui::QtFileChooser files;
+    qx7::gui::QtDesktopOpener opener;
+    qx7::gui::QtProgramStarter programs;
+    qx7::gui::ToolSettings settings;
+    const qx7::gui::PageContext context{app, files, opener, programs, settings, clock, {}};
+
+    // The event loop's longest pause: a timer that should fire every 5 ms.
+    QElapsedTimer probeClock;
+    qint64 lastTick = 0;
+    qint64 longestPause = 0;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = probeClock.nsecsElapsed();
+        longestPause = std::max(longestPause, now - lastTick);
+        lastTick = now;
+    });
+
+    QElapsedTimer timer;
+    timer.start();
+    probeClock.start();
+    probe.start();
+    qx7::gui::EntryBrowser browser(context, log, nullptr);
+    browser.show();
+    while (!browser.IsLoaded()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    browser.Table()->viewport()->repaint();
+    const double firstRows = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    probe.stop();
+    const double loadPause = static_cast<double>(longestPause) / 1e6;
+
+    // A filter change: errors only, then everything again; the longer of the two.
+    double filter = 0;
+    for (const char* name : {"warnings", "information"}) {
+        timer.restart();
+        browser.findChild<QCheckBox*>(name)->setChecked(false);
+        browser.Table()->viewport()->repaint();
+        filter = std::max(filter, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    for (const char* name : {"warnings", "information"}) {
+        timer.restart();
+        browser.findChild<QCheckBox*>(name)->setChecked(true);
+        browser.Table()->viewport()->repaint();
+        filter = std::max(filter, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+
+    // Scrolling: page steps from the top, then jumps anywhere; each step painted at once.
+    QScrollBar* bar = browser.Table()->verticalScrollBar();
+    double longestStep = 0;
+    double totalSteps = 0;
+    int steps = 0;
+    std::mt19937 random(3);
+    for (int k = 0; k < 400; ++k) {
+        const int value =
+            k < 200 ? std::min(bar->maximum(), k * bar->pageStep())
+                    : static_cast<int>(random() % static_cast<unsigned>(bar->maximum() + 1));
+        timer.restart();
+        bar->setValue(value);
+        browser.Table()->viewport()->repaint();
+        const double step = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        longestStep = std::max(longestStep, step);
+        totalSteps += step;
+        ++steps;
+    }
+
+    std::printf("log: %s, %zu rows shown of %u entries\n", log.c_str(),
+                static_cast<std::size_t>(browser.Model()->rowCount()), entries);
+    std::printf("text export of the same file (qx7log text's work): %.2f s\n", exportSeconds);
+    std::printf("first rows on screen: %.2f s (aim: 1 s)\n", firstRows);
+    std::printf("longest event-loop pause while reading: %.1f ms\n", loadPause);
+    std::printf("filter change, longest of four: %.1f ms (aim: 300 ms)\n", filter);
+    std::printf("scrolling, %d steps: longest %.1f ms, average %.2f ms (aim: 50 ms)\n", steps,
+                longestStep, totalSteps / steps);
+    std::printf("peak memory of the process: %.1f MiB (aim: 150 MiB)\n",
+                static_cast<double>(PeakKiB()) / 1024.0);
+    browser.reject();
+    fs::remove_all(pattern);
+    return 0;
+}
