@@ -8,46 +8,59 @@ namespace qx7 {
 bool CStatisticsDay::AddRecord(const CLogRecord& record) {
     using namespace stats;
     switch (record.GetCode()) {
-    case kPrintStarted:
-        ++started;
-        if (testPrintState > 0) {
-            --testPrintState;
-        }
-        break;
-    case kPrintFinished:
-    case kPrintCancelled: {
-        if (started == 0) {
-            return true;
-        }
-        std::uint32_t counts[8];
-        record.GetWords2To9(counts);
-        for (int i = 0; i < 8; ++i) {
-            ink[i] += InkAmount(counts[i], resolution);
-        }
-        if (record.IsCode(kPrintFinished)) {
-            ++finished;
-            if (testPrintState == 1) {
-                ++menuTestPrints;
+        case kPrintStarted:
+            ++started;
+            if (testPrintState > 0) {
+                --testPrintState;
             }
+            break;
+        case kPrintFinished:
+        case kPrintCancelled: {
+            if (started == 0) {
+                return true;
+            }
+            std::uint32_t counts[8];
+            record.GetWords2To9(counts);
+            for (int i = 0; i < 8; ++i) {
+                ink[i] += InkAmount(counts[i], resolution);
+            }
+            if (record.IsCode(kPrintFinished)) {
+                ++finished;
+                if (testPrintState == 1) {
+                    ++menuTestPrints;
+                }
+            }
+            break;
         }
-        break;
-    }
-    case kAdvancedSettings: resolution = ReadAdvancedSettings(record).resolution; break;
-    case kJobStart: ++jobs; break;
-    case kPowerOn: ++powerOns; break;
-    case kAutoCleaning: ++autoCleanings; break;
-    case kPartsExchange: ++partsExchanges; break;
-    case kTestPrint: testPrintState = 2; break;
-    case kCleaningStarted: {
-        std::uint32_t kind = 0;
-        std::uint32_t colour = 0;
-        record.GetWords0And1(kind, colour);
-        if (kind <= 6 && kind != 3) {
-            CountCleaningColour(colour, cleanings);
+        case kAdvancedSettings:
+            resolution = ReadAdvancedSettings(record).resolution;
+            break;
+        case kJobStart:
+            ++jobs;
+            break;
+        case kPowerOn:
+            ++powerOns;
+            break;
+        case kAutoCleaning:
+            ++autoCleanings;
+            break;
+        case kPartsExchange:
+            ++partsExchanges;
+            break;
+        case kTestPrint:
+            testPrintState = 2;
+            break;
+        case kCleaningStarted: {
+            std::uint32_t kind = 0;
+            std::uint32_t colour = 0;
+            record.GetWords0And1(kind, colour);
+            if (kind <= 6 && kind != 3) {
+                CountCleaningColour(colour, cleanings);
+            }
+            break;
         }
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
     return false;
 }
@@ -55,7 +68,7 @@ bool CStatisticsDay::AddRecord(const CLogRecord& record) {
 std::string CStatisticsDay::FormatDayRow(int dateFormat, bool semicolon) const {
     RowText row(semicolon);
     row.Text(date.Format(dateFormat));
-    row.Int(static_cast<std::int32_t>(static_cast<std::uint32_t>(finished) - menuTestPrints));
+    row.Int(Prints());
     row.Unsigned(menuTestPrints);
     row.Unsigned(static_cast<std::uint32_t>(finished));
     for (const double amount : ink) {

@@ -10,7 +10,7 @@
 namespace qx7 {
 
 class CStatisticsDay {
-public:
+  public:
     CStatisticsDay() = default;
     explicit CStatisticsDay(const CLogDate& dayDate) : date(dayDate) {}
     virtual ~CStatisticsDay() = default;
@@ -20,6 +20,11 @@ public:
     // Accounts one record; true when it is a print end without a print start on this day,
     // which belongs to the day before (a print running past midnight).
     bool AddRecord(const CLogRecord& record);
+
+    // The "print" column: finished prints without the menu's test prints.
+    std::int32_t Prints() const {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(finished) - menuTestPrints);
+    }
 
     // The CSV row without its line end.
     std::string FormatDayRow(int dateFormat, bool semicolon) const;

@@ -53,14 +53,12 @@ class DayBuilder {
     std::unique_ptr<CStatisticsDay> current_;
 };
 
-// Rows of days in their order: those dated from 2004-01-01 up to today a month on, gaps of
-// whole days between them filled with empty rows while the budget lasts.
-class DayRowWriter {
+// Days in their order: those dated from 2004-01-01 up to today a month on, gaps of whole days
+// between them filled with empty days while the budget lasts.
+class DayWalker {
   public:
-    DayRowWriter(const CStatisticsDayList& list, const stats::LineOutput& output,
-                 const CLogDate& today, std::uint64_t fillerBudget)
-        : list_(list),
-          output_(output),
+    DayWalker(const CLogDate& today, std::uint64_t fillerBudget, const DayOutput& output)
+        : output_(output),
           earliest_(EarliestRowDate()),
           latest_(LatestRowDate(today)),
           fillerBudget_(fillerBudget) {}
@@ -71,20 +69,19 @@ class DayRowWriter {
         }
         if (!first_) {
             while (running_ < day.date && !running_.SameDay(day.date) && fillerBudget_ > 0) {
-                output_(CStatisticsDay(running_).FormatDayRow(list_.dateFormat, list_.semicolon));
+                output_(CStatisticsDay(running_));
                 running_.NextDay();
                 --fillerBudget_;
             }
         }
         first_ = false;
-        output_(day.FormatDayRow(list_.dateFormat, list_.semicolon));
+        output_(day);
         running_ = day.date;
         running_.NextDay();
     }
 
   private:
-    const CStatisticsDayList& list_;
-    const stats::LineOutput& output_;
+    const DayOutput& output_;
     const CLogDate earliest_;
     const CLogDate latest_;
     std::uint64_t fillerBudget_;
@@ -94,7 +91,9 @@ class DayRowWriter {
 
 }  // namespace
 
-CLogDate EarliestRowDate() { return CLogDate(2004, 1, 1, 0, 0, 0, 0); }
+CLogDate EarliestRowDate() {
+    return CLogDate(2004, 1, 1, 0, 0, 0, 0);
+}
 
 CLogDate LatestRowDate(const CLogDate& today) {
     CLogDate limit(today.Year(), today.Month(), today.Day(), 0, 0, 0, 0);
@@ -119,10 +118,13 @@ std::string CStatisticsDayList::HeaderLine() const {
 
 void CStatisticsDayList::WriteDayRows(const stats::LineOutput& output, const CLogDate& today,
                                       std::uint64_t fillerBudget) const {
-    DayRowWriter writer(*this, output, today, fillerBudget);
+    const DayOutput rows = [&](const CStatisticsDay& day) {
+        output(day.FormatDayRow(dateFormat, semicolon));
+    };
+    DayWalker walker(today, fillerBudget, rows);
     for (const auto& day : *this) {
         if (day) {
-            writer.Write(*day);
+            walker.Write(*day);
         }
     }
 }
@@ -130,8 +132,16 @@ void CStatisticsDayList::WriteDayRows(const stats::LineOutput& output, const CLo
 void CStatisticsDayList::StreamDayRows(const CLogList& records, const stats::DateRange& range,
                                        const stats::LineOutput& output, const CLogDate& today,
                                        std::uint64_t fillerBudget) const {
-    DayRowWriter writer(*this, output, today, fillerBudget);
-    DayBuilder builder([&writer](std::unique_ptr<CStatisticsDay> day) { writer.Write(*day); });
+    StreamDays(
+        records, range, today,
+        [&](const CStatisticsDay& day) { output(day.FormatDayRow(dateFormat, semicolon)); },
+        fillerBudget);
+}
+
+void StreamDays(const CLogList& records, const stats::DateRange& range, const CLogDate& today,
+                const DayOutput& output, std::uint64_t fillerBudget) {
+    DayWalker walker(today, fillerBudget, output);
+    DayBuilder builder([&walker](std::unique_ptr<CStatisticsDay> day) { walker.Write(*day); });
     for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
         builder.Add(*record, range);
     }

@@ -2,6 +2,7 @@
 // The day statistics of a log: one row per calendar day, in record order.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,8 +13,11 @@
 
 namespace qx7 {
 
+// Receives the days of the statistics one by one, empty days between them included.
+using DayOutput = std::function<void(const CStatisticsDay& day)>;
+
 class CStatisticsDayList : public std::vector<std::unique_ptr<CStatisticsDay>> {
-public:
+  public:
     // Filler rows one file may hold in all. Far more than the days between 2004 and today, so
     // a real log never meets it; a hostile one whose dates jump back and forth cannot make the
     // file grow without bound.
@@ -43,5 +47,11 @@ public:
 // The first date a row may have, and the last one (today a month on, the day kept).
 CLogDate EarliestRowDate();
 CLogDate LatestRowDate(const CLogDate& today);
+
+// The days the day file's rows show, as days: built from the records without keeping them, each
+// handed over once no later record can change it, empty days filling the gaps.
+void StreamDays(const CLogList& records, const stats::DateRange& range, const CLogDate& today,
+                const DayOutput& output,
+                std::uint64_t fillerBudget = CStatisticsDayList::kMaxFillerRows);
 
 }  // namespace qx7

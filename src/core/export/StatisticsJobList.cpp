@@ -24,39 +24,39 @@ std::unique_ptr<CStatisticsJob> CStatisticsJobList::StepJob(std::unique_ptr<CSta
                                                             const ILocalTime& localTime) {
     using namespace stats;
     switch (record.GetCode()) {
-    case kPowerOn:
-        if (job) {
-            CloseJob(std::move(job));
-        }
-        parserState = kNoJob;
-        return nullptr;
-    case kJobStart:
-        if (job) {
-            CloseJob(std::move(job));
-        }
-        parserState = kStartedByJobStart;
-        return std::make_unique<CStatisticsJob>(record.GetDate());
-    case kJobId:
-        if (parserState == kStartedByJobStart) {
+        case kPowerOn:
+            if (job) {
+                CloseJob(std::move(job));
+            }
+            parserState = kNoJob;
+            return nullptr;
+        case kJobStart:
+            if (job) {
+                CloseJob(std::move(job));
+            }
+            parserState = kStartedByJobStart;
+            return std::make_unique<CStatisticsJob>(record.GetDate());
+        case kJobId:
+            if (parserState == kStartedByJobStart) {
+                parserState = kStartedByJobId;
+                return job;
+            }
+            if (job) {
+                CloseJob(std::move(job));
+            }
             parserState = kStartedByJobId;
+            return std::make_unique<CStatisticsJob>(record.GetDate());
+        case kTestPrint:
+            if (job) {
+                CloseJob(std::move(job));
+            }
+            parserState = kAfterTestPrint;
+            return nullptr;
+        default:
+            if ((parserState == kStartedByJobStart || parserState == kStartedByJobId) && job) {
+                job->AddRecord(record, localTime);
+            }
             return job;
-        }
-        if (job) {
-            CloseJob(std::move(job));
-        }
-        parserState = kStartedByJobId;
-        return std::make_unique<CStatisticsJob>(record.GetDate());
-    case kTestPrint:
-        if (job) {
-            CloseJob(std::move(job));
-        }
-        parserState = kAfterTestPrint;
-        return nullptr;
-    default:
-        if ((parserState == kStartedByJobStart || parserState == kStartedByJobId) && job) {
-            job->AddRecord(record, localTime);
-        }
-        return job;
     }
 }
 
@@ -98,9 +98,17 @@ void CStatisticsJobList::WriteJobRows(const stats::LineOutput& output,
 void CStatisticsJobList::StreamJobRows(const CLogList& records, const stats::DateRange& range,
                                        const ILocalTime& localTime, const stats::LineOutput& output,
                                        const CLogDate& today) {
+    StreamJobs(records, range, localTime, today, [&](const CStatisticsJob& job) {
+        output(job.FormatJobRow(dateFormat, timeFormat, semicolon));
+    });
+}
+
+void CStatisticsJobList::StreamJobs(const CLogList& records, const stats::DateRange& range,
+                                    const ILocalTime& localTime, const CLogDate& today,
+                                    const std::function<void(const CStatisticsJob& job)>& output) {
     closed_ = [&](const CStatisticsJob& job) {
         if (WithinRowDates(job, today)) {
-            output(job.FormatJobRow(dateFormat, timeFormat, semicolon));
+            output(job);
         }
     };
     BuildJobs(records, range, localTime);

@@ -15,7 +15,7 @@
 namespace qx7 {
 
 class CStatisticsJobList : public std::vector<std::unique_ptr<CStatisticsJob>> {
-public:
+  public:
     enum ParserState : std::int32_t {
         kNoJob = 0,
         kStartedByJobStart = 1,
@@ -38,6 +38,10 @@ public:
     void StreamJobRows(const CLogList& records, const stats::DateRange& range,
                        const ILocalTime& localTime, const stats::LineOutput& output,
                        const CLogDate& today);
+    // The jobs those rows show, as jobs, each handed over when it closes.
+    void StreamJobs(const CLogList& records, const stats::DateRange& range,
+                    const ILocalTime& localTime, const CLogDate& today,
+                    const std::function<void(const CStatisticsJob& job)>& output);
     std::string HeaderLine() const;
 
     std::int32_t parserState = kNoJob;

@@ -1,0 +1,31 @@
+#pragma once
+// The points of the statistics dialog's chart: one a day of the day file's rows (empty days
+// included), with the day's prints and the print time of the jobs that began that day.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/base/LocalTime.h"
+#include "core/export/StatisticsCodes.h"
+#include "core/log/LogList.h"
+
+namespace qx7 {
+
+struct ChartDay {
+    std::uint32_t year = 0;
+    std::uint32_t month = 0;
+    std::uint32_t day = 0;
+    std::int32_t prints = 0;  // the day row's "print" column
+    double printHours = 0;    // print time of the jobs dated that day (the job rows' days)
+};
+
+// A chart shows this many days at most: the newest are kept (twenty years of days).
+inline constexpr std::size_t kMostChartDays = 7320;
+
+// The days of the day file for the range, in its order; the newest `mostDays` when more.
+std::vector<ChartDay> BuildChartDays(const CLogList& records, const stats::DateRange& range,
+                                     const ILocalTime& localTime, const CLogDate& today,
+                                     std::size_t mostDays = kMostChartDays);
+
+}  // namespace qx7

@@ -1,0 +1,133 @@
+// The chart's points are the day file's days: prints equal its "print" column row by row, and
+// the print hours are the job rows' print time summed by the day their job began.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <tuple>
+#include <map>
+#include <sstream>
+
+#include "core/export/StatisticsChart.h"
+#include "core/export/StatisticsDayList.h"
+#include "core/export/StatisticsFiles.h"
+#include "core/export/StatisticsJobList.h"
+#include "loggen/Scenario.h"
+#include "platform/posix/PosixLocalTime.h"
+#include "support/ScopedTimeZone.h"
+#include "support/TempDir.h"
+
+namespace qx7 {
+namespace {
+
+std::vector<std::string> Split(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    std::string field;
+    while (std::getline(in, field, ',')) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+// "1:02:03" to seconds.
+double Seconds(const std::string& text) {
+    unsigned hours = 0;
+    unsigned minutes = 0;
+    unsigned seconds = 0;
+    EXPECT_EQ(std::sscanf(text.c_str(), "%u:%u:%u", &hours, &minutes, &seconds), 3) << text;
+    return 3600.0 * hours + 60.0 * minutes + seconds;
+}
+
+class StatisticsChartTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        loggen::ScenarioOptions options;
+        options.seed = 4;
+        options.entries = 30000;
+        options.futureEntries = false;
+        test::WriteFile(dir.File("p1.log"), loggen::GenerateLog(options, loggen::LogForm::Plain));
+        ASSERT_EQ(LoadStatisticsRecords(dir.File("p1.log"), records, localTime), 0);
+    }
+
+    test::ScopedTimeZone tz{"Asia/Tokyo"};
+    test::TempDir dir;
+    PosixLocalTime localTime;
+    CLogList records;
+    const CLogDate today{2024, 5, 1, 0, 0, 0, 0};
+};
+
+TEST_F(StatisticsChartTest, PointsAreTheDayRowsWithTheirJobsPrintTime) {
+    // The whole log, then the middle third of its days (the records come in the file's
+    // order, which is not the order of their dates once the ring has wrapped).
+    std::vector<ChartDay> whole = BuildChartDays(records, {}, localTime, today);
+    ASSERT_GT(whole.size(), 60u);
+    std::sort(whole.begin(), whole.end(), [](const ChartDay& a, const ChartDay& b) {
+        return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+    });
+    const ChartDay from = whole[whole.size() / 3];
+    const ChartDay to = whole[2 * whole.size() / 3];
+    for (const bool ranged : {false, true}) {
+        const stats::DateRange range =
+            ranged ? MakeDateRange({from.year, from.month, from.day}, {to.year, to.month, to.day})
+                   : stats::DateRange{};
+        std::vector<std::string> dayRows;
+        CStatisticsDayList days;
+        days.dateFormat = 2;
+        days.StreamDayRows(
+            records, range, [&](std::string_view row) { dayRows.emplace_back(row); }, today);
+        // Job rows: clock "m/d/yyyy h:mm", print count column 4, average print time column 5.
+        std::map<std::string, std::pair<double, double>> jobSeconds;  // day: lowest, highest
+        CStatisticsJobList jobs;
+        jobs.dateFormat = 1;
+        jobs.StreamJobRows(
+            records, range, localTime,
+            [&](std::string_view row) {
+                const auto fields = Split(std::string(row));
+                const std::string day = fields[0].substr(0, fields[0].find(' '));
+                const double prints = std::atof(fields[3].c_str());
+                const double average = Seconds(fields[4]);
+                // The average is cut to whole seconds: the sum lies within a second a print of it.
+                jobSeconds[day].first += average * prints;
+                jobSeconds[day].second += (average + 1) * prints;
+            },
+            today);
+
+        const std::vector<ChartDay> chart = BuildChartDays(records, range, localTime, today);
+        ASSERT_EQ(chart.size(), dayRows.size());
+        ASSERT_GT(chart.size(), 20u);
+        double hoursSeen = 0;
+        for (std::size_t i = 0; i < chart.size(); ++i) {
+            const auto fields = Split(dayRows[i]);
+            const std::string date = std::to_string(chart[i].month) + "/" +
+                                     std::to_string(chart[i].day) + "/" +
+                                     std::to_string(chart[i].year);
+            EXPECT_EQ(fields[0], date) << i;
+            EXPECT_EQ(std::to_string(chart[i].prints), fields[1]) << date;
+            const auto job = jobSeconds.find(date);
+            const double seconds = chart[i].printHours * 3600;
+            if (job == jobSeconds.end()) {
+                EXPECT_EQ(seconds, 0) << date;
+            } else {
+                EXPECT_GE(seconds, job->second.first - 0.001) << date;
+                EXPECT_LE(seconds, job->second.second) << date;
+            }
+            hoursSeen += chart[i].printHours;
+        }
+        EXPECT_GT(hoursSeen, 0);
+    }
+}
+
+TEST_F(StatisticsChartTest, OnlyTheNewestDaysAreKeptBeyondTheMost) {
+    const std::vector<ChartDay> all = BuildChartDays(records, {}, localTime, today);
+    const std::vector<ChartDay> newest = BuildChartDays(records, {}, localTime, today, 5);
+    ASSERT_EQ(newest.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(newest[i].day, all[all.size() - 5 + i].day);
+        EXPECT_EQ(newest[i].prints, all[all.size() - 5 + i].prints);
+    }
+}
+
+}  // namespace
+}  // namespace qx7
