@@ -47,59 +47,30 @@ class StatisticsSaveCompletedTest : public ::testing::Test {
     bool allowOverride_ = false;
 };
 
-TEST_F(StatisticsSaveCompletedTest, BothWrittenOrOneWrittenAndTheOtherDeclined) {
+TEST_F(StatisticsSaveCompletedTest, DoneWhenWrittenOrDeclinedOpenAfterAFailure) {
     EXPECT_TRUE(StatisticsSaveCompleted(Save()));
-    // Both exist now; keeping the day file is the user's choice, the job file is replaced.
-    test::WriteFile(dir_.File("p1_D.csv"), "mine");
-    std::filesystem::remove(dir_.File("p1_J.csv"));
-    const auto result = Save();
-    EXPECT_EQ(result.day, StatisticsFileOutcome::kDeclined);
-    EXPECT_EQ(result.job, StatisticsFileOutcome::kWritten);
-    EXPECT_TRUE(StatisticsSaveCompleted(result));
-}
-
-TEST_F(StatisticsSaveCompletedTest, NothingWrittenWhenBothWereDeclined) {
-    ASSERT_TRUE(StatisticsSaveCompleted(Save()));
-    const auto result = Save();
-    EXPECT_EQ(result.day, StatisticsFileOutcome::kDeclined);
-    EXPECT_EQ(result.job, StatisticsFileOutcome::kDeclined);
-    EXPECT_FALSE(StatisticsSaveCompleted(result));
-    // Allowed, both are written again.
-    allowOverride_ = true;
-    EXPECT_TRUE(StatisticsSaveCompleted(Save()));
-}
-
-TEST_F(StatisticsSaveCompletedTest, ABadNameKeepsTheDialogOpenThoughTheOtherWasWritten) {
-    request_.dayFileName = "a:b.csv";
+    // Both there and both kept: nothing was written.
     auto result = Save();
+    EXPECT_EQ(result.day, StatisticsFileOutcome::kDeclined);
+    EXPECT_FALSE(StatisticsSaveCompleted(result));
+    // The day file kept as the user said, the job file written: done.
+    std::filesystem::remove(dir_.File("p1_J.csv"));
+    EXPECT_TRUE(StatisticsSaveCompleted(Save()));
+
+    // A bad name, though the other file was written (the older rule closed here).
+    allowOverride_ = true;
+    request_.dayFileName = "a:b.csv";
+    result = Save();
     EXPECT_EQ(result.day, StatisticsFileOutcome::kBadName);
     EXPECT_EQ(result.job, StatisticsFileOutcome::kWritten);
     EXPECT_FALSE(StatisticsSaveCompleted(result));
 
-    request_.dayFileName = "p1_D.csv";
-    request_.jobFileName = "";
+    // A file that cannot be created: a folder holds its place.
+    std::filesystem::create_directory(dir_.File("p1_D2.csv"));
+    request_.dayFileName = "p1_D2.csv";
     result = Save();
-    EXPECT_EQ(result.day, StatisticsFileOutcome::kWritten);
-    EXPECT_EQ(result.job, StatisticsFileOutcome::kBadName);
-    EXPECT_FALSE(StatisticsSaveCompleted(result));
-}
-
-TEST_F(StatisticsSaveCompletedTest, AFileThatCannotBeCreatedKeepsTheDialogOpen) {
-    // The day file's place is taken by a folder, which cannot be replaced by a file.
-    std::filesystem::create_directory(dir_.File("p1_D.csv"));
-    allowOverride_ = true;
-    auto result = Save();
     EXPECT_EQ(result.day, StatisticsFileOutcome::kCannotCreate);
     EXPECT_EQ(result.job, StatisticsFileOutcome::kWritten);
-    EXPECT_EQ(result.started, 2);
-    EXPECT_FALSE(StatisticsSaveCompleted(result));
-
-    // Neither can be created in a folder that is a file.
-    test::WriteFile(dir_.File("file"), "x");
-    request_.folder = dir_.File("file");
-    result = Save();
-    EXPECT_EQ(result.day, StatisticsFileOutcome::kCannotCreate);
-    EXPECT_EQ(result.job, StatisticsFileOutcome::kCannotCreate);
     EXPECT_FALSE(StatisticsSaveCompleted(result));
 }
 
