@@ -177,8 +177,9 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> value
     const int frame = 2 * list_->frameWidth();
     const QSize listSize(columns + frame + list_->verticalScrollBar()->sizeHint().width(),
                          list_->header()->sizeHint().height() + kRowsOnOpen * rowHeight + frame);
-    QSize wanted = sizeHint() - list_->sizeHint() + listSize;
-    wanted.setWidth(std::max(wanted.width(), sizeHint().width()));
+    const QMargins margins = layout->contentsMargins();
+    QSize wanted(std::max(sizeHint().width(), listSize.width() + margins.left() + margins.right()),
+                 sizeHint().height() - list_->sizeHint().height() + listSize.height());
     if (const QScreen* shown = screen()) {
         wanted = wanted.boundedTo(shown->availableGeometry().size() * 9 / 10);
     }
