@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 #include "core/app/LogFileChoice.h"
@@ -150,6 +150,11 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> value
     layout->addWidget(signature);
     layout->addWidget(title);
     layout->addWidget(list_, 1);
+    // Tab goes as the layout reads: the top row with its buttons, the texts, the list.
+    QWidget* order[] = {blockId, version, saveAs, close, signature, title, list_};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
 
     SetCtrlText(this, kTitle);
     SetCtrlText(blockIdLabel, kBlockIdLabelText);
