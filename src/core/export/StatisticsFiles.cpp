@@ -238,4 +238,16 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
     return result;
 }
 
+bool StatisticsSaveCompleted(const StatisticsSaveResult& result) {
+    const auto failed = [](StatisticsFileOutcome outcome) {
+        return outcome == StatisticsFileOutcome::kBadName ||
+               outcome == StatisticsFileOutcome::kCannotCreate;
+    };
+    if (failed(result.day) || failed(result.job)) {
+        return false;
+    }
+    return result.day == StatisticsFileOutcome::kWritten ||
+           result.job == StatisticsFileOutcome::kWritten;
+}
+
 }  // namespace qx7

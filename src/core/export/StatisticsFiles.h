@@ -118,4 +118,10 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
                                          const StatisticsSaveRequest& request,
                                          const StatisticsOutputContext& context);
 
+// Whether a save has done what the user asked, so the statistics dialog may close: no file had
+// a bad name or could not be created (the user mends the name or chooses another folder and
+// saves again), and at least one file was written. A file whose replacement the user declined
+// is no longer asked for; when both were declined nothing was written and the dialog stays.
+bool StatisticsSaveCompleted(const StatisticsSaveResult& result);
+
 }  // namespace qx7

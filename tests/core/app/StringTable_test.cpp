@@ -20,6 +20,10 @@ const std::set<int> kUsedStrings = {
     // Page titles, the maintenance tool and viewer notices, the field validation texts.
     5001, 5002, 5003, 5004, 5005, 5006, 5007, 5008, 5009, 5010, 5011, 5012, 5013, 5014, 5015, 5016,
     5017, 5018, 5101, 5102, 5110, 5111, 5112, 5113,
+    // The settings display: the red mark's explanation, the name of its list.
+    5450, 5451,
+    // The statistics dialog's date fields (accessible names).
+    5550, 5551, 5552, 5553, 5554, 5555,
     // The entry browser.
     5600, 5601, 5602, 5603, 5604, 5605, 5606, 5607, 5608, 5609, 5610, 5611, 5612, 5613, 5614, 5615,
     5616, 5617, 5620, 5621, 5622, 5623, 5624, 5625, 5626, 5627, 5628, 5629, 5630};

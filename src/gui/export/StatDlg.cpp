@@ -1,0 +1,310 @@
+#include "gui/export/StatDlg.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <memory>
+#include <utility>
+
+#include "core/app/LogFileChoice.h"
+#include "core/app/Messages.h"
+#include "core/app/QVJServToolApp.h"
+#include "core/base/TextEncoder.h"
+#include "gui/app/ControlText.h"
+#include "gui/app/FileChooser.h"
+#include "gui/app/WaitCursorScope.h"
+#include "gui/log/LogFileName.h"
+#include "gui/log/LogViewerRegistry.h"
+
+namespace qx7::gui {
+namespace {
+
+constexpr int kTitle = 289;
+constexpr int kStatisticsButton = 1192;
+
+constexpr int kSpecifiedDate = 1257;
+constexpr int kInsertComment = 1258;
+constexpr int kSemicolon = 1336;
+constexpr int kComment = 1248;
+constexpr int kFolderLabel = 1286;
+constexpr int kFolder = 1236;
+constexpr int kBrowse = 1243;
+constexpr int kDayLabel = 1281;
+constexpr int kDayName = 1241;
+constexpr int kJobLabel = 1287;
+constexpr int kJobName = 1242;
+constexpr int kSave = 1244;
+constexpr int kCancel = 1245;
+
+// Accessible names of the date fields, which have no label of their own.
+constexpr int kStartYearName = 5550;
+constexpr int kStartMonthName = 5551;
+constexpr int kStartDayName = 5552;
+constexpr int kEndYearName = 5553;
+constexpr int kEndMonthName = 5554;
+constexpr int kEndDayName = 5555;
+
+constexpr char kFolderCaption[] = "Select Folder";
+
+// A spin box's number as the user left it: 0 (never valid) when it is no number.
+std::uint32_t Typed(const QSpinBox* box) {
+    bool ok = false;
+    const uint value = box->cleanText().toUInt(&ok);
+    return ok ? value : 0;
+}
+
+QLabel* Separator(const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+}  // namespace
+
+CStatDlg::CStatDlg(const PageContext& context, std::string logPath, CLogList records,
+                   QWidget* parent)
+    : ViewerDialog(context, QStringLiteral("CStatDlg"), parent),
+      logPath_(std::move(logPath)),
+      records_(std::move(records)) {
+    specifiedDate_ = new QCheckBox(this);
+    SetControlNumber(specifiedDate_, kSpecifiedDate);
+
+    // Each edit with its up-down is one spin box: year / month / day - year / month / day.
+    startYear_ = AddDateControl(1234, 1251, static_cast<int>(kFirstRangeYear),
+                                static_cast<int>(kLastRangeYear), kStartYearName);
+    startMonth_ = AddDateControl(1235, 1252, 1, 12, kStartMonthName);
+    startDay_ = AddDateControl(1237, 1253, 1, 31, kStartDayName);
+    endYear_ = AddDateControl(1238, 1254, static_cast<int>(kFirstRangeYear),
+                              static_cast<int>(kLastRangeYear), kEndYearName);
+    endMonth_ = AddDateControl(1239, 1255, 1, 12, kEndMonthName);
+    endDay_ = AddDateControl(1240, 1256, 1, 31, kEndDayName);
+    auto* dates = new QHBoxLayout;
+    dates->addWidget(startYear_);
+    dates->addWidget(Separator("/", this));
+    dates->addWidget(startMonth_);
+    dates->addWidget(Separator("/", this));
+    dates->addWidget(startDay_);
+    dates->addWidget(Separator("-", this));
+    dates->addWidget(endYear_);
+    dates->addWidget(Separator("/", this));
+    dates->addWidget(endMonth_);
+    dates->addWidget(Separator("/", this));
+    dates->addWidget(endDay_);
+    dates->addStretch(1);
+
+    insertComment_ = new QCheckBox(this);
+    SetControlNumber(insertComment_, kInsertComment);
+    comment_ = new QLineEdit(this);
+    SetControlNumber(comment_, kComment);
+
+    semicolon_ = new QCheckBox(this);
+    SetControlNumber(semicolon_, kSemicolon);
+
+    auto* folderLabel = new QLabel(this);
+    SetControlNumber(folderLabel, kFolderLabel);
+    folder_ = new QLineEdit(this);
+    SetControlNumber(folder_, kFolder);
+    folder_->setReadOnly(true);
+    folderLabel->setBuddy(folder_);
+    auto* browse = new QPushButton(this);
+    SetControlNumber(browse, kBrowse);
+
+    auto* dayLabel = new QLabel(this);
+    SetControlNumber(dayLabel, kDayLabel);
+    dayName_ = new QLineEdit(this);
+    SetControlNumber(dayName_, kDayName);
+    dayLabel->setBuddy(dayName_);
+    auto* save = new QPushButton(this);
+    SetControlNumber(save, kSave);
+
+    auto* jobLabel = new QLabel(this);
+    SetControlNumber(jobLabel, kJobLabel);
+    jobName_ = new QLineEdit(this);
+    SetControlNumber(jobName_, kJobName);
+    jobLabel->setBuddy(jobName_);
+    auto* cancel = new QPushButton(this);
+    SetControlNumber(cancel, kCancel);
+
+    // No button is a default one: Enter saves nothing and closes nothing (Space still presses
+    // a focused button).
+    for (QPushButton* button : {browse, save, cancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    auto* files = new QGridLayout;
+    files->addWidget(folderLabel, 0, 0);
+    files->addWidget(folder_, 0, 1);
+    files->addWidget(browse, 0, 2);
+    files->addWidget(dayLabel, 1, 0);
+    files->addWidget(dayName_, 1, 1);
+    files->addWidget(save, 1, 2);
+    files->addWidget(jobLabel, 2, 0);
+    files->addWidget(jobName_, 2, 1);
+    files->addWidget(cancel, 2, 2);
+    files->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(specifiedDate_);
+    layout->addLayout(dates);
+    layout->addSpacing(fontMetrics().height() / 2);
+    layout->addWidget(insertComment_);
+    layout->addWidget(comment_);
+    layout->addWidget(semicolon_);
+    layout->addStretch(1);
+    layout->addSpacing(fontMetrics().height() / 2);
+    layout->addLayout(files);
+
+    SetCtrlText(this, kTitle);
+    for (const auto& [control, string] :
+         {std::pair{kSpecifiedDate, 339}, std::pair{kInsertComment, 340},
+          std::pair{kSemicolon, 341}, std::pair{kFolderLabel, 342}, std::pair{kBrowse, 308},
+          std::pair{kDayLabel, 343}, std::pair{kJobLabel, 344}, std::pair{kSave, 346},
+          std::pair{kCancel, 347}}) {
+        SetCtrlText(control, string);
+    }
+    // The comment's check box names it.
+    comment_->setAccessibleName(WithoutMnemonics(insertComment_->text()));
+
+    // Room for a folder path and a name with its range, whatever the font.
+    folder_->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+
+    const CLogDate today = LocalToday(Context().clock);
+    startYear_->setValue(static_cast<int>(kFirstRangeYear));
+    startMonth_->setValue(1);
+    startDay_->setValue(1);
+    endYear_->setValue(static_cast<int>(today.Year()));
+    endMonth_->setValue(static_cast<int>(today.Month()));
+    endDay_->setValue(static_cast<int>(today.Day()));
+    SetWidgetText(folder_,
+                  FromFileName(DefaultStatisticsFolder(logPath_, ToFileName(QDir::currentPath()))));
+    UpdateFileNames();
+    EnableDateControls(false);
+    comment_->setEnabled(false);
+
+    connect(specifiedDate_, &QCheckBox::toggled, this, [this] {
+        EnableDateControls(specifiedDate_->isChecked());
+        UpdateFileNames();
+    });
+    connect(insertComment_, &QCheckBox::toggled, this,
+            [this] { comment_->setEnabled(insertComment_->isChecked()); });
+    for (QSpinBox* box : {startYear_, startMonth_, startDay_, endYear_, endMonth_, endDay_}) {
+        connect(box, &QSpinBox::valueChanged, this, &CStatDlg::UpdateFileNames);
+    }
+    connect(browse, &QPushButton::clicked, this, &CStatDlg::ChooseFolder);
+    connect(save, &QPushButton::clicked, this, &CStatDlg::Save);
+    connect(cancel, &QPushButton::clicked, this, &CStatDlg::reject);
+}
+
+QSpinBox* CStatDlg::AddDateControl(int editNumber, int upDownNumber, int minimum, int maximum,
+                                   int accessibleText) {
+    auto* box = new QSpinBox(this);
+    SetControlNumber(box, editNumber);
+    box->setProperty("upDown", upDownNumber);
+    box->setRange(minimum, maximum);
+    box->setGroupSeparatorShown(false);
+    box->setAlignment(Qt::AlignRight);
+    box->setAccessibleName(LocalText(accessibleText));
+    return box;
+}
+
+CStatDlg::Input CStatDlg::ReadControls() const {
+    Input input;
+    input.specifiedDate = specifiedDate_->isChecked();
+    input.insertComment = insertComment_->isChecked();
+    input.semicolon = semicolon_->isChecked();
+    input.start = {Typed(startYear_), Typed(startMonth_), Typed(startDay_)};
+    input.end = {Typed(endYear_), Typed(endMonth_), Typed(endDay_)};
+    input.comment = comment_->text().toStdString();
+    input.folder = ToFileName(folder_->text());
+    input.dayFileName = ToFileName(dayName_->text());
+    input.jobFileName = ToFileName(jobName_->text());
+    return input;
+}
+
+void CStatDlg::EnableDateControls(bool on) {
+    for (QSpinBox* box : {startYear_, startMonth_, startDay_, endYear_, endMonth_, endDay_}) {
+        box->setEnabled(on);
+    }
+}
+
+void CStatDlg::UpdateFileNames() {
+    // Both names follow the range; a name the user typed is replaced.
+    const auto value = [](const QSpinBox* box) { return static_cast<std::uint32_t>(box->value()); };
+    const std::string suffix = MakeRangeSuffix(
+        specifiedDate_->isChecked(), {value(startYear_), value(startMonth_), value(startDay_)},
+        {value(endYear_), value(endMonth_), value(endDay_)});
+    SetWidgetText(dayName_, FromFileName(DefaultDayFileName(logPath_, suffix)));
+    SetWidgetText(jobName_, FromFileName(DefaultJobFileName(logPath_, suffix)));
+}
+
+void CStatDlg::ChooseFolder() {
+    const QString chosen =
+        Context().files.Folder(this, QString::fromLatin1(kFolderCaption), folder_->text());
+    if (!chosen.isEmpty()) {
+        SetWidgetText(folder_, chosen);
+    }
+}
+
+void CStatDlg::Save() {
+    const Input input = ReadControls();
+    if (!IsValidRangeInput(input.start, input.end)) {
+        return;
+    }
+    StatisticsSaveRequest request;
+    request.folder = input.folder;
+    request.dayFileName = input.dayFileName;
+    request.jobFileName = input.jobFileName;
+    if (input.specifiedDate) {
+        request.range = MakeDateRange(input.start, input.end);
+    }
+    request.semicolon = input.semicolon;
+    request.comment = input.insertComment ? input.comment : std::string();
+
+    StatisticsSaveResult result;
+    {
+        // The message sink lifts the hourglass while a question or a message is up.
+        WaitCursorScope wait;
+        const Utf8PassThrough utf8;
+        StatisticsOutputContext output{Context().clock, utf8, Msg(), LocalToday(Context().clock),
+                                       nullptr};
+        output.confirmOverride = [this](const std::string& path) {
+            return Msg().Sink().AskYesNo(OverrideQuestion(path));
+        };
+        result = SaveStatisticsFiles(records_, request, output);
+    }
+    // A bad name or a file that could not be created leaves the dialog open to mend it.
+    if (StatisticsSaveCompleted(result)) {
+        done(QDialog::Accepted);
+    }
+}
+
+namespace {
+
+// The records are read first, under the hourglass, so a log that cannot be read is told before
+// any dialog opens instead of giving files with the header only.
+QDialog* MakeStatDlg(const PageContext& context, const std::string& log, QWidget* parent) {
+    CLogList records;
+    int loaded = 0;
+    {
+        WaitCursorScope wait;
+        loaded = LoadStatisticsRecords(log, records, context.clock);
+    }
+    if (loaded < 0) {
+        context.app.GetMessages().ShowMessage(kMsgOpenFileFailed, loaded);
+        return nullptr;
+    }
+    return new CStatDlg(context, log, std::move(records), parent);
+}
+
+}  // namespace
+
+QX7_REGISTER_LOG_VIEWER(CStatDlg, kStatisticsButton, MakeStatDlg);
+
+}  // namespace qx7::gui

@@ -1,0 +1,69 @@
+#pragma once
+// The statistics of a saved log as two CSV files (day rows and job rows): an optional range of
+// days, an optional comment line, semicolons for commas, the output folder and both names.
+// The records are read before the dialog opens; each Save computes the files from them anew.
+
+#include <string>
+
+#include "core/export/StatisticsFiles.h"
+#include "core/log/LogList.h"
+#include "gui/app/ViewerDialog.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace qx7::gui {
+
+class CStatDlg final : public ViewerDialog {
+    Q_OBJECT
+
+  public:
+    // `records` are the log's, read with the context's clock (LoadStatisticsRecords).
+    CStatDlg(const PageContext& context, std::string logPath, CLogList records, QWidget* parent);
+
+    // Enter must not close the dialog: only a save that did its work does (done()).
+    void accept() override {}
+
+  private:
+    // What the controls hold, as the files are computed from it.
+    struct Input {
+        bool specifiedDate = false;
+        bool insertComment = false;
+        bool semicolon = false;
+        StatisticsDateInput start;
+        StatisticsDateInput end;
+        std::string comment;  // UTF-8
+        std::string folder;   // file-name bytes
+        std::string dayFileName;
+        std::string jobFileName;
+    };
+
+    QSpinBox* AddDateControl(int editNumber, int upDownNumber, int minimum, int maximum,
+                             int accessibleText);
+    Input ReadControls() const;
+    void EnableDateControls(bool on);
+    void UpdateFileNames();
+    void ChooseFolder();
+    void Save();
+
+    std::string logPath_;
+    CLogList records_;
+
+    QCheckBox* specifiedDate_ = nullptr;
+    QCheckBox* insertComment_ = nullptr;
+    QCheckBox* semicolon_ = nullptr;
+    QSpinBox* startYear_ = nullptr;
+    QSpinBox* startMonth_ = nullptr;
+    QSpinBox* startDay_ = nullptr;
+    QSpinBox* endYear_ = nullptr;
+    QSpinBox* endMonth_ = nullptr;
+    QSpinBox* endDay_ = nullptr;
+    QLineEdit* comment_ = nullptr;
+    QLineEdit* folder_ = nullptr;
+    QLineEdit* dayName_ = nullptr;
+    QLineEdit* jobName_ = nullptr;
+};
+
+}  // namespace qx7::gui
