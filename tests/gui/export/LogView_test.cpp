@@ -384,7 +384,9 @@ TEST_F(LogViewTest, ProgressWindowMovesEveryThousandEntriesWhileTheDialogIsHeld)
             EXPECT_TRUE(progress->windowFlags() & Qt::CustomizeWindowHint);
             EXPECT_TRUE(progress->windowFlags() & Qt::WindowTitleHint);
             EXPECT_FALSE(progress->windowFlags() & Qt::WindowCloseButtonHint);
-            ScreenshotViewer(progress, "229-text-progress");
+        }
+        if (position == 2) {
+            ScreenshotViewer(progress, "229-text-progress");  // at the end, the bar full
         }
         // Enter, Escape and the close box leave the progress window up.
         QTest::keyClick(progress, Qt::Key_Return);
