@@ -4,18 +4,6 @@
 
 namespace qx7::cli {
 
-std::string OneLine(const std::string& text) {
-    std::string line;
-    line.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\r') {
-            continue;
-        }
-        line.push_back(c == '\n' ? ' ' : c);
-    }
-    return line;
-}
-
 void StderrMessageSink::ShowOk(const std::string& text) {
     ++count_;
     std::fprintf(stderr, "%s: %s\n", prefix_.c_str(), OneLine(text).c_str());

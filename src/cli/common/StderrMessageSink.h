@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/MessageSink.h"
+#include "core/app/Messages.h"
 
 namespace qx7::cli {
 
@@ -23,8 +23,5 @@ private:
     bool answerYes_;
     int count_ = 0;
 };
-
-// The message as one line: CR and LF become single blanks.
-std::string OneLine(const std::string& text);
 
 }  // namespace qx7::cli

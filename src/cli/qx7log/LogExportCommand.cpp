@@ -6,17 +6,11 @@
 #include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "core/app/StringTable.h"
 #include "core/export/LogExport.h"
 #include "platform/posix/PosixLocalTime.h"
 
 namespace qx7::cli {
 namespace {
-
-constexpr int kMsgAlreadyExists = 382;
-// The numbers the log viewer shows with its file error message.
-constexpr int kTextExportFailed = -166;
-constexpr int kCsvExportFailed = -167;
 
 // "qx7log: <file>: <message (number)(cause)>" on standard error.
 void ReportFailure(const LogToolContext& context, const std::string& file, int number,
@@ -30,9 +24,8 @@ void ReportFailure(const LogToolContext& context, const std::string& file, int n
 
 // The overwrite question, answered no: the refusal of an existing output without --force.
 void ReportAlreadyExists(const LogToolContext& context, const std::string& path) {
-    std::string question;
-    LoadLocalString(context.language, kMsgAlreadyExists, question);
-    StderrMessageSink(context.programName, false).AskYesNo(path + "\n" + question);
+    StderrMessageSink(context.programName, false)
+        .AskYesNo(OverwriteQuestion(context.language, path));
 }
 
 }  // namespace
@@ -56,7 +49,7 @@ void AddLogExportOptions(CLI::App& command, LogExportRequest& request) {
 }
 
 int RunLogExport(const LogToolContext& context, const LogExportRequest& request) {
-    const int failureNumber = request.csv ? kCsvExportFailed : kTextExportFailed;
+    const int failureNumber = request.csv ? kCodeCsvExportFailed : kCodeTextExportFailed;
     bool knownEncoding = false;
     const auto encoder = EncoderFor(context.encoding, knownEncoding);
     if (!knownEncoding) {
@@ -116,8 +109,7 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
     }
     output.Abandon();
     if (result == kExportReadFailed) {
-        ReportFailure(context, request.logPath, failureNumber,
-                      "read error after " + std::to_string(counts.entriesRead) + " entries");
+        ReportFailure(context, request.logPath, failureNumber, ReadFailedCause(counts.entriesRead));
     } else if (output.IsStandardOutput()) {
         ReportFailure(context, outPath, failureNumber,
                       writeError != 0 ? std::string("cannot write to standard output: ") +
@@ -126,9 +118,7 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
     } else if (writeError == EEXIST && !request.force) {
         ReportAlreadyExists(context, outPath);  // it appeared while the export ran
     } else {
-        ReportFailure(
-            context, outPath, failureNumber,
-            std::string("cannot write: ") + std::strerror(writeError != 0 ? writeError : EIO));
+        ReportFailure(context, outPath, failureNumber, CannotWriteCause(writeError));
     }
     return kExitFailure;
 }

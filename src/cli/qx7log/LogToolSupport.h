@@ -5,46 +5,15 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/app/Messages.h"
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/TextEncoder.h"
+#include "core/export/ExportOutput.h"
+#include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 
 namespace qx7::cli {
-
-// Keeps the messages core shows so that a command can fold them into its one error line.
-class CollectingMessageSink final : public IMessageSink {
-public:
-    void ShowOk(const std::string& text) override { shown.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
-        shown.push_back(text);
-        return false;
-    }
-    // All messages in one line, or empty.
-    std::string OneLineText() const;
-
-    std::vector<std::string> shown;
-};
-
-// Opens a saved log for reading its entries in the reader's order: Open, then OpenLogData for a
-// container or OpenRawLog for a bare log. On failure `cause` says why, in words, with the
-// messages the reader showed.
-bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
-                    const CollectingMessageSink& readerMessages, std::string& cause);
-
-// Why the reader's Open or LoadStatisticsRecords answered `answer` (-1 .. -10), in words; for
-// -1 from errno, so call it right after the failing call.
-std::string OpenFailureCause(int answer);
-// The decompression failures (-2 .. -9) in words.
-std::string DecompressCause(int answer);
-
-// Why `path` cannot be an output of a command that reads `inputPath`, in words; empty when it
-// can (an existing file then still needs --force). Refused: the input itself (also by another
-// name or through links: same device and inode), a folder, and anything other than a regular
-// file or a symbolic link (a device, a pipe, a socket).
-std::string OutputRefusal(const std::string& path, const std::string& inputPath);
 
 // An output file of a command: "-" is standard output; an existing path is replaced only when
 // forced, and never when it is the log being read; the file appears only once complete.

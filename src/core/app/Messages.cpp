@@ -9,6 +9,18 @@ std::string Bracketed(int value) { return "(" + std::to_string(value) + ")"; }
 
 }  // namespace
 
+std::string OneLine(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\r') {
+            continue;
+        }
+        line.push_back(c == '\n' ? ' ' : c);
+    }
+    return line;
+}
+
 int Messages::ShowMessage(int number, int code) const {
     std::string text;
     const int result = LoadLocalString(language_, number, text);

@@ -18,6 +18,10 @@ inline constexpr int kMsgPrinterNotFound = 244;
 inline constexpr int kMsgAccessDenied = 245;
 inline constexpr int kMsgTemperatureOutOfRange = 252;
 
+// The message as one line: CR is dropped and LF becomes a blank, for reports that must stay on
+// one line (standard error, the detail of another message).
+std::string OneLine(const std::string& text);
+
 class Messages {
 public:
     Messages(LanguageId language, IMessageSink& sink) : language_(language), sink_(&sink) {}

@@ -115,9 +115,12 @@ bool IsShownInCsv(const CQXLogEntry& entry, const LogTypeFilter& types, std::uin
     return TypeShown(entry.type, types, true);
 }
 
+std::string ExportZoneName(const ILocalTime& localTime) {
+    return localTime.ZoneFacts().standardName;
+}
+
 std::string ExportDateLine(const LogTextContext& context) {
-    return "Log date in this file is based on " + context.LocalTime().ZoneFacts().standardName +
-           "\r\n";
+    return "Log date in this file is based on " + ExportZoneName(context.LocalTime()) + "\r\n";
 }
 
 int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,

@@ -66,6 +66,9 @@ bool IsShownInText(const CQXLogEntry& entry, const LogTypeFilter& types);
 bool IsShownInCsv(const CQXLogEntry& entry, const LogTypeFilter& types, std::uint32_t low,
                   std::uint32_t high);
 
+// The standard name of the PC's time zone (also while daylight time is in force), UTF-8: what
+// the exports' first line and the export dialog name as the base of the dates.
+std::string ExportZoneName(const ILocalTime& localTime);
 // "Log date in this file is based on <zone's standard name>" with CR LF.
 std::string ExportDateLine(const LogTextContext& context);
 

@@ -12,6 +12,7 @@
 #include "core/app/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
+#include "core/base/SignalCleanup.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/DesktopOpener.h"
 #include "gui/app/FileChooser.h"
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("qx7-service-tool"));
     // Qt set the C library's locale from the environment; numbers in files keep the C form.
     std::setlocale(LC_NUMERIC, "C");
+    // An export's named temporary (where the file system has no unnamed files) goes with the
+    // program when a signal ends it.
+    RemoveTemporariesOnEndSignals();
 
     MessageBoxSink boxes;
     StderrSink stderrSink;
