@@ -1,34 +1,11 @@
 #include "core/export/BrowsedLog.h"
 
+#include "core/log/LogOpening.h"
+
 namespace qx7 {
 
-// The reader's messages are kept for the cause, not shown: a worker thread may be opening.
-class BrowsedLog::CollectingSink final : public IMessageSink {
-  public:
-    void ShowOk(const std::string& text) override { shown.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
-        shown.push_back(text);
-        return false;
-    }
-    std::vector<std::string> shown;
-};
-
-namespace {
-
-bool OpenLogForEntries(CQXLogFile& reader, const std::string& path,
-                       const std::vector<std::string>& shown, std::string& cause) {
-    const int kind = reader.Open(path);
-    const bool opened = kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path);
-    if (!opened) {
-        cause = shown.empty() ? "code " + std::to_string(kind) : shown.front();
-    }
-    return opened;
-}
-
-}  // namespace
-
 BrowsedLog::BrowsedLog(LanguageId language, const ILocalTime& clock)
-    : sink_(std::make_unique<CollectingSink>()),
+    : sink_(std::make_unique<CollectingMessageSink>()),
       messages_(language, *sink_),
       reader_(messages_, clock),
       context_(language, clock) {}
@@ -42,7 +19,7 @@ BrowseOpenResult BrowsedLog::Open(const std::string& path, const IndexProgress& 
     Close();
     cause_.clear();
     sink_->shown.clear();
-    if (!OpenLogForEntries(reader_, path, sink_->shown, cause_)) {
+    if (!OpenLogEntries(reader_, path, *sink_, cause_)) {
         reader_.Close();
         return BrowseOpenResult::kCannotOpen;
     }

@@ -13,6 +13,7 @@
 #include "core/base/LocalTime.h"
 #include "core/export/EntryBrowsing.h"
 #include "core/log/LogEntryIndex.h"
+#include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 
 namespace qx7 {
@@ -45,8 +46,8 @@ class BrowsedLog {
     void Close();
 
   private:
-    class CollectingSink;
-    std::unique_ptr<CollectingSink> sink_;
+    // The reader's messages go into the cause, not to the user: a worker thread may be opening.
+    std::unique_ptr<CollectingMessageSink> sink_;
     Messages messages_;
     CQXLogFile reader_;
     LogEntryIndex index_;
