@@ -35,7 +35,7 @@ class LogViewerTest : public LogPageTest {
         }
         QTest::mouseClick(button, Qt::LeftButton);
         QDialog* viewer = nullptr;
-        QTest::qWaitFor(
+        [[maybe_unused]] const bool opened = QTest::qWaitFor(
             [&] {
                 viewer = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 return viewer != nullptr && viewer->isVisible();

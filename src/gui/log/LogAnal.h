@@ -1,0 +1,66 @@
+#pragma once
+// "Check Operation": one of eight analyses of the log (errors, parts exchanges, cleanings,
+// prints ...) listed newest first up to a chosen number of lines. The listing is made on a
+// thread of its own and fills the view piece by piece while the window stays responsive; a new
+// Display, another analysis or closing the dialog stops the run in progress.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gui/app/ViewerDialog.h"
+#include "gui/app/WaitCursorScope.h"
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace qx7::gui {
+
+class AnalysisListingRun;
+
+class CLogAnal final : public ViewerDialog {
+    Q_OBJECT
+
+  public:
+    CLogAnal(const PageContext& context, const std::string& logPath, QWidget* parent);
+    ~CLogAnal() override;
+
+    // Lists the chosen analysis with the chosen maximum, replacing a run in progress.
+    void Display();
+    // A listing is being made or has pieces not yet shown.
+    bool IsRunning() const { return run_ != nullptr; }
+
+    void done(int result) override;
+
+  signals:
+    // The view holds the whole listing of the last Display (or stays empty when the log could
+    // not be read) and the messages of that run have been shown.
+    void listingFinished();
+
+  private:
+    void OnAnalysisChanged(int index);
+    // On the window's thread whenever a run has something to hand over or has ended.
+    void OnRunWoke();
+    void TakePieces();
+    void FinishRun();
+    void StopRuns();
+    void ReapStoppedRuns();
+
+    std::string logPath_;
+    QComboBox* analyses_ = nullptr;
+    QComboBox* maxima_ = nullptr;
+    QPushButton* display_ = nullptr;
+    QPlainTextEdit* result_ = nullptr;
+    QLabel* zone_ = nullptr;
+    int lastAnalysis_ = 0;
+
+    std::unique_ptr<AnalysisListingRun> run_;
+    // Runs told to stop that may still be on their way out; joined once they have ended.
+    std::vector<std::unique_ptr<AnalysisListingRun>> stopping_;
+    std::optional<WaitCursorScope> wait_;
+};
+
+}  // namespace qx7::gui
