@@ -69,11 +69,11 @@ class AnalysisListingRun {
     std::function<void()> wake_;
     mutable std::mutex mutex_;
     std::condition_variable roomFreed_;
-    std::deque<QString> pieces_;            // guarded by mutex_
-    std::vector<std::string> messages_;     // guarded by mutex_
-    bool ended_ = false;                    // guarded by mutex_
+    std::deque<QString> pieces_;              // guarded by mutex_
+    std::vector<std::string> messages_;       // guarded by mutex_
+    bool ended_ = false;                      // guarded by mutex_
     std::atomic<bool> stopRequested_{false};  // also changed under mutex_, for roomFreed_
-    std::thread thread_;                    // last: starts once everything above exists
+    std::thread thread_;                      // last: starts once everything above exists
 };
 
 }  // namespace qx7::gui

@@ -69,7 +69,6 @@ CLogAnal::CLogAnal(const PageContext& context, const std::string& logPath, QWidg
         analyses_->addItem(QString::fromUtf8(LogAnalyses()[i].name));
     }
     analyses_->setCurrentIndex(0);
-    analyses_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     instructions->setBuddy(analyses_);
 
     display_ = new QPushButton(this);
@@ -259,9 +258,7 @@ void CLogAnal::ReapStoppedRuns() {
 }
 
 QX7_REGISTER_LOG_VIEWER(CLogAnal, 1208,
-                        [](const PageContext& context, const std::string& log,
-                           QWidget* parent) -> QDialog* {
-                            return new CLogAnal(context, log, parent);
-                        });
+                        [](const PageContext& context, const std::string& log, QWidget* parent)
+                            -> QDialog* { return new CLogAnal(context, log, parent); });
 
 }  // namespace qx7::gui

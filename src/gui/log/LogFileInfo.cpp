@@ -36,8 +36,7 @@ constexpr int kShownLines = 16;
 
 }  // namespace
 
-CLogFileInfo::CLogFileInfo(const PageContext& context, const std::string& logPath,
-                           QWidget* parent)
+CLogFileInfo::CLogFileInfo(const PageContext& context, const std::string& logPath, QWidget* parent)
     : ViewerDialog(context, QStringLiteral("CLogFileInfo"), parent) {
     setSizeGripEnabled(true);
 
@@ -90,9 +89,7 @@ CLogFileInfo::CLogFileInfo(const PageContext& context, const std::string& logPat
 }
 
 QX7_REGISTER_LOG_VIEWER(CLogFileInfo, 1191,
-                        [](const PageContext& context, const std::string& log,
-                           QWidget* parent) -> QDialog* {
-                            return new CLogFileInfo(context, log, parent);
-                        });
+                        [](const PageContext& context, const std::string& log, QWidget* parent)
+                            -> QDialog* { return new CLogFileInfo(context, log, parent); });
 
 }  // namespace qx7::gui

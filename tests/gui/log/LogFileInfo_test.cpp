@@ -23,9 +23,10 @@ constexpr int kFileInfoButton = 1191;
 std::string FullContainer() {
     loggen::Ring ring(64);
     ring.Write(loggen::EntrySpec{500000000, 0, 4, 1, 0x0101, {}});
-    const std::string vers("\x01\x02\x00\x03\x02\x10\x12\x34\x0A\x00\x00\x01\x00\x05\xAB\xCD"
-                           "\x1F\xFF\xFF\xFF",
-                           20);
+    const std::string vers(
+        "\x01\x02\x00\x03\x02\x10\x12\x34\x0A\x00\x00\x01\x00\x05\xAB\xCD"
+        "\x1F\xFF\xFF\xFF",
+        20);
     return loggen::ContainerBuilder()
         .SavedAt("201403151345")
         .TextBlock("Cust", "Test customer")
@@ -125,10 +126,9 @@ TEST_F(LogFileInfoTest, AContainerShowsWhatTheCommandLinePrints) {
     const std::string plain = FullLog("full.log", false);
     const QString expected = Expected(plain);
     // Every block made its line.
-    for (const char* label :
-         {"Customer :", "Comment :", "PC Information :", "Saved Date (PC) :",
-          "Saved Date (Printer) :", "Versions :", "Product Number:", "ISM Integrated Code :",
-          "MAC address :"}) {
+    for (const char* label : {"Customer :", "Comment :", "PC Information :", "Saved Date (PC) :",
+                              "Saved Date (Printer) :", "Versions :", "Product Number:",
+                              "ISM Integrated Code :", "MAC address :"}) {
         EXPECT_TRUE(expected.contains(QLatin1String(label))) << label;
     }
     EXPECT_TRUE(expected.contains(QStringLiteral("03/18/2015 22:20:00 (UTC=03/18/2015 13:20:00)")));
