@@ -103,7 +103,6 @@ CLogAnal::CLogAnal(const PageContext& context, const std::string& logPath, QWidg
 
     auto* close = new QPushButton(this);
     SetControlNumber(close, kClose);
-    close->setAutoDefault(false);
 
     // The view takes every change of size; the choice row keeps its button at the right, the
     // rows below keep to the bottom, and Close follows half of a change of width.
