@@ -55,6 +55,11 @@ AnalysisListingRun::Take AnalysisListingRun::TakePiece(QString& piece) {
     return ended_ ? Take::kEnded : Take::kWaiting;
 }
 
+std::size_t AnalysisListingRun::Queued() const {
+    const std::lock_guard lock(mutex_);
+    return pieces_.size();
+}
+
 std::vector<std::string> AnalysisListingRun::Messages() const {
     const std::lock_guard lock(mutex_);
     return messages_;
@@ -77,8 +82,26 @@ void AnalysisListingRun::Run(const AnalysisRequest& request, const ILocalTime& c
 }
 
 bool AnalysisListingRun::Hand(std::string_view text) {
+    // Core's pieces are cut into smaller ones of whole lines, so that the window can stop
+    // between any two of them when its time for a slice is up.
+    while (!text.empty()) {
+        std::size_t end = text.size();
+        if (end > kPieceBytes) {
+            const std::size_t lineEnd = text.rfind('\n', kPieceBytes - 1);
+            end = lineEnd == std::string_view::npos ? text.find('\n', kPieceBytes) : lineEnd;
+            end = end == std::string_view::npos ? text.size() : end + 1;
+        }
+        if (!Queue(text.substr(0, end))) {
+            return false;
+        }
+        text.remove_prefix(end);
+    }
+    return true;
+}
+
+bool AnalysisListingRun::Queue(std::string_view lines) {
     // Converted here, so the window's thread only inserts.
-    QString piece = ViewerText(text);
+    QString piece = ViewerText(lines);
     std::unique_lock lock(mutex_);
     roomFreed_.wait(lock, [this] { return stopRequested_ || pieces_.size() < kQueuedPieces; });
     if (stopRequested_) {

@@ -35,8 +35,10 @@ struct AnalysisRequest {
 
 class AnalysisListingRun {
   public:
-    // Pieces the queue holds at most (each a few dozen KiB of text).
-    static constexpr std::size_t kQueuedPieces = 8;
+    // The longest piece handed to the window (a longer line comes whole), and how many the
+    // queue holds at most.
+    static constexpr std::size_t kPieceBytes = 16384;
+    static constexpr std::size_t kQueuedPieces = 16;
 
     enum class Take {
         kPiece,    // the next piece of the listing
@@ -58,6 +60,8 @@ class AnalysisListingRun {
     void Stop();
     // The next piece as a view shows it (CR LF become line breaks), or why there is none.
     Take TakePiece(QString& piece);
+    // Pieces waiting to be taken; never more than kQueuedPieces.
+    std::size_t Queued() const;
     // The texts of the messages core showed while the run read the log, in order; complete
     // once TakePiece answered kEnded.
     std::vector<std::string> Messages() const;
@@ -65,6 +69,7 @@ class AnalysisListingRun {
   private:
     void Run(const AnalysisRequest& request, const ILocalTime& clock);
     bool Hand(std::string_view text);
+    bool Queue(std::string_view lines);
 
     std::function<void()> wake_;
     mutable std::mutex mutex_;

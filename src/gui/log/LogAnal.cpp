@@ -135,6 +135,11 @@ CLogAnal::CLogAnal(const PageContext& context, const std::string& logPath, QWidg
     setMinimumSize(QSize(kMinimumWidth, kMinimumHeight).expandedTo(minimumSizeHint()));
     resize(FittedDialogSize(this, result_, kShownColumns, kShownLines));
 
+    // A timer, not a queued call: queued calls that keep queueing themselves would hold off
+    // the window's input and timers for several slices at a time.
+    moreTimer_.setSingleShot(true);
+    moreTimer_.setInterval(0);
+    connect(&moreTimer_, &QTimer::timeout, this, &CLogAnal::TakePieces);
     connect(display_, &QPushButton::clicked, this, &CLogAnal::Display);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     // Connected after the boxes were filled: only the user's changes count.
@@ -198,27 +203,31 @@ void CLogAnal::TakePieces() {
     }
     QElapsedTimer slice;
     slice.start();
+    // At the end of the document through a cursor of its own, so the view stays where the
+    // user is (at the newest entries, on top). One edit block a slice: the view takes in the
+    // new lines once, not after every piece.
     QTextCursor end(result_->document());
     end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
     QString piece;
-    for (;;) {
-        switch (run_->TakePiece(piece)) {
-            case AnalysisListingRun::Take::kPiece:
-                // At the end of the document through a cursor of its own: the view stays where
-                // the user is, at the newest entries on top.
-                end.insertText(piece);
-                if (slice.elapsed() >= kSliceMilliseconds) {
-                    // The rest after the events that came meanwhile.
-                    QMetaObject::invokeMethod(this, &CLogAnal::TakePieces, Qt::QueuedConnection);
-                    return;
-                }
-                break;
-            case AnalysisListingRun::Take::kWaiting:
-                return;  // the run wakes the window with its next piece
-            case AnalysisListingRun::Take::kEnded:
-                FinishRun();
-                return;
+    AnalysisListingRun::Take take;
+    while ((take = run_->TakePiece(piece)) == AnalysisListingRun::Take::kPiece) {
+        end.insertText(piece);
+        if (slice.elapsed() >= kSliceMilliseconds) {
+            break;
         }
+    }
+    end.endEditBlock();
+    switch (take) {
+        case AnalysisListingRun::Take::kPiece:
+            // The rest after the events that came meanwhile.
+            moreTimer_.start();
+            break;
+        case AnalysisListingRun::Take::kWaiting:
+            break;  // the run wakes the window with its next piece
+        case AnalysisListingRun::Take::kEnded:
+            FinishRun();
+            break;
     }
 }
 

@@ -4,6 +4,7 @@
 // thread of its own and fills the view piece by piece while the window stays responsive; a new
 // Display, another analysis or closing the dialog stops the run in progress.
 
+#include <QTimer>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +57,8 @@ class CLogAnal final : public ViewerDialog {
     QPlainTextEdit* result_ = nullptr;
     QLabel* zone_ = nullptr;
     int lastAnalysis_ = 0;
+    // Takes the next pieces once the events that came during a slice have been seen to.
+    QTimer moreTimer_;
 
     std::unique_ptr<AnalysisListingRun> run_;
     // Runs told to stop that may still be on their way out; joined once they have ended.
