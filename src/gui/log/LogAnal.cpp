@@ -31,6 +31,7 @@ constexpr int kCloseText = 290;
 constexpr int kDisplayText = 300;
 constexpr int kZoneText = 302;
 constexpr int kMaximumText = 303;
+constexpr int kListingCutText = 5400;
 
 constexpr int kInstructions = 1206;
 constexpr int kAnalysisBox = 1205;
@@ -160,6 +161,7 @@ void CLogAnal::Display() {
     const int maximum = maxima_->currentIndex();
     StopRuns();
     result_->clear();
+    shownLines_ = 0;
     if (analysis < 0 || analysis >= static_cast<int>(kLogAnalysisCount) || maximum < 0 ||
         maximum >= static_cast<int>(std::size(kAnalysisMaxima))) {
         wait_.reset();
@@ -211,13 +213,34 @@ void CLogAnal::TakePieces() {
     end.beginEditBlock();
     QString piece;
     AnalysisListingRun::Take take;
+    bool full = false;
     while ((take = run_->TakePiece(piece)) == AnalysisListingRun::Take::kPiece) {
+        const long lines = static_cast<long>(piece.count(QLatin1Char('\n')));
+        if (shownLines_ + lines > lineLimit_) {
+            qsizetype kept = 0;
+            for (long line = shownLines_; line < lineLimit_; ++line) {
+                kept = piece.indexOf(QLatin1Char('\n'), kept) + 1;
+            }
+            piece.truncate(kept);
+            full = true;
+        }
         end.insertText(piece);
-        if (slice.elapsed() >= kSliceMilliseconds) {
+        shownLines_ = std::min(shownLines_ + lines, lineLimit_);
+        if (full || slice.elapsed() >= kSliceMilliseconds) {
             break;
         }
     }
+    if (full) {
+        end.insertText(LocalText(kListingCutText).arg(lineLimit_) + QLatin1Char('\n'));
+    }
     end.endEditBlock();
+    if (full) {
+        // The view holds all it may: the rest of the run is not wanted.
+        StopRuns();
+        wait_.reset();
+        emit listingFinished();
+        return;
+    }
     switch (take) {
         case AnalysisListingRun::Take::kPiece:
             // The rest after the events that came meanwhile.

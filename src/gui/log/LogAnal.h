@@ -22,6 +22,10 @@ namespace qx7::gui {
 
 class AnalysisListingRun;
 
+// "All" on the largest log a printer keeps lists some hundred thousand lines; a view of many
+// more would take memory without bound (a log file may claim up to 2 GiB of entries).
+inline constexpr long kMaxShownLines = 500000;
+
 class CLogAnal final : public ViewerDialog {
     Q_OBJECT
 
@@ -33,6 +37,9 @@ class CLogAnal final : public ViewerDialog {
     void Display();
     // A listing is being made or has pieces not yet shown.
     bool IsRunning() const { return run_ != nullptr; }
+    // The most lines the view holds; a longer listing ends with a line that says it was cut.
+    // From the next Display on (tests lower it).
+    void SetLineLimit(long lines) { lineLimit_ = lines; }
 
     void done(int result) override;
 
@@ -57,6 +64,8 @@ class CLogAnal final : public ViewerDialog {
     QPlainTextEdit* result_ = nullptr;
     QLabel* zone_ = nullptr;
     int lastAnalysis_ = 0;
+    long lineLimit_ = kMaxShownLines;
+    long shownLines_ = 0;
     // Takes the next pieces once the events that came during a slice have been seen to.
     QTimer moreTimer_;
 

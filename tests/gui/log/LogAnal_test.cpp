@@ -216,6 +216,30 @@ TEST_F(LogAnalTest, TheMaximumCountsOnlyOnDisplayAndListsOneLineMore) {
     Close(viewer);
 }
 
+TEST_F(LogAnalTest, TheViewHoldsALimitedNumberOfLinesAndSaysWhereItEnds) {
+    const std::string log = ErrorLog("errors.log", 1500);
+    gui::CLogAnal* viewer = Open(log);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(gui::kMaxShownLines, 500000);
+    viewer->SetLineLimit(1200);
+    Maxima(viewer)->setCurrentIndex(kAll);
+    ViewerControl<QPushButton>(viewer, 1105)->click();
+    ASSERT_TRUE(Finished(viewer));
+    QStringList expected = Expected(log, 0, "all").split(QLatin1Char('\n'));
+    expected = expected.mid(0, 1200);
+    expected
+        << "The view ends here: it shows at most 1200 lines. \"qx7log analyze\" lists them all."
+        << QString();
+    EXPECT_EQ(Shown(viewer), expected.join(QLatin1Char('\n')));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // A listing within the limit is whole.
+    Maxima(viewer)->setCurrentIndex(0);
+    ViewerControl<QPushButton>(viewer, 1105)->click();
+    ASSERT_TRUE(Finished(viewer));
+    EXPECT_EQ(Shown(viewer), Expected(log, 0, "1000"));
+    Close(viewer);
+}
+
 TEST_F(LogAnalTest, TheSameAnalysisAgainDoesNotRunButDisplayDoes) {
     const std::string log = GeneratedLog("p1.zlg", 3000);
     gui::CLogAnal* viewer = Open(log);
