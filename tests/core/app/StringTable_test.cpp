@@ -19,7 +19,9 @@ const std::set<int> kUsedStrings = {
     380, 381, 382, 385, 387, 388, 389, 390, 391, 392,
     // Page titles, the maintenance tool and viewer notices, the field validation texts.
     5001, 5002, 5003, 5004, 5005, 5006, 5007, 5008, 5009, 5010, 5011, 5012, 5013, 5014, 5015, 5016,
-    5017, 5018, 5101, 5102, 5110, 5111, 5112, 5113};
+    5017, 5018, 5101, 5102, 5110, 5111, 5112, 5113,
+    // The analysis view's note where a very long listing is cut.
+    5400};
 
 bool ReadsTheSameInBothLanguages(int number) {
     return number == 119 || (number >= 233 && number <= 354) || number == 376;
