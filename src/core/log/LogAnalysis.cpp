@@ -151,15 +151,51 @@ ListingEnd StreamAnalysisListing(IPositionedLogEntrySource& source,
     return writer.Flush() ? ListingEnd::kComplete : ListingEnd::kStopped;
 }
 
+namespace {
+
+// The reader's entries while the run is still wanted; then the log seems to end there.
+class WantedEntries final : public IPositionedLogEntrySource {
+  public:
+    WantedEntries(IPositionedLogEntrySource& source, const std::function<bool()>& keepReading)
+        : source_(source), keepReading_(keepReading) {}
+
+    int ReadEntry(CQXLogEntry& entry) override {
+        return keepReading_() ? source_.ReadEntry(entry) : 0;
+    }
+    int GetEntryCount() const override { return source_.GetEntryCount(); }
+    std::uint32_t EntryPosition() const override { return source_.EntryPosition(); }
+    bool SeekEntry(std::uint32_t position) override { return source_.SeekEntry(position); }
+
+  private:
+    IPositionedLogEntrySource& source_;
+    const std::function<bool()>& keepReading_;
+};
+
+}  // namespace
+
 bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
                        const Messages& messages, const LogTextContext& context,
                        const ListingSink& sink) {
+    return StreamLogAnalysis(path, analysis, maximum, messages, context, sink, {});
+}
+
+bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
+                       const Messages& messages, const LogTextContext& context,
+                       const ListingSink& sink, const std::function<bool()>& keepReading) {
     CQXLogFile reader(messages, context.LocalTime());
     const int opened = reader.Open(path);
     const bool ready =
         (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(path));
     if (ready) {
-        StreamAnalysisListing(reader, analysis, maximum, context, sink);
+        if (keepReading) {
+            WantedEntries wanted(reader, keepReading);
+            const ListingSink guarded = [&](std::string_view text) {
+                return keepReading() && sink(text);
+            };
+            StreamAnalysisListing(wanted, analysis, maximum, context, guarded);
+        } else {
+            StreamAnalysisListing(reader, analysis, maximum, context, sink);
+        }
     }
     reader.Close();
     return ready;

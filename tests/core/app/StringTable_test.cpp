@@ -20,6 +20,8 @@ const std::set<int> kUsedStrings = {
     // Page titles, the maintenance tool and viewer notices, the field validation texts.
     5001, 5002, 5003, 5004, 5005, 5006, 5007, 5008, 5009, 5010, 5011, 5012, 5013, 5014, 5015, 5016,
     5017, 5018, 5101, 5102, 5110, 5111, 5112, 5113,
+    // The analysis view's note where a very long listing is cut.
+    5400,
     // The settings display: the red mark's explanation, the name of its list.
     5450, 5451,
     // The statistics dialog's date fields (accessible names).

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+
 #include "loggen/LogBuilder.h"
 #include "platform/posix/PosixLocalTime.h"
 #include "support/LogEntryFeed.h"
@@ -227,6 +230,66 @@ TEST_F(LogAnalysisTest, RunOnFilesListsContainersAndBareLogsAndNothingForUnreada
     }
     EXPECT_EQ(RunLogAnalysis(dir.File("missing"), Analysis(0), 1000, messages, english), "");
     EXPECT_FALSE(std::filesystem::exists(dir.File("p1.zlg.qvl")));
+}
+
+TEST_F(LogAnalysisTest, ARunNoLongerWantedStopsReadingAndHandsNothingMore) {
+    test::TempDir dir;
+    test::RecordingMessageSink sink;
+    const Messages messages(kEnglish, sink);
+    loggen::Ring ring(3000 * 4 + 16);
+    for (std::uint32_t i = 0; i < 3000; ++i) {
+        ring.Write(loggen::EntrySpec{10 + i, 0, 2, 0, 0x00002070, {}});
+    }
+    const std::string log = dir.File("p1.zlg");
+    ASSERT_TRUE(loggen::WriteBytes(
+        log, loggen::Compress(loggen::ContainerBuilder().LogData(ring).End().Plain())));
+
+    struct Run {
+        bool ready = false;
+        std::vector<std::string> pieces;
+        int asked = 0;
+    };
+    // keepReading agrees `agreed` times, or until the sink has had `piecesWanted` pieces.
+    const auto run = [&](int agreed, std::size_t piecesWanted) {
+        Run result;
+        result.ready = StreamLogAnalysis(
+            log, Analysis(7), kNoLimit, messages, english,
+            [&](std::string_view piece) {
+                result.pieces.emplace_back(piece);
+                return true;
+            },
+            [&] { return ++result.asked <= agreed && result.pieces.size() < piecesWanted; });
+        return result;
+    };
+
+    // Wanted throughout: the whole listing, in several pieces.
+    const Run whole = run(1 << 30, SIZE_MAX);
+    EXPECT_TRUE(whole.ready);
+    ASSERT_GT(whole.pieces.size(), 2u);
+    std::string joined;
+    for (const std::string& piece : whole.pieces) {
+        joined += piece;
+    }
+    EXPECT_EQ(joined, RunLogAnalysis(log, Analysis(7), kNoLimit, messages, english));
+
+    // Not wanted from the start: the log is opened but no entry is read, not even "No data".
+    const Run never = run(0, SIZE_MAX);
+    EXPECT_TRUE(never.ready);
+    EXPECT_TRUE(never.pieces.empty());
+    EXPECT_LE(never.asked, 2);
+
+    // Given up while counting: the count ends there and nothing is listed.
+    const Run counting = run(5, SIZE_MAX);
+    EXPECT_TRUE(counting.pieces.empty());
+    EXPECT_LE(counting.asked, 8);
+
+    // Given up after the first piece: no second piece follows.
+    const Run listing = run(1 << 30, 1);
+    ASSERT_EQ(listing.pieces.size(), 1u);
+    EXPECT_EQ(listing.pieces[0], whole.pieces[0]);
+
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_FALSE(std::filesystem::exists(log + ".qvl"));
 }
 
 }  // namespace

@@ -1,0 +1,209 @@
+// The analysis viewer (231) listing "All Error log" (and "Print operation", whose listing is
+// far longer) with "All" on a log of a million entries:
+// the time from Display until the view holds the whole listing, the longest pause of the event
+// loop meanwhile (a 10 ms timer notes the gaps between its ticks; a gap well over 10 ms is time
+// the window could not answer), and the process's high-water resident size (VmHWM).
+//
+// The log is QX7_BENCH_LOG when set (e.g. `qx7-loggen --entries 1000000 --compressed -o
+// big.zlg`); otherwise the same log is generated in a forked child into a temporary folder, so
+// that this process's peak stays the viewer's own. Offscreen unless a display is set. Also
+// noted: how long a second Display blocks while it empties the full view.
+
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/app/MessageSink.h"
+#include "core/app/QVJServToolApp.h"
+#include "gui/app/DesktopOpener.h"
+#include "gui/app/FileChooser.h"
+#include "gui/app/PageContext.h"
+#include "gui/app/ProgramStarter.h"
+#include "gui/app/ToolSettings.h"
+#include "gui/log/LogAnal.h"
+#include "loggen/LogBuilder.h"
+#include "loggen/Scenario.h"
+#include "platform/posix/PosixLocalTime.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kAllRow = 3;
+constexpr int kProbeMilliseconds = 10;
+
+std::string gLogPath;
+
+class NullSink final : public qx7::IMessageSink {
+  public:
+    void ShowOk(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return false; }
+};
+
+// VmHWM of this process in MiB.
+double PeakResidentMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+        }
+    }
+    return 0;
+}
+
+// The generated million-entry log, made in a child process.
+bool GenerateLog(const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+        qx7::loggen::ScenarioOptions options;
+        options.entries = 1000000;
+        const bool ok = qx7::loggen::WriteBytes(
+            path, qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Compressed));
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Notes the longest gap between the ticks of a short timer.
+class PauseProbe {
+  public:
+    PauseProbe() {
+        timer_.setInterval(kProbeMilliseconds);
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { longest_ = std::max(longest_, since_.restart()); });
+    }
+    void Start() {
+        longest_ = 0;
+        since_.start();
+        timer_.start();
+    }
+    qint64 Stop() {
+        timer_.stop();
+        return std::max(longest_, since_.elapsed());
+    }
+
+  private:
+    QTimer timer_;
+    QElapsedTimer since_;
+    qint64 longest_ = 0;
+};
+
+void BM_AnalysisWithAll(benchmark::State& state) {
+    const auto analysis = static_cast<int>(state.range(0));
+    NullSink sink;
+    qx7::CQVJServToolApp tool(sink);
+    tool.Start("/usr/bin/qx7-service-tool", "/usr/bin/qx7-service-tool", qx7::kEnglish);
+    qx7::PosixLocalTime clock;
+    qx7::gui::QtFileChooser files;
+    qx7::gui::QtDesktopOpener opener;
+    qx7::gui::QtProgramStarter programs;
+    qx7::gui::ToolSettings settings;
+    const qx7::gui::PageContext context{tool, files, opener, programs, settings, clock, {}};
+
+    double longestPause = 0;
+    double redisplay = 0;
+    int lines = 0;
+    for (auto _ : state) {
+        qx7::gui::CLogAnal viewer(context, gLogPath, nullptr);
+        viewer.show();
+        QEventLoop loop;
+        QObject::connect(&viewer, &qx7::gui::CLogAnal::listingFinished, &loop, &QEventLoop::quit);
+        if (viewer.IsRunning()) {
+            loop.exec();  // the first thousand errors the dialog opens with
+        }
+        viewer.findChild<QComboBox*>(QStringLiteral("1210"))->setCurrentIndex(kAllRow);
+
+        PauseProbe probe;
+        probe.Start();
+        QElapsedTimer filled;
+        filled.start();
+        // Another analysis runs at once; the one shown runs again on Display.
+        if (analysis != 0) {
+            viewer.findChild<QComboBox*>(QStringLiteral("1205"))->setCurrentIndex(analysis);
+        } else {
+            viewer.findChild<QPushButton*>(QStringLiteral("1105"))->click();
+        }
+        if (viewer.IsRunning()) {
+            loop.exec();
+        }
+        const double seconds = static_cast<double>(filled.nsecsElapsed()) / 1e9;
+        longestPause = std::max(longestPause, static_cast<double>(probe.Stop()));
+        state.SetIterationTime(seconds);
+        lines = viewer.findChild<QPlainTextEdit*>(QStringLiteral("1207"))->blockCount() - 1;
+
+        // Display once more: the click empties the full view before the next run starts, and
+        // closing stops that run.
+        QElapsedTimer again;
+        again.start();
+        viewer.findChild<QPushButton*>(QStringLiteral("1105"))->click();
+        redisplay = std::max(redisplay, static_cast<double>(again.nsecsElapsed()) / 1e6);
+        viewer.reject();
+    }
+    state.counters["lines"] = lines;
+    state.counters["redisplay_click_ms"] = redisplay;
+    state.counters["longest_pause_ms"] = longestPause;
+    state.counters["peak_MiB"] = PeakResidentMiB();
+}
+// "All Error log", and "Print operation" for a listing fifty times as long.
+BENCHMARK(BM_AnalysisWithAll)
+    ->Arg(0)
+    ->Arg(3)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    fs::path folder;
+    if (const char* given = std::getenv("QX7_BENCH_LOG")) {
+        gLogPath = given;
+    } else {
+        folder = fs::temp_directory_path() / ("qx7-analysis-bench-" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        gLogPath = (folder / "big.zlg").string();
+        if (!GenerateLog(gLogPath)) {
+            std::fprintf(stderr, "could not generate %s\n", gLogPath.c_str());
+            fs::remove_all(folder);
+            return 1;
+        }
+    }
+    int code = 0;
+    {
+        QApplication application(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+            code = 1;
+        } else {
+            benchmark::RunSpecifiedBenchmarks();
+            benchmark::Shutdown();
+        }
+    }
+    if (!folder.empty()) {
+        fs::remove_all(folder);
+    }
+    return code;
+}
