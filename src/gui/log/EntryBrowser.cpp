@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,6 +176,8 @@ void EntryBrowser::BuildControls() {
     connect(copy, &QAction::triggered, this, &EntryBrowser::CopySelectedRows);
     table_->addAction(copy);
     table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The view copies only its current cell on the copy keys; the rows' lines are wanted.
+    table_->installEventFilter(this);
 
     pages_ = new QStackedWidget(this);
     pages_->addWidget(readingPage);
@@ -451,6 +454,19 @@ void EntryBrowser::CopySelectedRows() {
     QGuiApplication::clipboard()->setText(text);
     status_->setText(copied == total ? LocalText(kCopiedRows).arg(copied)
                                      : LocalText(kCopiedFirstRows).arg(copied).arg(total));
+}
+
+bool EntryBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        if (event->type() == QEvent::KeyPress) {
+            CopySelectedRows();
+        }
+        event->accept();
+        return true;
+    }
+    return ViewerDialog::eventFilter(watched, event);
 }
 
 void EntryBrowser::reject() {

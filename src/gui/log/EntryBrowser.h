@@ -49,6 +49,9 @@ class EntryBrowser final : public ViewerDialog {
     // Closing stops the reading and closes the log (a ".zlg"'s inflated copy goes with it).
     void reject() override;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   signals:
     void loaded();
     // A search came to an end: a row was selected, or none holds the text.
