@@ -63,11 +63,11 @@ void AppendJsonText(std::string& out, std::string_view text) {
             lowest = 0x10000;
         }
         bool good = length != 0 && i + length <= text.size();
-        std::uint32_t value = good ? (c & (0x7F >> length)) : 0;
+        std::uint32_t value = good ? (c & (0x7Fu >> length)) : 0u;
         for (std::size_t k = 1; good && k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
             good = (next & 0xC0) == 0x80;
-            value = (value << 6) | (next & 0x3F);
+            value = (value << 6) | (next & 0x3Fu);
         }
         good = good && value >= lowest && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
         if (good) {
