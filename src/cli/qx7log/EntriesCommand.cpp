@@ -143,7 +143,7 @@ const LogCommandRegistration kEntries(35, [](CLI::App& root) {
     command->add_option("--to", options->to,
                         "Entries at or before this time (a date alone: its whole day)");
     command->add_option("--grep", options->grep,
-                        "Only entries whose description or parameters hold this text "
+                        "Only entries whose description, parameters or code hold this text "
                         "(ASCII letters in either case)");
     command->add_flag("--json", options->json,
                       "One JSON object a line: number, utc, local, code, type, text, parameters");

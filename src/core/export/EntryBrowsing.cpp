@@ -161,8 +161,10 @@ std::string FormatRowLine(const LogEntryRow& row) {
 }
 
 bool RowContains(const LogEntryRow& row, std::string_view text) {
+    char code[12];
+    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(row.code));
     return ContainsIgnoringCase(row.description, text) ||
-           ContainsIgnoringCase(row.parameters, text);
+           ContainsIgnoringCase(row.parameters, text) || ContainsIgnoringCase(code, text);
 }
 
 std::size_t FirstAtOrAfter(const LogEntryIndex& index, const std::vector<std::uint32_t>& selection,

@@ -33,8 +33,8 @@ std::vector<std::uint32_t> SelectEntries(const LogEntryIndex& index, const Entry
 // are parameters, blanks up to column 127 and the parameters.
 std::string FormatRowLine(const LogEntryRow& row);
 
-// Whether the row's description or parameters hold the text, ignoring the case of ASCII
-// letters. An empty text is in every row.
+// Whether the row's description, parameters or code (8 hexadecimal digits) hold the text,
+// ignoring the case of ASCII letters. An empty text is in every row.
 bool RowContains(const LogEntryRow& row, std::string_view text);
 
 // The first place in `selection` (ascending entry numbers) whose entry's time is at or after

@@ -90,6 +90,11 @@ TEST(EntryBrowsingTest, SearchLooksInDescriptionAndParametersWhateverTheCase) {
     EXPECT_TRUE(RowContains(row, "SHIRT-4"));
     EXPECT_TRUE(RowContains(row, ""));
     EXPECT_FALSE(RowContains(row, "OFF"));
+    // A code is found by its digits, as the rows show it.
+    row.code = 0x00001060;
+    EXPECT_TRUE(RowContains(row, "00001060"));
+    EXPECT_TRUE(RowContains(row, "1060"));
+    EXPECT_FALSE(RowContains(row, "2070"));
     row.dateTime = "03/18/2015";
     EXPECT_FALSE(RowContains(row, "2015"));  // the date is found by the date jump
 }
