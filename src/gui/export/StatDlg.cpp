@@ -286,7 +286,7 @@ QChartView* CStatDlg::MakeChart() {
     chartView_->setAccessibleName(chart->title());
     const QFontMetrics metrics = fontMetrics();
     chartView_->setMinimumSize(std::max(560, metrics.averageCharWidth() * 80),
-                               std::max(260, metrics.height() * 18));
+                               std::max(320, metrics.height() * 22));
     return chartView_;
 }
 
