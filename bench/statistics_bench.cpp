@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/app/Messages.h"
+#include "core/export/StatisticsChart.h"
 #include "core/export/StatisticsFiles.h"
 #include "loggen/Scenario.h"
 #include "platform/posix/PosixLocalTime.h"
@@ -20,7 +21,7 @@
 namespace {
 
 class NullSink final : public qx7::IMessageSink {
-public:
+  public:
     void ShowOk(const std::string&) override {}
     bool AskYesNo(const std::string&) override { return true; }
 };
@@ -45,7 +46,8 @@ std::string LogWithEntries(std::uint32_t entries) {
         options.ringWords =
             static_cast<std::uint32_t>(qx7::loggen::GenerateEntryWords(options).size()) + 64;
         path = (BenchFolder() / ("log" + std::to_string(entries) + ".log")).string();
-        qx7::loggen::WriteBytes(path, qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Plain));
+        qx7::loggen::WriteBytes(path,
+                                qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Plain));
     }
     return path;
 }
@@ -62,8 +64,7 @@ RunResult RunStatistics(const std::string& logPath) {
     const qx7::Messages messages(qx7::kEnglish, sink);
     qx7::CLogList records;
     qx7::LoadStatisticsRecords(logPath, records, localTime);
-    qx7::StatisticsOutputContext context{localTime, encoder, messages,
-                                         qx7::LocalToday(localTime),
+    qx7::StatisticsOutputContext context{localTime, encoder, messages, qx7::LocalToday(localTime),
                                          [](const std::string&) { return true; }};
     qx7::StatisticsSaveRequest request;
     request.folder = BenchFolder().string();
@@ -105,6 +106,23 @@ void BM_Statistics(benchmark::State& state) {
 }
 
 BENCHMARK(BM_Statistics)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One update of the statistics dialog's chart: the days of the whole log from records already
+// read (the dialog holds them), as each change of the range computes them anew.
+void BM_ChartDays(benchmark::State& state) {
+    const std::string path = LogWithEntries(static_cast<std::uint32_t>(state.range(0)));
+    qx7::PosixLocalTime localTime;
+    qx7::CLogList records;
+    qx7::LoadStatisticsRecords(path, records, localTime);
+    std::size_t days = 0;
+    for (auto _ : state) {
+        days = qx7::BuildChartDays(records, {}, localTime, qx7::LocalToday(localTime)).size();
+        benchmark::DoNotOptimize(days);
+    }
+    state.counters["days"] = static_cast<double>(days);
+}
+
+BENCHMARK(BM_ChartDays)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

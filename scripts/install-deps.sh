@@ -7,10 +7,11 @@ packages=(
     clang libclang-rt-14-dev
     zlib1g-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
     tzdata locales gzip python3
-    # The wizard: Qt 6 Widgets (with Qt Test), Qt's own Japanese texts, the SVG icon engine
-    # for its icon, and for its tests a virtual X server and Japanese fonts for the
-    # screenshots.
-    qt6-base-dev qt6-translations-l10n libqt6svg6 libgl-dev xvfb xauth fonts-noto-cjk
+    # The wizard: Qt 6 Widgets (with Qt Test), Qt Charts for the statistics chart (its CMake
+    # files need Qt's OpenGL ones), Qt's own Japanese texts, the SVG icon engine for its icon,
+    # and for its tests a virtual X server and Japanese fonts for the screenshots.
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libqt6svg6 libgl-dev
+    xvfb xauth fonts-noto-cjk
     # The Debian package and the check of its desktop entry.
     dpkg-dev desktop-file-utils
 )

@@ -1,14 +1,23 @@
 #include "gui/export/StatDlg.h"
 
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -16,6 +25,7 @@
 #include "core/app/Messages.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/base/TextEncoder.h"
+#include "core/export/StatisticsChart.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/FileChooser.h"
 #include "gui/app/WaitCursorScope.h"
@@ -50,7 +60,19 @@ constexpr int kEndYearName = 5553;
 constexpr int kEndMonthName = 5554;
 constexpr int kEndDayName = 5555;
 
+// The chart's titles.
+constexpr int kChartTitle = 5560;
+constexpr int kPrintsTitle = 5561;
+constexpr int kPrintHoursTitle = 5562;
+constexpr int kDateTitle = 5563;
+constexpr int kHoursTitle = 5564;
+
 constexpr char kFolderCaption[] = "Select Folder";
+
+// A pause in typing this long lets the chart follow the range.
+constexpr int kChartDelayMs = 250;
+// At most this many dates under the chart, so they never run into each other.
+constexpr int kMostDateLabels = 6;
 
 // A spin box's number as the user left it: 0 (never valid) when it is no number.
 std::uint32_t Typed(const QSpinBox* box) {
@@ -63,6 +85,13 @@ QLabel* Separator(const char* text, QWidget* parent) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
     label->setAlignment(Qt::AlignCenter);
     return label;
+}
+
+QString DateLabel(const ChartDay& day) {
+    return QStringLiteral("%1-%2-%3")
+        .arg(day.year, 4, 10, QLatin1Char('0'))
+        .arg(day.month, 2, 10, QLatin1Char('0'))
+        .arg(day.day, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -157,9 +186,11 @@ CStatDlg::CStatDlg(const PageContext& context, std::string logPath, CLogList rec
     layout->addWidget(insertComment_);
     layout->addWidget(comment_);
     layout->addWidget(semicolon_);
-    layout->addStretch(1);
     layout->addSpacing(fontMetrics().height() / 2);
     layout->addLayout(files);
+    layout->addSpacing(fontMetrics().height() / 2);
+    // The chart takes what the dialog grows by.
+    layout->addWidget(MakeChart(), 1);
 
     SetCtrlText(this, kTitle);
     for (const auto& [control, string] :
@@ -197,9 +228,120 @@ CStatDlg::CStatDlg(const PageContext& context, std::string logPath, CLogList rec
     for (QSpinBox* box : {startYear_, startMonth_, startDay_, endYear_, endMonth_, endDay_}) {
         connect(box, &QSpinBox::valueChanged, this, &CStatDlg::UpdateFileNames);
     }
+    chartTimer_ = new QTimer(this);
+    chartTimer_->setObjectName(QStringLiteral("chartTimer"));
+    chartTimer_->setSingleShot(true);
+    chartTimer_->setInterval(kChartDelayMs);
+    connect(chartTimer_, &QTimer::timeout, this, &CStatDlg::UpdateChart);
+    const auto later = [this] { chartTimer_->start(); };
+    connect(specifiedDate_, &QCheckBox::toggled, this, later);
+    for (QSpinBox* box : {startYear_, startMonth_, startDay_, endYear_, endMonth_, endDay_}) {
+        connect(box, &QSpinBox::valueChanged, this, later);
+    }
+    UpdateChart();
     connect(browse, &QPushButton::clicked, this, &CStatDlg::ChooseFolder);
     connect(save, &QPushButton::clicked, this, &CStatDlg::Save);
     connect(cancel, &QPushButton::clicked, this, &CStatDlg::reject);
+}
+
+QChartView* CStatDlg::MakeChart() {
+    auto* chart = new QChart;
+    chart->setTitle(LocalText(kChartTitle));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+
+    prints_ = new QBarSet(LocalText(kPrintsTitle));
+    printsSeries_ = new QBarSeries;
+    printsSeries_->setObjectName(QStringLiteral("prints"));
+    printsSeries_->setName(LocalText(kPrintsTitle));
+    printsSeries_->append(prints_);
+    printHours_ = new QLineSeries;
+    printHours_->setObjectName(QStringLiteral("printHours"));
+    printHours_->setName(LocalText(kPrintHoursTitle));
+    chart->addSeries(printsSeries_);
+    chart->addSeries(printHours_);
+
+    // The days are the series' indexes (the day file's order); a few of them carry a date.
+    days_ = new QCategoryAxis;
+    days_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    days_->setTitleText(LocalText(kDateTitle));
+    days_->setGridLineVisible(false);
+    printsAxis_ = new QValueAxis;
+    printsAxis_->setTitleText(LocalText(kPrintsTitle));
+    printsAxis_->setLabelFormat(QStringLiteral("%d"));
+    hoursAxis_ = new QValueAxis;
+    hoursAxis_->setTitleText(LocalText(kHoursTitle));
+    hoursAxis_->setLabelFormat(QStringLiteral("%.1f"));
+    hoursAxis_->setGridLineVisible(false);
+    chart->addAxis(days_, Qt::AlignBottom);
+    chart->addAxis(printsAxis_, Qt::AlignLeft);
+    chart->addAxis(hoursAxis_, Qt::AlignRight);
+    printsSeries_->attachAxis(days_);
+    printsSeries_->attachAxis(printsAxis_);
+    printHours_->attachAxis(days_);
+    printHours_->attachAxis(hoursAxis_);
+
+    chartView_ = new QChartView(chart, this);
+    chartView_->setObjectName(QStringLiteral("chart"));
+    chartView_->setRenderHint(QPainter::Antialiasing);
+    chartView_->setAccessibleName(chart->title());
+    const QFontMetrics metrics = fontMetrics();
+    chartView_->setMinimumSize(std::max(560, metrics.averageCharWidth() * 80),
+                               std::max(320, metrics.height() * 22));
+    return chartView_;
+}
+
+bool CStatDlg::IsChartCurrent() const {
+    return !chartTimer_->isActive();
+}
+
+void CStatDlg::UpdateChart() {
+    chartTimer_->stop();
+    const Input input = ReadControls();
+    stats::DateRange range;
+    if (input.specifiedDate) {
+        // A range being typed that is no range yet leaves the chart as it was.
+        if (!IsValidRangeInput(input.start, input.end)) {
+            return;
+        }
+        range = MakeDateRange(input.start, input.end);
+    }
+    std::vector<ChartDay> points;
+    {
+        WaitCursorScope wait;
+        points = BuildChartDays(records_, range, Context().clock, LocalToday(Context().clock));
+    }
+
+    QList<qreal> prints;
+    QList<QPointF> hours;
+    prints.reserve(static_cast<qsizetype>(points.size()));
+    hours.reserve(static_cast<qsizetype>(points.size()));
+    qreal mostPrints = 0;
+    qreal mostHours = 0;
+    for (const ChartDay& point : points) {
+        prints.append(point.prints);
+        hours.append(QPointF(static_cast<qreal>(hours.size()), point.printHours));
+        mostPrints = std::max<qreal>(mostPrints, point.prints);
+        mostHours = std::max(mostHours, point.printHours);
+    }
+    prints_->remove(0, prints_->count());
+    prints_->append(prints);
+    printHours_->replace(hours);
+
+    for (const QString& label : days_->categoriesLabels()) {
+        days_->remove(label);
+    }
+    const int count = static_cast<int>(points.size());
+    days_->setStartValue(-0.5);
+    const int step = std::max(1, (count + kMostDateLabels - 1) / kMostDateLabels);
+    for (int i = 0; i < count; i += step) {
+        days_->append(DateLabel(points[static_cast<std::size_t>(i)]), i);
+    }
+    days_->setRange(-0.5, std::max(count, 1) - 0.5);
+    printsAxis_->setRange(0, std::max<qreal>(mostPrints, 1));
+    printsAxis_->applyNiceNumbers();
+    hoursAxis_->setRange(0, std::max<qreal>(mostHours, 1));
+    hoursAxis_->applyNiceNumbers();
+    emit chartUpdated();
 }
 
 QSpinBox* CStatDlg::AddDateControl(int editNumber, int upDownNumber, int minimum, int maximum,

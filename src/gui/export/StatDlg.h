@@ -2,6 +2,7 @@
 // The statistics of a saved log as two CSV files (day rows and job rows): an optional range of
 // days, an optional comment line, semicolons for commas, the output folder and both names.
 // The records are read before the dialog opens; each Save computes the files from them anew.
+// Below, a chart of the range's days (prints as bars, print hours as a line) follows the range.
 
 #include <string>
 
@@ -9,10 +10,17 @@
 #include "core/log/LogList.h"
 #include "gui/app/ViewerDialog.h"
 
+class QBarSet;
+class QBarSeries;
+class QCategoryAxis;
+class QChartView;
 class QCheckBox;
 class QLineEdit;
+class QLineSeries;
 class QPushButton;
 class QSpinBox;
+class QTimer;
+class QValueAxis;
 
 namespace qx7::gui {
 
@@ -25,6 +33,13 @@ class CStatDlg final : public ViewerDialog {
 
     // Enter must not close the dialog: only a save that did its work does (done()).
     void accept() override {}
+
+    // True when the chart shows the controls' range (no change waits for its update).
+    bool IsChartCurrent() const;
+
+  signals:
+    // The chart was drawn anew for the range the controls hold.
+    void chartUpdated();
 
   private:
     // What the controls hold, as the files are computed from it.
@@ -47,6 +62,8 @@ class CStatDlg final : public ViewerDialog {
     void UpdateFileNames();
     void ChooseFolder();
     void Save();
+    QChartView* MakeChart();
+    void UpdateChart();
 
     std::string logPath_;
     CLogList records_;
@@ -64,6 +81,16 @@ class CStatDlg final : public ViewerDialog {
     QLineEdit* folder_ = nullptr;
     QLineEdit* dayName_ = nullptr;
     QLineEdit* jobName_ = nullptr;
+
+    QChartView* chartView_ = nullptr;
+    QBarSet* prints_ = nullptr;
+    QBarSeries* printsSeries_ = nullptr;
+    QLineSeries* printHours_ = nullptr;
+    QCategoryAxis* days_ = nullptr;
+    QValueAxis* printsAxis_ = nullptr;
+    QValueAxis* hoursAxis_ = nullptr;
+    // Typing a date restarts it: the chart is computed once the typing pauses.
+    QTimer* chartTimer_ = nullptr;
 };
 
 }  // namespace qx7::gui

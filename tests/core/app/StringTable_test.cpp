@@ -26,6 +26,8 @@ const std::set<int> kUsedStrings = {
     5450, 5451,
     // The statistics dialog's date fields (accessible names).
     5550, 5551, 5552, 5553, 5554, 5555,
+    // The statistics chart's titles.
+    5560, 5561, 5562, 5563, 5564,
     // The entry browser.
     5600, 5601, 5602, 5603, 5604, 5605, 5606, 5607, 5608, 5609, 5610, 5611, 5612, 5613, 5614, 5615,
     5616, 5617, 5620, 5621, 5622, 5623, 5624, 5625, 5626, 5627, 5628, 5629, 5630};

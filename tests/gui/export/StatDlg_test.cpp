@@ -1,16 +1,26 @@
 // The statistics dialog opened from page 225: defaults, the names following the range, and
-// files equal to `qx7log stats` with the same options; override, bad names and failures.
+// files equal to `qx7log stats` with the same options; override, bad names and failures; the
+// chart of the range's days against the day file and the chart's core.
 
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
+#include "core/export/StatisticsChart.h"
 #include "core/export/StatisticsFiles.h"
+#include "gui/export/StatDlg.h"
 #include "gui/log/LogViewerTest.h"
 #include "loggen/Scenario.h"
 #include "support/TempDir.h"
@@ -145,6 +155,77 @@ class StatDlgTest : public LogViewerTest {
             EXPECT_NE(extension, ".tjg");
             EXPECT_NE(extension, ".qvl");
         }
+    }
+
+    gui::CStatDlg* Dialog() { return qobject_cast<gui::CStatDlg*>(viewer_.data()); }
+    QChart* Chart() {
+        auto* view = viewer_->findChild<QChartView*>(QStringLiteral("chart"));
+        EXPECT_NE(view, nullptr);
+        return view ? view->chart() : nullptr;
+    }
+    template <class T>
+    T* Series(const char* name) {
+        for (QAbstractSeries* series : Chart()->series()) {
+            if (series->objectName() == QLatin1String(name)) {
+                return qobject_cast<T*>(series);
+            }
+        }
+        ADD_FAILURE() << name;
+        return nullptr;
+    }
+    std::vector<double> Bars() {
+        std::vector<double> values;
+        const QList<QBarSet*> sets = Series<QBarSeries>("prints")->barSets();
+        EXPECT_EQ(sets.size(), 1);
+        for (int i = 0; !sets.empty() && i < sets[0]->count(); ++i) {
+            values.push_back(sets[0]->at(i));
+        }
+        return values;
+    }
+    std::vector<double> Line() {
+        std::vector<double> values;
+        const QList<QPointF> points = Series<QLineSeries>("printHours")->points();
+        for (qsizetype i = 0; i < points.size(); ++i) {
+            EXPECT_EQ(points[i].x(), static_cast<double>(i));
+            values.push_back(points[i].y());
+        }
+        return values;
+    }
+    // Lets the pending change of the range reach the chart.
+    void WaitForChart() {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Dialog()->IsChartCurrent(); }, 10000));
+    }
+
+    // The "print" column of the day file `qx7log stats` writes for the range.
+    std::vector<double> DayFilePrints(const std::string& log, const Choice& choice,
+                                      const std::string& tag) {
+        Qx7LogStats(log, dir.File("cli-" + tag), choice);
+        const std::vector<std::string> names = FileNames(dir.File("cli-" + tag));
+        EXPECT_EQ(names.size(), 2u);
+        std::istringstream day(names.empty() ? std::string()
+                                             : ReadFile(dir.File("cli-" + tag + "/" + names[0])));
+        std::vector<double> prints;
+        std::string line;
+        std::getline(day, line);
+        EXPECT_EQ(line.rfind("date,print,", 0), 0u) << line;
+        while (std::getline(day, line)) {
+            const std::size_t first = line.find(',');
+            prints.push_back(std::stod(line.substr(first + 1, line.find(',', first + 1))));
+        }
+        return prints;
+    }
+    // The chart core's print hours for the same records and range.
+    std::vector<double> CoreHours(const std::string& log, const Choice& choice) {
+        CLogList records;
+        EXPECT_EQ(LoadStatisticsRecords(log, records, harness.clock), 0);
+        const stats::DateRange range =
+            choice.range ? MakeDateRange(choice.from, choice.to) : stats::DateRange{};
+        std::vector<double> hours;
+        for (const ChartDay& day :
+             BuildChartDays(records, range, harness.clock, LocalToday(harness.clock))) {
+            hours.push_back(day.printHours);
+        }
+        return hours;
     }
 
     QPointer<QDialog> viewer_;
@@ -361,6 +442,80 @@ TEST_F(StatDlgTest, ALogWhoseRecordsCannotBeReadOpensNoDialog) {
     EXPECT_EQ(Qx7Log({"stats", log}).exitCode, 1);  // the command line refuses it too
 }
 
+TEST_F(StatDlgTest, ChartShowsTheDayFilesPrintsAndTheJobsPrintHours) {
+    const std::string log = ScenarioLog("p1.zlg", loggen::LogForm::Compressed);
+    ASSERT_NE(Open(log), nullptr);
+    ASSERT_NE(Dialog(), nullptr);
+    EXPECT_TRUE(Dialog()->IsChartCurrent());
+    EXPECT_EQ(Chart()->title(), "Prints and print time by day");
+    const std::vector<double> whole = DayFilePrints(log, {}, "whole");
+    ASSERT_GT(whole.size(), 20u);
+    EXPECT_EQ(Bars(), whole);
+    const std::vector<double> hours = Line();
+    EXPECT_EQ(hours, CoreHours(log, {}));
+    // Days without a job lie on zero, and the jobs' days do not.
+    EXPECT_NE(std::count(hours.begin(), hours.end(), 0.0), 0);
+    EXPECT_NE(std::count_if(hours.begin(), hours.end(), [](double h) { return h > 0; }), 0);
+    ScreenshotViewer(viewer_, "statistics-chart");
+
+    // The range, typed field by field, draws the chart once when the typing pauses.
+    QSignalSpy updates(Dialog(), &gui::CStatDlg::chartUpdated);
+    const Choice march{true, {2014, 3, 5}, {2014, 3, 20}, false, {}};
+    Control<QCheckBox>(1257)->click();
+    Date(0, march.from);
+    Date(3, march.to);
+    EXPECT_FALSE(Dialog()->IsChartCurrent());
+    EXPECT_EQ(Bars(), whole);
+    ASSERT_TRUE(updates.wait(10000));
+    WaitForChart();
+    EXPECT_EQ(updates.size(), 1);
+    const std::vector<double> days = Bars();
+    EXPECT_LT(days.size(), whole.size());
+    EXPECT_GT(days.size(), 3u);
+    EXPECT_EQ(days, DayFilePrints(log, march, "march"));
+    EXPECT_EQ(Line(), CoreHours(log, march));
+    ScreenshotViewer(viewer_, "statistics-chart-range");
+
+    // Off again: the whole log.
+    Control<QCheckBox>(1257)->click();
+    WaitForChart();
+    EXPECT_EQ(Bars(), whole);
+    EXPECT_EQ(Line(), hours);
+}
+
+TEST_F(StatDlgTest, ARangeThatIsNoRangeKeepsTheChart) {
+    const std::string log = ScenarioLog("p1.log", loggen::LogForm::Plain);
+    ASSERT_NE(Open(log), nullptr);
+    Control<QCheckBox>(1257)->click();
+    Date(0, {2014, 3, 6});
+    Date(3, {2014, 3, 13});
+    WaitForChart();
+    const std::vector<double> bars = Bars();
+    const std::vector<double> line = Line();
+    ASSERT_EQ(bars, DayFilePrints(log, {true, {2014, 3, 6}, {2014, 3, 13}, false, {}}, "week"));
+    ASSERT_GT(bars.size(), 2u);
+    QSignalSpy updates(Dialog(), &gui::CStatDlg::chartUpdated);
+    // A field without a number, then a change elsewhere: no range, the chart stays.
+    Control<QSpinBox>(1237)->findChild<QLineEdit*>()->clear();
+    Control<QSpinBox>(1240)->setValue(12);
+    WaitForChart();
+    EXPECT_EQ(Bars(), bars);
+    EXPECT_EQ(Line(), line);
+    EXPECT_EQ(updates.size(), 0);
+    // Mended: the chart follows again.
+    Control<QSpinBox>(1237)->setValue(11);
+    WaitForChart();
+    EXPECT_EQ(updates.size(), 1);
+    EXPECT_NE(Bars(), bars);
+    EXPECT_EQ(Bars(), DayFilePrints(log, {true, {2014, 3, 11}, {2014, 3, 12}, false, {}}, "short"));
+    // The end before the start is a range of no days, as in the day file.
+    Date(3, {2014, 3, 1});
+    WaitForChart();
+    EXPECT_TRUE(Bars().empty());
+    EXPECT_TRUE(Line().empty());
+    EXPECT_TRUE(DayFilePrints(log, {true, {2014, 3, 11}, {2014, 3, 1}, false, {}}, "none").empty());
+}
+
 class JapaneseStatDlgTest : public StatDlgTest {
   protected:
     JapaneseStatDlgTest() : StatDlgTest(kJapanese) {}
@@ -373,7 +528,16 @@ TEST_F(JapaneseStatDlgTest, TextsAndFilesInJapanese) {
     EXPECT_EQ(Control<QSpinBox>(1234)->accessibleName(), QStringLiteral("開始年"));
     EXPECT_EQ(Control<QSpinBox>(1240)->accessibleName(), QStringLiteral("終了日"));
     ScreenshotViewer(viewer_, "statistics-defaults");
+    EXPECT_EQ(Chart()->title(), Entry(kJapanese, 5560));
+    EXPECT_EQ(Series<QBarSeries>("prints")->name(), Entry(kJapanese, 5561));
+    EXPECT_EQ(Series<QLineSeries>("printHours")->name(), Entry(kJapanese, 5562));
+    EXPECT_EQ(Bars(), DayFilePrints(log, {}, "whole"));
+    ScreenshotViewer(viewer_, "statistics-chart");
     Control<QCheckBox>(1257)->click();
+    Date(0, {2014, 3, 5});
+    Date(3, {2014, 4, 20});
+    WaitForChart();
+    EXPECT_EQ(Bars(), DayFilePrints(log, {true, {2014, 3, 5}, {2014, 4, 20}, false, {}}, "range"));
     ScreenshotViewer(viewer_, "statistics-range");
     Control<QCheckBox>(1257)->click();
     ExpectSameFiles(log, {true, {2014, 3, 1}, {2014, 4, 30}, false, "店舗 一, 三月"}, "ja");
