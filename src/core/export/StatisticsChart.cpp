@@ -23,20 +23,42 @@ std::vector<ChartDay> BuildChartDays(const CLogList& records, const stats::DateR
             time.Milliseconds() / 1000.0;
     });
 
-    std::deque<ChartDay> days;
+    // The day file's days in date order: its rows follow the records through the file, which
+    // after the printer's log has wrapped around is not the order of the dates. A date the
+    // file shows twice (the printer's clock set back) adds up.
+    using DayKey = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>;
+    std::map<DayKey, std::int32_t> prints;
     StreamDays(records, range, today, [&](const CStatisticsDay& day) {
+        prints[{day.date.Year(), day.date.Month(), day.date.Day()}] += day.Prints();
+    });
+    if (prints.empty()) {
+        return {};
+    }
+    const DayKey last = prints.rbegin()->first;
+    const auto& [year, month, dayOfMonth] = prints.begin()->first;
+    CLogDate date(year, month, dayOfMonth, 0, 0, 0, 0);
+    std::deque<ChartDay> days;
+    for (;;) {
+        const DayKey key{date.Year(), date.Month(), date.Day()};
         ChartDay point;
-        point.year = day.date.Year();
-        point.month = day.date.Month();
-        point.day = day.date.Day();
-        point.prints = day.Prints();
-        const auto seconds = printSeconds.find({point.year, point.month, point.day});
-        point.printHours = seconds == printSeconds.end() ? 0.0 : seconds->second / 3600.0;
+        point.year = date.Year();
+        point.month = date.Month();
+        point.day = date.Day();
+        if (const auto found = prints.find(key); found != prints.end()) {
+            point.prints = found->second;
+        }
+        if (const auto seconds = printSeconds.find(key); seconds != printSeconds.end()) {
+            point.printHours = seconds->second / 3600.0;
+        }
         days.push_back(point);
         if (days.size() > mostDays) {
             days.pop_front();
         }
-    });
+        if (key >= last) {
+            break;
+        }
+        date.NextDay();
+    }
     return {days.begin(), days.end()};
 }
 

@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QDate>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QSpinBox>
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "core/export/StatisticsChart.h"
@@ -196,7 +198,9 @@ class StatDlgTest : public LogViewerTest {
         EXPECT_TRUE(QTest::qWaitFor([&] { return Dialog()->IsChartCurrent(); }, 10000));
     }
 
-    // The "print" column of the day file `qx7log stats` writes for the range.
+    // The "print" column of the day file `qx7log stats` writes for the range, a value a day in
+    // date order from its first date to its last (days without a row 0, a date twice added up):
+    // the file's rows follow the records through the log, whose ring has wrapped.
     std::vector<double> DayFilePrints(const std::string& log, const Choice& choice,
                                       const std::string& tag) {
         Qx7LogStats(log, dir.File("cli-" + tag), choice);
@@ -204,13 +208,22 @@ class StatDlgTest : public LogViewerTest {
         EXPECT_EQ(names.size(), 2u);
         std::istringstream day(names.empty() ? std::string()
                                              : ReadFile(dir.File("cli-" + tag + "/" + names[0])));
-        std::vector<double> prints;
+        std::map<QDate, double> byDate;
         std::string line;
         std::getline(day, line);
         EXPECT_EQ(line.rfind("date,print,", 0), 0u) << line;
         while (std::getline(day, line)) {
             const std::size_t first = line.find(',');
-            prints.push_back(std::stod(line.substr(first + 1, line.find(',', first + 1))));
+            const QDate date = QDate::fromString(QString::fromStdString(line.substr(0, first)),
+                                                 QStringLiteral("M/d/yyyy"));
+            EXPECT_TRUE(date.isValid()) << line;
+            byDate[date] += std::stod(line.substr(first + 1, line.find(',', first + 1)));
+        }
+        std::vector<double> prints;
+        for (QDate date = byDate.empty() ? QDate() : byDate.begin()->first;
+             !byDate.empty() && date <= byDate.rbegin()->first; date = date.addDays(1)) {
+            const auto found = byDate.find(date);
+            prints.push_back(found == byDate.end() ? 0.0 : found->second);
         }
         return prints;
     }
