@@ -87,11 +87,17 @@ QLabel* Separator(const char* text, QWidget* parent) {
     return label;
 }
 
-QString DateLabel(const ChartDay& day) {
-    return QStringLiteral("%1-%2-%3")
+// Short enough for a label every sixth of the axis: month and day within one year (the year
+// goes into the axis title), year and month across years.
+QString DateLabel(const ChartDay& day, bool withinOneYear) {
+    if (withinOneYear) {
+        return QStringLiteral("%1-%2")
+            .arg(day.month, 2, 10, QLatin1Char('0'))
+            .arg(day.day, 2, 10, QLatin1Char('0'));
+    }
+    return QStringLiteral("%1-%2")
         .arg(day.year, 4, 10, QLatin1Char('0'))
-        .arg(day.month, 2, 10, QLatin1Char('0'))
-        .arg(day.day, 2, 10, QLatin1Char('0'));
+        .arg(day.month, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -333,9 +339,13 @@ void CStatDlg::UpdateChart() {
     const int count = static_cast<int>(points.size());
     days_->setStartValue(-0.5);
     const int step = std::max(1, (count + kMostDateLabels - 1) / kMostDateLabels);
+    const bool withinOneYear = !points.empty() && points.front().year == points.back().year;
     for (int i = 0; i < count; i += step) {
-        days_->append(DateLabel(points[static_cast<std::size_t>(i)]), i);
+        days_->append(DateLabel(points[static_cast<std::size_t>(i)], withinOneYear), i);
     }
+    days_->setTitleText(withinOneYear ? LocalText(kDateTitle) +
+                                            QStringLiteral(" (%1)").arg(points.front().year)
+                                      : LocalText(kDateTitle));
     days_->setRange(-0.5, std::max(count, 1) - 0.5);
     printsAxis_->setRange(0, std::max<qreal>(mostPrints, 1));
     printsAxis_->applyNiceNumbers();
