@@ -38,6 +38,37 @@ bool SettingsRows::Differs(std::int32_t row) const {
            factory->valueLow != entry->valueLow || factory->valueHigh != entry->valueHigh;
 }
 
+std::int32_t SettingsRows::DifferingRowCount() const {
+    std::int32_t count = 0;
+    for (std::int32_t r = 0; r < RowCount(); ++r) {
+        count += Differs(r) ? 1 : 0;
+    }
+    return count;
+}
+
+std::optional<DifferingRowStep> SettingsRows::NextDifferingRow(std::int32_t from,
+                                                               int direction) const {
+    const std::int32_t count = RowCount();
+    if (factory_ == nullptr || count == 0 || direction == 0) {
+        return std::nullopt;
+    }
+    const std::int32_t step = direction > 0 ? 1 : -1;
+    const bool chosen = from >= 0 && from < count;
+    // Without a chosen row, start just outside the table so its first (or last) row is looked
+    // at first and the end is not passed on the way.
+    const std::int32_t start = chosen ? from : (step > 0 ? -1 : count);
+    // Every row once; the chosen row itself last, so a lone differing row is found again.
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const std::int32_t ahead = start + step * i;
+        const std::int32_t row = ((ahead % count) + count) % count;
+        if (Differs(row)) {
+            const bool wrapped = ahead < 0 || ahead >= count;
+            return DifferingRowStep{row, wrapped};
+        }
+    }
+    return std::nullopt;
+}
+
 std::string SettingsRows::ItemText(std::int32_t row, int column) const {
     if (row < 0 || row >= RowCount()) {
         return {};

@@ -4,6 +4,7 @@
 // values.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/settings/EEPFile.h"
@@ -22,6 +23,15 @@ enum SettingsColumn : int {
 // Image of a row's first column: none, or the red mark of a value that differs.
 inline constexpr int kNoImage = -1;
 inline constexpr int kDiffersImage = 1;
+
+// Where a move to the next or previous differing row lands, and whether it went round the end
+// of the table to get there.
+struct DifferingRowStep {
+    std::int32_t row = 0;
+    bool wrapped = false;
+
+    friend bool operator==(const DifferingRowStep&, const DifferingRowStep&) = default;
+};
 
 // "EEPROM-8011.csv"
 std::string SettingsSaveName(std::int32_t blockId);
@@ -43,6 +53,15 @@ class SettingsRows {
     std::string ItemText(std::int32_t row, int column) const;
     int ItemImage(std::int32_t row, int column) const;
     bool Differs(std::int32_t row) const;
+
+    // How many rows differ from the factory values; 0 when no comparison was asked.
+    std::int32_t DifferingRowCount() const;
+    // The first differing row after `from` (direction > 0) or before it (direction < 0), going
+    // round the end of the table once; it is `from` itself when that is the only one. `from` is
+    // -1 (or any row outside the table) when no row is chosen: the search then starts at the
+    // top going down, at the bottom going up, and never counts as wrapped. None when no row
+    // differs or no comparison was asked.
+    std::optional<DifferingRowStep> NextDifferingRow(std::int32_t from, int direction) const;
 
   private:
     const CEEPFile& values_;

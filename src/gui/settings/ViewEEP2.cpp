@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "core/app/LogFileChoice.h"
@@ -48,6 +50,16 @@ constexpr int kCloseText = 290;
 // Texts of the window's own.
 constexpr int kMarkExplanation = 5450;
 constexpr int kListName = 5451;
+constexpr int kNextText = 5460;
+constexpr int kPreviousText = 5461;
+constexpr int kSomeDifferText = 5462;
+constexpr int kOneDiffersText = 5463;
+constexpr int kNoneDiffersText = 5464;
+constexpr int kNotComparedText = 5465;
+constexpr int kWrappedToFirstText = 5466;
+constexpr int kWrappedToLastText = 5467;
+constexpr int kNextTip = 5468;
+constexpr int kPreviousTip = 5469;
 
 constexpr QSize kMinimumSize(480, 360);
 // Rows the list shows when the dialog opens.
@@ -71,6 +83,15 @@ class MarkColumnDelegate final : public QStyledItemDelegate {
         }
     }
 };
+
+// The desktop's keys for find next / previous, with F3 / Shift+F3 always among them.
+QList<QKeySequence> FindKeys(QKeySequence::StandardKey standard, const QKeySequence& always) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    if (!keys.contains(always)) {
+        keys.prepend(always);
+    }
+    return keys;
+}
 
 QLineEdit* ReadOnlyField(QWidget* parent, int number) {
     auto* field = new QLineEdit(parent);
@@ -134,6 +155,48 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> value
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
+    differences_ = new QLabel(this);
+    differences_->setObjectName(QStringLiteral("differences"));
+    differences_->setWordWrap(true);
+    differences_->setTextFormat(Qt::PlainText);
+    differences_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    previous_ = new QPushButton(this);
+    previous_->setObjectName(QStringLiteral("previousDifference"));
+    next_ = new QPushButton(this);
+    next_->setObjectName(QStringLiteral("nextDifference"));
+    const bool anyDiffers = rows_->DifferingRowCount() > 0;
+    const struct {
+        QPushButton* button;
+        int direction;
+        int text;
+        int tip;
+        QKeySequence::StandardKey standard;
+        QKeySequence always;
+    } moves[] = {
+        {previous_, -1, kPreviousText, kPreviousTip, QKeySequence::FindPrevious,
+         QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {next_, 1, kNextText, kNextTip, QKeySequence::FindNext, QKeySequence(Qt::Key_F3)},
+    };
+    for (const auto& move : moves) {
+        // Enter keeps closing the dialog whichever button has the focus.
+        move.button->setAutoDefault(false);
+        SetCtrlText(move.button, move.text);
+        move.button->setToolTip(
+            LocalText(move.tip).arg(move.always.toString(QKeySequence::NativeText)));
+        move.button->setEnabled(anyDiffers);
+        const int direction = move.direction;
+        connect(move.button, &QPushButton::clicked, this,
+                [this, direction] { MoveToDifference(direction); });
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(FindKeys(move.standard, move.always));
+        shortcut->setEnabled(anyDiffers);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, direction] { MoveToDifference(direction); });
+    }
+    // A row chosen by hand makes an earlier note of going round the end stale.
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { differences_->setText(DifferencesText(0)); });
+
     // The numbers and the buttons on one row, the buttons at the right; the texts and the list
     // take the whole width below, and the list the whole height.
     auto* top = new QHBoxLayout;
@@ -150,8 +213,15 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> value
     layout->addWidget(signature);
     layout->addWidget(title);
     layout->addWidget(list_, 1);
-    // Tab goes as the layout reads: the top row with its buttons, the texts, the list.
-    QWidget* order[] = {blockId, version, saveAs, close, signature, title, list_};
+    // Below the list the count of differing rows, and the buttons that go to them at the right.
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(differences_, 1);
+    bottom->addWidget(previous_);
+    bottom->addWidget(next_);
+    layout->addLayout(bottom);
+    // Tab goes as the layout reads: the top row with its buttons, the texts, the list, the
+    // buttons below it.
+    QWidget* order[] = {blockId, version, saveAs, close, signature, title, list_, previous_, next_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -170,6 +240,13 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> value
 
     SetColumnWidths();
     setSizeGripEnabled(true);
+    // The status line is narrowest when the dialog is: what fits there fits at any width.
+    const QMargins outer = layout->contentsMargins();
+    const int narrowest = std::max(minimumSizeHint().width(), kMinimumSize.width());
+    ReserveDifferencesHeight(narrowest - outer.left() - outer.right() -
+                             previous_->sizeHint().width() - next_->sizeHint().width() -
+                             2 * bottom->spacing());
+    differences_->setText(DifferencesText(0));
     setMinimumSize(minimumSizeHint().expandedTo(kMinimumSize));
 
     // Opens with every column in view and a screenful of rows, within the screen.
@@ -216,6 +293,53 @@ void CViewEEP2::SetColumnWidths() {
         }
         list_->setColumnWidth(c, width);
     }
+}
+
+QString CViewEEP2::DifferencesText(int wrappedDirection) const {
+    if (factory_ == nullptr) {
+        return LocalText(kNotComparedText);
+    }
+    const std::int32_t count = rows_->DifferingRowCount();
+    QString text;
+    if (count == 0) {
+        text = LocalText(kNoneDiffersText);
+    } else if (count == 1) {
+        text = LocalText(kOneDiffersText);
+    } else {
+        text = LocalText(kSomeDifferText).arg(count);
+    }
+    if (wrappedDirection > 0) {
+        return LocalText(kWrappedToFirstText).arg(text);
+    }
+    if (wrappedDirection < 0) {
+        return LocalText(kWrappedToLastText).arg(text);
+    }
+    return text;
+}
+
+void CViewEEP2::ReserveDifferencesHeight(int width) {
+    int height = 0;
+    for (int wrapped : {0, 1, -1}) {
+        differences_->setText(DifferencesText(wrapped));
+        height = std::max(height, differences_->heightForWidth(std::max(width, 1)));
+    }
+    differences_->setFixedHeight(height);
+}
+
+void CViewEEP2::MoveToDifference(int direction) {
+    // From the chosen row; with none chosen (only the cursor sits on the first row when the
+    // list has the focus) from before the top, so that a differing first row is found too.
+    const QModelIndexList chosen = list_->selectionModel()->selectedRows();
+    const std::int32_t from = chosen.isEmpty() ? -1 : chosen.front().row();
+    const std::optional<DifferingRowStep> step = rows_->NextDifferingRow(from, direction);
+    if (!step) {
+        return;
+    }
+    const QModelIndex target = model_->index(step->row, kColumnNumber);
+    list_->selectionModel()->setCurrentIndex(
+        target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list_->scrollTo(target);
+    differences_->setText(DifferencesText(step->wrapped ? direction : 0));
 }
 
 void CViewEEP2::SaveAs() {

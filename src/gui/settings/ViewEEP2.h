@@ -1,14 +1,18 @@
 #pragma once
 // Layout 144: one settings block of a saved log, parameter by parameter, with a red mark on the
 // rows that differ from the factory value when a comparison was asked; Save As writes the
-// block's CSV file.
+// block's CSV file. F3 / Shift+F3 and two buttons move from one marked row to the next, and a
+// line below the list counts them.
 
 #include <memory>
 #include <string>
 
 #include "gui/app/ViewerDialog.h"
 
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QShortcut;
 class QTreeView;
 
 namespace qx7 {
@@ -37,6 +41,13 @@ class CViewEEP2 final : public ViewerDialog {
   private:
     void SaveAs();
     void SetColumnWidths();
+    // Selects the next (direction 1) or previous (-1) differing row from the chosen one.
+    void MoveToDifference(int direction);
+    // The count of differing rows; `wrappedDirection` (1 or -1) adds that the last move went
+    // round the end of the list, 0 leaves that out.
+    QString DifferencesText(int wrappedDirection) const;
+    // The status line keeps one height whatever it says, so the list does not jump on a move.
+    void ReserveDifferencesHeight(int width);
 
     std::unique_ptr<CEEPFile> values_;
     std::unique_ptr<CEEPFile> factory_;
@@ -45,6 +56,9 @@ class CViewEEP2 final : public ViewerDialog {
     std::unique_ptr<SettingsTableModel> model_;
     std::string saveName_;
     QTreeView* list_ = nullptr;
+    QLabel* differences_ = nullptr;
+    QPushButton* previous_ = nullptr;
+    QPushButton* next_ = nullptr;
 };
 
 }  // namespace qx7::gui

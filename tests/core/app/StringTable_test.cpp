@@ -22,8 +22,9 @@ const std::set<int> kUsedStrings = {
     5017, 5018, 5101, 5102, 5110, 5111, 5112, 5113,
     // The analysis view's note where a very long listing is cut.
     5400,
-    // The settings display: the red mark's explanation, the name of its list.
-    5450, 5451,
+    // The settings display: the red mark's explanation, the name of its list; moving between
+    // the differing rows and the line that counts them.
+    5450, 5451, 5460, 5461, 5462, 5463, 5464, 5465, 5466, 5467, 5468, 5469,
     // The statistics dialog's date fields (accessible names).
     5550, 5551, 5552, 5553, 5554, 5555,
     // The statistics chart's titles.

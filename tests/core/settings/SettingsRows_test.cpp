@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "core/base/ByteOrder.h"
@@ -60,6 +61,77 @@ TEST_F(SettingsRowsTest, FactoryValuesCarryNoMarkAndAChangedValueDoes) {
     SettingsRows unchecked(values, nullptr);
     EXPECT_FALSE(unchecked.Differs(0));
     EXPECT_EQ(unchecked.ItemImage(0, kColumnNumber), kNoImage);
+}
+
+TEST_F(SettingsRowsTest, MovesToTheNextAndPreviousDifferingRowRoundTheEnds) {
+    Bytes data = GeneralDefaults();
+    WriteU32BE(data.data(), 5);                 // row 0, LCD contrast
+    WriteU32BE(data.data() + 20, 7);            // row 5
+    WriteU32BE(data.data() + 88, 0xFFFFFF00U);  // row 25, subnet mask
+    ASSERT_TRUE(values.LoadBlock(220, data.data(), data.size()));
+    ASSERT_TRUE(factory.LoadTemplate(220));
+    SettingsRows rows(values, &factory);
+    ASSERT_EQ(rows.RowCount(), 57);
+    EXPECT_EQ(rows.DifferingRowCount(), 3);
+    using Step = DifferingRowStep;
+    // Down, from no row, from a marked row, from between, and round the end.
+    EXPECT_EQ(rows.NextDifferingRow(-1, 1), (Step{0, false}));
+    EXPECT_EQ(rows.NextDifferingRow(0, 1), (Step{5, false}));
+    EXPECT_EQ(rows.NextDifferingRow(3, 1), (Step{5, false}));
+    EXPECT_EQ(rows.NextDifferingRow(5, 1), (Step{25, false}));
+    EXPECT_EQ(rows.NextDifferingRow(25, 1), (Step{0, true}));
+    EXPECT_EQ(rows.NextDifferingRow(56, 1), (Step{0, true}));
+    // Up likewise; with no row chosen the last differing row comes first.
+    EXPECT_EQ(rows.NextDifferingRow(-1, -1), (Step{25, false}));
+    EXPECT_EQ(rows.NextDifferingRow(57, -1), (Step{25, false}));
+    EXPECT_EQ(rows.NextDifferingRow(25, -1), (Step{5, false}));
+    EXPECT_EQ(rows.NextDifferingRow(10, -1), (Step{5, false}));
+    EXPECT_EQ(rows.NextDifferingRow(5, -1), (Step{0, false}));
+    EXPECT_EQ(rows.NextDifferingRow(0, -1), (Step{25, true}));
+    EXPECT_EQ(rows.NextDifferingRow(57, 1), (Step{0, false}));
+
+    // From every row both ways: a differing row, with none skipped on the way.
+    for (std::int32_t from = 0; from < rows.RowCount(); ++from) {
+        for (int direction : {1, -1}) {
+            const std::optional<Step> step = rows.NextDifferingRow(from, direction);
+            ASSERT_TRUE(step.has_value()) << from;
+            EXPECT_TRUE(rows.Differs(step->row)) << from;
+            const std::int32_t passed = direction > 0 ? step->row - from : from - step->row;
+            EXPECT_EQ(step->wrapped, passed <= 0) << from << " " << direction;
+            const std::int32_t count = rows.RowCount();
+            for (std::int32_t r = (from + direction + count) % count; r != step->row;
+                 r = (r + direction + count) % count) {
+                EXPECT_FALSE(rows.Differs(r)) << from << " skipped " << r;
+            }
+        }
+    }
+
+    // Without a comparison nothing differs and there is nowhere to go.
+    SettingsRows unchecked(values, nullptr);
+    EXPECT_EQ(unchecked.DifferingRowCount(), 0);
+    EXPECT_EQ(unchecked.NextDifferingRow(-1, 1), std::nullopt);
+    EXPECT_EQ(unchecked.NextDifferingRow(4, -1), std::nullopt);
+}
+
+TEST_F(SettingsRowsTest, ALoneDifferingRowIsFoundAgainAndFactoryValuesGiveNoMove) {
+    Bytes data = GeneralDefaults();
+    ASSERT_TRUE(values.LoadBlock(220, data.data(), data.size()));
+    ASSERT_TRUE(factory.LoadTemplate(220));
+    {
+        SettingsRows rows(values, &factory);
+        EXPECT_EQ(rows.DifferingRowCount(), 0);
+        EXPECT_EQ(rows.NextDifferingRow(-1, 1), std::nullopt);
+        EXPECT_EQ(rows.NextDifferingRow(0, -1), std::nullopt);
+    }
+    WriteU32BE(data.data() + 200, 1);  // the last row, reserve[25]
+    ASSERT_TRUE(values.LoadBlock(220, data.data(), data.size()));
+    SettingsRows rows(values, &factory);
+    EXPECT_EQ(rows.DifferingRowCount(), 1);
+    EXPECT_EQ(rows.NextDifferingRow(56, 1), (DifferingRowStep{56, true}));
+    EXPECT_EQ(rows.NextDifferingRow(56, -1), (DifferingRowStep{56, true}));
+    EXPECT_EQ(rows.NextDifferingRow(-1, -1), (DifferingRowStep{56, false}));
+    EXPECT_EQ(rows.NextDifferingRow(55, 1), (DifferingRowStep{56, false}));
+    EXPECT_EQ(rows.NextDifferingRow(0, -1), (DifferingRowStep{56, true}));
 }
 
 TEST_F(SettingsRowsTest, RowTextsAndHeader) {
