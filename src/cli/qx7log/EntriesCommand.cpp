@@ -6,6 +6,7 @@
 
 #include "cli/qx7log/ListingOutput.h"
 #include "cli/qx7log/LogCommand.h"
+#include "cli/qx7log/LogExportCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/StartupDecision.h"
 #include "core/export/EntryBrowsing.h"
@@ -125,16 +126,7 @@ const LogCommandRegistration kEntries(35, [](CLI::App& root) {
         "entries", "Print the entries a filter selects, in log order (as the entry browser)");
     command->add_option("LOG", options->log, "Saved log file (.log, .zlg or a bare log)")
         ->required();
-    command
-        ->add_option("--types", options->types,
-                     "Entry types: any of e (errors), w (warnings), i (information)")
-        ->check(
-            [](const std::string& value) {
-                return value.find_first_not_of("ewi") == std::string::npos
-                           ? std::string()
-                           : std::string("the types are letters of e, w and i");
-            },
-            "SET");
+    AddEntryTypesOption(*command, options->types);
     command->add_option("--code", options->codes,
                         "Only entries with this code (8 hexadecimal digits; repeatable)");
     command->add_option("--from", options->from,

@@ -30,13 +30,9 @@ void ReportAlreadyExists(const LogToolContext& context, const std::string& path)
 
 }  // namespace
 
-void AddLogExportOptions(CLI::App& command, LogExportRequest& request) {
-    command.add_option("LOG", request.logPath, "The saved printer log (.log, .zlg or a bare log)")
-        ->required();
-    command.add_option("-o,--output", request.outPath,
-                       "The file to write; - writes to standard output");
+void AddEntryTypesOption(CLI::App& command, std::string& types) {
     command
-        .add_option("--types", request.types,
+        .add_option("--types", types,
                     "Entry types to include: any of e (errors), w (warnings), i (information)")
         ->check(
             [](const std::string& value) {
@@ -45,6 +41,14 @@ void AddLogExportOptions(CLI::App& command, LogExportRequest& request) {
                            : std::string("the types are letters of e, w and i");
             },
             "SET");
+}
+
+void AddLogExportOptions(CLI::App& command, LogExportRequest& request) {
+    command.add_option("LOG", request.logPath, "The saved printer log (.log, .zlg or a bare log)")
+        ->required();
+    command.add_option("-o,--output", request.outPath,
+                       "The file to write; - writes to standard output");
+    AddEntryTypesOption(command, request.types);
     command.add_flag("--force", request.force, "Replace an existing output file");
 }
 
@@ -57,11 +61,10 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
                      context.encoding.c_str());
         return kExitUsage;
     }
-    const std::string outPath =
-        !request.outPath.empty()
-            ? request.outPath
-            : (request.csv ? MakeDefaultCsvPath(request.logPath)
-                           : MakeTextExportPath(request.logPath));
+    const std::string outPath = !request.outPath.empty()
+                                    ? request.outPath
+                                    : (request.csv ? MakeDefaultCsvPath(request.logPath)
+                                                   : MakeTextExportPath(request.logPath));
 
     ToolOutput output;
     std::string cause;

@@ -10,11 +10,14 @@ namespace qx7::cli {
 struct LogExportRequest {
     bool csv = false;
     std::string logPath;
-    std::string outPath;     // empty: the default beside the log
+    std::string outPath;  // empty: the default beside the log
     std::string types = "ewi";
     bool extendedData = false;
     bool force = false;
 };
+
+// "--types": any of the letters e (errors), w (warnings) and i (information).
+void AddEntryTypesOption(CLI::App& command, std::string& types);
 
 // Adds the options both commands share to `command`.
 void AddLogExportOptions(CLI::App& command, LogExportRequest& request);
