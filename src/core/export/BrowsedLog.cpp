@@ -34,7 +34,14 @@ BrowseOpenResult BrowsedLog::Open(const std::string& path, const IndexProgress& 
         return BrowseOpenResult::kCancelled;
     }
     rows_.emplace(reader_, index_, context_);
-    return end == IndexEnd::kComplete ? BrowseOpenResult::kOpened : BrowseOpenResult::kPartly;
+    switch (end) {
+        case IndexEnd::kComplete:
+            return BrowseOpenResult::kOpened;
+        case IndexEnd::kFull:
+            return BrowseOpenResult::kFull;
+        default:
+            return BrowseOpenResult::kPartly;
+    }
 }
 
 bool BrowsedLog::Row(std::size_t i, LogEntryRow& row) {

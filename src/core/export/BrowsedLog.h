@@ -21,6 +21,7 @@ namespace qx7 {
 enum class BrowseOpenResult {
     kOpened,  // every entry is indexed
     kPartly,  // a read error stopped the index; the entries before it are there
+    kFull,    // the log holds more entries than an index takes; the first ones are there
     kCancelled,
     kCannotOpen,  // `Cause()` says why
 };

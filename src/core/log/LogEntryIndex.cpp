@@ -5,7 +5,8 @@
 
 namespace qx7 {
 
-IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProgress& progress) {
+IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProgress& progress,
+                              std::size_t mostEntries) {
     entries_.clear();
     const int total = source.GetEntryCount();
     // The opening scan's count of markers: a good first size, but only a first size, since
@@ -19,6 +20,12 @@ IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProg
         if (progress && entries_.size() % kIndexProgressStep == 0 &&
             !progress(entries_.size(), total)) {
             return IndexEnd::kCancelled;
+        }
+        if (entries_.size() >= mostEntries) {
+            if (progress) {
+                progress(entries_.size(), total);
+            }
+            return IndexEnd::kFull;
         }
         const int read = source.ReadEntry(entry);
         if (read == 0) {

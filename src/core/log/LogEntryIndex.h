@@ -27,18 +27,23 @@ enum class IndexEnd {
     kComplete,    // every entry up to the end of the data
     kCancelled,   // the progress callback asked to stop
     kReadFailed,  // the source reported a read error; the entries before it are indexed
+    kFull,        // the most entries an index takes are indexed; the rest are left out
 };
 
 // Told the entries indexed so far and the source's entry count; false cancels.
 using IndexProgress = std::function<bool(std::size_t indexed, int total)>;
 // How often the progress callback is told.
 inline constexpr std::size_t kIndexProgressStep = 16384;
+// The most entries an index takes (128 MiB of index). A printer's ring holds about a million;
+// only a hostile or damaged file (a decompression bomb) comes near it, and memory stays bounded.
+inline constexpr std::size_t kMostIndexedEntries = std::size_t{1} << 23;
 
 class LogEntryIndex {
   public:
-    // Reads every entry from the source's present position to its end. Replaces what the
-    // index held before.
-    IndexEnd Build(IPositionedLogEntrySource& source, const IndexProgress& progress = {});
+    // Reads every entry from the source's present position to its end, or up to `mostEntries`.
+    // Replaces what the index held before.
+    IndexEnd Build(IPositionedLogEntrySource& source, const IndexProgress& progress = {},
+                   std::size_t mostEntries = kMostIndexedEntries);
 
     std::size_t Size() const { return entries_.size(); }
     bool Empty() const { return entries_.empty(); }

@@ -278,6 +278,10 @@ void EntryBrowser::OnLoaded(BrowseOpenResult result) {
         status_->setText(LocalText(kBrowserCannotRead).arg(QString::fromStdString(log_->Cause())));
     } else if (result == BrowseOpenResult::kPartly) {
         status_->setText(LocalText(kBrowserStoppedAtDamage));
+    } else if (result == BrowseOpenResult::kFull) {
+        status_->setText(LocalText(kBrowserOnlyFirst)
+                             .arg(QLocale(QLocale::English, QLocale::UnitedStates)
+                                      .toString(static_cast<qulonglong>(kMostIndexedEntries))));
     }
     FillCodes();
     if (!log_->Index().Empty()) {

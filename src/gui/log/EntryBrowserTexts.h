@@ -25,5 +25,6 @@ inline constexpr int kBrowserWrapped = 5625;
 inline constexpr int kBrowserNothingAfter = 5626;
 inline constexpr int kBrowserCopy = 5627;
 inline constexpr int kBrowserSearching = 5628;
+inline constexpr int kBrowserOnlyFirst = 5631;  // "Only the first %1 entries are shown."
 
 }  // namespace qx7::gui

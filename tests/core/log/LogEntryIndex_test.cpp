@@ -179,6 +179,21 @@ TEST_F(LogEntryIndexTest, BuildingStopsWhenAskedAndReplacesAnEarlierIndex) {
     ASSERT_TRUE(OpenEntries(reader, path));
     EXPECT_EQ(index.Build(reader), IndexEnd::kComplete);
     EXPECT_EQ(index.Size(), 60000u);
+
+    // A log of more entries than an index takes keeps its first ones, and says so.
+    ASSERT_TRUE(reader.Close());
+    ASSERT_TRUE(OpenEntries(reader, path));
+    std::size_t lastTold = 0;
+    EXPECT_EQ(
+        index.Build(
+            reader, [&](std::size_t indexed, int) { return (lastTold = indexed), true; }, 50000),
+        IndexEnd::kFull);
+    EXPECT_EQ(index.Size(), 50000u);
+    EXPECT_EQ(lastTold, 50000u);
+    LogEntryRows rows(reader, index, english_);
+    LogEntryRow row;
+    EXPECT_TRUE(rows.Row(49999, row));
+    EXPECT_FALSE(rows.Row(50000, row));
     reader.Close();
 }
 
