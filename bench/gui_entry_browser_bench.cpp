@@ -22,8 +22,10 @@
 #include <random>
 #include <string>
 
+#include "PeakMemory.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/export/LogExport.h"
+#include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 #include "gui/app/DesktopOpener.h"
 #include "gui/app/FileChooser.h"
@@ -38,23 +40,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class SilentSink final : public qx7::IMessageSink {
-  public:
-    void ShowOk(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-};
-
-long PeakKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
 
 // Generated in a child so that this process never holds the log's bytes.
 bool Generate(const std::string& path, std::uint32_t entries) {
@@ -79,7 +64,7 @@ bool Generate(const std::string& path, std::uint32_t entries) {
 }
 
 double TextExportSeconds(const std::string& path) {
-    SilentSink sink;
+    qx7::CollectingMessageSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::PosixLocalTime clock;
     QElapsedTimer timer;
@@ -120,7 +105,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    SilentSink sink;
+    qx7::CollectingMessageSink sink;
     qx7::CQVJServToolApp app(sink);
     app.Start("/usr/bin/qx7-service-tool", "qx7-service-tool", qx7::kEnglish);
     const qx7::PosixLocalTime clock;
@@ -199,7 +184,7 @@ int main(int argc, char** argv) {
     std::printf("scrolling, %d steps: longest %.1f ms, average %.2f ms (aim: 50 ms)\n", steps,
                 longestStep, totalSteps / steps);
     std::printf("peak memory of the process: %.1f MiB (aim: 150 MiB)\n",
-                static_cast<double>(PeakKiB()) / 1024.0);
+                static_cast<double>(qx7::bench::OwnPeakKiB()) / 1024.0);
     browser.reject();
     fs::remove_all(pattern);
     return 0;

@@ -28,6 +28,7 @@
 #include <fstream>
 #include <string>
 
+#include "PeakMemory.h"
 #include "core/app/MessageSink.h"
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/DesktopOpener.h"
@@ -54,18 +55,6 @@ class NullSink final : public qx7::IMessageSink {
     void ShowOk(const std::string&) override {}
     bool AskYesNo(const std::string&) override { return false; }
 };
-
-// VmHWM of this process in MiB.
-double PeakResidentMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
-        }
-    }
-    return 0;
-}
 
 // The generated million-entry log, made in a child process.
 bool GenerateLog(const std::string& path) {
@@ -160,7 +149,7 @@ void BM_AnalysisWithAll(benchmark::State& state) {
     state.counters["lines"] = lines;
     state.counters["redisplay_click_ms"] = redisplay;
     state.counters["longest_pause_ms"] = longestPause;
-    state.counters["peak_MiB"] = PeakResidentMiB();
+    state.counters["peak_MiB"] = (static_cast<double>(qx7::bench::OwnPeakKiB()) / 1024.0);
 }
 // "All Error log", and "Print operation" for a listing fifty times as long.
 BENCHMARK(BM_AnalysisWithAll)

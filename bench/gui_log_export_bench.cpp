@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "PeakMemory.h"
 #include "core/app/MessageSink.h"
 #include "core/app/Messages.h"
 #include "core/app/QVJServToolApp.h"
@@ -143,17 +144,6 @@ int RunWindowChild(int argc, char** argv, bool idle) {
     return 0;
 }
 
-long VmHwmKiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
-
 struct Measured {
     bool ok = false;
     double seconds = 0;
@@ -197,7 +187,7 @@ Measured RunMeasured(const std::vector<std::string>& arguments) {
             ptrace(PTRACE_SETOPTIONS, child, nullptr,
                    reinterpret_cast<void*>(PTRACE_O_TRACEEXIT | PTRACE_O_EXITKILL));
         } else if (status >> 8 == (SIGTRAP | (PTRACE_EVENT_EXIT << 8))) {
-            result.peakKiB = VmHwmKiB(child);
+            result.peakKiB = qx7::bench::PeakKiB(child);
         } else {
             deliver = WSTOPSIG(status);
         }

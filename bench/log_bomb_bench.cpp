@@ -18,6 +18,7 @@
 #include <map>
 #include <string>
 
+#include "PeakMemory.h"
 #include "core/app/Messages.h"
 #include "core/base/TextEncoder.h"
 #include "core/export/StatisticsFiles.h"
@@ -116,22 +117,6 @@ bool RunOnce(const std::string& kind, const std::string& path) {
     return !qx7::BuildLogFileInformation(path, messages, clock).empty();
 }
 
-long OwnPeakKiB() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr) {
-        return -1;
-    }
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmHWM:", 6) == 0) {
-            kib = std::strtol(line + 6, nullptr, 10);
-        }
-    }
-    std::fclose(status);
-    return kib;
-}
-
 // Peak resident size in MiB of a child running one kind, or -1.
 double ChildPeakMiB(const std::string& kind, const std::string& path) {
     std::string self = fs::read_symlink("/proc/self/exe").string();
@@ -185,7 +170,7 @@ int main(int argc, char** argv) {
         if (!RunOnce(argv[2], argv[3])) {
             return 1;
         }
-        std::printf("%ld\n", OwnPeakKiB());
+        std::printf("%ld\n", qx7::bench::OwnPeakKiB());
         return 0;
     }
     char pattern[] = "/tmp/qx7-log-bomb-bench-XXXXXX";

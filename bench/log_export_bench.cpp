@@ -19,6 +19,7 @@
 #include <map>
 #include <string>
 
+#include "PeakMemory.h"
 #include "core/app/Messages.h"
 #include "core/export/LogExport.h"
 #include "core/log/QXLogFile.h"
@@ -32,7 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class SilentSink final : public qx7::IMessageSink {
-public:
+  public:
     void ShowOk(const std::string&) override {}
     bool AskYesNo(const std::string&) override { return false; }
 };
@@ -58,23 +59,6 @@ int ExportOnce(const std::string& path, bool csv) {
     std::fclose(out);
     reader.Close();
     return result == qx7::kExportOk ? counts.entriesRead : -1;
-}
-
-// The high-water resident size of this process's memory in KiB, or -1.
-long OwnPeakKiB() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr) {
-        return -1;
-    }
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmHWM:", 6) == 0) {
-            kib = std::strtol(line + 6, nullptr, 10);
-        }
-    }
-    std::fclose(status);
-    return kib;
 }
 
 // Peak resident size in MiB of a child process running one export.
@@ -109,8 +93,7 @@ double ChildPeakMiB(const std::string& path, bool csv) {
 
 fs::path gDirectory;
 
-bool GenerateInto(const std::string& path, qx7::loggen::ScenarioOptions options,
-                  bool compressed) {
+bool GenerateInto(const std::string& path, qx7::loggen::ScenarioOptions options, bool compressed) {
     // A ring that keeps every entry written.
     qx7::loggen::ScenarioSummary summary;
     qx7::loggen::GenerateEntryWords(options, &summary);
@@ -130,8 +113,7 @@ const std::string& LogFile(std::uint32_t entries, bool compressed) {
         options.entries = entries;
         options.start = 86400;  // 2000-01-02: a million entries stay in the past
         options.futureEntries = false;
-        path = (gDirectory / ("bench-" + std::to_string(entries) +
-                              (compressed ? ".zlg" : ".log")))
+        path = (gDirectory / ("bench-" + std::to_string(entries) + (compressed ? ".zlg" : ".log")))
                    .string();
         // Generated in a child so that this process never holds the whole log.
         const pid_t pid = fork();
@@ -172,7 +154,7 @@ int main(int argc, char** argv) {
         if (ExportOnce(argv[3], std::strcmp(argv[2], "csv") == 0) < 0) {
             return 1;
         }
-        std::printf("%ld\n", OwnPeakKiB());
+        std::printf("%ld\n", qx7::bench::OwnPeakKiB());
         return 0;
     }
     char pattern[] = "/tmp/qx7-log-export-bench-XXXXXX";

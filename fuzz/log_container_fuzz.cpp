@@ -13,30 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "FuzzReaderSupport.h"
 #include "core/app/Messages.h"
 #include "core/log/QXLogFile.h"
 
 namespace {
-
-class DiscardingSink final : public qx7::IMessageSink {
-public:
-    void ShowOk(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-};
-
-// UTC with a fixed present, so every run of an input does the same.
-class FixedUtcClock final : public qx7::ILocalTime {
-public:
-    std::int64_t Now() const override { return 946684800 + 480000000; }
-    std::int64_t StandardOffsetWestSeconds() const override { return 0; }
-    qx7::TimeZoneFacts ZoneFacts() const override { return {}; }
-    std::optional<std::int64_t> FromLocal(const qx7::CivilTime& local) const override {
-        return qx7::SecondsFromUtc(local);
-    }
-    std::optional<qx7::CivilTime> ToLocal(std::int64_t seconds) const override {
-        return qx7::UtcFromSeconds(seconds);
-    }
-};
 
 std::string& Folder() {
     static std::string folder;
@@ -95,9 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(file);
 
     const int descriptors = CountEntries("/proc/self/fd");
-    DiscardingSink sink;
+    qx7::fuzz::DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    const FixedUtcClock clock;
+    const qx7::fuzz::FixedUtcClock clock;
     {
         qx7::CQXLogFile reader(messages, clock);
         const int opened = reader.Open(path);

@@ -387,7 +387,6 @@ void EntryBrowser::StartSearch(int direction) {
 
 void EntryBrowser::SearchSlice() {
     const int rows = model_->rowCount();
-    LogEntryRow texts;
     for (int step = 0; step < kSearchSlice; ++step) {
         if (searchVisited_ >= rows) {
             EndSearch(-1);
@@ -399,7 +398,8 @@ void EntryBrowser::SearchSlice() {
             searchWrapped_ = true;
         }
         ++searchVisited_;
-        if (model_->RowTexts(searchAt_, texts) && RowContains(texts, searchText_)) {
+        const LogEntryRow* texts = model_->RowTexts(searchAt_);
+        if (texts != nullptr && RowContains(*texts, searchText_)) {
             EndSearch(searchAt_);
             return;
         }

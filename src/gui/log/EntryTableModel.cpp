@@ -19,21 +19,20 @@ void EntryTableModel::SetSelection(std::vector<std::uint32_t> selection) {
     endResetModel();
 }
 
-bool EntryTableModel::RowTexts(int row, LogEntryRow& texts) const {
+const LogEntryRow* EntryTableModel::RowTexts(int row) const {
     if (row < 0 || row >= rowCount()) {
-        return false;
+        return nullptr;
     }
     if (row != cachedRow_) {
         cachedRow_ = row;
         cachedOk_ = log_.Row(EntryAt(row), cached_);
     }
-    texts = cached_;
-    return cachedOk_;
+    return cachedOk_ ? &cached_ : nullptr;
 }
 
 QString EntryTableModel::RowLine(int row) const {
-    LogEntryRow texts;
-    return RowTexts(row, texts) ? QString::fromStdString(FormatRowLine(texts)) : QString();
+    const LogEntryRow* texts = RowTexts(row);
+    return texts != nullptr ? QString::fromStdString(FormatRowLine(*texts)) : QString();
 }
 
 int EntryTableModel::rowCount(const QModelIndex& parent) const {
@@ -49,25 +48,25 @@ QVariant EntryTableModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        LogEntryRow texts;
-        if (!RowTexts(index.row(), texts)) {
+        const LogEntryRow* row = RowTexts(index.row());
+        if (row == nullptr) {
             return role == Qt::DisplayRole && index.column() == kDescription
                        ? QVariant(LocalText(language_, kBrowserRowUnreadable))
                        : QVariant();
         }
         switch (index.column()) {
             case kNumber:
-                return QString::asprintf("%06zu", texts.number);
+                return QString::asprintf("%06zu", row->number);
             case kDateTime:
-                return QString::fromStdString(texts.dateTime);
+                return QString::fromStdString(row->dateTime);
             case kCode:
-                return QString::asprintf("%08X", static_cast<unsigned>(texts.code));
+                return QString::asprintf("%08X", static_cast<unsigned>(row->code));
             case kType:
-                return QString::fromStdString(texts.typeText);
+                return QString::fromStdString(row->typeText);
             case kDescription:
-                return QString::fromStdString(texts.description);
+                return QString::fromStdString(row->description);
             case kParameters:
-                return QString::fromStdString(texts.parameters);
+                return QString::fromStdString(row->parameters);
             default:
                 return {};
         }

@@ -34,8 +34,9 @@ class EntryTableModel final : public QAbstractTableModel {
 
     // The entry (its place in the whole log) shown in the row.
     std::uint32_t EntryAt(int row) const { return selection_[static_cast<std::size_t>(row)]; }
-    // The row's texts; false when the entry cannot be read again.
-    bool RowTexts(int row, LogEntryRow& texts) const;
+    // The row's texts, valid until another row is asked for; nullptr when the entry cannot be
+    // read again. The view asks for every column of a row in turn: the row is decoded once.
+    const LogEntryRow* RowTexts(int row) const;
     // The text export's line of the row.
     QString RowLine(int row) const;
 
@@ -48,7 +49,6 @@ class EntryTableModel final : public QAbstractTableModel {
     BrowsedLog& log_;
     LanguageId language_;
     std::vector<std::uint32_t> selection_;
-    // The view asks for every column of a row in turn: the row is decoded once.
     mutable int cachedRow_ = -1;
     mutable LogEntryRow cached_;
     mutable bool cachedOk_ = false;
