@@ -35,7 +35,7 @@
 #include "gui/log/EntryBrowser.h"
 #include "gui/log/EntryTableModel.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ bool Generate(const std::string& path, std::uint32_t entries) {
 double TextExportSeconds(const std::string& path) {
     qx7::CollectingMessageSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     QElapsedTimer timer;
     timer.start();
     qx7::CQXLogFile reader(messages, clock);
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     qx7::CollectingMessageSink sink;
     qx7::CQVJServToolApp app(sink);
     app.Start("/usr/bin/qx7-service-tool", "qx7-service-tool", qx7::kEnglish);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     qx7::gui::QtFileChooser files;
     qx7::gui::QtDesktopOpener opener;
     qx7::gui::QtProgramStarter programs;

@@ -39,7 +39,7 @@
 #include "gui/log/LogAnal.h"
 #include "loggen/LogBuilder.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ void BM_AnalysisWithAll(benchmark::State& state) {
     NullSink sink;
     qx7::CQVJServToolApp tool(sink);
     tool.Start("/usr/bin/qx7-service-tool", "/usr/bin/qx7-service-tool", qx7::kEnglish);
-    qx7::PosixLocalTime clock;
+    qx7::SystemLocalTime clock;
     qx7::gui::QtFileChooser files;
     qx7::gui::QtDesktopOpener opener;
     qx7::gui::QtProgramStarter programs;

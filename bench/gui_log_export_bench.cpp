@@ -47,7 +47,7 @@
 #include "gui/app/ToolSettings.h"
 #include "gui/export/LogView.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ int RunWindowChild(int argc, char** argv, bool idle) {
     YesSink sink;
     qx7::CQVJServToolApp tool(sink);
     tool.Start("/usr/bin/qx7-service-tool", "/usr/bin/qx7-service-tool", qx7::kEnglish);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     NoChooser files;
     CountingOpener opener;
     qx7::gui::QtProgramStarter programs;
@@ -288,7 +288,7 @@ int EntriesKept() {
         bool AskYesNo(const std::string&) override { return false; }
     } sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     qx7::CQXLogFile reader(messages, clock);
     const int count = reader.Open(gLog) == 1 && reader.OpenLogData() ? reader.GetEntryCount() : 0;
     reader.Close();

@@ -36,7 +36,7 @@
 #include "gui/app/Startup.h"
 #include "gui/app/ToolSettings.h"
 #include "gui/app/WizardPage.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 extern char** environ;
 
@@ -99,7 +99,7 @@ int RunChild(qx7::LanguageId language) {
     qx7::gui::InstallQtTranslator(application, tool.GetLanguage());
     QGuiApplication::setApplicationDisplayName(qx7::gui::LocalText(tool.GetLanguage(), 102));
 
-    qx7::PosixLocalTime clock;
+    qx7::SystemLocalTime clock;
     qx7::gui::QtFileChooser files;
     qx7::gui::QtDesktopOpener opener;
     qx7::gui::QtProgramStarter programs;

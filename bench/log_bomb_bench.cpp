@@ -27,7 +27,7 @@
 #include "core/log/QXLogFile.h"
 #include "loggen/LogBomb.h"
 #include "loggen/LogBuilder.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 extern char** environ;
 
@@ -85,7 +85,7 @@ const std::string& Bomb(const std::string& kind) {
 bool RunOnce(const std::string& kind, const std::string& path) {
     SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     if (kind == "analyze") {
         std::FILE* out = std::fopen("/dev/null", "wb");
         const qx7::LogTextContext context(qx7::kEnglish, clock);

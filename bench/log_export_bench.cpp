@@ -24,7 +24,7 @@
 #include "core/export/LogExport.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 extern char** environ;
 
@@ -42,7 +42,7 @@ class SilentSink final : public qx7::IMessageSink {
 int ExportOnce(const std::string& path, bool csv) {
     SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     qx7::CQXLogFile reader(messages, clock);
     const int kind = reader.Open(path);
     if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {

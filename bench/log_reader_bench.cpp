@@ -11,7 +11,7 @@
 #include "core/app/Messages.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void ReadWholeLog(benchmark::State& state) {
     const std::string& path = LogFile(entries, compressed);
     DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     std::int64_t delivered = 0;
     for (auto _ : state) {
         qx7::CQXLogFile reader(messages, clock);

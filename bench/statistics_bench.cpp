@@ -16,7 +16,7 @@
 #include "core/export/StatisticsChart.h"
 #include "core/export/StatisticsFiles.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ struct RunResult {
 };
 
 RunResult RunStatistics(const std::string& logPath) {
-    qx7::PosixLocalTime localTime;
+    qx7::SystemLocalTime localTime;
     qx7::Utf8PassThrough encoder;
     NullSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
@@ -111,7 +111,7 @@ BENCHMARK(BM_Statistics)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecon
 // read (the dialog holds them), as each change of the range computes them anew.
 void BM_ChartDays(benchmark::State& state) {
     const std::string path = LogWithEntries(static_cast<std::uint32_t>(state.range(0)));
-    qx7::PosixLocalTime localTime;
+    qx7::SystemLocalTime localTime;
     qx7::CLogList records;
     qx7::LoadStatisticsRecords(path, records, localTime);
     std::size_t days = 0;

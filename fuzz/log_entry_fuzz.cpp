@@ -13,7 +13,7 @@
 
 #include "core/export/LogExport.h"
 #include "core/log/QXLogEntry.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         entry.SetParams(std::move(buffer));
     }
 
-    const qx7::PosixLocalTime clock;
+    const qx7::SystemLocalTime clock;
     for (const qx7::LanguageId language : {qx7::kEnglish, qx7::kJapanese}) {
         const qx7::LogTextContext context(language, clock);
         std::string text;

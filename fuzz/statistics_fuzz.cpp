@@ -13,7 +13,7 @@
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogList.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void BuildAndFormat(const qx7::CLogList& records, const qx7::stats::DateRange& r
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const qx7::PosixLocalTime localTime;
+    static const qx7::SystemLocalTime localTime;
     const std::string path = TempPath();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {

@@ -10,8 +10,8 @@
 
 #include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
-#include "platform/posix/PosixLocalTime.h"
-#include "platform/posix/PosixSleeper.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
 #include "support/FakeMonitor.h"
 #include "support/RecordingMessageSink.h"
@@ -44,8 +44,8 @@ class SpoolDeadlineTest : public ::testing::Test {
     Outcome RecordBattery(test::FakeMonitor& monitor) {
         auto run = std::async(std::launch::async, [this] {
             SpoolDirectory spooler(dir.Path().string());
-            PosixSleeper sleeper;
-            PosixLocalTime clock;
+            SystemSleeper sleeper;
+            SystemLocalTime clock;
             test::RecordingMessageSink sink;
             CQVJServToolApp tool(sink);
             tool.SetPrinterServices(&spooler, &sleeper, &clock);

@@ -16,8 +16,8 @@
 
 #include "core/base/ByteOrder.h"
 #include "core/comm/PrinterLink.h"
-#include "platform/posix/PosixLocalTime.h"
-#include "platform/posix/PosixSleeper.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemSleeper.h"
 #include "platform/posix/SpoolWire.h"
 #include "support/FakeMonitor.h"
 #include "support/ScopedTimeZone.h"
@@ -291,8 +291,8 @@ TEST(SpoolDirectoryTest, TwoThousandPrintersAreListedFromOneReadingOfTheDirector
                               test::FakeMonitor::Manner::kSilent);
     ASSERT_TRUE(monitor.Listening());
     SpoolDirectory spooler(dir.Path().string());
-    PosixSleeper sleeper;
-    PosixLocalTime clock;
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
     PrinterLink link(spooler, sleeper, clock);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(link.EnumeratePrinters(), 0);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "core/base/ByteOrder.h"
-#include "platform/posix/IconvTextEncoder.h"
-#include "platform/posix/SystemEnvironment.h"
+#include "platform/TextEncoding.h"
+#include "platform/SystemEnvironment.h"
 #include "support/ScopedTimeZone.h"
 
 namespace qx7 {

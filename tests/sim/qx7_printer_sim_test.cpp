@@ -14,8 +14,8 @@
 
 #include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
-#include "platform/posix/PosixLocalTime.h"
-#include "platform/posix/PosixSleeper.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
 #include "platform/posix/SpoolWire.h"
 #include "support/ChildProcess.h"
@@ -64,8 +64,8 @@ TEST_F(SimulatorTest, StalledClientsDoNotHoldUpAnother) {
         ASSERT_GE(stalled.back(), 0);
     }
     SpoolDirectory spooler(dir.Path().string());
-    PosixSleeper sleeper;
-    PosixLocalTime clock;
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
     {
         PrinterLink link(spooler, sleeper, clock);
         EXPECT_EQ(link.Connect(kName), 0);
@@ -99,7 +99,7 @@ TEST_F(SimulatorTest, JobsFromManyClientsAtOnceAllReachThePrinter) {
         clients.emplace_back([this, c, &sent] {
             SpoolDirectory spooler(dir.Path().string());
             test::FakeSleeper sleeper;
-            PosixLocalTime clock;
+            SystemLocalTime clock;
             for (int j = 0; j < kJobsEach; ++j) {
                 PrinterLink link(spooler, sleeper, clock);
                 // Record kinds 4, 5 and 6 by turns; the reply is not collected, as several
@@ -140,7 +140,7 @@ TEST_F(SimulatorTest, JobsFromManyClientsAtOnceAllReachThePrinter) {
     // And the printer still answers, ready.
     SpoolDirectory spooler(dir.Path().string());
     test::FakeSleeper sleeper;
-    PosixLocalTime clock;
+    SystemLocalTime clock;
     PrinterLink link(spooler, sleeper, clock);
     EXPECT_EQ(link.Connect(kName), 0);
 }
@@ -165,7 +165,7 @@ TEST(SimulatorFaultAfter, FirstCommandsPassThenTheFaultStays) {
             << test::ReadFile(dir.File("sim.log"));
         SpoolDirectory spooler(dir.Path().string());
         test::FakeSleeper sleeper;
-        PosixLocalTime clock;
+        SystemLocalTime clock;
         test::RecordingMessageSink sink;
         CQVJServToolApp tool(sink);
         tool.SetPrinterServices(&spooler, &sleeper, &clock);

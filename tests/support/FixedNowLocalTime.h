@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace qx7::test {
 
@@ -26,7 +26,7 @@ public:
 
 private:
     std::int64_t now_;
-    PosixLocalTime system_;
+    SystemLocalTime system_;
 };
 
 // Seconds since 1970 of 2000-01-01 00:00:00 UTC, the printer clock's origin.

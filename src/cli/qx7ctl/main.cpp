@@ -15,10 +15,10 @@
 #include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
 #include "core/comm/PrinterTime.h"
-#include "platform/posix/PosixLocalTime.h"
-#include "platform/posix/PosixSleeper.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
-#include "platform/posix/SystemEnvironment.h"
+#include "platform/SystemEnvironment.h"
 
 namespace {
 
@@ -162,8 +162,8 @@ int main(int argc, char** argv) {
     const Messages messages(SystemDefaultLanguage(), sink);
 
     SpoolDirectory spooler(spool.empty() ? DefaultSpoolDirectory() : spool);
-    PosixSleeper sleeper;
-    PosixLocalTime clock;
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
 
     if (list->parsed()) {
         std::vector<std::string> names;

@@ -8,7 +8,7 @@
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/StartupDecision.h"
 #include "core/log/LogAnalysis.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace qx7::cli {
 namespace {
@@ -43,7 +43,7 @@ const LogCommandRegistration kAnalyze(40, [](CLI::App& root) {
     command->add_option("--max", options->maximum, "Most lines listed: 1000, 5000, 10000 or all")
         ->check(CLI::IsMember({"1000", "5000", "10000", "all"}, CLI::ignore_case));
     return LogCommand{command, [options](const LogToolContext& context) {
-        const PosixLocalTime clock;
+        const SystemLocalTime clock;
         CollectingMessageSink readerSink;
         const Messages readerMessages(context.language, readerSink);
         CQXLogFile reader(readerMessages, clock);

@@ -10,7 +10,8 @@
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/StartupDecision.h"
 #include "core/export/EntryBrowsing.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/TextEncoding.h"
 
 namespace qx7::cli {
 namespace {
@@ -35,11 +36,12 @@ int Usage(const LogToolContext& context, const std::string& text) {
 }
 
 int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
+    // JSON is always UTF-8: only an encoding the user named is refused, not the system's.
     if (options.json && AsciiLower(context.encoding) != "utf-8" &&
-        AsciiLower(context.encoding) != "utf8") {
+        AsciiLower(context.encoding) != "utf8" && context.encoding != SystemTextEncodingName()) {
         return Usage(context, "JSON is written in UTF-8; leave out --encoding");
     }
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     EntryFilter filter;
     filter.types.errors = options.types.find('e') != std::string::npos;
     filter.types.warnings = options.types.find('w') != std::string::npos;
@@ -78,7 +80,11 @@ int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
     // One pass in log order, as the browser lists them; nothing is kept but the piece.
     const LogTextContext textContext(context.language, clock);
     bool readFailed = false;
-    int code = StreamListing(context, [&](const ListingPieceWriter& write) {
+    LogToolContext outputContext = context;
+    if (options.json) {
+        outputContext.encoding = "UTF-8";
+    }
+    int code = StreamListing(outputContext, [&](const ListingPieceWriter& write) {
         CQXLogEntry entry;
         LogEntryRow row;
         std::string piece;

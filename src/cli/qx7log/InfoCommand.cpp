@@ -10,7 +10,7 @@
 #include "core/app/Messages.h"
 #include "core/log/LogFileInfo.h"
 #include "core/log/QXLogFile.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace qx7::cli {
 namespace {
@@ -32,7 +32,7 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
         }
         StderrMessageSink sink(context.programName);
         const Messages messages(context.language, sink);
-        const PosixLocalTime clock;
+        const SystemLocalTime clock;
         CQXLogFile reader(messages, clock);
         std::string header;
         const int opened = reader.ReadHeaderText(options->log, header);

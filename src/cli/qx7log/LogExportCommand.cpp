@@ -7,7 +7,7 @@
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/export/LogExport.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace qx7::cli {
 namespace {
@@ -78,7 +78,7 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
         return kExitFailure;
     }
 
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     CollectingMessageSink readerSink;
     const Messages readerMessages(context.language, readerSink);
     CQXLogFile reader(readerMessages, clock);

@@ -6,7 +6,7 @@
 #include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
 #include "core/base/SignalCleanup.h"
-#include "platform/posix/IconvTextEncoder.h"
+#include "platform/TextEncoding.h"
 
 namespace qx7::cli {
 bool ToolOutput::Open(const std::string& path, const std::string& inputPath, bool force,

@@ -18,7 +18,7 @@
 #include "core/settings/BlockList.h"
 #include "core/settings/EEPFile.h"
 #include "core/settings/SettingsRows.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace qx7::cli {
 namespace {
@@ -67,7 +67,7 @@ int FinishListing(const LogToolContext& context) {
 int Run(const SettingsOptions& options, const LogToolContext& context) {
     StderrMessageSink sink(context.programName);
     const Messages messages(context.language, sink);
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
 
     std::optional<std::int32_t> blockId;
     if (!options.block.empty()) {

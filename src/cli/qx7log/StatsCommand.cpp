@@ -12,8 +12,8 @@
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
 #include "core/export/StatisticsFiles.h"
-#include "platform/posix/IconvTextEncoder.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/TextEncoding.h"
 
 namespace qx7::cli {
 namespace {
@@ -28,7 +28,7 @@ struct StatsOptions {
     std::string dayName;
     std::string jobName;
     bool force = false;
-    std::string encoding = "UTF-8";
+    std::string encoding = SystemTextEncodingName();
     // Given names are used as they are, an empty one included (it is refused as a name).
     CLI::Option* dayOption = nullptr;
     CLI::Option* jobOption = nullptr;
@@ -96,8 +96,9 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
         request.range = MakeDateRange(*start, *end);
         suffix = MakeRangeSuffix(true, *start, *end);
     }
-    request.folder = options.folder.empty() ? DefaultStatisticsFolder(options.log, CurrentDirectory())
-                                            : options.folder;
+    request.folder = options.folder.empty()
+                         ? DefaultStatisticsFolder(options.log, CurrentDirectory())
+                         : options.folder;
     request.dayFileName =
         options.dayOption->count() == 0 ? DefaultDayFileName(options.log, suffix) : options.dayName;
     request.jobFileName =
@@ -129,7 +130,7 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
         }
     }
 
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     // A log that cannot be read or inflated is a failure, and no file is written; a readable
     // log without records gives files with the header only.
     CLogList records;
@@ -161,22 +162,24 @@ const LogCommandRegistration kRegistration(60, [](CLI::App& root) {
         "existing without --force)");
     command->add_option("LOG", options->log, "The saved log (.log, .zlg or a bare log)")
         ->required();
-    auto* from = command->add_option("--from", options->from,
-                                     "First day of the range, Y/M/D (with --to)");
+    auto* from =
+        command->add_option("--from", options->from, "First day of the range, Y/M/D (with --to)");
     auto* to = command->add_option("--to", options->to, "Last day of the range, Y/M/D");
     from->needs(to);
     to->needs(from);
     command->add_option("--comment", options->comment, "A comment line at the top of both files");
     command->add_flag("--semicolon", options->semicolon, "Separate fields by semicolons");
     command->add_option("--folder", options->folder, "Output folder (default: the log's folder)");
-    options->dayOption = command->add_option("--day", options->dayName, "Day file name (default: TITLE_D[range].csv)");
-    options->jobOption = command->add_option("--job", options->jobName, "Job file name (default: TITLE_J[range].csv)");
+    options->dayOption = command->add_option("--day", options->dayName,
+                                             "Day file name (default: TITLE_D[range].csv)");
+    options->jobOption = command->add_option("--job", options->jobName,
+                                             "Job file name (default: TITLE_J[range].csv)");
     command->add_flag("--force", options->force, "Replace existing files");
-    command->add_option("--encoding", options->encoding,
-                        "Encoding of the files (default UTF-8; e.g. CP932)");
-    return LogCommand{command, [options](const LogToolContext& context) {
-                          return Run(*options, context);
-                      }};
+    command->add_option(
+        "--encoding", options->encoding,
+        "Encoding of the files (default " + SystemTextEncodingName() + "; e.g. CP932)");
+    return LogCommand{command,
+                      [options](const LogToolContext& context) { return Run(*options, context); }};
 });
 
 }  // namespace

@@ -7,7 +7,8 @@
 #include "cli/common/StandardOutput.h"
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "platform/posix/SystemEnvironment.h"
+#include "platform/SystemEnvironment.h"
+#include "platform/TextEncoding.h"
 
 namespace qx7::cli {
 
@@ -35,9 +36,9 @@ int main(int argc, char** argv) {
     std::string lang;
     app.add_option("--lang", lang, "Language of the texts: en or ja (default: the environment's)")
         ->check(CLI::IsMember({"en", "ja"}));
-    std::string encoding = "UTF-8";
+    std::string encoding = SystemTextEncodingName();
     app.add_option("--encoding", encoding,
-                   "Encoding of the texts written (UTF-8, CP932 ...; default UTF-8)");
+                   "Encoding of the texts written (UTF-8, CP932 ...; default " + encoding + ")");
 
     auto& registered = RegisteredLogCommands();
     std::stable_sort(registered.begin(), registered.end(),
@@ -59,8 +60,8 @@ int main(int argc, char** argv) {
     }
 
     LogToolContext context;
-    context.language = lang.empty() ? SystemDefaultLanguage()
-                                    : (lang == "ja" ? kJapanese : kEnglish);
+    context.language =
+        lang.empty() ? SystemDefaultLanguage() : (lang == "ja" ? kJapanese : kEnglish);
     context.encoding = encoding;
     for (const auto& command : commands) {
         if (command.command != nullptr && command.command->parsed()) {

@@ -24,10 +24,10 @@
 #include "gui/app/Startup.h"
 #include "gui/app/ToolSettings.h"
 #include "gui/log/EntryBrowser.h"
-#include "platform/posix/PosixLocalTime.h"
-#include "platform/posix/PosixSleeper.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
-#include "platform/posix/SystemEnvironment.h"
+#include "platform/SystemEnvironment.h"
 
 namespace {
 
@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
     }
 
     SpoolDirectory spooler(DefaultSpoolDirectory());
-    PosixSleeper sleeper;
-    PosixLocalTime clock;
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
     tool.SetPrinterServices(&spooler, &sleeper, &clock);
 
     QtFileChooser files;

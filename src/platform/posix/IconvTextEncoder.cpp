@@ -74,4 +74,8 @@ std::unique_ptr<ITextEncoder> MakeTextEncoder(const std::string& encoding) {
     return IconvTextEncoder::Create(encoding);
 }
 
+std::string SystemTextEncodingName() {
+    return "UTF-8";
+}
+
 }  // namespace qx7

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/base/TextEncoder.h"
+#include "platform/TextEncoding.h"
 
 namespace qx7 {
 
@@ -29,7 +30,5 @@ private:
     std::string encoding_;
 };
 
-// UTF-8 for "UTF-8" (in any spelling) and an iconv converter otherwise; nullptr when unknown.
-std::unique_ptr<ITextEncoder> MakeTextEncoder(const std::string& encoding);
 
 }  // namespace qx7

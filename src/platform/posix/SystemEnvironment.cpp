@@ -1,4 +1,4 @@
-#include "platform/posix/SystemEnvironment.h"
+#include "platform/SystemEnvironment.h"
 
 #include <unistd.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/log/QXLogEntry.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/FixedNowLocalTime.h"
 #include "support/ScopedTimeZone.h"
 
@@ -34,14 +34,14 @@ class PcClockAt final : public ILocalTime {
 
   private:
     std::int64_t now_;
-    PosixLocalTime system_;
+    SystemLocalTime system_;
 };
 
 using test::kPrinterEpoch;
 
 TEST(PrinterTimeTest, UtcCountsFrom2000) {
     test::ScopedTimeZone tz("UTC");
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     EXPECT_EQ(ToPrinterTime(kPrinterEpoch + 86400, clock), 86400u);
     EXPECT_EQ(ToPrinterTime(kPrinterEpoch - 1, clock), 0u);
     EXPECT_EQ(ToPrinterTime(kPrinterEpoch + 0xFFFFFFFFLL, clock), 0xFFFFFFFFu);

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <utility>
 
-#include "platform/posix/IconvTextEncoder.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/TextEncoding.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryFeed.h"
 #include "support/ScopedTimeZone.h"
 
@@ -31,7 +31,7 @@ struct ExportRun {
 
 ExportRun Export(ExportFunction function, ILogEntrySource& source, const LogExportOptions& options,
            LanguageId language = kEnglish) {
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     const LogTextContext context(language, clock);
     std::FILE* file = std::tmpfile();
     ExportRun run;
@@ -252,7 +252,7 @@ TEST(LogExportTest, ReadAndWriteFailuresAreReported) {
 
     std::FILE* full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     const LogTextContext context(kEnglish, clock);
     VectorEntrySource source(EveryType());
     EXPECT_EQ(ExportText(source, full, context, {}), kExportWriteFailed);

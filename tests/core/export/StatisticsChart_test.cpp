@@ -14,7 +14,7 @@
 #include "core/export/StatisticsFiles.h"
 #include "core/export/StatisticsJobList.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
 
@@ -53,7 +53,7 @@ class StatisticsChartTest : public ::testing::Test {
 
     test::ScopedTimeZone tz{"Asia/Tokyo"};
     test::TempDir dir;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     CLogList records;
     const CLogDate today{2024, 5, 1, 0, 0, 0, 0};
 };

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "core/export/StatisticsFiles.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
@@ -58,7 +58,7 @@ class StatisticsReplaceTest : public ::testing::Test {
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;
-    PosixLocalTime localTime_;
+    SystemLocalTime localTime_;
     test::RecordingMessageSink sink_;
     Messages messages_{kEnglish, sink_};
     CLogList records_;

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "core/export/StatisticsCodes.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
@@ -58,7 +58,7 @@ protected:
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;
-    PosixLocalTime localTime_;
+    SystemLocalTime localTime_;
     Utf8PassThrough encoder_;
     test::RecordingMessageSink sink_;
     Messages messages_{kEnglish, sink_};

@@ -14,7 +14,7 @@
 #include "core/log/LogFileAccess.h"
 #include "core/log/LogList.h"
 #include "loggen/LogBuilder.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -46,7 +46,7 @@ class StatisticsLoadTest : public ::testing::Test {
     test::TempDir dir;
     test::TempDir temporaries;
     test::ScopedEnv tmpdir{"TMPDIR", temporaries.Path().string()};
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     CLogList records;
 };
 

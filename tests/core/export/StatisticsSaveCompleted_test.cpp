@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/export/StatisticsFiles.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
@@ -38,7 +38,7 @@ class StatisticsSaveCompletedTest : public ::testing::Test {
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;
-    PosixLocalTime localTime_;
+    SystemLocalTime localTime_;
     Utf8PassThrough encoder_;
     test::RecordingMessageSink sink_;
     Messages messages_{kEnglish, sink_};

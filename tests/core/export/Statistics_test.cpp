@@ -3,7 +3,7 @@
 #include "core/export/StatisticsCodes.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -58,7 +58,7 @@ protected:
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;
-    PosixLocalTime localTime_;
+    SystemLocalTime localTime_;
     std::string bytes_;
     CLogList records_;
 };

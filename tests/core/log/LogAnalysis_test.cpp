@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "loggen/LogBuilder.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryFeed.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
@@ -33,7 +33,7 @@ protected:
   }
 
     test::ScopedTimeZone tz{"UTC"};
-    PosixLocalTime clock;
+    SystemLocalTime clock;
     LogTextContext english{kEnglish, clock};
 };
 

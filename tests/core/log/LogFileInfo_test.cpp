@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/base/ByteOrder.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -41,7 +41,7 @@ protected:
     test::TempDir dir;
     test::RecordingMessageSink sink;
     Messages messages{kEnglish, sink};
-    PosixLocalTime clock;
+    SystemLocalTime clock;
 };
 
 TEST_F(LogFileInfoTest, PcBlockAloneGivesItsLineTheSaveTimeAndTwoEmptyLines) {

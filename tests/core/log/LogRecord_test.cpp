@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/log/LogList.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -20,7 +20,7 @@ using test::EntryBytes;
 CLogRecord ParseEntry(const std::string& entry, bool withNextMarker = true) {
     const std::string bytes = entry.substr(4) + (withNextMarker ? "EdGe" : "");
     CLogRecord record;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     EXPECT_TRUE(record.Parse(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                              localTime));
     return record;
@@ -85,7 +85,7 @@ TEST(LogRecordTest, ImplausibleTimesAreClampedThroughTheUnsignedDifference) {
 TEST(LogRecordTest, ShortPiecesKeepTheirDefaults) {
     const std::string bytes(11, 'x');
     CLogRecord record;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     EXPECT_FALSE(record.Parse(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                               localTime));
     EXPECT_EQ(record.GetCode(), 0U);
@@ -194,7 +194,7 @@ TEST(LogRecordTest, MainSettings) {
     std::string model;
     std::string setting;
     std::uint8_t bytes[8];
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     EXPECT_EQ(record.GetMainSettings(when, model, setting, bytes, localTime), 1);
     EXPECT_EQ(when, "03/15/2014 13:45:07");
     EXPECT_EQ(model, "QX-730");
@@ -236,7 +236,7 @@ TEST(LogListTest, CutsTheFileAtEveryMarkerInFileOrder) {
                               EntryBytes(500, 0x91000000) + EntryBytes(100, 0x00010000) +
                               EntryBytes(200, 0x12600000, "xEdGeyz\0") + "tail");
     CLogList list;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     ASSERT_EQ(list.Load(path, localTime), 0);
     ASSERT_EQ(list.GetCount(), 4U);
     const auto records = Walk(list);
@@ -254,7 +254,7 @@ TEST(LogListTest, CutsTheFileAtEveryMarkerInFileOrder) {
 TEST(LogListTest, MissingFileNoMarkerAndTinyFiles) {
     test::TempDir dir;
     CLogList list;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     EXPECT_EQ(list.Load(dir.File("absent.log"), localTime), -1);
     test::WriteFile(dir.File("none.log"), std::string(100000, 'E'));
     EXPECT_EQ(list.Load(dir.File("none.log"), localTime), 0);
@@ -282,7 +282,7 @@ TEST(LogListTest, MarkersAcrossReadChunksAreFound) {
     }
     test::WriteFile(dir.File("big.log"), bytes + entries);
     CLogList list;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     ASSERT_EQ(list.Load(dir.File("big.log"), localTime), 0);
     ASSERT_EQ(list.GetCount(), 70000U);
     const auto records = Walk(list);
@@ -296,7 +296,7 @@ TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
     test::ScopedTimeZone tz("UTC");
     test::TempDir dir;
     CLogList list;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     // Exactly 16,384 bytes including the next marker: still one record.
     std::string fits = EntryBytes(1, 0x12600000, std::string(16384 - 12 - 4, 'a'));
     test::WriteFile(dir.File("fits.log"), fits + EntryBytes(2, 0x00010000));
@@ -326,7 +326,7 @@ TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
 TEST(LogListTest, EveryWalkReadsTheFilesAgainEvenOnceTheyAreGone) {
     test::ScopedTimeZone tz("UTC");
     test::TempDir dir;
-    PosixLocalTime localTime;
+    SystemLocalTime localTime;
     test::WriteFile(dir.File("a.log"), EntryBytes(1, 0x00010000) + EntryBytes(2, 0x91000000));
     test::WriteFile(dir.File("b.log"), "junk" + EntryBytes(3, 0x91010000));
     CLogList list;

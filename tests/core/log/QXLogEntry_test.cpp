@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 #include "support/LogEntryFeed.h"
 #include "support/ScopedTimeZone.h"
 
@@ -18,7 +18,7 @@ using test::Words;
 const std::uint32_t kMarch2014 = PrinterTimeOfUtc(2014, 3, 15, 13, 45, 7);
 
 std::string TextLine(const CQXLogEntry& entry, int number, LanguageId language = kEnglish) {
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     const LogTextContext context(language, clock);
     std::string line = "stale";
     entry.FormatTextLine(line, number, context);
@@ -26,7 +26,7 @@ std::string TextLine(const CQXLogEntry& entry, int number, LanguageId language =
 }
 
 std::string CsvLine(const CQXLogEntry& entry, int number, LanguageId language = kEnglish) {
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     const LogTextContext context(language, clock);
     std::string line = "stale";
     entry.FormatCsvLine(line, number, context);
@@ -34,7 +34,7 @@ std::string CsvLine(const CQXLogEntry& entry, int number, LanguageId language = 
 }
 
 std::string Params(const CQXLogEntry& entry, LanguageId language = kEnglish) {
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     const LogTextContext context(language, clock);
     std::string text = "<";
     entry.GetParamText(text, context);
@@ -72,7 +72,7 @@ TEST(QXLogEntryTest, TextLineShowsNumberDateCodeTypeWordAndDescription) {
 }
 
 TEST(QXLogEntryTest, DatesFollowTheZoneAndShowQuestionMarksOutsideTheirRange) {
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     struct Case {
         const char* zone;
         std::uint32_t time;
@@ -117,7 +117,7 @@ TEST(QXLogEntryTest, DatesFollowTheZoneAndShowQuestionMarksOutsideTheirRange) {
 // The context remembers the last minute converted; around zone changes (also ones that do
 // not fall on a whole minute) every second must still read as the system converts it.
 TEST(QXLogEntryTest, CachedConversionAgreesWithTheSystemAcrossZoneChanges) {
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     struct Case {
         const char* zone;
         std::uint32_t around;

@@ -23,7 +23,7 @@
 #include "gui/export/LogView.h"
 #include "gui/log/LogViewerTest.h"
 #include "loggen/Scenario.h"
-#include "platform/posix/PosixLocalTime.h"
+#include "platform/SystemLocalTime.h"
 
 namespace qx7::test {
 namespace {
@@ -83,7 +83,7 @@ std::string GeneratedLog(std::uint32_t entries, loggen::LogForm form) {
 int EntryCountOf(const std::string& path) {
     RecordingMessageSink sink;
     const Messages messages(kEnglish, sink);
-    const PosixLocalTime clock;
+    const SystemLocalTime clock;
     CQXLogFile reader(messages, clock);
     const bool opened = reader.Open(path) == 1 && reader.OpenLogData();
     const int count = opened ? reader.GetEntryCount() : -1;
