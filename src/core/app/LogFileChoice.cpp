@@ -9,13 +9,15 @@
 #include "core/app/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
+#include "core/base/FileSystem.h"
+#include "core/base/PathText.h"
 #include "core/log/QXLogFile.h"
 
 namespace qx7 {
 namespace {
 
 bool HasLogSuffix(const std::filesystem::path& name) {
-    std::string suffix = name.extension().string();
+    std::string suffix = Utf8FromPath(name.extension());
     std::transform(suffix.begin(), suffix.end(), suffix.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return suffix == ".log" || suffix == ".zlg";
@@ -25,7 +27,7 @@ bool HasLogSuffix(const std::filesystem::path& name) {
 bool FolderHoldsLog(const std::string& folder) {
     namespace fs = std::filesystem;
     std::error_code error;
-    fs::directory_iterator entry(fs::path(folder), error);
+    fs::directory_iterator entry(PathFromUtf8(folder), error);
     for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
         std::error_code kindError;
         if (HasLogSuffix(entry->path().filename()) && entry->is_regular_file(kindError)) {
@@ -39,11 +41,10 @@ bool FolderHoldsLog(const std::string& folder) {
 
 bool IsOpenableLogFile(const std::string& path) {
     // The kind is asked first: opening a pipe for reading would wait for a writer.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error)) {
+    if (LookThroughPath(path) != PathKind::kRegularFile) {
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenFile(path, "rb");
     if (file == nullptr) {
         return false;
     }
@@ -100,13 +101,13 @@ LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const Me
 std::string LogBrowseStart(const std::string& editedName, const std::string& programDirectory,
                            const std::string& homeDirectory) {
     namespace fs = std::filesystem;
-    const fs::path name(editedName);
+    const fs::path name = PathFromUtf8(editedName);
     if (name.is_absolute()) {
         return editedName;
     }
     const bool home = !homeDirectory.empty() && !FolderHoldsLog(programDirectory);
-    const fs::path folder(home ? homeDirectory : programDirectory);
-    return editedName.empty() ? folder.string() : (folder / name).string();
+    const fs::path folder = PathFromUtf8(home ? homeDirectory : programDirectory);
+    return Utf8FromPath(editedName.empty() ? folder : folder / name);
 }
 
 }  // namespace qx7

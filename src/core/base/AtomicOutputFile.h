@@ -1,7 +1,8 @@
 #pragma once
 // An output file that appears only when it is complete. Bytes go to an unnamed file in the
-// target's folder (or, where the file system cannot make one, a short hidden file registered
-// for removal on the end signals), which is given the target's name on Commit. A crash, a
+// target's folder (or, where the file system cannot make one, and on Windows, a short hidden
+// file registered for removal on the end signals), which is given the target's name on Commit.
+// One implementation per platform (platform/<name>/files). A crash, a
 // signal or a failure leaves the target as it was (or absent) and no temporary behind.
 // Publishing never follows a link: a link is replaced itself, never the file it points to.
 
@@ -61,7 +62,8 @@ class AtomicOutputFile {
     std::FILE* stream_ = nullptr;
     std::string path_;
     ExistingTarget existing_ = ExistingTarget::kKeep;
-    int folderFd_ = -1;
+    int folderFd_ = -1;          // POSIX: the target's folder, open
+    std::string folder_;         // the target's folder ("" for the current one)
     std::string name_;           // the target's name inside its folder
     bool unnamed_ = false;       // an O_TMPFILE file, given a name only on Commit
     std::string temporaryName_;  // the hidden name of a named temporary, in the folder

@@ -33,7 +33,7 @@ struct TimeZoneFacts {
 };
 
 class ILocalTime {
-public:
+  public:
     virtual ~ILocalTime() = default;
 
     // Seconds since 1970-01-01 00:00:00 UTC.

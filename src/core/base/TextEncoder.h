@@ -7,7 +7,7 @@
 namespace qx7 {
 
 class ITextEncoder {
-public:
+  public:
     virtual ~ITextEncoder() = default;
     // Characters the target cannot hold become '?'; invalid UTF-8 bytes do too.
     virtual std::string FromUtf8(std::string_view utf8) const = 0;
@@ -17,7 +17,7 @@ public:
 
 // UTF-8 out as UTF-8 in: the default on Linux.
 class Utf8PassThrough final : public ITextEncoder {
-public:
+  public:
     std::string FromUtf8(std::string_view utf8) const override { return std::string(utf8); }
     std::string Name() const override { return "UTF-8"; }
 };

@@ -1,11 +1,10 @@
 #include "core/export/ExportOutput.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "core/app/StringTable.h"
+#include "core/base/FileSystem.h"
 
 namespace qx7 {
 
@@ -16,27 +15,21 @@ std::string OverwriteQuestion(LanguageId language, const std::string& path) {
 }
 
 bool OutputPathExists(const std::string& path) {
-    struct stat target {};
-    return ::lstat(path.c_str(), &target) == 0;
+    return LookAtPath(path) != PathKind::kMissing;
 }
 
 std::string OutputRefusal(const std::string& path, const std::string& inputPath) {
-    struct stat target {};
-    if (::lstat(path.c_str(), &target) != 0) {
+    const PathKind target = LookAtPath(path);
+    if (target == PathKind::kMissing) {
         return std::string();
     }
-    struct stat input {};
-    struct stat followed {};
-    const bool sameFile = ::stat(inputPath.c_str(), &input) == 0 &&
-                          ::stat(path.c_str(), &followed) == 0 && input.st_dev == followed.st_dev &&
-                          input.st_ino == followed.st_ino;
-    if (sameFile || path == inputPath) {
+    if (SameFile(inputPath, path) || path == inputPath) {
         return "is the log being read; choose another output";
     }
-    if (S_ISDIR(target.st_mode)) {
+    if (target == PathKind::kFolder) {
         return "is a folder";
     }
-    if (!S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode)) {
+    if (target != PathKind::kRegularFile && target != PathKind::kSymbolicLink) {
         return "is not a regular file (a device, pipe or socket); only a regular file or a "
                "link is replaced";
     }

@@ -1,12 +1,11 @@
 #include "core/export/StatisticsFiles.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "core/base/AtomicOutputFile.h"
+#include "core/base/FileSystem.h"
 #include "core/base/PathText.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
@@ -30,8 +29,7 @@ std::pair<std::string, std::string> SplitFolder(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-    struct stat info{};
-    return ::lstat(path.c_str(), &info) == 0;
+    return LookAtPath(path) != PathKind::kMissing;
 }
 
 using BodyWriter = std::function<void(const stats::LineOutput&)>;
@@ -83,7 +81,7 @@ int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
             return result;
         }
         file.reset(inflated);
-    } else if (::fseeko(file.get(), 0, SEEK_SET) != 0) {
+    } else if (!SeekStream(file.get(), 0, SEEK_SET)) {
         return -1;
     }
     const int result = records.Load(file.get(), localTime);

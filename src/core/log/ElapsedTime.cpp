@@ -19,7 +19,9 @@ std::int64_t DaysOfYearsBetween(std::uint32_t fromYear, std::uint32_t toYear) {
     return 365 * (b - a) + (LeapDaysBefore(b) - LeapDaysBefore(a));
 }
 
-int AsInt(std::uint32_t value) { return static_cast<int>(value); }
+int AsInt(std::uint32_t value) {
+    return static_cast<int>(value);
+}
 
 }  // namespace
 
@@ -47,14 +49,14 @@ void CElapsedTime::SetDifference(const CLogDate& from, const CLogDate& to) {
     const std::int64_t days = DaysOfYearsBetween(from.Year(), to.Year()) +
                               static_cast<std::int64_t>(to.DayOfYear()) -
                               static_cast<std::int64_t>(from.DayOfYear());
-    std::int64_t hours = 24 * days + static_cast<std::int64_t>(to.Hour()) -
-                         static_cast<std::int64_t>(from.Hour());
+    std::int64_t hours =
+        24 * days + static_cast<std::int64_t>(to.Hour()) - static_cast<std::int64_t>(from.Hour());
     std::int64_t minutes =
         static_cast<std::int64_t>(to.Minute()) - static_cast<std::int64_t>(from.Minute());
     std::int64_t seconds =
         static_cast<std::int64_t>(to.Second()) - static_cast<std::int64_t>(from.Second());
-    std::int64_t milliseconds = static_cast<std::int64_t>(to.Millisecond()) -
-                                static_cast<std::int64_t>(from.Millisecond());
+    std::int64_t milliseconds =
+        static_cast<std::int64_t>(to.Millisecond()) - static_cast<std::int64_t>(from.Millisecond());
     if (milliseconds < 0) {
         milliseconds += 1000;
         --seconds;
@@ -103,20 +105,20 @@ std::string CElapsedTime::Format(int kind) const {
     char text[64];
     int length = 0;
     switch (kind) {
-    case 0:
-        length = std::snprintf(text, sizeof text, "%4d:%02d:%02d:%03d", AsInt(hours_),
-                               AsInt(minutes_), AsInt(seconds_), AsInt(milliseconds_));
-        break;
-    case 1:
-        length = std::snprintf(text, sizeof text, "%d:%02d:%02d", AsInt(hours_), AsInt(minutes_),
-                               AsInt(seconds_));
-        break;
-    case 2:
-        length = std::snprintf(text, sizeof text, "%d",
-                               AsInt(hours_ * 60 + minutes_ + (seconds_ != 0 ? 1U : 0U)));
-        break;
-    default:
-        return {};
+        case 0:
+            length = std::snprintf(text, sizeof text, "%4d:%02d:%02d:%03d", AsInt(hours_),
+                                   AsInt(minutes_), AsInt(seconds_), AsInt(milliseconds_));
+            break;
+        case 1:
+            length = std::snprintf(text, sizeof text, "%d:%02d:%02d", AsInt(hours_),
+                                   AsInt(minutes_), AsInt(seconds_));
+            break;
+        case 2:
+            length = std::snprintf(text, sizeof text, "%d",
+                                   AsInt(hours_ * 60 + minutes_ + (seconds_ != 0 ? 1U : 0U)));
+            break;
+        default:
+            return {};
     }
     return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
 }

@@ -10,7 +10,7 @@
 namespace qx7 {
 
 class CElapsedTime {
-public:
+  public:
     CElapsedTime() = default;
     CElapsedTime(std::uint32_t hours, std::uint32_t minutes, std::uint32_t seconds,
                  std::uint32_t milliseconds)
@@ -37,7 +37,7 @@ public:
 
     bool operator==(const CElapsedTime&) const = default;
 
-private:
+  private:
     std::uint32_t hours_ = 0;
     std::uint32_t minutes_ = 0;
     std::uint32_t seconds_ = 0;

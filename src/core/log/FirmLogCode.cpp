@@ -117,13 +117,16 @@ std::optional<std::vector<FirmLogCodeRow>> CFirmLogCode::Parse(std::string_view 
     return rows;
 }
 
-std::span<const FirmLogCodeRow> CFirmLogCode::Rows() { return Table().rows; }
+std::span<const FirmLogCodeRow> CFirmLogCode::Rows() {
+    return Table().rows;
+}
 
 std::string_view CFirmLogCode::Describe(std::uint32_t code, LanguageId language) const {
     const CodeTable& table = Table();
     std::size_t row = table.terminator;
-    const auto it = std::lower_bound(table.index.begin(), table.index.end(), code,
-                                     [](const auto& entry, std::uint32_t c) { return entry.first < c; });
+    const auto it =
+        std::lower_bound(table.index.begin(), table.index.end(), code,
+                         [](const auto& entry, std::uint32_t c) { return entry.first < c; });
     if (it != table.index.end() && it->first == code) {
         row = it->second;
     }

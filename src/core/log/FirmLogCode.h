@@ -23,7 +23,7 @@ struct FirmLogCodeRow {
 };
 
 class CFirmLogCode {
-public:
+  public:
     // Appends the description of `code` in `language` (Japanese for 1041, English otherwise).
     void Lookup(std::string& text, std::uint32_t code, LanguageId language) const;
     // The same text without copying; it lives as long as the program.

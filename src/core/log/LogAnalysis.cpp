@@ -12,8 +12,8 @@ constexpr std::uint32_t kNozzleCleaning[] = {0x12510000, 0};
 constexpr std::uint32_t kPrintStarted[] = {0x91000000, 0};
 constexpr std::uint32_t kTemperature[] = {0x00001060, 0x00001061, 0x00006160, 0};
 constexpr std::uint32_t kPowerOn[] = {0x00010000, 0};
-constexpr std::uint32_t kWhiteTubeCleaning[] = {0x10600000, 0x10610000, 0x10620000,
-                                                0x10630000, 0x10640000, 0x10700000, 0};
+constexpr std::uint32_t kWhiteTubeCleaning[] = {0x10600000, 0x10610000, 0x10620000, 0x10630000,
+                                                0x10640000, 0x10700000, 0};
 constexpr std::uint32_t kObstructionSensor[] = {0x00002070, 0};
 
 constexpr int kErrorTypes = 8;
@@ -32,7 +32,9 @@ constexpr LogAnalysisDefinition kAnalyses[] = {
 
 }  // namespace
 
-std::span<const LogAnalysisDefinition> LogAnalyses() { return kAnalyses; }
+std::span<const LogAnalysisDefinition> LogAnalyses() {
+    return kAnalyses;
+}
 
 bool SelectsEntry(const LogAnalysisDefinition& analysis, const CQXLogEntry& entry) {
     switch (analysis.kind) {

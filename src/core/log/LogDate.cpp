@@ -11,19 +11,19 @@ constexpr std::array<const char*, 12> kMonthNames = {
     "July",    "August",   "September", "October", "November", "December"};
 
 // The C formats print these fields with %d: values past INT_MAX show as the C library would.
-int AsInt(std::uint32_t value) { return static_cast<int>(value); }
+int AsInt(std::uint32_t value) {
+    return static_cast<int>(value);
+}
 
 }  // namespace
 
-CLogDate::CLogDate(std::uint32_t year, std::uint32_t month, std::uint32_t day,
-                   std::uint32_t hour, std::uint32_t minute, std::uint32_t second,
-                   std::uint32_t millisecond) {
+CLogDate::CLogDate(std::uint32_t year, std::uint32_t month, std::uint32_t day, std::uint32_t hour,
+                   std::uint32_t minute, std::uint32_t second, std::uint32_t millisecond) {
     Set(year, month, day, hour, minute, second, millisecond);
 }
 
-void CLogDate::Set(std::uint32_t year, std::uint32_t month, std::uint32_t day,
-                   std::uint32_t hour, std::uint32_t minute, std::uint32_t second,
-                   std::uint32_t millisecond) {
+void CLogDate::Set(std::uint32_t year, std::uint32_t month, std::uint32_t day, std::uint32_t hour,
+                   std::uint32_t minute, std::uint32_t second, std::uint32_t millisecond) {
     year_ = year;
     month_ = month;
     day_ = day;
@@ -95,10 +95,10 @@ bool CLogDate::SameDay(const CLogDate& other) const {
 }
 
 bool CLogDate::operator<(const CLogDate& other) const {
-    const std::array<std::uint32_t, 7> a = {year_, month_, day_, hour_, minute_, second_,
-                                            millisecond_};
-    const std::array<std::uint32_t, 7> b = {other.year_,   other.month_,  other.day_,
-                                            other.hour_,   other.minute_, other.second_,
+    const std::array<std::uint32_t, 7> a = {year_,   month_,  day_,        hour_,
+                                            minute_, second_, millisecond_};
+    const std::array<std::uint32_t, 7> b = {other.year_,       other.month_,  other.day_,
+                                            other.hour_,       other.minute_, other.second_,
                                             other.millisecond_};
     return a < b;
 }
@@ -107,31 +107,31 @@ std::string CLogDate::Format(int kind) const {
     char text[160];
     int length = 0;
     switch (kind) {
-    case 0: {
-        const char* name = month_ >= 1 && month_ <= 12 ? kMonthNames[month_ - 1] : "";
-        length = std::snprintf(text, sizeof text, "%s %02d, %04d  %02d:%02d:%02d.%03d", name,
-                               AsInt(day_), AsInt(year_), AsInt(hour_), AsInt(minute_),
-                               AsInt(second_), AsInt(millisecond_));
-        break;
-    }
-    case 1:
-        length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(month_), AsInt(day_),
-                               AsInt(year_), AsInt(hour_), AsInt(minute_));
-        break;
-    case 2:
-        length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(month_), AsInt(day_),
-                               AsInt(year_));
-        break;
-    case 3:
-        length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(year_), AsInt(month_),
-                               AsInt(day_), AsInt(hour_), AsInt(minute_));
-        break;
-    case 4:
-        length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(year_), AsInt(month_),
-                               AsInt(day_));
-        break;
-    default:
-        return {};
+        case 0: {
+            const char* name = month_ >= 1 && month_ <= 12 ? kMonthNames[month_ - 1] : "";
+            length = std::snprintf(text, sizeof text, "%s %02d, %04d  %02d:%02d:%02d.%03d", name,
+                                   AsInt(day_), AsInt(year_), AsInt(hour_), AsInt(minute_),
+                                   AsInt(second_), AsInt(millisecond_));
+            break;
+        }
+        case 1:
+            length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(month_),
+                                   AsInt(day_), AsInt(year_), AsInt(hour_), AsInt(minute_));
+            break;
+        case 2:
+            length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(month_), AsInt(day_),
+                                   AsInt(year_));
+            break;
+        case 3:
+            length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(year_),
+                                   AsInt(month_), AsInt(day_), AsInt(hour_), AsInt(minute_));
+            break;
+        case 4:
+            length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(year_), AsInt(month_),
+                                   AsInt(day_));
+            break;
+        default:
+            return {};
     }
     return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
 }

@@ -8,7 +8,7 @@
 namespace qx7 {
 
 class CLogDate {
-public:
+  public:
     CLogDate() = default;
     CLogDate(std::uint32_t year, std::uint32_t month, std::uint32_t day, std::uint32_t hour,
              std::uint32_t minute, std::uint32_t second, std::uint32_t millisecond);
@@ -50,7 +50,7 @@ public:
     // 28..31; months outside 1..12 count as 31 days so that walking never stalls.
     static std::uint32_t DaysInMonth(std::uint32_t year, std::uint32_t month);
 
-private:
+  private:
     std::uint32_t year_ = 0;
     std::uint32_t month_ = 0;
     std::uint32_t day_ = 0;

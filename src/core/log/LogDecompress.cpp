@@ -1,9 +1,5 @@
 #include "core/log/LogDecompress.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <cerrno>
@@ -16,14 +12,6 @@ namespace {
 
 constexpr std::size_t kInputChunk = 16384;
 constexpr std::size_t kOutputChunk = 65536;
-
-std::FILE* OpenStream(int fd) {
-    std::FILE* file = ::fdopen(fd, "w+b");
-    if (file == nullptr) {
-        ::close(fd);
-    }
-    return file;
-}
 
 // Reads the source into the inflater's input, keeping the bytes it has not taken yet.
 class Input {
@@ -145,41 +133,6 @@ int InflateMembers(std::FILE* source, std::FILE* out) {
 
 }  // namespace
 
-std::string TemporaryFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    return folder != nullptr && *folder != '\0' ? std::string(folder) : std::string("/tmp");
-}
-
-std::FILE* CreateAndUnlinkTemporary(const std::string& folder) {
-    std::string name = folder + "/qx7log-XXXXXX";
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat opened {};
-        struct stat named {};
-        if (::fstat(fd, &opened) == 0 && ::lstat(name.c_str(), &named) == 0 &&
-            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino) {
-            ::unlink(name.c_str());
-        }
-    }
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return fd < 0 ? nullptr : OpenStream(fd);
-}
-
-std::FILE* CreateUnnamedTemporary(const std::string& folder) {
-#ifdef O_TMPFILE
-    // O_EXCL: the file can never be given a name later.
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        return OpenStream(fd);
-    }
-#endif
-    return CreateAndUnlinkTemporary(folder);
-}
-
 int DecompressContainer(std::FILE* source, std::FILE*& inflated) {
     inflated = nullptr;
     std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
@@ -190,7 +143,7 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated) {
     if (result == 0 && (std::fflush(out) != 0 || std::ferror(out) != 0)) {
         result = -6;
     }
-    if (result == 0 && ::fseeko(out, 0, SEEK_SET) != 0) {
+    if (result == 0 && !SeekStream(out, 0, SEEK_SET)) {
         result = -6;
     }
     if (result != 0) {

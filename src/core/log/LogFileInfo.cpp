@@ -92,9 +92,10 @@ std::string BuildLogFileInformation(CQXLogFile& reader, const std::string& heade
     AppendTextLine(reader, "Cust", "Customer :\t\t", info);
     AppendTextLine(reader, "Comm", "Comment :\t\t", info);
     if (AppendTextLine(reader, "PCDT", "PC Information :\t\t", info)) {
-        const std::string h = headerText.size() >= 12 ? headerText : headerText + std::string(12, ' ');
-        info += "Saved Date (PC) :\t\t" + h.substr(4, 2) + "/" + h.substr(6, 2) + "/" + h.substr(0, 4) +
-                " " + h.substr(8, 2) + ":" + h.substr(10, 2) + "\r\n\r\n\r\n";
+        const std::string h =
+            headerText.size() >= 12 ? headerText : headerText + std::string(12, ' ');
+        info += "Saved Date (PC) :\t\t" + h.substr(4, 2) + "/" + h.substr(6, 2) + "/" +
+                h.substr(0, 4) + " " + h.substr(8, 2) + ":" + h.substr(10, 2) + "\r\n\r\n\r\n";
     }
     if (const auto date = ReadBlockHead(reader, "Date", 4, 4); !date.empty()) {
         const auto seconds = static_cast<std::int32_t>(ReadU32BE(date.data()));

@@ -1,14 +1,12 @@
 #include "core/log/LogList.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 #include <utility>
 
+#include "core/base/FileSystem.h"
 #include "core/log/LogFileAccess.h"
 
 namespace qx7 {
@@ -18,10 +16,10 @@ constexpr unsigned char kMarker[4] = {'E', 'd', 'G', 'e'};
 
 // The file through a large window: enough bytes ahead of the read position for one whole
 // record plus the byte beyond it, refilled as the position moves on. Reads at its own offset,
-// so walks over the same descriptor never disturb each other.
+// so walks over the same file never disturb each other.
 class Window {
   public:
-    explicit Window(int descriptor) : descriptor_(descriptor), buffer_(kChunk) {}
+    explicit Window(const PositionalReader& file) : file_(file), buffer_(kChunk) {}
 
     // Makes at least `wanted` bytes available from the position, or all that is left.
     std::size_t Ensure(std::size_t wanted) {
@@ -30,11 +28,8 @@ class Window {
             end_ -= position_;
             position_ = 0;
             while (end_ < buffer_.size() && !eof_) {
-                const ssize_t got = ::pread(descriptor_, buffer_.data() + end_,
-                                            buffer_.size() - end_, static_cast<off_t>(offset_));
-                if (got < 0 && errno == EINTR) {
-                    continue;
-                }
+                const std::int64_t got =
+                    file_.ReadAt(buffer_.data() + end_, buffer_.size() - end_, offset_);
                 // A read error ends the file as its end does.
                 if (got <= 0) {
                     eof_ = true;
@@ -52,7 +47,7 @@ class Window {
     static constexpr std::size_t kChunk = 1 << 20;
 
   private:
-    int descriptor_;
+    const PositionalReader& file_;
     std::uint64_t offset_ = 0;
     std::vector<unsigned char> buffer_;
     std::size_t position_ = 0;
@@ -110,7 +105,7 @@ class RememberingLocalTime final : public ILocalTime {
 // Cuts a file into the pieces that become records.
 class Cutter {
   public:
-    explicit Cutter(int descriptor) : window_(descriptor) {}
+    explicit Cutter(const PositionalReader& file) : window_(file) {}
 
     // The next piece, valid until the next call; false after the last.
     bool Next(const unsigned char*& data, std::size_t& length) {
@@ -195,7 +190,7 @@ const CLogRecord* CLogList::Walk::Next() {
     while (state.source < state.list->sources_.size()) {
         const Source& source = state.list->sources_[state.source];
         if (!state.cutter) {
-            state.cutter.emplace(source.descriptor);
+            state.cutter.emplace(*source.file);
             state.localTime.emplace(*source.localTime);
             state.offsetWest = source.localTime->StandardOffsetWestSeconds();
         }
@@ -231,9 +226,6 @@ CLogList& CLogList::operator=(CLogList&& other) noexcept {
 }
 
 void CLogList::RemoveAll() {
-    for (const Source& source : sources_) {
-        ::close(source.descriptor);
-    }
     sources_.clear();
     count_ = 0;
 }
@@ -250,20 +242,18 @@ int CLogList::Load(const std::string& path, const ILocalTime& localTime) {
 }
 
 int CLogList::Load(std::FILE* file, const ILocalTime& localTime) {
-    // Bytes the stream still holds for writing must reach the file before it is read.
-    std::fflush(file);
-    const int descriptor = ::fcntl(::fileno(file), F_DUPFD_CLOEXEC, 0);
-    if (descriptor < 0) {
+    auto reader = std::make_unique<PositionalReader>();
+    if (!reader->Open(file)) {
         return -1;
     }
-    Cutter cutter(descriptor);
+    Cutter cutter(*reader);
     const unsigned char* data = nullptr;
     std::size_t length = 0;
     std::size_t count = 0;
     while (cutter.Next(data, length)) {
         ++count;
     }
-    sources_.push_back({descriptor, &localTime});
+    sources_.push_back({std::move(reader), &localTime});
     count_ += count;
     return 0;
 }

@@ -2,7 +2,7 @@
 // The records of a log file in file order, cut at every entry marker "EdGe". This is the
 // statistics' way of reading a log: no ring order, no container parsing.
 //
-// The list keeps no records: it keeps its own descriptor of each file loaded and cuts and
+// The list keeps no records: it keeps its own handle of each file loaded and cuts and
 // parses the file again on every walk, one record at a time. A log of any size so costs the
 // same small memory, which a decompression bomb of tens of millions of records needs.
 
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/FileSystem.h"
 #include "core/base/LocalTime.h"
 #include "core/log/LogRecord.h"
 
@@ -38,7 +39,7 @@ class CLogList {
     // convert the dates with it.
     int Load(const std::string& path, const ILocalTime& localTime);
     // The same for an open file, read from its start whatever the stream's position; the list
-    // takes a descriptor of its own, so the caller may close the stream at once.
+    // takes a handle of its own, so the caller may close the stream at once.
     int Load(std::FILE* file, const ILocalTime& localTime);
 
     std::size_t GetCount() const { return count_; }
@@ -87,7 +88,7 @@ class CLogList {
 
   private:
     struct Source {
-        int descriptor;
+        std::unique_ptr<PositionalReader> file;  // its own handle: the stream may be closed
         const ILocalTime* localTime;
     };
     std::vector<Source> sources_;

@@ -1,6 +1,5 @@
 #include "core/log/LogOpening.h"
-
-#include <sys/stat.h>
+#include "core/base/FileSystem.h"
 
 #include <cerrno>
 #include <cstring>
@@ -57,8 +56,7 @@ std::string CollectingMessageSink::OneLineText() const {
 
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
                     const CollectingMessageSink& readerMessages, std::string& cause) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (LookThroughPath(path) == PathKind::kFolder) {
         cause = "is a folder, not a log file";
         return false;
     }

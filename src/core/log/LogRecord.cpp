@@ -14,8 +14,8 @@ constexpr std::uint32_t kClampedTime = 0x36000000;
 constexpr std::int64_t kPrinterEpoch = 946684800;  // 2000-01-01 00:00:00 UTC in Unix time
 
 std::uint32_t BigEndian32(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-           (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
 }
 
 // Cuts a UTF-8 text to at most `limit` bytes without splitting a character.
@@ -36,8 +36,7 @@ double InkAmount(std::uint32_t count, std::int32_t resolution) {
     return static_cast<double>(count) * (resolution == 1200 ? 1.5e-8 : 1.4333333333333334e-8);
 }
 
-bool CLogRecord::Parse(const unsigned char* bytes, std::size_t count,
-                       const ILocalTime& localTime) {
+bool CLogRecord::Parse(const unsigned char* bytes, std::size_t count, const ILocalTime& localTime) {
     return Parse(bytes, count, localTime, localTime.StandardOffsetWestSeconds());
 }
 
@@ -70,9 +69,9 @@ bool CLogRecord::Parse(const unsigned char* bytes, std::size_t count, const ILoc
         const auto* start = bytes + kNoteOffset;
         const std::size_t room = count - kNoteOffset;
         const auto* end = static_cast<const unsigned char*>(std::memchr(start, 0, room));
-        note_ = std::make_unique<std::string>(reinterpret_cast<const char*>(start),
-                                              end != nullptr ? static_cast<std::size_t>(end - start)
-                                                             : room);
+        note_ = std::make_unique<std::string>(
+            reinterpret_cast<const char*>(start),
+            end != nullptr ? static_cast<std::size_t>(end - start) : room);
     }
 
     const std::size_t declared = (header >> 8) & 0x1FFF;
@@ -107,9 +106,13 @@ int CLogRecord::TextFrom(std::size_t start, std::string& text) const {
     return 1;
 }
 
-int CLogRecord::GetText(std::string& text) const { return TextFrom(0, text); }
+int CLogRecord::GetText(std::string& text) const {
+    return TextFrom(0, text);
+}
 
-int CLogRecord::GetTextFromWord1(std::string& text) const { return TextFrom(4, text); }
+int CLogRecord::GetTextFromWord1(std::string& text) const {
+    return TextFrom(4, text);
+}
 
 int CLogRecord::GetWords2To9(std::uint32_t (&words)[8]) const {
     for (std::size_t i = 0; i < 8; ++i) {
@@ -140,9 +143,9 @@ int CLogRecord::GetMainSettings(std::string& timeText, std::string& modelText,
     if (!HasDump()) {
         return 0;
     }
-    const auto seconds = static_cast<std::int32_t>(
-        std::uint32_t{Byte(6)} | (std::uint32_t{Byte(7)} << 8) | (std::uint32_t{Byte(8)} << 16) |
-        (std::uint32_t{Byte(9)} << 24));
+    const auto seconds =
+        static_cast<std::int32_t>(std::uint32_t{Byte(6)} | (std::uint32_t{Byte(7)} << 8) |
+                                  (std::uint32_t{Byte(8)} << 16) | (std::uint32_t{Byte(9)} << 24));
     // Before 1970 there is no calendar time to show: the text stays empty.
     if (seconds >= 0) {
         if (const auto local = localTime.ToLocal(seconds)) {
@@ -156,10 +159,18 @@ int CLogRecord::GetMainSettings(std::string& timeText, std::string& modelText,
         }
     }
     switch (Byte(26)) {
-    case 1: modelText = "QX-710"; break;
-    case 2: modelText = "QX-730"; break;
-    case 3: modelText = "QX-750"; break;
-    default: modelText = "Unknown"; break;
+        case 1:
+            modelText = "QX-710";
+            break;
+        case 2:
+            modelText = "QX-730";
+            break;
+        case 3:
+            modelText = "QX-750";
+            break;
+        default:
+            modelText = "Unknown";
+            break;
     }
     if (Byte(20) != 0) {
         char text[16];

@@ -17,7 +17,7 @@ namespace qx7 {
 double InkAmount(std::uint32_t count, std::int32_t resolution);
 
 class CLogRecord {
-public:
+  public:
     // The extraction operations never look past the first 64 parameter bytes (one dump line),
     // so a record keeps no more than that.
     static constexpr std::size_t kKeptParameterBytes = 64;
@@ -59,7 +59,7 @@ public:
     // the bytes as characters); only the kept bytes, so at most the first line.
     std::string FirstDumpLine() const;
 
-private:
+  private:
     std::uint8_t Byte(std::size_t i) const { return i < parameterCount_ ? parameters_[i] : 0; }
     std::uint32_t Word(std::size_t index) const;
     int TextFrom(std::size_t start, std::string& text) const;

@@ -8,7 +8,8 @@ constexpr std::int64_t kUnix2000 = 946684800;  // 2000-01-01 00:00:00 UTC
 }  // namespace
 
 LogTextContext::LogTextContext(LanguageId language, const ILocalTime& localTime)
-    : language_(language), localTime_(&localTime),
+    : language_(language),
+      localTime_(&localTime),
       standardOffsetWest_(localTime.StandardOffsetWestSeconds()) {}
 
 bool LogTextContext::ToLocal(std::uint32_t printerTime, CivilTime& local) const {

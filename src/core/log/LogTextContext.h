@@ -15,7 +15,7 @@ namespace qx7 {
 inline constexpr std::uint32_t kLatestShownTime = 0x37000000;
 
 class LogTextContext {
-public:
+  public:
     LogTextContext(LanguageId language, const ILocalTime& localTime);
 
     LanguageId Language() const { return language_; }
@@ -27,7 +27,7 @@ public:
     // stamp lies before 2000-01-01 of the zone's standard time or too far after it.
     bool ToLocal(std::uint32_t printerTime, CivilTime& local) const;
 
-private:
+  private:
     LanguageId language_;
     const ILocalTime* localTime_;
     std::int64_t standardOffsetWest_;

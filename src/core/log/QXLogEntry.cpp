@@ -11,8 +11,8 @@ namespace {
 constexpr std::string_view kUnknownDateTime = "?\?/?\?/???? ??:??:??";  // escaped: no trigraphs
 constexpr std::string_view kUnknownDate = "?\?/?\?/????";
 constexpr std::string_view kUnknownTime = "??:??:??";
-constexpr std::string_view kCelsiusSign = "\xE2\x84\x83";       // U+2103
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";       // U+FFFD
+constexpr std::string_view kCelsiusSign = "\xE2\x84\x83";  // U+2103
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 // printf's "%0*d": the sign counts towards the width.
 void AppendPadded(std::string& out, std::int64_t value, std::size_t width) {
@@ -135,14 +135,29 @@ enum class ParamKind { None, Temperature, Text, JobText, Number };
 
 ParamKind KindOf(std::uint32_t code) {
     switch (code) {
-        case 0x00001060: case 0x00001061: case 0x00002050: case 0x00002051:
+        case 0x00001060:
+        case 0x00001061:
+        case 0x00002050:
+        case 0x00002051:
             return ParamKind::Temperature;
-        case 0x00003408: case 0x00003412: case 0x00004100: case 0x00004101: case 0x00004103:
-        case 0x00004104: case 0x00004105: case 0x12600000: case 0x12610000: case 0x12620000:
+        case 0x00003408:
+        case 0x00003412:
+        case 0x00004100:
+        case 0x00004101:
+        case 0x00004103:
+        case 0x00004104:
+        case 0x00004105:
+        case 0x12600000:
+        case 0x12610000:
+        case 0x12620000:
             return ParamKind::Text;
-        case 0x90080000: case 0x90090000:
+        case 0x90080000:
+        case 0x90090000:
             return ParamKind::JobText;
-        case 0x13400000: case 0x13410000: case 0x13420000: case 0x13430000:
+        case 0x13400000:
+        case 0x13410000:
+        case 0x13420000:
+        case 0x13430000:
             return ParamKind::Number;
         default:
             return ParamKind::None;
@@ -169,10 +184,20 @@ std::uint32_t CQXLogEntry::ParamWord(std::size_t k) const {
 void CQXLogEntry::GetTypeText(std::string& text) const {
     text.clear();
     switch (type) {
-        case 1: case 2: text = "ERR"; break;
-        case 3: text = "WRN"; break;
-        case 4: case 5: text = "INF"; break;
-        default: AppendHex(text, static_cast<std::uint32_t>(type), 3); break;
+        case 1:
+        case 2:
+            text = "ERR";
+            break;
+        case 3:
+            text = "WRN";
+            break;
+        case 4:
+        case 5:
+            text = "INF";
+            break;
+        default:
+            AppendHex(text, static_cast<std::uint32_t>(type), 3);
+            break;
     }
 }
 
@@ -279,10 +304,20 @@ void CQXLogEntry::FormatTextLine(std::string& text, int number,
     AppendHex(text, code, 8);
     text.append("] (");
     switch (type) {
-        case 1: case 2: text.append("ERR"); break;
-        case 3: text.append("WRN"); break;
-        case 4: case 5: text.append("INF"); break;
-        default: AppendHex(text, static_cast<std::uint32_t>(type), 3); break;
+        case 1:
+        case 2:
+            text.append("ERR");
+            break;
+        case 3:
+            text.append("WRN");
+            break;
+        case 4:
+        case 5:
+            text.append("INF");
+            break;
+        default:
+            AppendHex(text, static_cast<std::uint32_t>(type), 3);
+            break;
     }
     text.append(") \"");
     text.append(CFirmLogCode().Describe(code, context.Language()));

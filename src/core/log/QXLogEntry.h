@@ -13,7 +13,7 @@ namespace qx7 {
 inline constexpr std::uint32_t kEntryMarker = 0x45644765;  // "EdGe"
 
 class CQXLogEntry {
-public:
+  public:
     CQXLogEntry() = default;
     virtual ~CQXLogEntry() = default;
     // An entry owns its parameter bytes; moving hands them over, copying duplicates them.
@@ -67,13 +67,13 @@ public:
     std::int32_t milliseconds = 0;     // 0..2047
     std::uint32_t time = 0;            // printer seconds since 2000-01-01 00:00:00 UTC
 
-private:
+  private:
     std::vector<unsigned char> parameters_;
 };
 
 // Anything that hands out log entries one by one, oldest first (the log reader; test feeds).
 class ILogEntrySource {
-public:
+  public:
     virtual ~ILogEntrySource() = default;
     // 1 and the next entry; 0 at the end of the data; -1 on a read failure.
     virtual int ReadEntry(CQXLogEntry& entry) = 0;

@@ -1,13 +1,11 @@
 #include "core/log/QXLogFile.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "core/base/ByteOrder.h"
+#include "core/base/FileSystem.h"
 #include "core/comm/PrinterTime.h"
 #include "core/log/LogDecompress.h"
 #include "core/log/LogFileAccess.h"
@@ -26,17 +24,22 @@ constexpr int kBadDataLengthCode = -150;
 constexpr int kScanFailedCode = -152;
 
 bool Seek(std::FILE* file, std::uint64_t offset) {
-    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+    return offset <= static_cast<std::uint64_t>(INT64_MAX) &&
+           SeekStream(file, static_cast<std::int64_t>(offset), SEEK_SET);
 }
 
-std::uint32_t ParameterLength(std::uint32_t header) { return (header >> 8) & 0x1FFF; }
+std::uint32_t ParameterLength(std::uint32_t header) {
+    return (header >> 8) & 0x1FFF;
+}
 
 }  // namespace
 
 CQXLogFile::CQXLogFile(const Messages& messages, const ILocalTime& clock)
     : messages_(messages), clock_(clock) {}
 
-CQXLogFile::~CQXLogFile() { Close(); }
+CQXLogFile::~CQXLogFile() {
+    Close();
+}
 
 int CQXLogFile::Open(const std::string& path) {
     Close();
@@ -178,7 +181,7 @@ bool CQXLogFile::ReadTextBlockHead(std::string_view tag, std::size_t limit, std:
         cut = false;
         return ReadTextBlock(tag, text);
     }
-    const off_t payload = ::ftello(file_);
+    const std::int64_t payload = TellStream(file_);
     std::string bytes(limit, '\0');
     unsigned char last = 0;
     if (payload < 0 || std::fread(bytes.data(), 1, limit, file_) != limit ||
@@ -208,7 +211,7 @@ bool CQXLogFile::OpenLogData() {
         messages_.ShowMessage(kMsgInternalError, kBadDataLengthCode);
         return false;
     }
-    const off_t payload = ::ftello(file_);
+    const std::int64_t payload = TellStream(file_);
     if (payload < 0) {
         return false;
     }
@@ -228,10 +231,10 @@ bool CQXLogFile::OpenRawLog(const std::string& path) {
     }
     fileName_ = path;
     reading_ = true;
-    if (::fseeko(file_, 0, SEEK_END) != 0) {
+    if (!SeekStream(file_, 0, SEEK_END)) {
         return false;
     }
-    const off_t size = ::ftello(file_);
+    const std::int64_t size = TellStream(file_);
     if (size < 0 || static_cast<std::uint64_t>(size) >= kMaxLogDataBytes) {
         return false;
     }
@@ -285,52 +288,52 @@ bool CQXLogFile::ScanLogData() {
             return false;
         }
         switch (state) {
-        case State::SeekMarker:
-            if (word == kEntryMarker) {
-                ++count;
-                lastMarker = index;
-                state = State::Time;
-            }
-            break;
-        case State::Time:
-            if (word > limit) {
-                state = State::SeekMarker;
-            } else if (word == newestTime) {
-                state = State::Tie;
-            } else {
-                if (word > newestTime) {
-                    newestTime = word;
-                    newestIndex = lastMarker;
-                    newNewest = true;
+            case State::SeekMarker:
+                if (word == kEntryMarker) {
+                    ++count;
+                    lastMarker = index;
+                    state = State::Time;
                 }
-                state = State::Header;
-            }
-            break;
-        case State::Tie:
-        case State::Header:
-            if (state == State::Tie && (word & kMillisecondBits) > newestMilliseconds) {
-                newestMilliseconds = word & kMillisecondBits;
-                newestIndex = lastMarker;
-            }
-            if (newNewest) {
-                newestMilliseconds = word & kMillisecondBits;
-                newNewest = false;
-            }
-            remaining = ParameterLength(word);
-            if (remaining % 4 != 0) {
-                remaining = 0;
-            }
-            state = State::Code;
-            break;
-        case State::Code:
-            state = remaining != 0 ? State::Parameters : State::SeekMarker;
-            break;
-        case State::Parameters:
-            remaining -= 4;
-            if (remaining == 0) {
-                state = State::SeekMarker;
-            }
-            break;
+                break;
+            case State::Time:
+                if (word > limit) {
+                    state = State::SeekMarker;
+                } else if (word == newestTime) {
+                    state = State::Tie;
+                } else {
+                    if (word > newestTime) {
+                        newestTime = word;
+                        newestIndex = lastMarker;
+                        newNewest = true;
+                    }
+                    state = State::Header;
+                }
+                break;
+            case State::Tie:
+            case State::Header:
+                if (state == State::Tie && (word & kMillisecondBits) > newestMilliseconds) {
+                    newestMilliseconds = word & kMillisecondBits;
+                    newestIndex = lastMarker;
+                }
+                if (newNewest) {
+                    newestMilliseconds = word & kMillisecondBits;
+                    newNewest = false;
+                }
+                remaining = ParameterLength(word);
+                if (remaining % 4 != 0) {
+                    remaining = 0;
+                }
+                state = State::Code;
+                break;
+            case State::Code:
+                state = remaining != 0 ? State::Parameters : State::SeekMarker;
+                break;
+            case State::Parameters:
+                remaining -= 4;
+                if (remaining == 0) {
+                    state = State::SeekMarker;
+                }
+                break;
         }
     }
     entryCount_ = count;
@@ -466,11 +469,7 @@ bool CQXLogFile::Close() {
 }
 
 std::uint64_t CQXLogFile::FileSize() const {
-    struct stat info {};
-    if (file_ == nullptr || ::fstat(::fileno(file_), &info) != 0 || info.st_size < 0) {
-        return 0;
-    }
-    return static_cast<std::uint64_t>(info.st_size);
+    return StreamFileSize(file_).value_or(0);
 }
 
 }  // namespace qx7

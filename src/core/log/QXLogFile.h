@@ -22,7 +22,7 @@ inline constexpr std::uint32_t kLogBufferBytes = 0x40000;
 inline constexpr std::uint64_t kMaxLogDataBytes = 0x80000000ULL;
 
 class CQXLogFile : public IPositionedLogEntrySource {
-public:
+  public:
     // Messages carry the internal errors of opening (-150, -152); the clock gives the present
     // time that bounds the choice of the newest entry.
     CQXLogFile(const Messages& messages, const ILocalTime& clock);
@@ -63,7 +63,7 @@ public:
     // Bytes of the file being read (of the inflated copy for a compressed log); 0 when none.
     std::uint64_t FileSize() const;
 
-private:
+  private:
     int ReadMagic(bool inflated);
     int Decompress();
     bool ScanAndPosition();
