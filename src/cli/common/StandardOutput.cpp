@@ -1,7 +1,12 @@
 #include "cli/common/StandardOutput.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <stdio_ext.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -81,7 +86,11 @@ void ReportStandardOutputFailure(const std::string& programName) {
 int CloseStandardOutput(const std::string& programName, int exitCode) {
     const bool flushed = FlushStandardOutput();
     // A standard output that was never open is no failure when nothing was to be written.
+#ifdef _WIN32
+    const bool pending = false;  // the flush above has written or failed on everything
+#else
     const bool pending = __fpending(stdout) != 0;
+#endif
     errno = 0;
     const bool closed = std::fclose(stdout) == 0;
     if (!closed && (pending || errno != EBADF)) {
@@ -95,7 +104,19 @@ int CloseStandardOutput(const std::string& programName, int exitCode) {
 }
 
 bool StandardOutputIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(::_fileno(stdout)) != 0;
+#else
     return ::isatty(STDOUT_FILENO) == 1;
+#endif
+}
+
+void UseBinaryStandardOutput() {
+#ifdef _WIN32
+    // Lines already end in CR LF where a file wants them; text mode would make them CR CR LF.
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+#endif
 }
 
 std::string ForTerminal(std::string_view text) {

@@ -21,6 +21,9 @@ void ReportStandardOutputFailure(const std::string& programName);
 int CloseStandardOutput(const std::string& programName, int exitCode);
 
 bool StandardOutputIsTerminal();
+// Standard output passes bytes as they are written (on Windows it is in text mode at start).
+// Call first thing in main.
+void UseBinaryStandardOutput();
 // The UTF-8 text with every control character other than tab, CR and LF (C0, DEL and C1) and
 // every byte that is not part of a valid UTF-8 sequence replaced by one '?', which every
 // output encoding can show; a terminal then gets no escape sequence from a log's texts.

@@ -10,7 +10,7 @@ namespace qx7::cli {
 // inside a message become blanks so that scripts can grep one line). Questions are answered
 // by the command's options, never by waiting for input: the preset answer is given.
 class StderrMessageSink final : public IMessageSink {
-public:
+  public:
     explicit StderrMessageSink(std::string prefix, bool answerYes = false)
         : prefix_(std::move(prefix)), answerYes_(answerYes) {}
     void ShowOk(const std::string& text) override;
@@ -18,7 +18,7 @@ public:
 
     int Count() const { return count_; }
 
-private:
+  private:
     std::string prefix_;
     bool answerYes_;
     int count_ = 0;

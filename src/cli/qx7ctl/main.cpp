@@ -10,15 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
+#include "cli/common/Utf8Arguments.h"
 #include "core/app/Messages.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
 #include "core/comm/PrinterTime.h"
+#include "platform/SystemEnvironment.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
-#include "platform/SystemEnvironment.h"
 
 namespace {
 
@@ -108,7 +110,11 @@ int WholeFahrenheit(double value, bool celsius) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+    cli::UseBinaryStandardOutput();
+    cli::Utf8Arguments arguments(argc, argv);
     CLI::App app{"QX-7 printer operations from the command line", "qx7ctl"};
     app.require_subcommand(1);
     std::string spool;
@@ -149,7 +155,7 @@ int main(int argc, char** argv) {
     thermistor->require_option(1);
 
     try {
-        app.parse(argc, argv);
+        app.parse(arguments.Count(), arguments.Values());
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {

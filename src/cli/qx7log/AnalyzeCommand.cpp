@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "cli/common/StderrMessageSink.h"
-#include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/ListingOutput.h"
+#include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/StartupDecision.h"
 #include "core/log/LogAnalysis.h"
@@ -43,32 +43,32 @@ const LogCommandRegistration kAnalyze(40, [](CLI::App& root) {
     command->add_option("--max", options->maximum, "Most lines listed: 1000, 5000, 10000 or all")
         ->check(CLI::IsMember({"1000", "5000", "10000", "all"}, CLI::ignore_case));
     return LogCommand{command, [options](const LogToolContext& context) {
-        const SystemLocalTime clock;
-        CollectingMessageSink readerSink;
-        const Messages readerMessages(context.language, readerSink);
-        CQXLogFile reader(readerMessages, clock);
-        std::string cause;
-        if (!OpenLogEntries(reader, options->log, readerSink, cause)) {
-            reader.Close();
-            std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
-                         options->log.c_str(), cause.c_str());
-            return kExitFailure;
-        }
-        const long maximum = MaximumFor(options->maximum);
-        const LogTextContext textContext(context.language, clock);
-        ListingEnd end = ListingEnd::kComplete;
-        int code = StreamListing(context, [&](const ListingPieceWriter& write) {
-            end = StreamAnalysisListing(reader, LogAnalyses()[options->analysis], maximum,
-                                        textContext, write);
-        });
-        reader.Close();
-        if (end == ListingEnd::kReadFailed) {
-            std::fprintf(stderr, "%s: %s: cannot read the log again\n", context.programName.c_str(),
-                         options->log.c_str());
-            code = kExitFailure;
-        }
-        return code;
-    }};
+                          const SystemLocalTime clock;
+                          CollectingMessageSink readerSink;
+                          const Messages readerMessages(context.language, readerSink);
+                          CQXLogFile reader(readerMessages, clock);
+                          std::string cause;
+                          if (!OpenLogEntries(reader, options->log, readerSink, cause)) {
+                              reader.Close();
+                              std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
+                                           options->log.c_str(), cause.c_str());
+                              return kExitFailure;
+                          }
+                          const long maximum = MaximumFor(options->maximum);
+                          const LogTextContext textContext(context.language, clock);
+                          ListingEnd end = ListingEnd::kComplete;
+                          int code = StreamListing(context, [&](const ListingPieceWriter& write) {
+                              end = StreamAnalysisListing(reader, LogAnalyses()[options->analysis],
+                                                          maximum, textContext, write);
+                          });
+                          reader.Close();
+                          if (end == ListingEnd::kReadFailed) {
+                              std::fprintf(stderr, "%s: %s: cannot read the log again\n",
+                                           context.programName.c_str(), options->log.c_str());
+                              code = kExitFailure;
+                          }
+                          return code;
+                      }};
 });
 
 }  // namespace

@@ -24,31 +24,29 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
     CLI::App* command = root.add_subcommand("info", "Print the log file information");
     command->add_option("LOG", options->log, "Saved log file (.log, .zlg)")->required();
     return LogCommand{command, [options](const LogToolContext& context) {
-        std::error_code ignored;
-        if (std::filesystem::is_directory(options->log, ignored)) {
-            std::fprintf(stderr, "%s: %s: is a folder, not a log file\n",
-                         context.programName.c_str(), options->log.c_str());
-            return kExitFailure;
-        }
-        StderrMessageSink sink(context.programName);
-        const Messages messages(context.language, sink);
-        const SystemLocalTime clock;
-        CQXLogFile reader(messages, clock);
-        std::string header;
-        const int opened = reader.ReadHeaderText(options->log, header);
-        if (opened < 0) {
-            const std::string cause = OpenFailureCause(opened);
-            reader.Close();
-            std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
-                         options->log.c_str(), cause.c_str());
-            return kExitFailure;
-        }
-        // A bare log has no information blocks: nothing to print.
-        const std::string info =
-            opened == 1 ? BuildLogFileInformation(reader, header, clock) : std::string();
-        reader.Close();
-        return PrintListing(info, context);
-    }};
+                          if (IsFolderNotLog(options->log, context.programName)) {
+                              return kExitFailure;
+                          }
+                          StderrMessageSink sink(context.programName);
+                          const Messages messages(context.language, sink);
+                          const SystemLocalTime clock;
+                          CQXLogFile reader(messages, clock);
+                          std::string header;
+                          const int opened = reader.ReadHeaderText(options->log, header);
+                          if (opened < 0) {
+                              const std::string cause = OpenFailureCause(opened);
+                              reader.Close();
+                              std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
+                                           options->log.c_str(), cause.c_str());
+                              return kExitFailure;
+                          }
+                          // A bare log has no information blocks: nothing to print.
+                          const std::string info =
+                              opened == 1 ? BuildLogFileInformation(reader, header, clock)
+                                          : std::string();
+                          reader.Close();
+                          return PrintListing(info, context);
+                      }};
 });
 
 }  // namespace

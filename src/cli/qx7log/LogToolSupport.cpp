@@ -5,6 +5,7 @@
 
 #include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
+#include "core/base/FileSystem.h"
 #include "core/base/SignalCleanup.h"
 #include "platform/TextEncoding.h"
 
@@ -32,7 +33,9 @@ bool ToolOutput::Open(const std::string& path, const std::string& inputPath, boo
     return true;
 }
 
-std::FILE* ToolOutput::Stream() const { return toStdout_ ? stdout : file_.Stream(); }
+std::FILE* ToolOutput::Stream() const {
+    return toStdout_ ? stdout : file_.Stream();
+}
 
 bool ToolOutput::Commit() {
     return toStdout_ ? FlushStandardOutput() : file_.Commit();
@@ -46,7 +49,9 @@ void ToolOutput::Abandon() {
     file_.Abandon();
 }
 
-int ToolOutput::Error() const { return toStdout_ ? 0 : file_.Error(); }
+int ToolOutput::Error() const {
+    return toStdout_ ? 0 : file_.Error();
+}
 
 std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known) {
     auto encoder = MakeTextEncoder(name);
@@ -59,7 +64,17 @@ std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known) {
 
 void CatchInterrupts() {
     RemoveTemporariesOnEndSignals();
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+bool IsFolderNotLog(const std::string& log, const std::string& prefix) {
+    if (LookThroughPath(log) != PathKind::kFolder) {
+        return false;
+    }
+    std::fprintf(stderr, "%s: %s: is a folder, not a log file\n", prefix.c_str(), log.c_str());
+    return true;
 }
 
 }  // namespace qx7::cli

@@ -42,7 +42,12 @@ std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known);
 
 // From now on SIGINT, SIGTERM and SIGHUP remove the named temporaries of the program and then
 // end it as the signal does by default (the exit status shows the signal); SIGPIPE is ignored
-// so that a closed pipe is a write error the command reports.
+// so that a closed pipe is a write error the command reports. On Windows the console's Ctrl+C,
+// Ctrl+Break and close do the same.
 void CatchInterrupts();
+
+// A folder given as the log: says so on standard error ("<prefix>: <log>: is a folder, not a
+// log file") and answers true.
+bool IsFolderNotLog(const std::string& log, const std::string& prefix);
 
 }  // namespace qx7::cli

@@ -1,8 +1,6 @@
 // qx7log settings: the settings (EEPROM) blocks of a saved log, one block's parameters beside
 // the factory values, and the block's CSV file.
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
+#include "core/base/FileSystem.h"
 #include "core/log/QXLogFile.h"
 #include "core/settings/BlockList.h"
 #include "core/settings/EEPFile.h"
@@ -46,8 +45,7 @@ std::optional<std::int32_t> ParseBlockId(std::string text) {
 }
 
 bool PathExists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    return LookAtPath(path) != PathKind::kMissing;
 }
 
 // One line to standard output; a terminal gets no control characters from the log.
@@ -79,10 +77,7 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
         }
     }
 
-    struct stat input {};
-    if (::stat(options.log.c_str(), &input) == 0 && S_ISDIR(input.st_mode)) {
-        std::fprintf(stderr, "%s: %s: is a folder, not a log file\n", context.programName.c_str(),
-                     options.log.c_str());
+    if (IsFolderNotLog(options.log, context.programName)) {
         return kExitFailure;
     }
     if (!options.csv.empty()) {

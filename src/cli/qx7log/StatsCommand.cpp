@@ -1,7 +1,5 @@
 // qx7log stats: the day and the job statistics of a log as two CSV files.
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +9,8 @@
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
+#include "core/base/FileSystem.h"
+#include "core/base/PathText.h"
 #include "core/export/StatisticsFiles.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/TextEncoding.h"
@@ -56,18 +56,10 @@ std::optional<StatisticsDateInput> ParseDate(const std::string& text) {
     return p == end ? std::optional(date) : std::nullopt;
 }
 
-// Both paths exist and are one file (hard links, or links followed).
-bool SameExistingFile(const std::string& a, const std::string& b) {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 std::string CurrentDirectory() {
     std::error_code error;
     const auto path = std::filesystem::current_path(error);
-    return error ? std::string(".") : path.string();
+    return error ? std::string(".") : Utf8FromPath(path);
 }
 
 int Run(const StatsOptions& options, const LogToolContext& context) {
@@ -108,15 +100,12 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
 
     const std::string dayPath = StatisticsFilePath(request.folder, request.dayFileName);
     const std::string jobPath = StatisticsFilePath(request.folder, request.jobFileName);
-    if (request.dayFileName == request.jobFileName || SameExistingFile(dayPath, jobPath)) {
+    if (request.dayFileName == request.jobFileName || SameFile(dayPath, jobPath)) {
         std::fprintf(stderr, "%s: --day and --job name the same file: %s\n", prefix.c_str(),
                      dayPath.c_str());
         return kExitUsage;
     }
-    struct stat input {};
-    if (::stat(options.log.c_str(), &input) == 0 && S_ISDIR(input.st_mode)) {
-        std::fprintf(stderr, "%s: %s: is a folder, not a log file\n", prefix.c_str(),
-                     options.log.c_str());
+    if (IsFolderNotLog(options.log, prefix)) {
         return kExitFailure;
     }
     // Bad names are left to the saving, which reports them by number.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/common/StandardOutput.h"
+#include "cli/common/Utf8Arguments.h"
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "platform/SystemEnvironment.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     using namespace qx7;
     using namespace qx7::cli;
     std::setlocale(LC_ALL, "C");
+    UseBinaryStandardOutput();
+    Utf8Arguments arguments(argc, argv);
     // Every command ends at once on a signal and leaves no temporary behind.
     CatchInterrupts();
 
@@ -49,7 +52,7 @@ int main(int argc, char** argv) {
     }
 
     try {
-        app.parse(argc, argv);
+        app.parse(arguments.Count(), arguments.Values());
     } catch (const CLI::CallForHelp& e) {
         return CloseStandardOutput("qx7log", app.exit(e));
     } catch (const CLI::CallForAllHelp& e) {

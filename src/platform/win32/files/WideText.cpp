@@ -1,7 +1,5 @@
 #include "platform/win32/WideText.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <cerrno>

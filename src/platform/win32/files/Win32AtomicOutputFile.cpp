@@ -2,8 +2,6 @@
 // the target's folder, registered for removal when the console ends the program, which takes
 // the target's name in one step (MoveFileExW) on Commit.
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>

@@ -1,8 +1,6 @@
 // core's file interface on Windows: UTF-8 paths become wide-character calls, streams are
 // binary, positions 64-bit.
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -80,9 +78,9 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
     if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &info)) {
         return std::nullopt;
     }
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
-                            info.nFileIndexLow};
+    return FileIdentity{
+        info.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 HANDLE HandleOfStream(std::FILE* stream) {
@@ -295,8 +293,7 @@ bool PositionalReader::Open(std::FILE* stream) {
     return true;
 }
 
-std::int64_t PositionalReader::ReadAt(void* buffer, std::size_t size,
-                                      std::uint64_t offset) const {
+std::int64_t PositionalReader::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) const {
     if (handle_ == kNone) {
         return -1;
     }

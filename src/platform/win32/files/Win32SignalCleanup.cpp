@@ -1,8 +1,6 @@
 // Temporaries removed when the console ends the program: Ctrl+C, Ctrl+Break, closing the
 // console window, logging off, shutting down.
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <atomic>
