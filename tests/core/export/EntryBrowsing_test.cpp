@@ -110,7 +110,7 @@ TEST(EntryBrowsingTest, CodesAreHexadecimal) {
 }
 
 TEST(EntryBrowsingTest, TimesAreLocalUnlessMarkedUtc) {
-    test::ScopedTimeZone tokyo("Asia/Tokyo");
+    QX7_PIN_TIME_ZONE(tokyo, "Asia/Tokyo");
     const test::FixedNowLocalTime clock(0);
     // 2015-03-18 13:20:00 UTC is printer second 480000000, 22:20 in Tokyo.
     EXPECT_EQ(ParseEntryTime("2015-03-18T22:20:00", clock, false), 480000000u);
@@ -127,7 +127,7 @@ TEST(EntryBrowsingTest, TimesAreLocalUnlessMarkedUtc) {
 }
 
 TEST(EntryBrowsingTest, JsonLinesAreValidAndCarryBothTimes) {
-    test::ScopedTimeZone tokyo("Asia/Tokyo");
+    QX7_PIN_TIME_ZONE(tokyo, "Asia/Tokyo");
     const test::FixedNowLocalTime clock(0);
     const LogTextContext context(kEnglish, clock);
     LogEntryRow row;

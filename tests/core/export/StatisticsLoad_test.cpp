@@ -34,8 +34,17 @@ class StatisticsLoadTest : public ::testing::Test {
   protected:
     // A FIFO without a writer used to block the loading for ever: a watchdog ends the test
     // process instead of letting it hang, and /dev/zero used to be read without end.
-    void SetUp() override { ::alarm(120); }
+    void SetUp() override {
+        if (!tz.Pinned()) {
+            GTEST_SKIP() << "runs where the process starts in its zone";
+        }
+#ifndef _WIN32
+        ::alarm(120);
+#endif
+    }
+#ifndef _WIN32
     void TearDown() override { ::alarm(0); }
+#endif
 
     std::string Log() const {
         return "QX7LG1XX" + std::string(28, '0') + EntryBytes(100, 0x00010000) +

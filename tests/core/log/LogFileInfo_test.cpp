@@ -31,7 +31,7 @@ std::string Bytes(std::initializer_list<int> values) {
 }
 
 class LogFileInfoTest : public ::testing::Test {
-protected:
+  protected:
     std::string Info(const std::string& fileBytes) {
         const std::string path = dir.File("p1.log");
         test::WriteFile(path, fileBytes);
@@ -51,14 +51,14 @@ TEST_F(LogFileInfoTest, PcBlockAloneGivesItsLineTheSaveTimeAndTwoEmptyLines) {
 }
 
 TEST_F(LogFileInfoTest, EveryLineInOrderWithTabs) {
-    test::ScopedTimeZone tz("Asia/Tokyo");
-    const std::string blocks =
-        Block("MACa", Bytes({0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F})) +
-        Block("18Cd", "ISM-77") + Block("Prod", "QX-750") +
-        Block("Vers", Bytes({1, 2, 0x12, 0x34, 0xA, 0, 0, 7, 0, 0x10, 0xFF, 0xFF, 2, 3, 0, 0,
-                             0, 1, 0, 1})) +
-        Block("Date", Bytes({0x1C, 0x9C, 0x38, 0x00})) + Block("Xtra", "skipped") +
-        Block("Comm", "after cleaning") + Block("Cust", std::string("Shop A\0junk\0", 12));
+    QX7_PIN_TIME_ZONE(tz, "Asia/Tokyo");
+    const std::string blocks = Block("MACa", Bytes({0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F})) +
+                               Block("18Cd", "ISM-77") + Block("Prod", "QX-750") +
+                               Block("Vers", Bytes({1,    2,    0x12, 0x34, 0xA, 0, 0, 7, 0, 0x10,
+                                                    0xFF, 0xFF, 2,    3,    0,   0, 0, 1, 0, 1})) +
+                               Block("Date", Bytes({0x1C, 0x9C, 0x38, 0x00})) +
+                               Block("Xtra", "skipped") + Block("Comm", "after cleaning") +
+                               Block("Cust", std::string("Shop A\0junk\0", 12));
     EXPECT_EQ(Info(Container(blocks)),
               "Customer :\t\tShop A\r\n"
               "Comment :\t\tafter cleaning\r\n"
@@ -71,7 +71,7 @@ TEST_F(LogFileInfoTest, EveryLineInOrderWithTabs) {
 }
 
 TEST_F(LogFileInfoTest, PrinterDateIsSignedAndUtcIndependentOfTheZone) {
-    test::ScopedTimeZone tz("America/New_York");
+    QX7_PIN_TIME_ZONE(tz, "America/New_York");
     EXPECT_EQ(Info(Container(Block("Date", Bytes({0xFF, 0xFF, 0xFF, 0xFF})))),
               "Saved Date (Printer) :\t12/31/1999 18:59:59 (UTC=12/31/1999 23:59:59)\r\n");
 }
@@ -80,7 +80,7 @@ TEST_F(LogFileInfoTest, ShortBlocksAreLeftOutAndLongOnesShowTheirFirstBytes) {
     EXPECT_EQ(Info(Container(Block("Date", Bytes({1, 2, 3})) + Block("Vers", std::string(19, 'v')) +
                              Block("MACa", Bytes({1, 2, 3, 4, 5})))),
               "");
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     EXPECT_EQ(Info(Container(Block("MACa", Bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})) +
                              Block("Date", Bytes({0, 0, 0, 0, 9, 9})))),
               "Saved Date (Printer) :\t01/01/2000 00:00:00 (UTC=01/01/2000 00:00:00)\r\n"

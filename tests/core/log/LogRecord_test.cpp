@@ -44,7 +44,7 @@ std::vector<Walked> Walk(const CLogList& list) {
 }
 
 TEST(LogRecordTest, DateCodeTypeAndMillisecondsInTheLocalZone) {
-    test::ScopedTimeZone tz("Asia/Tokyo");
+    QX7_PIN_TIME_ZONE(tz, "Asia/Tokyo");
     const auto record = ParseEntry(
         EntryBytes(test::PrinterSeconds(2014, 3, 15, 4, 45, 7), 0x91010000, {}, 250, -1, 9, 3));
     EXPECT_TRUE(record.IsCode(0x91010000));
@@ -55,7 +55,7 @@ TEST(LogRecordTest, DateCodeTypeAndMillisecondsInTheLocalZone) {
 }
 
 TEST(LogRecordTest, DaylightTimeShowsInTheDate) {
-    test::ScopedTimeZone tz("America/New_York");
+    QX7_PIN_TIME_ZONE(tz, "America/New_York");
     EXPECT_EQ(ParseEntry(EntryBytes(test::PrinterSeconds(2014, 7, 1, 12), 1)).GetDate(),
               CLogDate(2014, 7, 1, 8, 0, 0, 0));
     EXPECT_EQ(ParseEntry(EntryBytes(test::PrinterSeconds(2014, 1, 1, 12), 1)).GetDate(),
@@ -64,21 +64,28 @@ TEST(LogRecordTest, DaylightTimeShowsInTheDate) {
 
 TEST(LogRecordTest, ImplausibleTimesAreClampedThroughTheUnsignedDifference) {
     {
-        test::ScopedTimeZone tz("UTC");
+        const test::ScopedTimeZone tz("UTC");
         // 0x36000000 seconds after local 2000-01-01 00:00:00.
-        EXPECT_EQ(ParseEntry(EntryBytes(0xFFFFFFFF, 1)).GetDate(),
-                  CLogDate(2028, 9, 15, 18, 14, 24, 0));
+        if (tz.Pinned()) {
+            EXPECT_EQ(ParseEntry(EntryBytes(0xFFFFFFFF, 1)).GetDate(),
+                      CLogDate(2028, 9, 15, 18, 14, 24, 0));
+        }
     }
     {
         // West of UTC a time just after the epoch is "before" local 2000-01-01 and wraps.
-        test::ScopedTimeZone tz("EST5");
-        EXPECT_EQ(ParseEntry(EntryBytes(3600, 1)).GetDate(), CLogDate(2028, 9, 15, 18, 14, 24, 0));
+        const test::ScopedTimeZone tz("EST5");
+        if (tz.Pinned()) {
+            EXPECT_EQ(ParseEntry(EntryBytes(3600, 1)).GetDate(),
+                      CLogDate(2028, 9, 15, 18, 14, 24, 0));
+        }
     }
     {
         // East of UTC the biggest times wrap to the first hours after local 2000-01-01.
-        test::ScopedTimeZone tz("JST-9");
-        EXPECT_EQ(ParseEntry(EntryBytes(0xFFFFFFFF, 1)).GetDate(),
-                  CLogDate(2000, 1, 1, 8, 59, 59, 0));
+        const test::ScopedTimeZone tz("JST-9");
+        if (tz.Pinned()) {
+            EXPECT_EQ(ParseEntry(EntryBytes(0xFFFFFFFF, 1)).GetDate(),
+                      CLogDate(2000, 1, 1, 8, 59, 59, 0));
+        }
     }
 }
 
@@ -99,8 +106,10 @@ TEST(LogRecordTest, ShortPiecesKeepTheirDefaults) {
 }
 
 TEST(LogRecordTest, TextsEndAtZeroSkipFFAndStayWithinTheFirstLine) {
-    test::ScopedTimeZone tz("UTC");
-    std::string params = "AB\xFF" "C";
+    QX7_PIN_TIME_ZONE(tz, "UTC");
+    std::string params =
+        "AB\xFF"
+        "C";
     params += std::string("D\0E", 3);
     auto record = ParseEntry(EntryBytes(1, 0x12600000, params));
     std::string text;
@@ -131,17 +140,16 @@ TEST(LogRecordTest, TextsEndAtZeroSkipFFAndStayWithinTheFirstLine) {
 }
 
 TEST(LogRecordTest, NumbersFromTheFirstLineWithMissingColumnsZero) {
-    test::ScopedTimeZone tz("UTC");
-    auto record = ParseEntry(EntryBytes(1, 0x91010000, test::DotCountParams({1, 2, 3, 4, 5, 6, 7,
-                                                                             8})));
+    QX7_PIN_TIME_ZONE(tz, "UTC");
+    auto record =
+        ParseEntry(EntryBytes(1, 0x91010000, test::DotCountParams({1, 2, 3, 4, 5, 6, 7, 8})));
     std::uint32_t words[8];
     EXPECT_EQ(record.GetWords2To9(words), 1);
     for (std::uint32_t i = 0; i < 8; ++i) {
         EXPECT_EQ(words[i], i + 1);
     }
     // Only 3 words and a half: the partial word is zero-padded, the rest read 0.
-    record = ParseEntry(EntryBytes(1, 0x91010000, test::WordsParams({0, 0, 7}) + "\x01\x02", 0,
-                                   14),
+    record = ParseEntry(EntryBytes(1, 0x91010000, test::WordsParams({0, 0, 7}) + "\x01\x02", 0, 14),
                         false);
     record.GetWords2To9(words);
     EXPECT_EQ(words[0], 7U);
@@ -174,7 +182,7 @@ TEST(LogRecordTest, NumbersFromTheFirstLineWithMissingColumnsZero) {
 }
 
 TEST(LogRecordTest, MainSettings) {
-    test::ScopedTimeZone tz("Asia/Tokyo");
+    QX7_PIN_TIME_ZONE(tz, "Asia/Tokyo");
     std::string params(28, '\0');
     // 2014-03-15 04:45:07 UTC = 1394858707 seconds since 1970, little-endian.
     const std::uint32_t unix = 1394858707;
@@ -213,12 +221,12 @@ TEST(LogRecordTest, MainSettings) {
 }
 
 TEST(LogRecordTest, DumpLineLayout) {
-    test::ScopedTimeZone tz("UTC");
-    const auto record = ParseEntry(EntryBytes(1, 0x12600000, std::string("Ab\x01\x7E\x7D", 5)),
-                                   false);
+    QX7_PIN_TIME_ZONE(tz, "UTC");
+    const auto record =
+        ParseEntry(EntryBytes(1, 0x12600000, std::string("Ab\x01\x7E\x7D", 5)), false);
     const std::string line = record.FirstDumpLine();
-    EXPECT_EQ(line, std::string(7, ' ') + " 4162017E 7D000000" + std::string(14 * 9, ' ') +
-                        " | Ab..}");
+    EXPECT_EQ(line,
+              std::string(7, ' ') + " 4162017E 7D000000" + std::string(14 * 9, ' ') + " | Ab..}");
 }
 
 TEST(LogRecordTest, InkAmountDependsOnResolution) {
@@ -228,12 +236,12 @@ TEST(LogRecordTest, InkAmountDependsOnResolution) {
 }
 
 TEST(LogListTest, CutsTheFileAtEveryMarkerInFileOrder) {
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     test::TempDir dir;
     const std::string path = dir.File("p1.log");
     // Container bytes before the first marker are skipped; a wrapped ring gives file order.
-    test::WriteFile(path, "QX7LG1XX....LGDT\x00\x00\x00\x10" +
-                              EntryBytes(500, 0x91000000) + EntryBytes(100, 0x00010000) +
+    test::WriteFile(path, "QX7LG1XX....LGDT\x00\x00\x00\x10" + EntryBytes(500, 0x91000000) +
+                              EntryBytes(100, 0x00010000) +
                               EntryBytes(200, 0x12600000, "xEdGeyz\0") + "tail");
     CLogList list;
     SystemLocalTime localTime;
@@ -271,7 +279,7 @@ TEST(LogListTest, MissingFileNoMarkerAndTinyFiles) {
 }
 
 TEST(LogListTest, MarkersAcrossReadChunksAreFound) {
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     test::TempDir dir;
     // The first marker straddles the 1 MiB refill boundary of the reader.
     std::string bytes(1 << 20, 'x');
@@ -293,7 +301,7 @@ TEST(LogListTest, MarkersAcrossReadChunksAreFound) {
 }
 
 TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     test::TempDir dir;
     CLogList list;
     SystemLocalTime localTime;
@@ -310,8 +318,8 @@ TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
     // One byte longer: the first 16,384 bytes and the one after are dropped; what follows,
     // up to the next marker, is a record of its own.
     list.RemoveAll();
-    std::string tooLong = EntryBytes(1, 0x12600000, std::string(16384 - 12 - 4 + 1, 'a') +
-                                                        "0123456789abcdef");
+    std::string tooLong =
+        EntryBytes(1, 0x12600000, std::string(16384 - 12 - 4 + 1, 'a') + "0123456789abcdef");
     test::WriteFile(dir.File("long.log"), tooLong + EntryBytes(2, 0x00010000));
     ASSERT_EQ(list.Load(dir.File("long.log"), localTime), 0);
     ASSERT_EQ(list.GetCount(), 2U);
@@ -324,7 +332,7 @@ TEST(LogListTest, PiecesLongerThanTheAreaAreDroppedWithOneByteMore) {
 
 // The list holds no records: every walk reads its files again, through descriptors of its own.
 TEST(LogListTest, EveryWalkReadsTheFilesAgainEvenOnceTheyAreGone) {
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     test::TempDir dir;
     SystemLocalTime localTime;
     test::WriteFile(dir.File("a.log"), EntryBytes(1, 0x00010000) + EntryBytes(2, 0x91000000));

@@ -48,7 +48,7 @@ std::string Raw(const CQXLogEntry& entry) {
 }
 
 TEST(QXLogEntryTest, TextLineShowsNumberDateCodeTypeWordAndDescription) {
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     EXPECT_EQ(TextLine(MakeEntry(kMarch2014, 0x00010000, 4), 1),
               "000001: 03/15/2014 13:45:07 [00010000] (INF) \"Power ON\"");
     // Seven digits once the number needs them; the parameters are not part of the line.
@@ -60,9 +60,8 @@ TEST(QXLogEntryTest, TextLineShowsNumberDateCodeTypeWordAndDescription) {
         std::string word;
         entry.GetTypeText(word);
         EXPECT_EQ(word, words[type]);
-        EXPECT_EQ(TextLine(entry, 0),
-                  std::string("000000: 03/15/2014 13:45:07 [00006160] (") + words[type] +
-                      ") \"Thermistor Failure\"");
+        EXPECT_EQ(TextLine(entry, 0), std::string("000000: 03/15/2014 13:45:07 [00006160] (") +
+                                          words[type] + ") \"Thermistor Failure\"");
     }
     // Type and subtype play no part in the description; unknown codes fall to the terminator.
     EXPECT_EQ(TextLine(MakeEntry(kMarch2014, 0x12345678, 1, {}, 31), 42),
@@ -100,7 +99,10 @@ TEST(QXLogEntryTest, DatesFollowTheZoneAndShowQuestionMarksOutsideTheirRange) {
         {"UTC", 0xFFFFFFFF, "?\?/?\?/???? ??:??:??"},
     };
     for (const Case& c : cases) {
-        test::ScopedTimeZone tz(c.zone);
+        const test::ScopedTimeZone tz(c.zone);
+        if (!tz.Pinned()) {
+            continue;  // another zone's run
+        }
         const LogTextContext context(kEnglish, clock);
         SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.time));
         const CQXLogEntry entry = MakeEntry(c.time, 0x00010000, 4);
@@ -130,7 +132,10 @@ TEST(QXLogEntryTest, CachedConversionAgreesWithTheSystemAcrossZoneChanges) {
         {"Asia/Tokyo", PrinterTimeOfUtc(2014, 12, 31, 15, 0, 0)},
     };
     for (const Case& c : cases) {
-        test::ScopedTimeZone tz(c.zone);
+        const test::ScopedTimeZone tz(c.zone);
+        if (!tz.Pinned()) {
+            continue;  // another zone's run
+        }
         const LogTextContext context(kEnglish, clock);
         // Forward, then backward, so that the cache is met from both sides.
         for (const int direction : {1, -1}) {
@@ -168,8 +173,7 @@ TEST(QXLogEntryTest, TemperatureInBothLanguages) {
                   "<[" + std::to_string(fahrenheit) + " deg F]");
     }
     // A parameter shorter than a word reads the rest from the spare zero bytes.
-    EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x00001060, 3, std::string("\x01", 1))),
-              "<[32 deg F]");
+    EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x00001060, 3, std::string("\x01", 1))), "<[32 deg F]");
 }
 
 TEST(QXLogEntryTest, TextParametersAreQuotedAndEndAtZeroOrLength) {
@@ -186,8 +190,7 @@ TEST(QXLogEntryTest, TextParametersAreQuotedAndEndAtZeroOrLength) {
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x90090000, 4, Words({7}))), "<\"\"");
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x90090000, 4, "ab")), "<\"\"");
     // UTF-8 stays as it is; bytes that are no UTF-8 become U+FFFD.
-    EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x90080000, 4, Words({1}) + "Tシャツ")),
-              "<\"Tシャツ\"");
+    EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x90080000, 4, Words({1}) + "Tシャツ")), "<\"Tシャツ\"");
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x00004101, 2, "a\xFF\xC3z\xE3\x81")),
               "<\"a\uFFFD\uFFFDz\uFFFD\uFFFD\"");
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x00004101, 2, "\xED\xA0\x80\xC0\xAF")),
@@ -200,8 +203,7 @@ TEST(QXLogEntryTest, TextParametersAreQuotedAndEndAtZeroOrLength) {
 TEST(QXLogEntryTest, NumbersAndCodesWithoutRendering) {
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x13400000, 4, Words({30}))), "<[30]");
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x13430000, 4, Words({0xFFFFFFFF, 5}))), "<[-1]");
-    EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x13410000, 4, Words({0x80000000}))),
-              "<[-2147483648]");
+    EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x13410000, 4, Words({0x80000000}))), "<[-2147483648]");
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x00010000, 4, Words({30}))), "<");
     EXPECT_EQ(Params(MakeEntry(kMarch2014, 0x13400000, 4)), "<");
 }
@@ -232,7 +234,7 @@ TEST(QXLogEntryTest, RenderingsNeverReadPastTheBuffer) {
 }
 
 TEST(QXLogEntryTest, CsvLineHasTwelveParameterColumns) {
-    test::ScopedTimeZone tz("UTC");
+    QX7_PIN_TIME_ZONE(tz, "UTC");
     EXPECT_EQ(CsvLine(MakeEntry(kMarch2014, 0x00010000, 4), 1),
               "000001,03/15/2014,13:45:07,0000,00,Power ON,,,,,,,,,,,,");
     EXPECT_EQ(CsvLine(MakeEntry(kMarch2014, 0x00006120, 1, Words({5, 0xFFFFFFFE}), 7), 1000000),
