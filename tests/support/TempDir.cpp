@@ -1,17 +1,37 @@
 #include "support/TempDir.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
 
+#include "core/base/PathText.h"
+
 namespace qx7::test {
 
 TempDir::TempDir() {
+#ifdef _WIN32
+    // A name nobody else picks: the clock and a counter, created exclusively.
+    static unsigned counter = 0;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        path_ = base / ("qx7test-" + std::to_string(stamp % 100000000) + "-" +
+                        std::to_string(++counter));
+        std::error_code error;
+        if (std::filesystem::create_directory(path_, error)) {
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "qx7test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
@@ -19,6 +39,11 @@ TempDir::TempDir() {
         throw std::runtime_error("cannot create a temporary folder");
     }
     path_ = buffer.data();
+#endif
+}
+
+std::string TempDir::File(const std::string& name) const {
+    return Utf8FromPath(path_ / PathFromUtf8(name));
 }
 
 TempDir::~TempDir() {
@@ -37,7 +62,7 @@ TempDir::~TempDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + path);
@@ -45,22 +70,24 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> FileNames(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& item : std::filesystem::directory_iterator(folder)) {
-        names.push_back(item.path().filename().string());
+        names.push_back(Utf8FromPath(item.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-mode_t ModeOf(const std::string& path) {
+#ifndef _WIN32
+unsigned ModeOf(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
+#endif
 
 }  // namespace qx7::test

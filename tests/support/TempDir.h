@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,7 +15,8 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // The UTF-8 path of a file in the folder, with the platform's separator.
+    std::string File(const std::string& name) const;
 
   private:
     std::filesystem::path path_;
@@ -29,7 +28,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 // The names of what a folder holds, sorted: what a run left behind shows here.
 std::vector<std::string> FileNames(const std::filesystem::path& folder);
+#ifndef _WIN32
 // The permission bits of the path itself (a link is not followed); 0 when there is none.
-mode_t ModeOf(const std::string& path);
+unsigned ModeOf(const std::string& path);
+#endif
 
 }  // namespace qx7::test
