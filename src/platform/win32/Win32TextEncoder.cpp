@@ -64,6 +64,87 @@ Decoded DecodeOne(std::string_view text) {
     return {cp, length};
 }
 
+// Where the Windows tables and the Linux converter part ways, the Linux answer, so that a file
+// comes out the same from both builds: Windows lacks some one-way mappings of the JIS
+// characters, and maps C1 controls, the private-use area and the undefined bytes of its own code
+// pages where iconv refuses them. Empty when Windows' answer stands.
+std::string_view LinuxAnswer(unsigned codePage, char32_t cp) {
+    static constexpr std::string_view kUnmappable = "?";
+    const bool c1 = cp >= 0x80 && cp <= 0x9F;
+    if (codePage == 932 || codePage == 20932) {
+        switch (cp) {
+            case 0xA5:
+                return "\x5C";
+            case 0x203E:
+                return "\x7E";
+            default:
+                break;
+        }
+    }
+    if (codePage == 932) {
+        switch (cp) {
+            case 0xA2:
+                return "\x81\x91";
+            case 0xA3:
+                return "\x81\x92";
+            case 0xAC:
+                return "\x81\xCA";
+            case 0x2014:
+                return "\x81\x5C";
+            case 0x2016:
+                return "\x81\x61";
+            case 0x2212:
+                return "\x81\x7C";
+            case 0x301C:
+                return "\x81\x60";
+            default:
+                break;
+        }
+        return cp == 0x80 || (cp >= 0xF8F0 && cp <= 0xF8F3) ? kUnmappable : std::string_view{};
+    }
+    if (codePage == 20932) {
+        static constexpr char kC1[] =
+            "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F"
+            "\x90\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9D\x9E\x9F";
+        if (c1 && cp != 0x8E && cp != 0x8F) {
+            return std::string_view(kC1 + (cp - 0x80), 1);
+        }
+        if (cp == 0xFF5E) {
+            return "\x8F\xA2\xB7";
+        }
+        return cp >= 0xE000 && cp <= 0xE757 ? kUnmappable : std::string_view{};
+    }
+    // The single-byte ANSI code pages: neither C1 controls nor private-use characters are theirs.
+    const bool ansiSingleByte = codePage == 874 || (codePage >= 1250 && codePage <= 1258);
+    const bool privateUse = cp >= 0xE000 && cp <= 0xF8FF;
+    return ansiSingleByte && (c1 || privateUse) ? kUnmappable : std::string_view{};
+}
+
+// Windows writes the JIS X 0212 characters of its EUC-JP with the second byte's high bit clear
+// and no 0x8F in front; real EUC-JP (and iconv) has the three-byte form.
+std::string EucJpFromWindows(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80 || i + 1 == bytes.size()) {
+            out.push_back(bytes[i]);
+            continue;
+        }
+        const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+        if (b >= 0xA1 && trail < 0x80) {
+            out.push_back('\x8F');
+            out.push_back(bytes[i]);
+            out.push_back(static_cast<char>(trail | 0x80));
+        } else {
+            out.push_back(bytes[i]);
+            out.push_back(bytes[i + 1]);
+        }
+        ++i;
+    }
+    return out;
+}
+
 // Code pages whose conversion takes no flags and no default character.
 bool TakesNoFlags(unsigned codePage) {
     return codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 42 || codePage == 54936 ||
@@ -145,7 +226,13 @@ std::string Win32TextEncoder::FromUtf8(std::string_view utf8) const {
     out.reserve(utf8.size());
     std::wstring run;
     const auto flush = [&] {
-        if (!AppendConverted(codePage_, run, out, nullptr)) {
+        if (codePage_ == 20932) {
+            std::string bytes;
+            if (!AppendConverted(codePage_, run, bytes, nullptr)) {
+                bytes.assign(run.size(), '?');
+            }
+            out += EucJpFromWindows(bytes);
+        } else if (!AppendConverted(codePage_, run, out, nullptr)) {
             out.append(run.size(), '?');
         }
         run.clear();
@@ -161,6 +248,12 @@ std::string Win32TextEncoder::FromUtf8(std::string_view utf8) const {
             continue;
         }
         at += one.length;
+        if (const std::string_view answer = LinuxAnswer(codePage_, one.codePoint);
+            !answer.empty()) {
+            flush();
+            out += answer;
+            continue;
+        }
         if (one.codePoint < 0x10000) {
             run.push_back(static_cast<wchar_t>(one.codePoint));
             continue;
