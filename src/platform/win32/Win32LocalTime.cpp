@@ -62,6 +62,11 @@ CivilTime CivilFromSystemTime(const SYSTEMTIME& st) {
     return CivilTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, false};
 }
 
+bool SameWallClock(const CivilTime& a, const CivilTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute && a.second == b.second;
+}
+
 }  // namespace
 
 std::int64_t Win32LocalTime::Now() const {
@@ -116,11 +121,24 @@ std::optional<std::int64_t> Win32LocalTime::FromLocal(const CivilTime& local) co
     if (!localSt) {
         return std::nullopt;
     }
+    // A wall-clock time that standard time has is read as standard time, also when daylight
+    // time has it too (the hour repeated in autumn), and so is one that neither has (the hour
+    // skipped in spring): the Linux build reads both so. The rest is daylight time.
+    const std::int64_t asStandard = SecondsFromUtc(*normal) + StandardOffsetWestSeconds();
+    const auto standardBack = ToLocal(asStandard);
+    if (standardBack && SameWallClock(*standardBack, *normal)) {
+        return asStandard;
+    }
     SYSTEMTIME utcSt{};
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &*localSt, &utcSt)) {
         return std::nullopt;
     }
-    return SecondsFromUtc(CivilFromSystemTime(utcSt));
+    const std::int64_t converted = SecondsFromUtc(CivilFromSystemTime(utcSt));
+    const auto back = ToLocal(converted);
+    if (back && SameWallClock(*back, *normal)) {
+        return converted;
+    }
+    return asStandard;
 }
 
 std::optional<CivilTime> Win32LocalTime::ToLocal(std::int64_t secondsSince1970) const {
