@@ -10,6 +10,8 @@
 
 #include <vector>
 
+#include "platform/win32/WideText.h"
+
 namespace qx7 {
 
 std::string ExecutablePath() {
@@ -23,16 +25,7 @@ std::string ExecutablePath() {
         if (length >= capacity) {
             continue;  // truncated
         }
-        const int wideLength = static_cast<int>(length);
-        const int size = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wideLength, nullptr, 0,
-                                             nullptr, nullptr);
-        if (size <= 0) {
-            return {};
-        }
-        std::string path(static_cast<std::size_t>(size), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, buffer.data(), wideLength, path.data(), size, nullptr,
-                            nullptr);
-        return path;
+        return win32::Utf8FromWide(std::wstring_view(buffer.data(), length));
     }
     return {};
 }

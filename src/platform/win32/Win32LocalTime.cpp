@@ -11,6 +11,8 @@
 #include <climits>
 #include <cwchar>
 
+#include "platform/win32/WideText.h"
+
 namespace qx7 {
 namespace {
 
@@ -19,20 +21,9 @@ constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600LL;
 constexpr int kFirstSystemTimeYear = 1601;
 
-std::string Utf8FromWide(const WCHAR* text, std::size_t maxLength) {
-    const std::size_t length = wcsnlen(text, maxLength);
-    if (length == 0) {
-        return {};
-    }
-    const int wideLength = static_cast<int>(length);
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return {};
-    }
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, wideLength, out.data(), size, nullptr, nullptr);
-    return out;
+// The zone names are fixed arrays, terminated early when shorter.
+std::string NameFromWide(const WCHAR* text, std::size_t capacity) {
+    return win32::Utf8FromWide(std::wstring_view(text, wcsnlen(text, capacity)));
 }
 
 // A zone whose rules have a change date observes daylight time; otherwise the daylight fields
@@ -102,8 +93,8 @@ TimeZoneFacts Win32LocalTime::ZoneFacts() const {
         facts.daylightBiasMinutes = static_cast<std::int32_t>(zone.DaylightBias);
     }
     facts.daylightNow = state == TIME_ZONE_ID_DAYLIGHT;
-    facts.standardName = Utf8FromWide(zone.StandardName, std::size(zone.StandardName));
-    facts.daylightName = Utf8FromWide(zone.DaylightName, std::size(zone.DaylightName));
+    facts.standardName = NameFromWide(zone.StandardName, std::size(zone.StandardName));
+    facts.daylightName = NameFromWide(zone.DaylightName, std::size(zone.DaylightName));
     return facts;
 }
 
