@@ -285,18 +285,20 @@ std::unique_ptr<ITextEncoder> MakeTextEncoder(const std::string& encoding) {
 }
 
 std::string SystemTextEncodingName() {
-    // The system's ANSI code page as the registry keeps it: GetACP() answers 65001 in a
-    // program whose manifest asks for UTF-8, and files must still come out in the ANSI one.
-    wchar_t value[16] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage",
-                     L"ACP", RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS) {
-        const unsigned long codePage = std::wcstoul(value, nullptr, 10);
-        if (codePage > 0 && codePage <= 65535 && IsValidCodePage(static_cast<UINT>(codePage))) {
+    // GetACP() answers 65001 in a program whose manifest asks for UTF-8 (the command-line
+    // programs have one), while files must still come out in the ANSI code page of the system's
+    // locale, as the original wrote them.
+    const UINT active = GetACP();
+    if (active == CP_UTF8) {
+        DWORD codePage = 0;
+        if (GetLocaleInfoW(
+                LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(WCHAR)) > 0 &&
+            codePage != 0 && IsValidCodePage(codePage)) {
             return "CP" + std::to_string(codePage);
         }
     }
-    return "CP" + std::to_string(GetACP());
+    return "CP" + std::to_string(active);
 }
 
 }  // namespace qx7
