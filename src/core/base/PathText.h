@@ -10,9 +10,17 @@ namespace qx7 {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+// Windows takes either separator in a path; the one it writes is kPathSeparator.
+inline constexpr std::string_view kPathSeparators = "\\/";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr std::string_view kPathSeparators = "/";
 #endif
+
+// Where the file name begins after the last separator of the platform; npos when none.
+inline std::size_t LastPathSeparator(std::string_view path) {
+    return path.find_last_of(kPathSeparators);
+}
 
 // Paths in core are UTF-8; std::filesystem takes a narrow string in the ANSI code page on
 // Windows, so every conversion goes through these two.

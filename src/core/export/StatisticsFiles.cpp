@@ -21,7 +21,7 @@ struct FileCloser {
 
 // Splits at the last separator: the folder part (with its separator) and the file name.
 std::pair<std::string, std::string> SplitFolder(const std::string& path) {
-    const std::size_t slash = path.rfind(kPathSeparator);
+    const std::size_t slash = LastPathSeparator(path);
     if (slash == std::string::npos) {
         return {std::string(), path};
     }

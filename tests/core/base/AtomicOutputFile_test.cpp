@@ -1,11 +1,15 @@
 #include "core/base/AtomicOutputFile.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
+#endif
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -16,6 +20,9 @@
 
 #include "core/base/SignalCleanup.h"
 #include "support/TempDir.h"
+
+// Permissions, links, FIFOs, fork and signals: Linux only; tests/platform/win32 covers Windows.
+#ifndef _WIN32
 
 namespace qx7 {
 namespace {
@@ -315,3 +322,5 @@ TEST(SignalCleanupTest, AnIgnoredSignalStaysIgnored) {
 
 }  // namespace
 }  // namespace qx7
+
+#endif  // _WIN32

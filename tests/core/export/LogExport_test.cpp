@@ -78,12 +78,29 @@ constexpr const char* kCsvColumns =
     "Param8,Param9,Param10,Param11,Param12";
 
 TEST(LogExportTest, HeaderLinesNameTheZonesStandardTime) {
-    for (const auto& [zone, name] : {std::pair{"UTC", "UTC"}, std::pair{"Asia/Tokyo", "JST"},
-                                     std::pair{"America/New_York", "EST"}}) {
+#ifdef _WIN32
+    // Windows names its zones itself; its UTC is "Coordinated Universal Time" or, under Wine,
+    // "Greenwich Standard Time".
+    const std::string utc = SystemLocalTime().ZoneFacts().standardName;
+    const std::pair<const char*, std::string> zones[] = {
+        {"UTC", utc},
+        {"Asia/Tokyo", "Tokyo Standard Time"},
+        {"America/New_York", "Eastern Standard Time"}};
+#else
+    const std::pair<const char*, std::string> zones[] = {
+        {"UTC", "UTC"}, {"Asia/Tokyo", "JST"}, {"America/New_York", "EST"}};
+#endif
+    for (const auto& [zone, name] : zones) {
         const test::ScopedTimeZone tz(zone);
         if (!tz.Pinned()) {
             continue;  // another zone's run
         }
+#ifdef _WIN32
+        if (std::string(zone) == "UTC") {
+            EXPECT_TRUE(name == "Coordinated Universal Time" || name == "Greenwich Standard Time")
+                << name;
+        }
+#endif
         VectorEntrySource empty({});
         const ExportRun text = Export(ExportText, empty, {});
         EXPECT_EQ(text.result, kExportOk);

@@ -458,8 +458,7 @@ TEST(FirmLogCodeTest, ParseRejectsMalformedTablesWithTheirLine) {
     EXPECT_FALSE(CFirmLogCode::Parse("0x1 \"a \"b\"\n", &line));
     EXPECT_FALSE(CFirmLogCode::Parse("0x1 \"a\" \"b\" extra\n", &line));
     EXPECT_FALSE(CFirmLogCode::Parse("0x1 \"a\\q\" \"b\"\n", &line));
-    const auto escaped =
-        CFirmLogCode::Parse("0x99990000 \"Unknown\\tLog\\\"Code\" \"\\\\\"\r\n");
+    const auto escaped = CFirmLogCode::Parse("0x99990000 \"Unknown\\tLog\\\"Code\" \"\\\\\"\r\n");
     ASSERT_TRUE(escaped);
     EXPECT_EQ((*escaped)[0].english, "Unknown\tLog\"Code");
     EXPECT_EQ((*escaped)[0].japanese, "\\");
