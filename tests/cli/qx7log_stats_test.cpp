@@ -72,7 +72,8 @@ TEST(Qx7logStatsTest, DefaultNamesBesideTheLogAndDatesInTheLocalZone) {
               "0.015000,0.030000,0.015000,0,0,0,0,0,1,0,0,0\r\n"
               "3/2/2015,0,0,0,0.000000,0.000000,0.000000,0.000000,0.000000,0.000000,0.000000,"
               "0.000000,0.000000,0.000000,0,0,0,0,0,0,0,0,0\r\n"
-              "3/3/2015" + kZeroTail);
+              "3/3/2015" +
+                  kZeroTail);
     std::string job = qx7::test::ReadFile(dir.File("p1_J.csv"));
     job = job.substr(job.find("ArpDate\r\n") + 9);
     EXPECT_EQ(job,
@@ -94,9 +95,9 @@ TEST(Qx7logStatsTest, RangeNamesCommentSemicolonsAndExistingFiles) {
     qx7::test::TempDir dir;
     qx7::test::WriteFile(dir.File("p1.log"), MidnightLog());
     std::filesystem::create_directory(dir.File("out"));
-    const std::vector<std::string> args = {"p1.log",      "--from",   "2015/3/3", "--to",
-                                           "2015/3/3",    "--folder", "out",      "--comment",
-                                           "shop, 1",     "--semicolon"};
+    const std::vector<std::string> args = {"p1.log",   "--from",     "2015/3/3", "--to",
+                                           "2015/3/3", "--folder",   "out",      "--comment",
+                                           "shop, 1",  "--semicolon"};
     auto outcome = RunStats(dir, "UTC", args);
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
     EXPECT_EQ(qx7::test::ReadFile(dir.File("out/p1_D_2015_0303-2015_0303.csv")),
@@ -153,6 +154,29 @@ TEST(Qx7logStatsTest, UsageErrors) {
               2);
     EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--encoding", "NO-SUCH-CODE"}).exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("p1_D.csv")));
+}
+
+TEST(Qx7logStatsTest, TheProgramsEncodingServesWhenTheCommandNamesNone) {
+    qx7::test::TempDir dir;
+    qx7::test::WriteFile(dir.File("p1.log"), MidnightLog());
+    const std::string comment = "\xE3\x83\xAD\xE3\x82\xB0";  // "ログ"
+    const std::string cp932 = "\x83\x8D\x83\x4F";
+    // "qx7log --encoding CP932 stats" as "qx7log stats --encoding CP932".
+    const std::string command = "cd " + Quote(dir.Path().string()) + " && TZ=UTC " +
+                                Quote(QX7LOG_PATH) + " --encoding CP932 stats p1.log --comment " +
+                                Quote(comment) + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string programWide = qx7::test::ReadFile(dir.File("p1_D.csv"));
+    EXPECT_EQ(programWide.substr(0, cp932.size() + 2), cp932 + "\r\n");
+    EXPECT_EQ(
+        RunStats(dir, "UTC", {"p1.log", "--force", "--encoding", "CP932", "--comment", comment})
+            .exitCode,
+        0);
+    EXPECT_EQ(qx7::test::ReadFile(dir.File("p1_D.csv")), programWide);
+    // The command's own choice wins.
+    EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--force", "--comment", comment}).exitCode, 0);
+    EXPECT_EQ(qx7::test::ReadFile(dir.File("p1_D.csv")).substr(0, comment.size() + 2),
+              comment + "\r\n");
 }
 
 }  // namespace

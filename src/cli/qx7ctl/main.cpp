@@ -117,6 +117,8 @@ int main(int argc, char** argv) {
     cli::Utf8Arguments arguments(argc, argv);
     CLI::App app{"QX-7 printer operations from the command line", "qx7ctl"};
     app.require_subcommand(1);
+    // The same options on every system: on Windows "/path" is a file, not an option.
+    app.allow_windows_style_options(false);
     std::string spool;
     std::string printerName;
     app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");

@@ -28,7 +28,8 @@ struct StatsOptions {
     std::string dayName;
     std::string jobName;
     bool force = false;
-    std::string encoding = SystemTextEncodingName();
+    std::string encoding;  // the command's own --encoding; else qx7log's
+    CLI::Option* encodingOption = nullptr;
     // Given names are used as they are, an empty one included (it is refused as a name).
     CLI::Option* dayOption = nullptr;
     CLI::Option* jobOption = nullptr;
@@ -64,10 +65,12 @@ std::string CurrentDirectory() {
 
 int Run(const StatsOptions& options, const LogToolContext& context) {
     const std::string prefix = context.programName + " stats";
-    auto encoder = MakeTextEncoder(options.encoding);
+    // "qx7log --encoding X stats" and "qx7log stats --encoding X" mean the same.
+    const std::string& encoding =
+        options.encodingOption->count() > 0 ? options.encoding : context.encoding;
+    auto encoder = MakeTextEncoder(encoding);
     if (!encoder) {
-        std::fprintf(stderr, "%s: unknown encoding: %s\n", prefix.c_str(),
-                     options.encoding.c_str());
+        std::fprintf(stderr, "%s: unknown encoding: %s\n", prefix.c_str(), encoding.c_str());
         return kExitUsage;
     }
     StatisticsSaveRequest request;
@@ -164,9 +167,10 @@ const LogCommandRegistration kRegistration(60, [](CLI::App& root) {
     options->jobOption = command->add_option("--job", options->jobName,
                                              "Job file name (default: TITLE_J[range].csv)");
     command->add_flag("--force", options->force, "Replace existing files");
-    command->add_option(
-        "--encoding", options->encoding,
-        "Encoding of the files (default " + SystemTextEncodingName() + "; e.g. CP932)");
+    options->encodingOption =
+        command->add_option("--encoding", options->encoding,
+                            "Encoding of the files (default: qx7log's --encoding, else " +
+                                SystemTextEncodingName() + "; e.g. CP932)");
     return LogCommand{command,
                       [options](const LogToolContext& context) { return Run(*options, context); }};
 });

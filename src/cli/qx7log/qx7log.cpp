@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
     CLI::App app{"QX-7 saved printer logs: export, information, analysis, settings, statistics",
                  "qx7log"};
     app.require_subcommand(1);
+    // The same options on every system: on Windows "/path" is a file, not an option.
+    app.allow_windows_style_options(false);
     std::string lang;
     app.add_option("--lang", lang, "Language of the texts: en or ja (default: the environment's)")
         ->check(CLI::IsMember({"en", "ja"}));

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The Windows build (MinGW-w64, static) and its tests under Wine, in a private Wine prefix
+# inside the build folder; Wine is stopped afterwards. When the Linux build is there too, the
+# outputs of qx7log.exe are compared byte for byte with the Linux qx7log's.
+#   scripts/run-windows-tests.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
+          libcli11-dev googletest)
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo_cmd=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+scripts/build.sh windows
+
+export WINEPREFIX="$PWD/build/windows/wineprefix"
+export WINEDEBUG=-all
+# No .NET or HTML engine: Wine would ask to download them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+trap stop_wine EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w || true
+fi
+
+ctest --preset windows -j "$(nproc)"
+
+if [ -x build/default/bin/qx7log ]; then
+    scripts/compare-windows-outputs.sh build/default/bin/qx7log build/windows/bin/qx7log.exe
+fi
