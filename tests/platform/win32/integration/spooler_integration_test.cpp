@@ -434,6 +434,7 @@ TEST_F(SpoolerTest, Qx7ctlListsThePrinterOnlyWhileItIsReady) {
     ASSERT_TRUE(printer.SetReady(false));
     const ChildResult notReady = RunCtl({L"list"});
     ASSERT_TRUE(notReady.finished);
+    EXPECT_EQ(notReady.exitCode, 1U);
     EXPECT_EQ(notReady.out.find(name), std::string::npos) << notReady.out;
 }
 
