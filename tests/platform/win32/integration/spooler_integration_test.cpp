@@ -464,8 +464,11 @@ TEST_F(SpoolerTest, Qx7ctlSendsTheJobTheLinuxBuildSends) {
         const std::string expected =
             ReadWholeFile(HostPath(std::string(QX7_JOB_DATA) + "/" + c.file));
         ASSERT_FALSE(expected.empty()) << c.file;
+        const auto differs =
+            std::mismatch(job.begin(), job.end(), expected.begin(), expected.end());
         EXPECT_TRUE(job == expected)
-            << c.file << ": " << job.size() << " bytes, expected " << expected.size();
+            << c.file << ": " << job.size() << " bytes, expected " << expected.size()
+            << ", first difference at " << (differs.first - job.begin());
     }
 }
 
