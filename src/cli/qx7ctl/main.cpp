@@ -20,7 +20,11 @@
 #include "platform/SystemEnvironment.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemSleeper.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Spooler.h"
+#else
 #include "platform/posix/SpoolDirectory.h"
+#endif
 
 namespace {
 
@@ -31,7 +35,7 @@ constexpr int kExitUsage = 2;
 constexpr int kCodeTemperatureRange = -61;
 
 // Ready QX-7 printers in name order; the link's result code (0, -18 or -19).
-int ListReady(SpoolDirectory& spooler, ISleeper& sleeper, const ILocalTime& clock,
+int ListReady(ISpooler& spooler, ISleeper& sleeper, const ILocalTime& clock,
               std::vector<std::string>& names) {
     PrinterLink link(spooler, sleeper, clock);
     int result = link.EnumeratePrinters();
@@ -41,10 +45,21 @@ int ListReady(SpoolDirectory& spooler, ISleeper& sleeper, const ILocalTime& cloc
     return result;
 }
 
-void ReportNotFound(const Messages& messages, const SpoolDirectory& spooler) {
+#ifdef _WIN32
+using PlatformSpooler = Win32Spooler;
+#else
+using PlatformSpooler = SpoolDirectory;
+#endif
+
+void ReportNotFound(const Messages& messages, const PlatformSpooler& spooler) {
+#ifndef _WIN32
+    // The stand-in can say why it found nothing; the real spooler just lists no printer.
     if (!spooler.Problem().empty()) {
         std::fprintf(stderr, "qx7ctl: %s\n", spooler.Problem().c_str());
     }
+#else
+    static_cast<void>(spooler);
+#endif
     messages.ShowMessage(kMsgPrinterNotFound, 0);
 }
 
@@ -119,9 +134,12 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     // The same options on every system: on Windows "/path" is a file, not an option.
     app.allow_windows_style_options(false);
-    std::string spool;
     std::string printerName;
+#ifndef _WIN32
+    // Windows has the real spooler; Linux a spool directory standing in for it.
+    std::string spool;
     app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");
+#endif
     // An empty -p names the empty printer (which no printer has); only an absent one chooses.
     CLI::Option* printerOption = app.add_option(
         "-p,--printer", printerName, "Printer name (default: the only ready QX-7 printer)");
@@ -169,7 +187,11 @@ int main(int argc, char** argv) {
     CQVJServToolApp tool(sink);
     const Messages messages(SystemDefaultLanguage(), sink);
 
+#ifdef _WIN32
+    Win32Spooler spooler;
+#else
     SpoolDirectory spooler(spool.empty() ? DefaultSpoolDirectory() : spool);
+#endif
     SystemSleeper sleeper;
     SystemLocalTime clock;
 
