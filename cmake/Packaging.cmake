@@ -4,7 +4,9 @@ include(GNUInstallDirs)
 
 set(QX7_INSTALLED_PROGRAMS qx7-service-tool qx7log qx7ctl qx7-printer-sim)
 foreach(program ${QX7_INSTALLED_PROGRAMS})
-    if(TARGET ${program})
+    if(TARGET ${program} AND WIN32)
+        install(TARGETS ${program} RUNTIME DESTINATION ".")
+    elseif(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
     endif()
 endforeach()
@@ -17,6 +19,20 @@ if(TARGET qx7-service-tool)
     # system's MIME database takes it in: dpkg's trigger, or update-mime-database).
     install(FILES "${PROJECT_SOURCE_DIR}/res/mime/qx7-service-tool.xml"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
+endif()
+
+if(WIN32)
+    # The Windows programs travel as a zip (cpack -G ZIP in build/windows): the two programs
+    # in the top folder with the README.
+    install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION ".")
+    set(CPACK_GENERATOR "ZIP")
+    set(CPACK_PACKAGE_NAME "qx7-service-tool")
+    set(CPACK_PACKAGE_VERSION
+        "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${PROJECT_VERSION_TWEAK}")
+    set(CPACK_SYSTEM_NAME "windows-x86_64")
+    set(CPACK_STRIP_FILES ON)
+    include(CPack)
+    return()
 endif()
 
 set(CPACK_GENERATOR "DEB")

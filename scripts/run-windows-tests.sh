@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
+packages=(cmake ninja-build unzip g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
           libcli11-dev googletest)
 missing=()
 for p in "${packages[@]}"; do
@@ -39,6 +39,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 ctest --preset windows -j "$(nproc)"
+
+# The zip for Windows users: the two programs and the README.
+(cd build/windows && cpack -G ZIP >/dev/null)
+unzip -l build/windows/qx7-service-tool-*-windows-x86_64.zip | grep -q 'qx7ctl.exe'
 
 if [ -x build/default/bin/qx7log ]; then
     scripts/compare-windows-outputs.sh build/default/bin/qx7log build/windows/bin/qx7log.exe
