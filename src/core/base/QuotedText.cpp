@@ -21,12 +21,23 @@ std::optional<std::string> TakeQuoted(std::string_view& rest) {
             return std::nullopt;
         }
         switch (rest[i]) {
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
-            case '"': out.push_back('"'); break;
-            case '\\': out.push_back('\\'); break;
-            default: return std::nullopt;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case '"':
+                out.push_back('"');
+                break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            default:
+                return std::nullopt;
         }
     }
     return std::nullopt;

@@ -5,23 +5,6 @@
 #include "core/app/StartupDecision.h"
 
 namespace qx7 {
-namespace {
-
-// Bytes of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8) {
-        return 4;
-    }
-    if (lead >= 0xE0) {
-        return lead < 0xF0 ? 3 : 1;
-    }
-    if (lead >= 0xC2) {
-        return 2;
-    }
-    return 1;
-}
-
-}  // namespace
 
 std::unique_ptr<IconvTextEncoder> IconvTextEncoder::Create(const std::string& encoding) {
     iconv_t cd = iconv_open(encoding.c_str(), "UTF-8");
@@ -31,7 +14,9 @@ std::unique_ptr<IconvTextEncoder> IconvTextEncoder::Create(const std::string& en
     return std::unique_ptr<IconvTextEncoder>(new IconvTextEncoder(cd, encoding));
 }
 
-IconvTextEncoder::~IconvTextEncoder() { iconv_close(cd_); }
+IconvTextEncoder::~IconvTextEncoder() {
+    iconv_close(cd_);
+}
 
 std::string IconvTextEncoder::FromUtf8(std::string_view utf8) const {
     std::string out;
@@ -53,7 +38,8 @@ std::string IconvTextEncoder::FromUtf8(std::string_view utf8) const {
         }
         // Not representable, invalid or cut short: one '?' for the character, then go on.
         out.push_back('?');
-        const std::size_t skip = std::min(SequenceLength(static_cast<unsigned char>(*in)), inLeft);
+        const std::size_t skip =
+            std::min(Utf8SequenceLength(static_cast<unsigned char>(*in)), inLeft);
         in += skip;
         inLeft -= skip;
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);

@@ -17,21 +17,6 @@
 namespace qx7 {
 namespace {
 
-// Bytes of the UTF-8 sequence that starts with `lead` (1 for a stray byte): how far an invalid
-// or unmappable character is skipped, the same as the Linux encoder skips.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8) {
-        return 4;
-    }
-    if (lead >= 0xE0) {
-        return lead < 0xF0 ? 3 : 1;
-    }
-    if (lead >= 0xC2) {
-        return 2;
-    }
-    return 1;
-}
-
 // The code point of the well-formed UTF-8 sequence at the start of `text` and its length, or
 // a length of 0 when the bytes there are not one (overlong forms, surrogates, beyond U+10FFFF,
 // cut short).
@@ -45,7 +30,7 @@ Decoded DecodeOne(std::string_view text) {
     if (lead < 0x80) {
         return {lead, 1};
     }
-    const std::size_t length = SequenceLength(lead);
+    const std::size_t length = Utf8SequenceLength(lead);
     if (length == 1 || text.size() < length) {
         return {};
     }
@@ -244,7 +229,8 @@ std::string Win32TextEncoder::FromUtf8(std::string_view utf8) const {
             // Not UTF-8: one '?' for what the lead byte announces, then go on.
             flush();
             out.push_back('?');
-            at += std::min(SequenceLength(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+            at += std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[at])),
+                           utf8.size() - at);
             continue;
         }
         at += one.length;

@@ -76,16 +76,6 @@ bool CanLinkThroughProc(int fd) {
 
 }  // namespace
 
-AtomicOutputFile::~AtomicOutputFile() {
-    Abandon();
-}
-
-int AtomicOutputFile::Fail(int error) {
-    DropTemporary();
-    error_ = error != 0 ? error : EIO;
-    return error_;
-}
-
 int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     Abandon();
     error_ = 0;
@@ -149,11 +139,6 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
     path_ = path;
     return 0;
-}
-
-bool AtomicOutputFile::Write(std::string_view bytes) {
-    return stream_ != nullptr &&
-           std::fwrite(bytes.data(), 1, bytes.size(), stream_) == bytes.size();
 }
 
 bool AtomicOutputFile::Commit() {
@@ -306,10 +291,6 @@ void AtomicOutputFile::DropTemporary() {
         folderFd_ = -1;
     }
     unnamed_ = false;
-}
-
-void AtomicOutputFile::Abandon() {
-    DropTemporary();
 }
 
 void AtomicOutputFile::UseNamedTemporaries(bool named) {

@@ -81,12 +81,6 @@ std::optional<FileIdentity> IdentityOfStream(std::FILE* stream) {
     return IdentityOf(info);
 }
 
-bool SameFile(const std::string& first, const std::string& second) {
-    const auto a = IdentityOfPath(first);
-    const auto b = IdentityOfPath(second);
-    return a && b && *a == *b;
-}
-
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
@@ -173,23 +167,6 @@ std::FILE* CreateUnnamedTemporary(const std::string& folder) {
     }
 #endif
     return CreateAndUnlinkTemporary(folder);
-}
-
-PositionalReader::~PositionalReader() {
-    Close();
-}
-
-PositionalReader::PositionalReader(PositionalReader&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kNone;
-}
-
-PositionalReader& PositionalReader::operator=(PositionalReader&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
 }
 
 bool PositionalReader::Open(std::FILE* stream) {

@@ -60,16 +60,6 @@ int Refusal(const std::string& path, ExistingTarget existing) {
 
 }  // namespace
 
-AtomicOutputFile::~AtomicOutputFile() {
-    Abandon();
-}
-
-int AtomicOutputFile::Fail(int error) {
-    DropTemporary();
-    error_ = error != 0 ? error : EIO;
-    return error_;
-}
-
 int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     Abandon();
     error_ = 0;
@@ -128,11 +118,6 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
     path_ = path;
     return 0;
-}
-
-bool AtomicOutputFile::Write(std::string_view bytes) {
-    return stream_ != nullptr &&
-           std::fwrite(bytes.data(), 1, bytes.size(), stream_) == bytes.size();
 }
 
 bool AtomicOutputFile::Commit() {
@@ -216,10 +201,6 @@ void AtomicOutputFile::DropTemporary() {
     UnregisterTemporary(slot_);
     slot_ = -1;
     unnamed_ = false;
-}
-
-void AtomicOutputFile::Abandon() {
-    DropTemporary();
 }
 
 void AtomicOutputFile::UseNamedTemporaries(bool) {

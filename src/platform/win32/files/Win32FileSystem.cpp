@@ -150,12 +150,6 @@ std::optional<FileIdentity> IdentityOfStream(std::FILE* stream) {
     return IdentityOfHandle(HandleOfStream(stream));
 }
 
-bool SameFile(const std::string& first, const std::string& second) {
-    const auto a = IdentityOfPath(first);
-    const auto b = IdentityOfPath(second);
-    return a && b && *a == *b;
-}
-
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     const std::wstring widePath = WideFromUtf8(path);
     const std::wstring wideMode = WideFromUtf8(mode);
@@ -260,23 +254,6 @@ std::FILE* CreateUnnamedTemporary(const std::string& folder) {
     }
     errno = EEXIST;
     return nullptr;
-}
-
-PositionalReader::~PositionalReader() {
-    Close();
-}
-
-PositionalReader::PositionalReader(PositionalReader&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kNone;
-}
-
-PositionalReader& PositionalReader::operator=(PositionalReader&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
 }
 
 bool PositionalReader::Open(std::FILE* stream) {

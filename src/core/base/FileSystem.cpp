@@ -1,0 +1,31 @@
+// The parts of the file interface that are the same on every platform; the rest is the
+// platform's (platform/<name>/files).
+
+#include "core/base/FileSystem.h"
+
+namespace qx7 {
+
+PositionalReader::~PositionalReader() {
+    Close();
+}
+
+PositionalReader::PositionalReader(PositionalReader&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = kNone;
+}
+
+PositionalReader& PositionalReader::operator=(PositionalReader&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        other.handle_ = kNone;
+    }
+    return *this;
+}
+
+bool SameFile(const std::string& first, const std::string& second) {
+    const auto a = IdentityOfPath(first);
+    const auto b = IdentityOfPath(second);
+    return a && b && *a == *b;
+}
+
+}  // namespace qx7
