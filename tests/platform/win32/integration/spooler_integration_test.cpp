@@ -492,6 +492,15 @@ TEST(SpoolerNames, JapaneseNameIsListedAndOpensAsItIs) {
     std::uint32_t reported = 0;
     EXPECT_EQ(spooler.GetPrinterData(handle, "QvMatCheck", value, 4, reported), kSpoolSuccess);
     EXPECT_EQ(value[0], 0x00);
+    spooler.ClosePrinter(handle);
+    // qx7ctl prints the name in UTF-8 and takes it back as an argument.
+    const ChildResult listed = RunCtl({L"list"});
+    ASSERT_TRUE(listed.finished);
+    EXPECT_NE(listed.out.find(name + "\n"), std::string::npos) << listed.out;
+    const ChildResult sent = RunCtl({L"-p", wide, L"record", L"battery"});
+    ASSERT_TRUE(sent.finished);
+    EXPECT_NE(sent.err.find("(-31)"), std::string::npos) << sent.err;
+    EXPECT_EQ(printer.TakeJob().size(), 2520U);
 }
 
 }  // namespace
