@@ -10,7 +10,7 @@ packages=(cmake ninja-build unzip g++-mingw-w64-x86-64-posix libz-mingw-w64-dev 
           libcli11-dev googletest)
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
         missing+=("$p")
     fi
 done
@@ -42,7 +42,14 @@ ctest --preset windows -j "$(nproc)"
 
 # The zip for Windows users: the two programs and the README.
 (cd build/windows && cpack -G ZIP >/dev/null)
-unzip -l build/windows/qx7-service-tool-*-windows-x86_64.zip | grep -q 'qx7ctl.exe'
+# Listed into a variable: grep -q in a pipe would end unzip by SIGPIPE, failing under pipefail.
+zip_listing="$(unzip -Z1 build/windows/qx7-service-tool-*-windows-x86_64.zip)"
+for member in qx7log.exe qx7ctl.exe README.md; do
+    if ! grep -qE "(^|/)${member//./\\.}$" <<<"$zip_listing"; then
+        echo "The Windows zip lacks $member" >&2
+        exit 1
+    fi
+done
 
 if [ -x build/default/bin/qx7log ]; then
     scripts/compare-windows-outputs.sh build/default/bin/qx7log build/windows/bin/qx7log.exe
