@@ -22,6 +22,7 @@
 #include <random>
 #include <string>
 
+#include "EventLoopPauseProbe.h"
 #include "PeakMemory.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/export/LogExport.h"
@@ -116,21 +117,11 @@ int main(int argc, char** argv) {
     const qx7::gui::PageContext context{app, files, opener, programs, settings, clock, {}};
 
     // The event loop's longest pause: a timer that should fire every 5 ms.
-    QElapsedTimer probeClock;
-    qint64 lastTick = 0;
-    qint64 longestPause = 0;
-    QTimer probe;
-    probe.setInterval(5);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = probeClock.nsecsElapsed();
-        longestPause = std::max(longestPause, now - lastTick);
-        lastTick = now;
-    });
+    qx7::bench::EventLoopPauseProbe probe(5);
 
     QElapsedTimer timer;
     timer.start();
-    probeClock.start();
-    probe.start();
+    probe.Start();
     qx7::gui::EntryBrowser browser(context, log, nullptr);
     browser.show();
     while (!browser.IsLoaded()) {
@@ -138,8 +129,7 @@ int main(int argc, char** argv) {
     }
     browser.Table()->viewport()->repaint();
     const double firstRows = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    probe.stop();
-    const double loadPause = static_cast<double>(longestPause) / 1e6;
+    const double loadPause = static_cast<double>(probe.StopNs()) / 1e6;
 
     // A filter change: errors only, then everything again; the longer of the two.
     double filter = 0;

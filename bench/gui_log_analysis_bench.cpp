@@ -28,6 +28,7 @@
 #include <fstream>
 #include <string>
 
+#include "EventLoopPauseProbe.h"
 #include "PeakMemory.h"
 #include "core/app/MessageSink.h"
 #include "core/app/QVJServToolApp.h"
@@ -71,30 +72,6 @@ bool GenerateLog(const std::string& path) {
            WEXITSTATUS(status) == 0;
 }
 
-// Notes the longest gap between the ticks of a short timer.
-class PauseProbe {
-  public:
-    PauseProbe() {
-        timer_.setInterval(kProbeMilliseconds);
-        QObject::connect(&timer_, &QTimer::timeout,
-                         [this] { longest_ = std::max(longest_, since_.restart()); });
-    }
-    void Start() {
-        longest_ = 0;
-        since_.start();
-        timer_.start();
-    }
-    qint64 Stop() {
-        timer_.stop();
-        return std::max(longest_, since_.elapsed());
-    }
-
-  private:
-    QTimer timer_;
-    QElapsedTimer since_;
-    qint64 longest_ = 0;
-};
-
 void BM_AnalysisWithAll(benchmark::State& state) {
     const auto analysis = static_cast<int>(state.range(0));
     NullSink sink;
@@ -120,7 +97,7 @@ void BM_AnalysisWithAll(benchmark::State& state) {
         }
         viewer.findChild<QComboBox*>(QStringLiteral("1210"))->setCurrentIndex(kAllRow);
 
-        PauseProbe probe;
+        qx7::bench::EventLoopPauseProbe probe(kProbeMilliseconds);
         probe.Start();
         QElapsedTimer filled;
         filled.start();
@@ -134,7 +111,7 @@ void BM_AnalysisWithAll(benchmark::State& state) {
             loop.exec();
         }
         const double seconds = static_cast<double>(filled.nsecsElapsed()) / 1e9;
-        longestPause = std::max(longestPause, static_cast<double>(probe.Stop()));
+        longestPause = std::max(longestPause, static_cast<double>(probe.StopNs()) / 1e6);
         state.SetIterationTime(seconds);
         lines = viewer.findChild<QPlainTextEdit*>(QStringLiteral("1207"))->blockCount() - 1;
 

@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "EventLoopPauseProbe.h"
 #include "PeakMemory.h"
 #include "core/app/MessageSink.h"
 #include "core/app/Messages.h"
@@ -114,27 +115,18 @@ int RunWindowChild(int argc, char** argv, bool idle) {
     qx7::gui::CLogView view(context, log, nullptr);
     view.show();
 
-    QElapsedTimer sinceStart;
-    qint64 lastTick = 0;
-    qint64 longest = 0;
+    qx7::bench::EventLoopPauseProbe probe(0);
     qint64 exportNs = 0;
-    QTimer probe;
-    probe.setInterval(0);
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        const qint64 now = sinceStart.nsecsElapsed();
-        longest = std::max(longest, now - lastTick);
-        lastTick = now;
-    });
+    qint64 longest = 0;
     QTimer::singleShot(0, [&] {
-        probe.start();
+        QElapsedTimer sinceStart;
         sinceStart.start();
-        lastTick = 0;
+        probe.Start();
         if (!idle) {
             view.OnConvertText();
         }
         exportNs = sinceStart.nsecsElapsed();
-        longest = std::max(longest, exportNs - lastTick);
-        probe.stop();
+        longest = probe.StopNs();
         view.close();
         QCoreApplication::quit();
     });

@@ -17,6 +17,25 @@ int AtomicOutputFile::Fail(int error) {
     return error_;
 }
 
+bool AtomicOutputFile::FlushForCommit() {
+    if (stream_ == nullptr) {
+        if (error_ == 0) {
+            error_ = EBADF;
+        }
+        return false;
+    }
+    if (std::ferror(stream_) != 0) {
+        Fail(EIO);
+        return false;
+    }
+    errno = 0;
+    if (std::fflush(stream_) != 0) {
+        Fail(errno);
+        return false;
+    }
+    return true;
+}
+
 bool AtomicOutputFile::Write(std::string_view bytes) {
     return stream_ != nullptr &&
            std::fwrite(bytes.data(), 1, bytes.size(), stream_) == bytes.size();

@@ -53,6 +53,9 @@ class AtomicOutputFile {
   private:
     // Drops the temporary and keeps `error`; answers it.
     int Fail(int error);
+    // Commit's first step on every platform: an open stream without a write error, flushed to
+    // the system. False (with the error kept) otherwise.
+    bool FlushForCommit();
     bool PublishUnnamed(int fd);
     bool PublishNamed();
     // Renames the named temporary over the target, unless the target may not be replaced.

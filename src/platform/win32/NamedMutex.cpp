@@ -1,36 +1,14 @@
 #include "platform/win32/NamedMutex.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
+#include "platform/win32/WideText.h"
+
 namespace qx7 {
-namespace {
-
-std::wstring WideFromUtf8(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int length = static_cast<int>(text.size());
-    const int size =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (size <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size);
-    return wide;
-}
-
-}  // namespace
 
 NamedMutex::NamedMutex(const std::string& name) {
-    const std::wstring wide = WideFromUtf8(name);
-    if (wide.empty()) {
+    std::wstring wide;
+    if (!win32::StrictWideFromUtf8(name, wide) || wide.empty()) {
         return;
     }
     HANDLE handle = CreateMutexW(nullptr, TRUE, wide.c_str());

@@ -1,24 +1,11 @@
 #include "platform/win32/Win32Spooler.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#include <winspool.h>
+#include "platform/win32/SpoolerApi.h"
 
-// winspool.h names its ANSI and wide functions through macros that would rename our methods of
-// the same names; the wide functions are called by their own names below.
-#undef EnumPrinters
-#undef OpenPrinter
-#undef StartDocPrinter
-#undef GetPrinterData
-
-#include <climits>
 #include <memory>
 #include <new>
+
+#include "platform/win32/WideText.h"
 
 namespace qx7 {
 
@@ -30,54 +17,11 @@ constexpr int kEnumAttempts = 4;
 // More than any real spooler lists: the listing's memory stays bounded whatever it reports.
 constexpr DWORD kMaxEnumBytes = 64U << 20;
 
-}  // namespace
-
-bool Utf8ToWide(const std::string& text, std::wstring& wide) {
-    wide.clear();
-    if (text.empty()) {
-        return true;
-    }
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
-        return false;
-    }
-    const int length = static_cast<int>(text.size());
-    const int needed =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (needed <= 0) {
-        return false;
-    }
-    wide.resize(static_cast<std::size_t>(needed));
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(),
-                               needed) == needed;
-}
-
-bool WideToUtf8(const wchar_t* wide, std::string& text) {
-    text.clear();
-    if (wide == nullptr || *wide == L'\0') {
-        return true;
-    }
-    // -1: up to and with the terminator, which is dropped again below.
-    const int needed =
-        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 1) {
-        return false;
-    }
-    text.resize(static_cast<std::size_t>(needed));
-    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, text.data(), needed, nullptr,
-                            nullptr) != needed) {
-        text.clear();
-        return false;
-    }
-    text.pop_back();
-    return true;
-}
-
-namespace {
-
 // A name the spooler takes: well-formed, not empty (an empty or missing name would open the
 // print server itself) and without a NUL that would cut it short.
 bool SpoolerName(const std::string& name, std::wstring& wide) {
-    return !name.empty() && name.find('\0') == std::string::npos && Utf8ToWide(name, wide);
+    return !name.empty() && name.find('\0') == std::string::npos &&
+           win32::StrictWideFromUtf8(name, wide);
 }
 
 HANDLE AsHandle(void* handle) {
@@ -135,9 +79,10 @@ bool Win32Spooler::EnumPrinters(std::vector<PrinterRecord>& records) {
             PrinterRecord record;
             // A name that is not well-formed UTF-16 could not be opened again by its UTF-8
             // form: such a printer is left out.
-            if (!WideToUtf8(info[i].pPrinterName, record.name) || record.name.empty() ||
-                !WideToUtf8(info[i].pDriverName, record.driverName) ||
-                !WideToUtf8(info[i].pPortName, record.portName)) {
+            if (!win32::StrictUtf8FromWide(info[i].pPrinterName, record.name) ||
+                record.name.empty() ||
+                !win32::StrictUtf8FromWide(info[i].pDriverName, record.driverName) ||
+                !win32::StrictUtf8FromWide(info[i].pPortName, record.portName)) {
                 continue;
             }
             records.push_back(std::move(record));

@@ -46,8 +46,4 @@ class Win32Spooler final : public ISpooler {
     PrinterHandle next_ = 1;
 };
 
-// The UTF-8 text as UTF-16 and back; false for text that is not well-formed.
-bool Utf8ToWide(const std::string& text, std::wstring& wide);
-bool WideToUtf8(const wchar_t* wide, std::string& text);
-
 }  // namespace qx7

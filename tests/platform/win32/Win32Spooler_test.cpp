@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Spooler.h"
 
 namespace qx7 {
@@ -56,19 +57,19 @@ TEST(Win32Spooler, ListingSucceedsWhateverIsInstalled) {
 TEST(Win32Spooler, NamesConvertBothWaysAndRefuseBrokenText) {
     const std::string japanese = "\xE3\x83\xAD\xE3\x82\xB0 QX-7 \xF0\x9F\x96\xA8";  // with a pair
     std::wstring wide;
-    ASSERT_TRUE(Utf8ToWide(japanese, wide));
+    ASSERT_TRUE(win32::StrictWideFromUtf8(japanese, wide));
     EXPECT_EQ(wide, std::wstring(L"\u30ed\u30b0 QX-7 \xD83D\xDDA8"));
     std::string back;
-    ASSERT_TRUE(WideToUtf8(wide.c_str(), back));
+    ASSERT_TRUE(win32::StrictUtf8FromWide(wide.c_str(), back));
     EXPECT_EQ(back, japanese);
     // Overlong forms, stray continuation bytes and lone surrogates are no names.
     for (const std::string& broken :
          {std::string("\xC0\xAF"), std::string("a\x80"), std::string("\xED\xA0\x80")}) {
-        EXPECT_FALSE(Utf8ToWide(broken, wide)) << broken;
+        EXPECT_FALSE(win32::StrictWideFromUtf8(broken, wide)) << broken;
     }
     const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'\0'};
-    EXPECT_FALSE(WideToUtf8(lone, back));
-    EXPECT_TRUE(WideToUtf8(nullptr, back));
+    EXPECT_FALSE(win32::StrictUtf8FromWide(lone, back));
+    EXPECT_TRUE(win32::StrictUtf8FromWide(nullptr, back));
     EXPECT_EQ(back, "");
 }
 

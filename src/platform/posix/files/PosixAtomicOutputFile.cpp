@@ -142,19 +142,11 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
 }
 
 bool AtomicOutputFile::Commit() {
-    if (stream_ == nullptr) {
-        if (error_ == 0) {
-            error_ = EBADF;
-        }
+    if (!FlushForCommit()) {
         return false;
     }
     const int fd = ::fileno(stream_);
-    if (std::ferror(stream_) != 0) {
-        Fail(EIO);
-        return false;
-    }
-    errno = 0;
-    if (std::fflush(stream_) != 0 || ::fsync(fd) != 0) {
+    if (::fsync(fd) != 0) {
         Fail(errno);
         return false;
     }

@@ -36,6 +36,46 @@ std::string Utf8FromWide(std::wstring_view wide) {
     return utf8;
 }
 
+bool StrictWideFromUtf8(std::string_view text, std::wstring& wide) {
+    wide.clear();
+    if (text.empty()) {
+        return true;
+    }
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
+        return false;
+    }
+    const int length = static_cast<int>(text.size());
+    const int needed =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+    if (needed <= 0) {
+        return false;
+    }
+    wide.resize(static_cast<std::size_t>(needed));
+    return ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(),
+                                 needed) == needed;
+}
+
+bool StrictUtf8FromWide(const wchar_t* wide, std::string& text) {
+    text.clear();
+    if (wide == nullptr || *wide == L'\0') {
+        return true;
+    }
+    // -1: up to and with the terminator, which is dropped again below.
+    const int needed = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, nullptr, 0,
+                                             nullptr, nullptr);
+    if (needed <= 1) {
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(needed));
+    if (::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, -1, text.data(), needed, nullptr,
+                              nullptr) != needed) {
+        text.clear();
+        return false;
+    }
+    text.pop_back();
+    return true;
+}
+
 int ErrnoFromWin32Error(unsigned long error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:

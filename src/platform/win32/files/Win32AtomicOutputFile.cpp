@@ -3,15 +3,14 @@
 // the target's name in one step (MoveFileExW) on Commit.
 
 #include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cerrno>
 
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/FileSystem.h"
 #include "core/base/SignalCleanup.h"
+#include "platform/win32/FileHandles.h"
 #include "platform/win32/WideText.h"
 
 namespace qx7 {
@@ -22,25 +21,6 @@ using win32::WideFromUtf8;
 
 constexpr std::size_t kBufferBytes = 1 << 16;
 constexpr int kNameAttempts = 100;
-
-// ".qx7-" and twelve letters or digits: short, so that any valid target name works.
-std::string HiddenName(int attempt) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    static std::atomic<unsigned long long> counter{0};
-    LARGE_INTEGER ticks{};
-    ::QueryPerformanceCounter(&ticks);
-    unsigned long long bits = static_cast<unsigned long long>(ticks.QuadPart) ^
-                              (static_cast<unsigned long long>(::GetCurrentProcessId()) << 40) ^
-                              counter.fetch_add(0x9E3779B97F4A7C15ULL) ^
-                              static_cast<unsigned long long>(attempt);
-    std::string name = ".qx7-";
-    for (int i = 0; i < 12; ++i) {
-        name += kLetters[bits % 36];
-        bits /= 36;
-        bits ^= static_cast<unsigned long long>(i + 1) * 0x2545F4914F6CDD1DULL;
-    }
-    return name;
-}
 
 // Why an existing target stops the output; 0 when it may be replaced (or is not there).
 int Refusal(const std::string& path, ExistingTarget existing) {
@@ -81,7 +61,7 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
 
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string temporary = folder_ + HiddenName(attempt);
+        const std::string temporary = folder_ + ".qx7-" + win32::UniqueLetters(attempt);
         // Registered first: a console end between creating and registering must not leave it.
         const int slot = RegisterTemporaryPath(temporary);
         if (slot < 0) {
@@ -104,16 +84,9 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     if (handle == INVALID_HANDLE_VALUE) {
         return Fail(EEXIST);
     }
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        ::CloseHandle(handle);
-        return Fail(EMFILE);
-    }
-    stream_ = ::_fdopen(fd, "wb");
+    stream_ = win32::StreamOfHandle(handle, _O_WRONLY, "wb");
     if (stream_ == nullptr) {
-        const int error = errno;
-        ::_close(fd);
-        return Fail(error);
+        return Fail(errno);
     }
     std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
     path_ = path;
@@ -121,22 +94,10 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
 }
 
 bool AtomicOutputFile::Commit() {
-    if (stream_ == nullptr) {
-        if (error_ == 0) {
-            error_ = EBADF;
-        }
+    if (!FlushForCommit()) {
         return false;
     }
-    if (std::ferror(stream_) != 0) {
-        Fail(EIO);
-        return false;
-    }
-    errno = 0;
-    if (std::fflush(stream_) != 0) {
-        Fail(errno);
-        return false;
-    }
-    const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream_)));
+    const HANDLE handle = win32::HandleOfStream(stream_);
     if (!::FlushFileBuffers(handle)) {
         Fail(ErrnoFromWin32Error(::GetLastError()));
         return false;
@@ -156,13 +117,19 @@ bool AtomicOutputFile::PublishUnnamed(int) {
 }
 
 bool AtomicOutputFile::PublishNamed() {
+    DWORD flags = MOVEFILE_WRITE_THROUGH;
     if (existing_ == ExistingTarget::kReplace) {
-        return ReplaceTarget();
+        if (const int refusal = Refusal(path_, existing_); refusal != 0) {
+            Fail(refusal);
+            return false;
+        }
+        // A link is replaced itself, never the file it leads to.
+        flags |= MOVEFILE_REPLACE_EXISTING;
     }
+    // Without MOVEFILE_REPLACE_EXISTING the move refuses a name that appeared meanwhile.
     const std::wstring from = WideFromUtf8(temporaryName_);
     ::SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // Without MOVEFILE_REPLACE_EXISTING the move refuses a name that appeared meanwhile.
-    if (!::MoveFileExW(from.c_str(), WideFromUtf8(path_).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(from.c_str(), WideFromUtf8(path_).c_str(), flags)) {
         Fail(ErrnoFromWin32Error(::GetLastError()));
         return false;
     }
@@ -171,22 +138,9 @@ bool AtomicOutputFile::PublishNamed() {
     return true;
 }
 
+// Publishing takes the replacing move from existing_; nothing else replaces on Windows.
 bool AtomicOutputFile::ReplaceTarget() {
-    if (const int refusal = Refusal(path_, existing_); refusal != 0) {
-        Fail(refusal);
-        return false;
-    }
-    const std::wstring from = WideFromUtf8(temporaryName_);
-    ::SetFileAttributesW(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // A link is replaced itself, never the file it leads to.
-    if (!::MoveFileExW(from.c_str(), WideFromUtf8(path_).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        Fail(ErrnoFromWin32Error(::GetLastError()));
-        return false;
-    }
-    temporaryName_.clear();
-    DropTemporary();
-    return true;
+    return PublishNamed();
 }
 
 void AtomicOutputFile::DropTemporary() {

@@ -5,18 +5,21 @@
 #include <io.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 
 #include "core/base/FileSystem.h"
+#include "platform/win32/FileHandles.h"
 #include "platform/win32/WideText.h"
 
 namespace qx7 {
 namespace {
 
 using win32::ErrnoFromWin32Error;
+using win32::HandleOfStream;
+using win32::StreamOfHandle;
+using win32::UniqueLetters;
 using win32::WideFromUtf8;
 
 constexpr int kNameAttempts = 100;
@@ -81,49 +84,6 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
     return FileIdentity{
         info.dwVolumeSerialNumber,
         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-HANDLE HandleOfStream(std::FILE* stream) {
-    if (stream == nullptr) {
-        return INVALID_HANDLE_VALUE;
-    }
-    return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
-}
-
-// Hands a Windows handle to the C runtime as a binary stream; the handle is closed on failure.
-std::FILE* StreamOfHandle(HANDLE handle, int flags, const char* mode) {
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
-    if (fd < 0) {
-        ::CloseHandle(handle);
-        errno = EMFILE;
-        return nullptr;
-    }
-    std::FILE* stream = ::_fdopen(fd, mode);
-    if (stream == nullptr) {
-        const int error = errno;
-        ::_close(fd);
-        errno = error;
-    }
-    return stream;
-}
-
-// Letters for names nobody else picks: the process, the time and a counter.
-std::wstring UniqueSuffix(int attempt) {
-    static std::atomic<unsigned long long> counter{0};
-    LARGE_INTEGER ticks{};
-    ::QueryPerformanceCounter(&ticks);
-    unsigned long long bits = static_cast<unsigned long long>(ticks.QuadPart) ^
-                              (static_cast<unsigned long long>(::GetCurrentProcessId()) << 40) ^
-                              counter.fetch_add(0x9E3779B97F4A7C15ULL) ^
-                              static_cast<unsigned long long>(attempt);
-    static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    std::wstring text;
-    for (int i = 0; i < 12; ++i) {
-        text += kLetters[bits % 36];
-        bits /= 36;
-        bits ^= static_cast<unsigned long long>(i + 1) * 0x2545F4914F6CDD1DULL;
-    }
-    return text;
 }
 
 }  // namespace
@@ -236,8 +196,8 @@ std::FILE* CreateUnnamedTemporary(const std::string& folder) {
     }
     const bool separated = base.back() == L'\\' || base.back() == L'/';
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::wstring name =
-            base + (separated ? L"" : L"\\") + L"qx7log-" + UniqueSuffix(attempt) + L".tmp";
+        const std::wstring name = base + (separated ? L"" : L"\\") + L"qx7log-" +
+                                  WideFromUtf8(UniqueLetters(attempt)) + L".tmp";
         // No sharing: no other process can open it; gone when the last handle closes, also
         // when the process is ended.
         const HANDLE handle = ::CreateFileW(

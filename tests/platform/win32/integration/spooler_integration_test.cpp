@@ -5,20 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#include <winspool.h>
-// winspool.h's macros would rename the spooler interface's methods.
-#undef EnumPrinters
-#undef OpenPrinter
-#undef StartDocPrinter
-#undef GetPrinterData
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -27,6 +13,8 @@
 #include <vector>
 
 #include "core/comm/ISpooler.h"
+#include "platform/win32/SpoolerApi.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32Spooler.h"
 
 namespace qx7 {
@@ -38,7 +26,7 @@ constexpr DWORD kChildDeadlineMs = 60000;
 // A path CMake gave: a Linux one seen through Wine's drive Z:.
 std::wstring HostPath(const std::string& path) {
     std::wstring wide;
-    EXPECT_TRUE(Utf8ToWide(path, wide)) << path;
+    EXPECT_TRUE(win32::StrictWideFromUtf8(path, wide)) << path;
     return !wide.empty() && wide[0] == L'/' ? L"Z:" + wide : wide;
 }
 
@@ -337,7 +325,7 @@ class SpoolerTest : public ::testing::Test {
     std::wstring wideName = UniqueName(L"QX-7 Wine Test ");
     std::string name = [this] {
         std::string text;
-        WideToUtf8(wideName.c_str(), text);
+        win32::StrictUtf8FromWide(wideName.c_str(), text);
         return text;
     }();
     InstalledPrinter printer{wideName};
@@ -348,7 +336,7 @@ TEST_F(SpoolerTest, EnumerationFindsThePrinterWithDriverAndPort) {
     std::vector<PrinterRecord> records;
     ASSERT_TRUE(spooler.EnumPrinters(records));
     std::string port;
-    ASSERT_TRUE(WideToUtf8(printer.Port().c_str(), port));
+    ASSERT_TRUE(win32::StrictUtf8FromWide(printer.Port().c_str(), port));
     int found = 0;
     for (const PrinterRecord& record : records) {
         if (record.name == name) {
@@ -478,7 +466,7 @@ TEST(SpoolerNames, JapaneseNameIsListedAndOpensAsItIs) {
     InstalledPrinter printer(wide);
     ASSERT_EQ(printer.Problem(), "");
     std::string name;
-    ASSERT_TRUE(WideToUtf8(wide.c_str(), name));
+    ASSERT_TRUE(win32::StrictUtf8FromWide(wide.c_str(), name));
     ASSERT_EQ(name.substr(0, 15), "QX-7 \xE8\xA9\xA6\xE9\xA8\x93\xE6\xA9\x9F ");
     Win32Spooler spooler;
     std::vector<PrinterRecord> records;
