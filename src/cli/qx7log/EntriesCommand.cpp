@@ -11,7 +11,6 @@
 #include "core/app/StartupDecision.h"
 #include "core/export/EntryBrowsing.h"
 #include "platform/SystemLocalTime.h"
-#include "platform/TextEncoding.h"
 
 namespace qx7::cli {
 namespace {
@@ -37,15 +36,13 @@ int Usage(const LogToolContext& context, const std::string& text) {
 
 int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
     // JSON is always UTF-8: only an encoding the user named is refused, not the system's.
-    if (options.json && AsciiLower(context.encoding) != "utf-8" &&
-        AsciiLower(context.encoding) != "utf8" && context.encoding != SystemTextEncodingName()) {
+    if (options.json && context.encodingGiven && AsciiLower(context.encoding) != "utf-8" &&
+        AsciiLower(context.encoding) != "utf8") {
         return Usage(context, "JSON is written in UTF-8; leave out --encoding");
     }
     const SystemLocalTime clock;
     EntryFilter filter;
-    filter.types.errors = options.types.find('e') != std::string::npos;
-    filter.types.warnings = options.types.find('w') != std::string::npos;
-    filter.types.information = options.types.find('i') != std::string::npos;
+    filter.types = EntryTypesFromLetters(options.types);
     for (const std::string& text : options.codes) {
         const auto code = ParseEntryCode(text);
         if (!code) {

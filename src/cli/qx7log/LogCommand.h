@@ -20,6 +20,7 @@ inline constexpr int kExitUsage = 2;
 struct LogToolContext {
     LanguageId language = kEnglish;  // from --lang, else the environment
     std::string encoding = "UTF-8";  // --encoding: the encoding of the texts written
+    bool encodingGiven = false;      // --encoding was on the command line (else the system's)
     std::string programName = "qx7log";
 };
 

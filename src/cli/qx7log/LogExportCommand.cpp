@@ -43,6 +43,14 @@ void AddEntryTypesOption(CLI::App& command, std::string& types) {
             "SET");
 }
 
+LogTypeFilter EntryTypesFromLetters(const std::string& types) {
+    LogTypeFilter filter;
+    filter.errors = types.find('e') != std::string::npos;
+    filter.warnings = types.find('w') != std::string::npos;
+    filter.information = types.find('i') != std::string::npos;
+    return filter;
+}
+
 void AddLogExportOptions(CLI::App& command, LogExportRequest& request) {
     command.add_option("LOG", request.logPath, "The saved printer log (.log, .zlg or a bare log)")
         ->required();
@@ -91,9 +99,7 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
 
     const LogTextContext textContext(context.language, clock);
     LogExportOptions options;
-    options.types.errors = request.types.find('e') != std::string::npos;
-    options.types.warnings = request.types.find('w') != std::string::npos;
-    options.types.information = request.types.find('i') != std::string::npos;
+    options.types = EntryTypesFromLetters(request.types);
     options.extendedData = request.extendedData;
     options.encoder = encoder.get();
     ExportCounts counts;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/qx7log/LogCommand.h"
+#include "core/export/LogExport.h"
 
 namespace qx7::cli {
 
@@ -18,6 +19,8 @@ struct LogExportRequest {
 
 // "--types": any of the letters e (errors), w (warnings) and i (information).
 void AddEntryTypesOption(CLI::App& command, std::string& types);
+// The entry types those letters name.
+LogTypeFilter EntryTypesFromLetters(const std::string& types);
 
 // Adds the options both commands share to `command`.
 void AddLogExportOptions(CLI::App& command, LogExportRequest& request);

@@ -18,10 +18,10 @@ namespace qx7::cli {
 // An output file of a command: "-" is standard output; an existing path is replaced only when
 // forced, and never when it is the log being read; the file appears only once complete.
 class ToolOutput {
-public:
+  public:
     // false with `cause` filled; `alreadyExists` tells the refusal of an existing path.
-    bool Open(const std::string& path, const std::string& inputPath, bool force,
-              std::string& cause, bool& alreadyExists);
+    bool Open(const std::string& path, const std::string& inputPath, bool force, std::string& cause,
+              bool& alreadyExists);
     std::FILE* Stream() const;
     bool IsStandardOutput() const { return toStdout_; }
     // Moves the file into place (flushes standard output); false on any write error, or when
@@ -31,7 +31,7 @@ public:
     // The errno of the failure of Commit of a file (standard output: StandardOutputFailure).
     int Error() const;
 
-private:
+  private:
     bool toStdout_ = false;
     AtomicOutputFile file_;
 };

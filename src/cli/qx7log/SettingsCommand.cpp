@@ -12,7 +12,7 @@
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/Messages.h"
-#include "core/base/FileSystem.h"
+#include "core/export/ExportOutput.h"
 #include "core/log/QXLogFile.h"
 #include "core/settings/BlockList.h"
 #include "core/settings/EEPFile.h"
@@ -42,10 +42,6 @@ std::optional<std::int32_t> ParseBlockId(std::string text) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
-}
-
-bool PathExists(const std::string& path) {
-    return LookAtPath(path) != PathKind::kMissing;
 }
 
 // One line to standard output; a terminal gets no control characters from the log.
@@ -140,7 +136,7 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
     }
 
     if (!options.csv.empty()) {
-        if (!options.force && PathExists(options.csv)) {
+        if (!options.force && OutputPathExists(options.csv)) {
             std::fprintf(stderr, "%s: %s exists; use --force to replace it\n",
                          context.programName.c_str(), options.csv.c_str());
             return kExitFailure;

@@ -42,8 +42,9 @@ int main(int argc, char** argv) {
     app.add_option("--lang", lang, "Language of the texts: en or ja (default: the environment's)")
         ->check(CLI::IsMember({"en", "ja"}));
     std::string encoding = SystemTextEncodingName();
-    app.add_option("--encoding", encoding,
-                   "Encoding of the texts written (UTF-8, CP932 ...; default " + encoding + ")");
+    const CLI::Option* encodingOption = app.add_option(
+        "--encoding", encoding,
+        "Encoding of the texts written (UTF-8, CP932 ...; default " + encoding + ")");
 
     auto& registered = RegisteredLogCommands();
     std::stable_sort(registered.begin(), registered.end(),
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     context.language =
         lang.empty() ? SystemDefaultLanguage() : (lang == "ja" ? kJapanese : kEnglish);
     context.encoding = encoding;
+    context.encodingGiven = encodingOption->count() > 0;
     for (const auto& command : commands) {
         if (command.command != nullptr && command.command->parsed()) {
             return CloseStandardOutput(context.programName, command.run(context));

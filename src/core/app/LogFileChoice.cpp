@@ -40,11 +40,9 @@ bool FolderHoldsLog(const std::string& folder) {
 }  // namespace
 
 bool IsOpenableLogFile(const std::string& path) {
-    // The kind is asked first: opening a pipe for reading would wait for a writer.
-    if (LookThroughPath(path) != PathKind::kRegularFile) {
-        return false;
-    }
-    std::FILE* file = OpenFile(path, "rb");
+    // Never waits: a pipe put in the log's place is refused, not opened.
+    bool notRegular = false;
+    std::FILE* file = OpenRegularFileForReading(path, notRegular);
     if (file == nullptr) {
         return false;
     }

@@ -31,7 +31,6 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
-std::optional<FileIdentity> IdentityOfStream(std::FILE* stream);
 
 // Both names lead to one existing file.
 bool SameFile(const std::string& first, const std::string& second);

@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::int64_t kUnix2000 = 946684800;  // 2000-01-01 00:00:00 UTC
 
+// An entry's code as its eight upper-case hexadecimal digits.
+struct CodeText {
+    explicit CodeText(std::uint32_t code) {
+        std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(code));
+    }
+    char text[12];
+};
+
 char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -146,10 +154,12 @@ std::vector<std::uint32_t> SelectEntries(const LogEntryIndex& index, const Entry
 std::string FormatRowLine(const LogEntryRow& row) {
     char number[24];
     std::snprintf(number, sizeof number, "%06zu", row.number);
-    char code[12];
-    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(row.code));
     std::string line = number;
-    line.append(": ").append(row.dateTime).append(" [").append(code).append("] (");
+    line.append(": ")
+        .append(row.dateTime)
+        .append(" [")
+        .append(CodeText(row.code).text)
+        .append("] (");
     line.append(row.typeText).append(") \"").append(row.description).append("\"");
     if (!row.parameters.empty()) {
         if (line.size() < kAddedTextColumn) {
@@ -161,10 +171,10 @@ std::string FormatRowLine(const LogEntryRow& row) {
 }
 
 bool RowContains(const LogEntryRow& row, std::string_view text) {
-    char code[12];
-    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(row.code));
+    // The code is formatted only for rows whose texts miss: a search runs over every row.
     return ContainsIgnoringCase(row.description, text) ||
-           ContainsIgnoringCase(row.parameters, text) || ContainsIgnoringCase(code, text);
+           ContainsIgnoringCase(row.parameters, text) ||
+           ContainsIgnoringCase(CodeText(row.code).text, text);
 }
 
 std::size_t FirstAtOrAfter(const LogEntryIndex& index, const std::vector<std::uint32_t>& selection,
@@ -218,9 +228,7 @@ std::string FormatRowJson(const LogEntryRow& row, std::uint32_t printerTime,
     } else {
         json.append("null");
     }
-    char code[12];
-    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(row.code));
-    json.append(",\"code\":\"").append(code).append("\",\"type\":\"");
+    json.append(",\"code\":\"").append(CodeText(row.code).text).append("\",\"type\":\"");
     AppendJsonText(json, row.typeText);
     json.append("\",\"text\":\"");
     AppendJsonText(json, row.description);

@@ -15,22 +15,31 @@ std::vector<ChartDay> BuildChartDays(const CLogList& records, const stats::DateR
     // Print seconds by the day the job began; a job has one date, so this holds one number a
     // day that had a job.
     std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>, double> printSeconds;
-    CStatisticsJobList jobs;
-    jobs.StreamJobs(records, range, localTime, today, [&](const CStatisticsJob& job) {
-        const CElapsedTime& time = job.printTime;
-        printSeconds[{job.date.Year(), job.date.Month(), job.date.Day()}] +=
-            3600.0 * time.Hours() + 60.0 * time.Minutes() + time.Seconds() +
-            time.Milliseconds() / 1000.0;
-    });
+    CStatisticsJobList jobList;
+    CStatisticsJobList::Stream jobs(
+        jobList, range, localTime, today, [&](const CStatisticsJob& job) {
+            const CElapsedTime& time = job.printTime;
+            printSeconds[{job.date.Year(), job.date.Month(), job.date.Day()}] +=
+                3600.0 * time.Hours() + 60.0 * time.Minutes() + time.Seconds() +
+                time.Milliseconds() / 1000.0;
+        });
 
     // The day file's days in date order: its rows follow the records through the file, which
     // after the printer's log has wrapped around is not the order of the dates. A date the
     // file shows twice (the printer's clock set back) adds up.
     using DayKey = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>;
     std::map<DayKey, std::int32_t> prints;
-    StreamDays(records, range, today, [&](const CStatisticsDay& day) {
+    DayStream dayStream(range, today, [&](const CStatisticsDay& day) {
         prints[{day.date.Year(), day.date.Month(), day.date.Day()}] += day.Prints();
     });
+
+    // One walk through the records for both (each walk reads the log's files again).
+    for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
+        jobs.Add(*record);
+        dayStream.Add(*record);
+    }
+    jobs.Finish();
+    dayStream.Finish();
     if (prints.empty()) {
         return {};
     }

@@ -140,12 +140,39 @@ void CStatisticsDayList::StreamDayRows(const CLogList& records, const stats::Dat
 
 void StreamDays(const CLogList& records, const stats::DateRange& range, const CLogDate& today,
                 const DayOutput& output, std::uint64_t fillerBudget) {
-    DayWalker walker(today, fillerBudget, output);
-    DayBuilder builder([&walker](std::unique_ptr<CStatisticsDay> day) { walker.Write(*day); });
+    DayStream days(range, today, output, fillerBudget);
     for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
-        builder.Add(*record, range);
+        days.Add(*record);
     }
-    builder.Finish();
+    days.Finish();
+}
+
+struct DayStream::Parts {
+    Parts(const stats::DateRange& dates, const CLogDate& today, const DayOutput& handOver,
+          std::uint64_t fillerBudget)
+        : range(dates),
+          output(handOver),
+          walker(today, fillerBudget, output),
+          builder([this](std::unique_ptr<CStatisticsDay> day) { walker.Write(*day); }) {}
+
+    const stats::DateRange& range;
+    const DayOutput output;  // a copy: the caller's may be a temporary
+    DayWalker walker;
+    DayBuilder builder;
+};
+
+DayStream::DayStream(const stats::DateRange& range, const CLogDate& today, const DayOutput& output,
+                     std::uint64_t fillerBudget)
+    : parts_(std::make_unique<Parts>(range, today, output, fillerBudget)) {}
+
+DayStream::~DayStream() = default;
+
+void DayStream::Add(const CLogRecord& record) {
+    parts_->builder.Add(record, parts_->range);
+}
+
+void DayStream::Finish() {
+    parts_->builder.Finish();
 }
 
 }  // namespace qx7

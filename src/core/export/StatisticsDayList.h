@@ -54,4 +54,22 @@ void StreamDays(const CLogList& records, const stats::DateRange& range, const CL
                 const DayOutput& output,
                 std::uint64_t fillerBudget = CStatisticsDayList::kMaxFillerRows);
 
+// The same days from records handed over one at a time, for a walk over the records that
+// gathers more than the days. Finish after the last record hands over the days still open.
+class DayStream {
+  public:
+    DayStream(const stats::DateRange& range, const CLogDate& today, const DayOutput& output,
+              std::uint64_t fillerBudget = CStatisticsDayList::kMaxFillerRows);
+    ~DayStream();
+    DayStream(const DayStream&) = delete;
+    DayStream& operator=(const DayStream&) = delete;
+
+    void Add(const CLogRecord& record);
+    void Finish();
+
+  private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
 }  // namespace qx7

@@ -106,13 +106,38 @@ void CStatisticsJobList::StreamJobRows(const CLogList& records, const stats::Dat
 void CStatisticsJobList::StreamJobs(const CLogList& records, const stats::DateRange& range,
                                     const ILocalTime& localTime, const CLogDate& today,
                                     const std::function<void(const CStatisticsJob& job)>& output) {
-    closed_ = [&](const CStatisticsJob& job) {
-        if (WithinRowDates(job, today)) {
+    Stream jobs(*this, range, localTime, today, output);
+    for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
+        jobs.Add(*record);
+    }
+    jobs.Finish();
+}
+
+CStatisticsJobList::Stream::Stream(CStatisticsJobList& list, const stats::DateRange& range,
+                                   const ILocalTime& localTime, const CLogDate& today,
+                                   const std::function<void(const CStatisticsJob& job)>& output)
+    : list_(list), range_(range), localTime_(localTime) {
+    list_.closed_ = [&list, today, output](const CStatisticsJob& job) {
+        if (list.WithinRowDates(job, today)) {
             output(job);
         }
     };
-    BuildJobs(records, range, localTime);
-    closed_ = nullptr;
+}
+
+CStatisticsJobList::Stream::~Stream() {
+    list_.closed_ = nullptr;
+}
+
+void CStatisticsJobList::Stream::Add(const CLogRecord& record) {
+    if (range_.Includes(record.GetDate())) {
+        current_ = list_.StepJob(std::move(current_), record, localTime_);
+    }
+}
+
+void CStatisticsJobList::Stream::Finish() {
+    if (current_) {
+        list_.CloseJob(std::move(current_));
+    }
 }
 
 }  // namespace qx7

@@ -44,6 +44,27 @@ class CStatisticsJobList : public std::vector<std::unique_ptr<CStatisticsJob>> {
                     const std::function<void(const CStatisticsJob& job)>& output);
     std::string HeaderLine() const;
 
+    // What StreamJobs hands over, from records handed over one at a time (for a walk over the
+    // records that gathers more than the jobs). Finish after the last record closes the job
+    // still open. The list is used for the parser's state while the stream lives.
+    class Stream {
+      public:
+        Stream(CStatisticsJobList& list, const stats::DateRange& range, const ILocalTime& localTime,
+               const CLogDate& today, const std::function<void(const CStatisticsJob& job)>& output);
+        ~Stream();
+        Stream(const Stream&) = delete;
+        Stream& operator=(const Stream&) = delete;
+
+        void Add(const CLogRecord& record);
+        void Finish();
+
+      private:
+        CStatisticsJobList& list_;
+        const stats::DateRange& range_;
+        const ILocalTime& localTime_;
+        std::unique_ptr<CStatisticsJob> current_;
+    };
+
     std::int32_t parserState = kNoJob;
     std::int32_t dateFormat = 2;
     std::int32_t timeFormat = 1;

@@ -177,12 +177,6 @@ class WantedEntries final : public IPositionedLogEntrySource {
 
 bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
                        const Messages& messages, const LogTextContext& context,
-                       const ListingSink& sink) {
-    return StreamLogAnalysis(path, analysis, maximum, messages, context, sink, {});
-}
-
-bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
-                       const Messages& messages, const LogTextContext& context,
                        const ListingSink& sink, const std::function<bool()>& keepReading) {
     CQXLogFile reader(messages, context.LocalTime());
     const int opened = reader.Open(path);

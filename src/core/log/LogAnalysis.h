@@ -64,17 +64,13 @@ ListingEnd StreamAnalysisListing(IPositionedLogEntrySource& source,
 // One whole run on a log file: open it as the reader's calling order says (a container's log
 // data, or a bare log), then list. False, with nothing handed over, when the file cannot be
 // read as a log at all.
+// For a run someone may no longer want (a view that starts another or closes), `keepReading`
+// is asked before every entry read and every piece handed over; once it answers false the log
+// is read no further, also while the selected entries are being counted, and nothing more
+// reaches the sink. It may be asked from the thread the listing runs on.
 bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
                        const Messages& messages, const LogTextContext& context,
-                       const ListingSink& sink);
-
-// The same for a run someone may no longer want (a view that starts another or closes):
-// `keepReading` is asked before every entry read and every piece handed over; once it answers
-// false the log is read no further, also while the selected entries are being counted, and
-// nothing more reaches the sink. It may be asked from the thread the listing runs on.
-bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
-                       const Messages& messages, const LogTextContext& context,
-                       const ListingSink& sink, const std::function<bool()>& keepReading);
+                       const ListingSink& sink, const std::function<bool()>& keepReading = {});
 
 // The same as one text; empty when the file cannot be read as a log at all.
 std::string RunLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis,

@@ -21,18 +21,19 @@ IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProg
             !progress(entries_.size(), total)) {
             return IndexEnd::kCancelled;
         }
-        if (entries_.size() >= mostEntries) {
-            if (progress) {
-                progress(entries_.size(), total);
-            }
-            return IndexEnd::kFull;
-        }
         const int read = source.ReadEntry(entry);
         if (read == 0) {
             break;
         }
         if (read != 1) {
             return IndexEnd::kReadFailed;
+        }
+        // Full only when an entry is left out: a log of exactly the most entries is complete.
+        if (entries_.size() >= mostEntries) {
+            if (progress) {
+                progress(entries_.size(), total);
+            }
+            return IndexEnd::kFull;
         }
         IndexedEntry indexed;
         indexed.position = source.EntryPosition();

@@ -200,6 +200,12 @@ TEST_F(LogEntryIndexTest, BuildingStopsWhenAskedAndReplacesAnEarlierIndex) {
     LogEntryRow row;
     EXPECT_TRUE(rows.Row(49999, row));
     EXPECT_FALSE(rows.Row(50000, row));
+
+    // Exactly as many entries as the index takes: nothing is left out, so nothing is said.
+    ASSERT_TRUE(reader.Close());
+    ASSERT_TRUE(OpenEntries(reader, path));
+    EXPECT_EQ(index.Build(reader, {}, 60000), IndexEnd::kComplete);
+    EXPECT_EQ(index.Size(), 60000u);
     reader.Close();
 }
 

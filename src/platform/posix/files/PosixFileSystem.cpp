@@ -73,14 +73,6 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
     return IdentityOf(info);
 }
 
-std::optional<FileIdentity> IdentityOfStream(std::FILE* stream) {
-    struct stat info {};
-    if (stream == nullptr || ::fstat(::fileno(stream), &info) != 0) {
-        return std::nullopt;
-    }
-    return IdentityOf(info);
-}
-
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }

@@ -9,6 +9,7 @@
 
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/FileSystem.h"
+#include "core/base/PathText.h"
 #include "core/base/SignalCleanup.h"
 #include "platform/win32/FileHandles.h"
 #include "platform/win32/WideText.h"
@@ -44,7 +45,7 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     Abandon();
     error_ = 0;
     existing_ = existing;
-    const std::size_t separator = path.find_last_of("/\\");
+    const std::size_t separator = LastPathSeparator(path);
     folder_ = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
     name_ = separator == std::string::npos ? path : path.substr(separator + 1);
     if (name_.empty() || name_ == "." || name_ == "..") {

@@ -106,10 +106,6 @@ std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
     return identity;
 }
 
-std::optional<FileIdentity> IdentityOfStream(std::FILE* stream) {
-    return IdentityOfHandle(HandleOfStream(stream));
-}
-
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     const std::wstring widePath = WideFromUtf8(path);
     const std::wstring wideMode = WideFromUtf8(mode);
