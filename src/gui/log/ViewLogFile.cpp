@@ -10,6 +10,7 @@
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
+#include "gui/app/WaitCursorScope.h"
 #include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/LogFileName.h"
 #include "gui/log/LogViewerRegistry.h"
@@ -97,8 +98,14 @@ void CViewLogFile::OpenViewer(int buttonNumber) {
     if (make == nullptr) {
         return;
     }
-    // Every viewer is given the name the application object holds and reads the file itself.
-    ShowLogViewer((*make)(Context(), App().GetLogFileName(), window()));
+    // Every viewer is given the name the application object holds and reads the file itself,
+    // which for a large log takes a moment: the hourglass meanwhile, not over the open viewer.
+    QDialog* viewer = nullptr;
+    {
+        const WaitCursorScope wait;
+        viewer = (*make)(Context(), App().GetLogFileName(), window());
+    }
+    ShowLogViewer(viewer);
 }
 
 QX7_REGISTER_WIZARD_PAGE(CViewLogFile, kPageLogViewer);

@@ -1,6 +1,8 @@
 // Page 225, the viewers of the chosen log: which buttons show for the log's form, the name,
 // Finish and Back; and the whole saved-log road (code 0) in both languages.
 
+#include <QApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -8,6 +10,8 @@
 #include "gui/app/ControlText.h"
 #include "gui/log/LogPageTest.h"
 #include "gui/log/LogViewerRegistry.h"
+
+#include <QTest>
 
 namespace qx7::test {
 namespace {
@@ -96,6 +100,53 @@ TEST_F(ViewerPageTest, EachShowingAsksTheLogsFormAgain) {
     // The decompression's temporary files are gone.
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         EXPECT_NE(entry.path().extension(), ".qvl") << entry.path();
+    }
+}
+
+// Notes the pointer while a viewer dialog (not the sheet) is being built: its children are
+// added to it one by one.
+class PointerWhileBuilding : public QObject {
+  public:
+    explicit PointerWhileBuilding(const QDialog* sheet) : sheet_(sheet) {}
+    bool hourglass = false;
+    bool normal = false;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::ChildAdded && object != sheet_ &&
+            qobject_cast<QDialog*>(object) != nullptr) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? hourglass : normal) = true;
+        }
+        return false;
+    }
+
+  private:
+    const QDialog* sheet_;
+};
+
+TEST_F(ViewerPageTest, AViewerIsBuiltUnderTheHourglassAndOpensWithTheNormalPointer) {
+    // The file information and the settings list read the log while they are made.
+    OpenViewerPage("pointer", CompressedLog("p1.zlg"));
+    for (int number : {1191, 1188}) {
+        PointerWhileBuilding watch(sheet.get());
+        qApp->installEventFilter(&watch);
+        QTest::mouseClick(driver->ControlAs<QPushButton>(number), Qt::LeftButton);
+        qApp->removeEventFilter(&watch);
+        EXPECT_TRUE(watch.hourglass) << number;
+        EXPECT_FALSE(watch.normal) << number;
+        QDialog* viewer = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                viewer = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                return viewer != nullptr && viewer != sheet.get() && viewer->isVisible();
+            },
+            10000))
+            << number;
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << number;
+        viewer->reject();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return QApplication::activeModalWidget() == sheet.get(); }, 10000));
     }
 }
 
