@@ -410,6 +410,7 @@ void CStatDlg::Save() {
         return;
     }
     StatisticsSaveRequest request;
+    request.logPath = logPath_;
     request.folder = input.folder;
     request.dayFileName = input.dayFileName;
     request.jobFileName = input.jobFileName;
