@@ -15,7 +15,7 @@
 #include <algorithm>
 
 #include "core/app/Messages.h"
-#include "core/base/LocalTime.h"
+#include "core/export/LogExport.h"
 #include "core/log/LogAnalysis.h"
 #include "gui/app/ControlText.h"
 #include "gui/log/AnalysisListingRun.h"
@@ -130,7 +130,7 @@ CLogAnal::CLogAnal(const PageContext& context, const std::string& logPath, QWidg
     SetCtrlText(zoneLabel, kZoneText);
     SetCtrlText(maximumLabel, kMaximumText);
     SetCtrlText(close, kCloseText);
-    SetWidgetText(zone_, QString::fromStdString(Context().clock.ZoneFacts().standardName));
+    SetWidgetText(zone_, QString::fromStdString(ExportZoneName(Context().clock)));
     result_->setAccessibleName(LocalText(kCaption));
 
     setMinimumSize(QSize(kMinimumWidth, kMinimumHeight).expandedTo(minimumSizeHint()));
