@@ -20,6 +20,7 @@
 #include "core/log/QXLogFile.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/DesktopOpener.h"
+#include "gui/app/DialogSize.h"
 #include "gui/app/FileChooser.h"
 #include "gui/app/WaitCursorScope.h"
 #include "gui/export/LogExportProgress.h"

@@ -18,9 +18,9 @@
 #include "core/export/LogExport.h"
 #include "core/log/LogAnalysis.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/DialogSize.h"
 #include "gui/log/AnalysisListingRun.h"
 #include "gui/log/LogViewerRegistry.h"
-#include "gui/log/ViewerText.h"
 
 namespace qx7::gui {
 namespace {

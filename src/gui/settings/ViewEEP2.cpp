@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
@@ -26,6 +25,7 @@
 #include "core/settings/EEPFile.h"
 #include "core/settings/SettingsRows.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/DialogSize.h"
 #include "gui/app/FileChooser.h"
 #include "gui/log/LogFileName.h"
 #include "gui/settings/DiffersMark.h"
@@ -265,10 +265,7 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::string logPath,
     const QMargins margins = layout->contentsMargins();
     QSize wanted(std::max(sizeHint().width(), listSize.width() + margins.left() + margins.right()),
                  sizeHint().height() - list_->sizeHint().height() + listSize.height());
-    if (const QScreen* shown = screen()) {
-        wanted = wanted.boundedTo(shown->availableGeometry().size() * 9 / 10);
-    }
-    resize(wanted.expandedTo(minimumSize()));
+    resize(BoundedToScreen(this, wanted).expandedTo(minimumSize()));
 
     list_->setFocus();
 }
