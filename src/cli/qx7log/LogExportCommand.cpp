@@ -6,7 +6,7 @@
 #include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "core/export/LogExport.h"
+#include "core/export/LogExportRun.h"
 #include "platform/SystemLocalTime.h"
 
 namespace qx7::cli {
@@ -86,39 +86,24 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
         return kExitFailure;
     }
 
-    const SystemLocalTime clock;
-    CollectingMessageSink readerSink;
-    const Messages readerMessages(context.language, readerSink);
-    CQXLogFile reader(readerMessages, clock);
-    if (!OpenLogEntries(reader, request.logPath, readerSink, cause)) {
-        reader.Close();
-        output.Abandon();
-        ReportFailure(context, request.logPath, failureNumber, cause);
-        return kExitFailure;
-    }
-
-    const LogTextContext textContext(context.language, clock);
-    LogExportOptions options;
-    options.types = EntryTypesFromLetters(request.types);
-    options.extendedData = request.extendedData;
-    options.encoder = encoder.get();
-    ExportCounts counts;
-    errno = 0;
-    int result = request.csv ? ExportCsv(reader, output.Stream(), textContext, options, &counts)
-                             : ExportText(reader, output.Stream(), textContext, options, &counts);
-    int writeError = errno;
-    reader.Close();  // removes the reader's temporary file of a compressed log
-
-    if (result == kExportOk && !output.Commit()) {
-        result = kExportWriteFailed;
-        writeError = output.Error();
-    }
-    if (result == kExportOk) {
+    LogExportJob job;
+    job.logPath = request.logPath;
+    job.csv = request.csv;
+    job.language = context.language;
+    job.options.types = EntryTypesFromLetters(request.types);
+    job.options.extendedData = request.extendedData;
+    job.options.encoder = encoder.get();
+    job.out = output.Stream();
+    job.commit = [&output] { return output.Commit(); };
+    job.commitError = [&output] { return output.Error(); };
+    const LogExportOutcome outcome = ExportLogFile(job, SystemLocalTime());
+    if (outcome.failure == LogExportFailure::kNone) {
         return kExitSuccess;
     }
     output.Abandon();
-    if (result == kExportReadFailed) {
-        ReportFailure(context, request.logPath, failureNumber, ReadFailedCause(counts.entriesRead));
+    const int writeError = outcome.writeError;
+    if (outcome.failure != LogExportFailure::kWrite) {  // the log failed to open or to read
+        ReportFailure(context, request.logPath, failureNumber, outcome.cause);
     } else if (output.IsStandardOutput()) {
         ReportFailure(context, outPath, failureNumber,
                       writeError != 0 ? std::string("cannot write to standard output: ") +
@@ -127,7 +112,7 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
     } else if (writeError == EEXIST && !request.force) {
         ReportAlreadyExists(context, outPath);  // it appeared while the export ran
     } else {
-        ReportFailure(context, outPath, failureNumber, CannotWriteCause(writeError));
+        ReportFailure(context, outPath, failureNumber, outcome.cause);
     }
     return kExitFailure;
 }

@@ -18,13 +18,20 @@ bool OutputPathExists(const std::string& path) {
     return LookAtPath(path) != PathKind::kMissing;
 }
 
+std::string SameAsInputRefusal(const std::string& path, const std::string& inputPath) {
+    if (SameFile(inputPath, path) || path == inputPath) {
+        return "is the log being read; choose another output";
+    }
+    return std::string();
+}
+
 std::string OutputRefusal(const std::string& path, const std::string& inputPath) {
     const PathKind target = LookAtPath(path);
     if (target == PathKind::kMissing) {
         return std::string();
     }
-    if (SameFile(inputPath, path) || path == inputPath) {
-        return "is the log being read; choose another output";
+    if (std::string refusal = SameAsInputRefusal(path, inputPath); !refusal.empty()) {
+        return refusal;
     }
     if (target == PathKind::kFolder) {
         return "is a folder";

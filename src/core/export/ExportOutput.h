@@ -23,6 +23,11 @@ std::string OverwriteQuestion(LanguageId language, const std::string& path);
 // output then needs the user's consent before it is replaced.
 bool OutputPathExists(const std::string& path);
 
+// The refusal of OutputRefusal for an output that is the input itself (also by another name or
+// through links), else empty: for outputs that treat folders and other kinds in their own way
+// but must never replace the log they are made from.
+std::string SameAsInputRefusal(const std::string& path, const std::string& inputPath);
+
 // Why `path` cannot be an output of a command that reads `inputPath`, in words; empty when it
 // can (an existing file then still needs the user's consent). Refused: the input itself (also
 // by another name or through links: same device and inode), a folder, and anything other than a

@@ -7,6 +7,7 @@
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/FileSystem.h"
 #include "core/base/PathText.h"
+#include "core/export/ExportOutput.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"
@@ -26,10 +27,6 @@ std::pair<std::string, std::string> SplitFolder(const std::string& path) {
         return {std::string(), path};
     }
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
-}
-
-bool PathExists(const std::string& path) {
-    return LookAtPath(path) != PathKind::kMissing;
 }
 
 using BodyWriter = std::function<void(const stats::LineOutput&)>;
@@ -206,14 +203,20 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
     result.jobPath = StatisticsFilePath(request.folder, request.jobFileName);
 
     const auto save = [&](const std::string& name, const std::string& path, int nameError,
-                          const std::function<int(ExistingTarget)>& write) {
+                          int createError, const std::function<int(ExistingTarget)>& write) {
         if (!IsUsableFileName(name)) {
             context.messages.ShowAccessDenied(path, nameError);
             return StatisticsFileOutcome::kBadName;
         }
+        // A yes to the question must not let the statistics replace the log they come from.
+        if (const std::string refusal = SameAsInputRefusal(path, request.logPath);
+            !refusal.empty()) {
+            context.messages.ShowMessageWithText(kMsgFileIoError, createError, refusal);
+            return StatisticsFileOutcome::kCannotCreate;
+        }
         // Replacing needs the question's yes; a file that was not there is created only as new.
         ExistingTarget existing = ExistingTarget::kKeep;
-        if (PathExists(path)) {
+        if (OutputPathExists(path)) {
             if (!context.confirmOverride || !context.confirmOverride(path)) {
                 return StatisticsFileOutcome::kDeclined;
             }
@@ -223,16 +226,16 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
         return write(existing) == 0 ? StatisticsFileOutcome::kWritten
                                     : StatisticsFileOutcome::kCannotCreate;
     };
-    result.day =
-        save(request.dayFileName, result.dayPath, kStatDayNameError, [&](ExistingTarget existing) {
-            return WriteDayFile(records, request.range, 2, request.semicolon, request.comment,
-                                result.dayPath, context, existing);
-        });
-    result.job =
-        save(request.jobFileName, result.jobPath, kStatJobNameError, [&](ExistingTarget existing) {
-            return WriteJobFile(records, request.range, 1, 1, request.semicolon, request.comment,
-                                result.jobPath, context, existing);
-        });
+    result.day = save(request.dayFileName, result.dayPath, kStatDayNameError, kStatDayCreateError,
+                      [&](ExistingTarget existing) {
+                          return WriteDayFile(records, request.range, 2, request.semicolon,
+                                              request.comment, result.dayPath, context, existing);
+                      });
+    result.job = save(request.jobFileName, result.jobPath, kStatJobNameError, kStatJobCreateError,
+                      [&](ExistingTarget existing) {
+                          return WriteJobFile(records, request.range, 1, 1, request.semicolon,
+                                              request.comment, result.jobPath, context, existing);
+                      });
     return result;
 }
 

@@ -89,6 +89,8 @@ int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dat
                  ExistingTarget existing);
 
 struct StatisticsSaveRequest {
+    // The log the records come from: neither file may replace it.
+    std::string logPath;
     std::string folder;
     std::string dayFileName;
     std::string jobFileName;
@@ -113,7 +115,8 @@ std::string StatisticsFilePath(const std::string& folder, const std::string& nam
 
 // Both files: the day file, then the job file; a bad name or a refusal skips only that file.
 // A file is replaced only when the override question allowed it; one that appears after the
-// question was not needed is kept (kCannotCreate).
+// question was not needed is kept (kCannotCreate). A file naming the log itself is refused
+// before any question (kCannotCreate, message 238 with the create error code and the reason).
 StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
                                          const StatisticsSaveRequest& request,
                                          const StatisticsOutputContext& context);

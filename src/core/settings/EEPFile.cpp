@@ -257,12 +257,12 @@ std::string CEEPFile::CsvText() const {
 bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing) const {
     AtomicOutputFile file;
     if (file.Open(path, existing) != 0) {
-        messages_.ShowMessageWithText(kMsgFileIoError, -125, path);
+        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, path);
         return false;
     }
     // Unlike a plain fopen, a failed write or rename is reported too: no file then.
     if (!file.Write(CsvText()) || !file.Commit()) {
-        messages_.ShowMessageWithText(kMsgFileIoError, -125, path);
+        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, path);
         return false;
     }
     return true;

@@ -17,6 +17,9 @@ namespace qx7 {
 
 inline constexpr int kMsgIllegalFormat = 236;
 
+// The number that goes with "File I/O Error" (238) when a block's CSV file cannot be saved.
+inline constexpr int kCodeSettingsCsvFailed = -125;
+
 // Longest field of a template line, in characters.
 inline constexpr std::size_t kMaxTemplateField = 255;
 

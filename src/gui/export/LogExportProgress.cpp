@@ -1,11 +1,11 @@
 #include "gui/export/LogExportProgress.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
 
 #include "gui/app/ControlText.h"
+#include "gui/app/DialogSize.h"
 
 namespace qx7::gui {
 namespace {
@@ -16,14 +16,6 @@ constexpr int kWidthUnits = 187;
 constexpr int kHeightUnits = 93;
 
 }  // namespace
-
-QSize DialogUnitsToPixels(const QFont& font, int width, int height) {
-    const QFontMetrics metrics(font);
-    // The average over the Latin letters, as dialog units are defined.
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const int averageTimes52 = metrics.horizontalAdvance(letters);
-    return {(width * averageTimes52 + 4 * 52 / 2) / (4 * 52), (height * metrics.height() + 4) / 8};
-}
 
 LogExportProgress::LogExportProgress(QWidget* owner, LanguageId language, const QString& className,
                                      int titleString, int labelNumber, int labelString, int upper)

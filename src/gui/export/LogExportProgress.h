@@ -4,18 +4,12 @@
 // user: Enter, Escape and the close box do nothing.
 
 #include <QDialog>
-#include <QSize>
 
 #include "core/app/Language.h"
 
-class QFont;
 class QProgressBar;
 
 namespace qx7::gui {
-
-// A size given in dialog units, in pixels of the font: a horizontal unit is a quarter of the
-// font's average character width, a vertical one an eighth of its height.
-QSize DialogUnitsToPixels(const QFont& font, int width, int height);
 
 class LogExportProgress : public QDialog {
     Q_OBJECT

@@ -10,16 +10,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <memory>
 
 #include "core/app/Messages.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/export/ExportOutput.h"
-#include "core/log/LogOpening.h"
-#include "core/log/QXLogFile.h"
+#include "core/export/LogExportRun.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/DesktopOpener.h"
+#include "gui/app/DialogSize.h"
 #include "gui/app/FileChooser.h"
 #include "gui/app/WaitCursorScope.h"
 #include "gui/export/LogExportProgress.h"
@@ -244,52 +243,38 @@ bool CLogView::RunExport(ExportKind kind, const std::string& outPath, ExistingTa
         return false;
     }
 
-    CollectingMessageSink readerSink;
-    const Messages readerMessages(Language(), readerSink);
-    CQXLogFile reader(readerMessages, Context().clock);
-    if (!OpenLogEntries(reader, logPath_, readerSink, cause)) {
-        reader.Close();
-        return false;
-    }
-
-    const int upper = reader.GetEntryCount() / 1000;
     std::unique_ptr<LogExportProgress> progress;
-    if (kind == ExportKind::kText) {
-        progress = std::make_unique<CDlgLogTxtProg>(this, Language(), upper);
-    } else {
-        progress = std::make_unique<CDlgLogCsvProg>(this, Language(), upper);
-    }
-    progress->show();
-
-    LogExportOptions options = OptionsFromControls();
-    QProgressBar* bar = progress->Bar();
-    options.progress = [this, bar](int position, int) {
-        bar->setValue(position);
+    LogExportJob job;
+    job.logPath = logPath_;
+    job.csv = kind == ExportKind::kCsv;
+    job.language = Language();
+    job.options = OptionsFromControls();
+    job.options.progress = [this, &progress](int position, int) {
+        progress->Bar()->setValue(position);
         emit ProgressMoved(position);
         // One pass, so that the windows stay painted while the export holds the thread.
         QCoreApplication::processEvents();
         return true;
     };
-    const LogTextContext textContext(Language(), Context().clock);
-    ExportCounts counts;
-    errno = 0;
-    int result = kind == ExportKind::kText
-                     ? ExportText(reader, output.Stream(), textContext, options, &counts)
-                     : ExportCsv(reader, output.Stream(), textContext, options, &counts);
-    int writeError = errno;
-    reader.Close();  // removes the temporary file of a compressed log
-    progress.reset();
-
-    if (result == kExportOk && !output.Commit()) {
-        result = kExportWriteFailed;
-        writeError = output.Error();
-    }
-    if (result == kExportOk) {
+    job.out = output.Stream();
+    job.commit = [&output] { return output.Commit(); };
+    job.commitError = [&output] { return output.Error(); };
+    job.opened = [&](int entryCount) {
+        const int upper = entryCount / 1000;
+        if (kind == ExportKind::kText) {
+            progress = std::make_unique<CDlgLogTxtProg>(this, Language(), upper);
+        } else {
+            progress = std::make_unique<CDlgLogCsvProg>(this, Language(), upper);
+        }
+        progress->show();
+    };
+    job.exported = [&progress] { progress.reset(); };
+    const LogExportOutcome outcome = ExportLogFile(job, Context().clock);
+    if (outcome.failure == LogExportFailure::kNone) {
         return true;
     }
     output.Abandon();
-    cause = result == kExportReadFailed ? ReadFailedCause(counts.entriesRead)
-                                        : CannotWriteCause(writeError);
+    cause = outcome.cause;
     return false;
 }
 

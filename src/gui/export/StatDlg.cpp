@@ -19,6 +19,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "core/app/LogFileChoice.h"
@@ -26,6 +27,7 @@
 #include "core/app/QVJServToolApp.h"
 #include "core/base/TextEncoder.h"
 #include "core/export/StatisticsChart.h"
+#include "core/export/StatisticsChartLabels.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/FileChooser.h"
 #include "gui/app/WaitCursorScope.h"
@@ -71,8 +73,6 @@ constexpr char kFolderCaption[] = "Select Folder";
 
 // A pause in typing this long lets the chart follow the range.
 constexpr int kChartDelayMs = 250;
-// At most this many dates under the chart, so they never run into each other.
-constexpr int kMostDateLabels = 6;
 
 // A spin box's number as the user left it: 0 (never valid) when it is no number.
 std::uint32_t Typed(const QSpinBox* box) {
@@ -85,19 +85,6 @@ QLabel* Separator(const char* text, QWidget* parent) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
     label->setAlignment(Qt::AlignCenter);
     return label;
-}
-
-// Short enough for a label every sixth of the axis: month and day within one year (the year
-// goes into the axis title), year and month across years.
-QString DateLabel(const ChartDay& day, bool withinOneYear) {
-    if (withinOneYear) {
-        return QStringLiteral("%1-%2")
-            .arg(day.month, 2, 10, QLatin1Char('0'))
-            .arg(day.day, 2, 10, QLatin1Char('0'));
-    }
-    return QStringLiteral("%1-%2")
-        .arg(day.year, 4, 10, QLatin1Char('0'))
-        .arg(day.month, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace
@@ -302,19 +289,15 @@ bool CStatDlg::IsChartCurrent() const {
 
 void CStatDlg::UpdateChart() {
     chartTimer_->stop();
-    const Input input = ReadControls();
-    stats::DateRange range;
-    if (input.specifiedDate) {
-        // A range being typed that is no range yet leaves the chart as it was.
-        if (!IsValidRangeInput(input.start, input.end)) {
-            return;
-        }
-        range = MakeDateRange(input.start, input.end);
+    // A range being typed that is no range yet leaves the chart as it was.
+    const std::optional<stats::DateRange> range = ChosenRange(ReadControls());
+    if (!range) {
+        return;
     }
     std::vector<ChartDay> points;
     {
         WaitCursorScope wait;
-        points = BuildChartDays(records_, range, Context().clock, LocalToday(Context().clock));
+        points = BuildChartDays(records_, *range, Context().clock, LocalToday(Context().clock));
     }
 
     QList<qreal> prints;
@@ -338,14 +321,14 @@ void CStatDlg::UpdateChart() {
     }
     const int count = static_cast<int>(points.size());
     days_->setStartValue(-0.5);
-    const int step = std::max(1, (count + kMostDateLabels - 1) / kMostDateLabels);
-    const bool withinOneYear = !points.empty() && points.front().year == points.back().year;
-    for (int i = 0; i < count; i += step) {
-        days_->append(DateLabel(points[static_cast<std::size_t>(i)], withinOneYear), i);
+    const ChartDateLabels dates = LabelChartDays(points);
+    for (const ChartDateLabel& label : dates.labels) {
+        days_->append(QString::fromStdString(label.text), static_cast<qreal>(label.index));
     }
-    days_->setTitleText(withinOneYear ? LocalText(kDateTitle) +
-                                            QStringLiteral(" (%1)").arg(points.front().year)
-                                      : LocalText(kDateTitle));
+    days_->setTitleText(dates.axisYear.empty()
+                            ? LocalText(kDateTitle)
+                            : LocalText(kDateTitle) + QStringLiteral(" (") +
+                                  QString::fromStdString(dates.axisYear) + QStringLiteral(")"));
     days_->setRange(-0.5, std::max(count, 1) - 0.5);
     printsAxis_->setRange(0, std::max<qreal>(mostPrints, 1));
     printsAxis_->applyNiceNumbers();
@@ -380,6 +363,16 @@ CStatDlg::Input CStatDlg::ReadControls() const {
     return input;
 }
 
+std::optional<stats::DateRange> CStatDlg::ChosenRange(const Input& input) {
+    if (!input.specifiedDate) {
+        return stats::DateRange();  // every day
+    }
+    if (!IsValidRangeInput(input.start, input.end)) {
+        return std::nullopt;
+    }
+    return MakeDateRange(input.start, input.end);
+}
+
 void CStatDlg::EnableDateControls(bool on) {
     for (QSpinBox* box : {startYear_, startMonth_, startDay_, endYear_, endMonth_, endDay_}) {
         box->setEnabled(on);
@@ -406,16 +399,16 @@ void CStatDlg::ChooseFolder() {
 
 void CStatDlg::Save() {
     const Input input = ReadControls();
-    if (!IsValidRangeInput(input.start, input.end)) {
+    const std::optional<stats::DateRange> range = ChosenRange(input);
+    if (!range) {
         return;
     }
     StatisticsSaveRequest request;
+    request.logPath = logPath_;
     request.folder = input.folder;
     request.dayFileName = input.dayFileName;
     request.jobFileName = input.jobFileName;
-    if (input.specifiedDate) {
-        request.range = MakeDateRange(input.start, input.end);
-    }
+    request.range = *range;
     request.semicolon = input.semicolon;
     request.comment = input.insertComment ? input.comment : std::string();
 

@@ -4,6 +4,7 @@
 // The records are read before the dialog opens; each Save computes the files from them anew.
 // Below, a chart of the range's days (prints as bars, print hours as a line) follows the range.
 
+#include <optional>
 #include <string>
 
 #include "core/export/StatisticsFiles.h"
@@ -58,6 +59,9 @@ class CStatDlg final : public ViewerDialog {
     QSpinBox* AddDateControl(int editNumber, int upDownNumber, int minimum, int maximum,
                              int accessibleText);
     Input ReadControls() const;
+    // Every day when no range is ticked, the range ticked, or nothing while the dates typed are
+    // no range yet.
+    static std::optional<stats::DateRange> ChosenRange(const Input& input);
     void EnableDateControls(bool on);
     void UpdateFileNames();
     void ChooseFolder();

@@ -2,27 +2,12 @@
 
 #include <utility>
 
-#include "core/app/MessageSink.h"
 #include "core/app/Messages.h"
+#include "core/log/LogOpening.h"
 #include "core/log/LogTextContext.h"
 #include "gui/log/ViewerText.h"
 
 namespace qx7::gui {
-namespace {
-
-// Keeps what core shows on the run's thread for the window to show on its own.
-class CollectingSink final : public IMessageSink {
-  public:
-    void ShowOk(const std::string& text) override { shown.push_back(text); }
-    bool AskYesNo(const std::string& text) override {
-        shown.push_back(text);
-        return false;
-    }
-
-    std::vector<std::string> shown;
-};
-
-}  // namespace
 
 AnalysisListingRun::AnalysisListingRun(AnalysisRequest request, const ILocalTime& clock,
                                        std::function<void()> wake)
@@ -66,7 +51,8 @@ std::vector<std::string> AnalysisListingRun::Messages() const {
 }
 
 void AnalysisListingRun::Run(const AnalysisRequest& request, const ILocalTime& clock) {
-    CollectingSink sink;
+    // Keeps what core shows on the run's thread for the window to show on its own.
+    CollectingMessageSink sink;
     const qx7::Messages messages(request.language, sink);
     const LogTextContext context(request.language, clock);
     StreamLogAnalysis(

@@ -15,12 +15,12 @@
 #include <algorithm>
 
 #include "core/app/Messages.h"
-#include "core/base/LocalTime.h"
+#include "core/export/LogExport.h"
 #include "core/log/LogAnalysis.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/DialogSize.h"
 #include "gui/log/AnalysisListingRun.h"
 #include "gui/log/LogViewerRegistry.h"
-#include "gui/log/ViewerText.h"
 
 namespace qx7::gui {
 namespace {
@@ -130,7 +130,7 @@ CLogAnal::CLogAnal(const PageContext& context, const std::string& logPath, QWidg
     SetCtrlText(zoneLabel, kZoneText);
     SetCtrlText(maximumLabel, kMaximumText);
     SetCtrlText(close, kCloseText);
-    SetWidgetText(zone_, QString::fromStdString(Context().clock.ZoneFacts().standardName));
+    SetWidgetText(zone_, QString::fromStdString(ExportZoneName(Context().clock)));
     result_->setAccessibleName(LocalText(kCaption));
 
     setMinimumSize(QSize(kMinimumWidth, kMinimumHeight).expandedTo(minimumSizeHint()));

@@ -11,6 +11,7 @@
 
 #include "core/log/LogFileInfo.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/DialogSize.h"
 #include "gui/log/LogFileName.h"
 #include "gui/log/LogViewerRegistry.h"
 #include "gui/log/ViewerText.h"

@@ -38,7 +38,7 @@ constexpr int kViewSettingsButton = 1188;
 }  // namespace
 
 CEEPDispSel::CEEPDispSel(const PageContext& context, const std::string& logPath, QWidget* parent)
-    : ViewerDialog(context, QStringLiteral("CEEPDispSel"), parent) {
+    : ViewerDialog(context, QStringLiteral("CEEPDispSel"), parent), logPath_(logPath) {
     auto* instructions = new QLabel(this);
     SetControlNumber(instructions, kInstructions);
     instructions->setWordWrap(true);
@@ -122,7 +122,7 @@ void CEEPDispSel::Display() {
     }
     values->Close();
     factory->Close();
-    ShowLogViewer(new CViewEEP2(Context(), std::move(values),
+    ShowLogViewer(new CViewEEP2(Context(), logPath_, std::move(values),
                                 factoryLoaded ? std::move(factory) : nullptr, this));
 }
 

@@ -26,6 +26,7 @@ class CEEPDispSel final : public ViewerDialog {
     // Display, or a double click on an item: the chosen block in its own dialog.
     void Display();
 
+    std::string logPath_;                   // a displayed block's Save As never writes over it
     std::vector<SettingsBlockSlot> slots_;  // one per list item, in list order
     QListWidget* list_ = nullptr;
     QCheckBox* compare_ = nullptr;

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
@@ -22,9 +21,11 @@
 
 #include "core/app/LogFileChoice.h"
 #include "core/app/QVJServToolApp.h"
+#include "core/export/ExportOutput.h"
 #include "core/settings/EEPFile.h"
 #include "core/settings/SettingsRows.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/DialogSize.h"
 #include "gui/app/FileChooser.h"
 #include "gui/log/LogFileName.h"
 #include "gui/settings/DiffersMark.h"
@@ -102,9 +103,11 @@ QLineEdit* ReadOnlyField(QWidget* parent, int number) {
 
 }  // namespace
 
-CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> values,
-                     std::unique_ptr<CEEPFile> factory, QWidget* parent)
+CViewEEP2::CViewEEP2(const PageContext& context, std::string logPath,
+                     std::unique_ptr<CEEPFile> values, std::unique_ptr<CEEPFile> factory,
+                     QWidget* parent)
     : ViewerDialog(context, QStringLiteral("CViewEEP2"), parent),
+      logPath_(std::move(logPath)),
       values_(values != nullptr ? std::move(values) : std::make_unique<CEEPFile>(Msg())),
       factory_(std::move(factory)),
       rows_(std::make_unique<SettingsRows>(*values_, factory_.get())),
@@ -262,10 +265,7 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> value
     const QMargins margins = layout->contentsMargins();
     QSize wanted(std::max(sizeHint().width(), listSize.width() + margins.left() + margins.right()),
                  sizeHint().height() - list_->sizeHint().height() + listSize.height());
-    if (const QScreen* shown = screen()) {
-        wanted = wanted.boundedTo(shown->availableGeometry().size() * 9 / 10);
-    }
-    resize(wanted.expandedTo(minimumSize()));
+    resize(BoundedToScreen(this, wanted).expandedTo(minimumSize()));
 
     list_->setFocus();
 }
@@ -352,6 +352,11 @@ void CViewEEP2::SaveAs() {
         return;
     }
     saveName_ = ToFileName(chosen);
+    // The chooser's question does not know the log: a yes must not replace it.
+    if (const std::string refusal = SameAsInputRefusal(saveName_, logPath_); !refusal.empty()) {
+        Msg().ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, refusal);
+        return;
+    }
     // The chooser asked before replacing an existing file. A failure shows its own message.
     values_->SaveCsv(saveName_, ExistingTarget::kReplace);
 }

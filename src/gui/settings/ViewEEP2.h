@@ -30,8 +30,9 @@ class CViewEEP2 final : public ViewerDialog {
   public:
     // `values` holds the block's template filled with its data; `factory` the same template with
     // its defaults, or nullptr when no comparison was asked. The dialog owns both: it is shown
-    // window-modal and outlives the code that made it.
-    CViewEEP2(const PageContext& context, std::unique_ptr<CEEPFile> values,
+    // window-modal and outlives the code that made it. `logPath` is the log the block comes
+    // from, which Save As refuses to write over.
+    CViewEEP2(const PageContext& context, std::string logPath, std::unique_ptr<CEEPFile> values,
               std::unique_ptr<CEEPFile> factory, QWidget* parent);
     ~CViewEEP2() override;
 
@@ -49,6 +50,7 @@ class CViewEEP2 final : public ViewerDialog {
     // The status line keeps one height whatever it says, so the list does not jump on a move.
     void ReserveDifferencesHeight(int width);
 
+    std::string logPath_;
     std::unique_ptr<CEEPFile> values_;
     std::unique_ptr<CEEPFile> factory_;
     std::unique_ptr<SettingsRows> rows_;

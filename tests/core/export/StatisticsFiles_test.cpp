@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "core/app/StringTable.h"
 #include "core/base/PathText.h"
 #include "core/export/StatisticsCodes.h"
 #include "platform/SystemLocalTime.h"
@@ -180,6 +181,53 @@ TEST_F(StatisticsFilesTest, ExistingFilesAreKeptUnlessAllowed) {
     EXPECT_NE(test::ReadFile(dir_.File("p1_J.csv")), "mine");
     EXPECT_EQ(OverrideQuestion("/x/a.csv"),
               "/x/a.csv already exists.\nDo you want to override it?");
+}
+
+TEST_F(StatisticsFilesTest, TheLogItselfIsRefusedAsEitherFileEvenWhenReplacingIsAllowed) {
+    auto request = Request(OneJobLog());
+    request.logPath = dir_.File("p1.log");
+    const std::string log = test::ReadFile(request.logPath);
+    allowOverride_ = true;
+    std::string fileIoError;
+    ASSERT_EQ(LoadLocalString(kEnglish, kMsgFileIoError, fileIoError), 0);
+    const std::string because = "(is the log being read; choose another output)";
+
+    // The log by its own name as the day file: refused before any question; the job file is
+    // still written.
+    request.dayFileName = "p1.log";
+    auto result = SaveStatisticsFiles(records_, request, Context());
+    EXPECT_EQ(result.day, StatisticsFileOutcome::kCannotCreate);
+    EXPECT_EQ(result.job, StatisticsFileOutcome::kWritten);
+    EXPECT_EQ(result.started, 1);
+    EXPECT_FALSE(StatisticsSaveCompleted(result));
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_EQ(sink_.shown, std::vector<std::string>{fileIoError + " (-62)" + because});
+    EXPECT_EQ(test::ReadFile(request.logPath), log);
+
+    // As the job file, by another name: a link to it, or the log's own path written otherwise.
+    sink_.shown.clear();
+    request.dayFileName = "p1_D.csv";
+#ifndef _WIN32
+    std::filesystem::create_symlink(request.logPath, dir_.File("link.csv"));
+    request.jobFileName = "link.csv";
+    result = SaveStatisticsFiles(records_, request, Context());
+    EXPECT_EQ(result.day, StatisticsFileOutcome::kWritten);
+    EXPECT_EQ(result.job, StatisticsFileOutcome::kCannotCreate);
+    EXPECT_EQ(sink_.shown, std::vector<std::string>{fileIoError + " (-63)" + because});
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("link.csv")));
+    EXPECT_EQ(test::ReadFile(request.logPath), log);
+    sink_.shown.clear();
+#endif
+    request.folder = dir_.File(".");
+    request.jobFileName = "p1.log";
+    result = SaveStatisticsFiles(records_, request, Context());
+    EXPECT_EQ(result.job, StatisticsFileOutcome::kCannotCreate);
+    EXPECT_EQ(sink_.shown, std::vector<std::string>{fileIoError + " (-63)" + because});
+    EXPECT_EQ(test::ReadFile(request.logPath), log);
+    // Only the day files were questioned, never the log.
+    for (const std::string& path : asked_) {
+        EXPECT_EQ(path.find("p1.log"), std::string::npos) << path;
+    }
 }
 
 TEST_F(StatisticsFilesTest, CompressedLogsAreReadFromATemporaryCopyThatLeavesNothing) {

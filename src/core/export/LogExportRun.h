@@ -1,0 +1,50 @@
+#pragma once
+// One export of a saved log from its path into an opened output, as the front ends run it: the
+// log opened for its entries (the reader's messages gathered into the cause), the text or CSV
+// export, the log closed again (a compressed log's temporary copy goes) and the output put in
+// place. The front end opens the output before and abandons it after a failure.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "core/app/Language.h"
+#include "core/base/LocalTime.h"
+#include "core/export/LogExport.h"
+
+namespace qx7 {
+
+enum class LogExportFailure {
+    kNone,
+    kOpen,   // the log could not be opened for its entries
+    kRead,   // the log failed to read midway
+    kWrite,  // the output took fewer bytes, could not be put in place, or the export stopped
+};
+
+struct LogExportOutcome {
+    LogExportFailure failure = LogExportFailure::kNone;
+    // Why, in words: OpenLogEntries's cause, ReadFailedCause or CannotWriteCause.
+    std::string cause;
+    // kWrite: the errno of the write or of the commit (0 when none was left).
+    int writeError = 0;
+    ExportCounts counts;
+};
+
+struct LogExportJob {
+    std::string logPath;
+    bool csv = false;  // else text
+    LanguageId language = kEnglish;
+    LogExportOptions options;
+    std::FILE* out = nullptr;
+    // Puts the output in place; false on failure, `commitError` then tells the errno.
+    std::function<bool()> commit;
+    std::function<int()> commitError;
+    // Optional: the log is open and holds this many entries (a progress window's range).
+    std::function<void(int entryCount)> opened;
+    // Optional: the export is over and the log closed, before the output is put in place.
+    std::function<void()> exported;
+};
+
+LogExportOutcome ExportLogFile(const LogExportJob& job, const ILocalTime& clock);
+
+}  // namespace qx7
