@@ -16,6 +16,10 @@
 
 namespace qx7::test {
 
+// How long a test waits for a dialog to come or go. Generous, so that a slow machine does not
+// fail a test: qWaitFor returns as soon as the dialog is there (or gone).
+inline constexpr int kDialogWaitMs = 10000;
+
 class LogViewerTest : public LogPageTest {
   protected:
     using LogPageTest::LogPageTest;
@@ -27,8 +31,9 @@ class LogViewerTest : public LogPageTest {
     }
 
     // Clicks the viewer button of page 225 and answers the viewer it opened, modal on show;
-    // nullptr when none opened (the button is disabled, or the viewer refused to open).
-    QDialog* PressViewer(int buttonNumber) {
+    // nullptr when none opened (the button is disabled, or the viewer refused to open); a
+    // test that expects none may look for a shorter while.
+    QDialog* PressViewer(int buttonNumber, int waitMs = kDialogWaitMs) {
         auto* button = driver->ControlAs<QPushButton>(buttonNumber);
         if (button == nullptr || !button->isVisible() || !button->isEnabled()) {
             return nullptr;
@@ -41,7 +46,7 @@ class LogViewerTest : public LogPageTest {
                 // The sheet itself is modal: only a dialog above it is a viewer.
                 return viewer != nullptr && viewer != sheet.get() && viewer->isVisible();
             },
-            2000);
+            waitMs);
         if (viewer == sheet.get()) {
             return nullptr;
         }

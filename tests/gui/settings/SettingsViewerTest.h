@@ -80,7 +80,7 @@ class SettingsViewerTest : public LogViewerTest {
                 shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 return shown != nullptr && shown->objectName() == className && shown->isVisible();
             },
-            2000);
+            kDialogWaitMs);
         if (shown == nullptr || shown->objectName() != className) {
             return nullptr;
         }
@@ -120,7 +120,7 @@ class SettingsViewerTest : public LogViewerTest {
     static bool CloseByEscape(QDialog* viewer) {
         QPointer<QDialog> watched(viewer);
         QTest::keyClick(viewer, Qt::Key_Escape);
-        return QTest::qWaitFor([&] { return watched.isNull(); }, 2000);
+        return QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs);
     }
 
     // With QX7_SCREENSHOT_DIR set, also the viewer as a screen of twice the pixel density

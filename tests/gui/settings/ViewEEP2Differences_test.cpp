@@ -148,7 +148,7 @@ TEST_F(ViewEEP2DifferencesTest, F3AndShiftF3WalkTheMarkedRowsAndSayWhenTheyGoRou
     Next(shown)->setFocus();
     QPointer<QDialog> watched(shown);
     QTest::keyClick(Next(shown), Qt::Key_Return);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs));
     EXPECT_EQ(WaitForDialog(QStringLiteral("CEEPDispSel")), list);
     EXPECT_TRUE(harness.sink.shown.empty());
     ASSERT_TRUE(CloseByEscape(list));
