@@ -150,15 +150,6 @@ class StatDlgTest : public LogViewerTest {
         return static_cast<int>(std::count(day.begin(), day.end(), '\n'));
     }
 
-    // Nothing beside the log but what the test put there.
-    void ExpectNoTemporaries() {
-        for (const std::string& name : FileNames(dir.Path())) {
-            const std::string extension = std::filesystem::path(name).extension().string();
-            EXPECT_NE(extension, ".tjg");
-            EXPECT_NE(extension, ".qvl");
-        }
-    }
-
     gui::CStatDlg* Dialog() { return qobject_cast<gui::CStatDlg*>(viewer_.data()); }
     QChart* Chart() {
         auto* view = viewer_->findChild<QChartView*>(QStringLiteral("chart"));

@@ -13,6 +13,7 @@
 
 #include "gui/log/LogPageTest.h"
 #include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace qx7::test {
 
@@ -73,6 +74,15 @@ class LogViewerTest : public LogPageTest {
         const QString language =
             Language() == kJapanese ? QStringLiteral("ja") : QStringLiteral("en");
         viewer->grab().save(QDir(folder).filePath(language + QLatin1Char('-') + name + ".png"));
+    }
+
+    // Nothing beside the logs but what the test put there: no temporary a viewer made (a
+    // decompressed .qvl, a .tjg) is left behind.
+    void ExpectNoTemporaries() const {
+        for (const std::string& name : FileNames(dir.Path())) {
+            EXPECT_EQ(name.find(".qvl"), std::string::npos) << name;
+            EXPECT_EQ(name.find(".tjg"), std::string::npos) << name;
+        }
     }
 
     // `qx7log` on the same log, in the language of the test and the zone the tests pin.

@@ -153,14 +153,6 @@ class SettingsViewerTest : public LogViewerTest {
         }
         return targets;
     }
-
-    // Nothing beside the logs but the logs themselves (and what the test wrote itself).
-    void ExpectNoTemporaries() const {
-        for (const std::string& name : FileNames(dir.Path())) {
-            EXPECT_EQ(name.find(".qvl"), std::string::npos) << name;
-            EXPECT_EQ(name.find(".tjg"), std::string::npos) << name;
-        }
-    }
 };
 
 }  // namespace qx7::test
