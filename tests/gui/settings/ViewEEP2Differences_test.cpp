@@ -71,6 +71,9 @@ class ViewEEP2DifferencesTest : public SettingsViewerTest {
     }
 
     static void Press(QDialog* shown, QKeySequence keys) {
+        // Under X the dialog becomes the active window some time after it shows; until then
+        // the keys would go to the window below it.
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(shown, kDialogWaitMs);
         QTest::keySequence(
             QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : shown, keys);
         QCoreApplication::processEvents();
