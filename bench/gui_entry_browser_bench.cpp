@@ -4,7 +4,6 @@
 // them the text export of the same file (what `qx7log text` does) for comparison.
 //   gui_entry_browser_bench [--entries N]
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -23,6 +22,7 @@
 #include <string>
 
 #include "EventLoopPauseProbe.h"
+#include "GeneratedLog.h"
 #include "PeakMemory.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/export/LogExport.h"
@@ -42,26 +42,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Generated in a child so that this process never holds the log's bytes.
 bool Generate(const std::string& path, std::uint32_t entries) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        qx7::loggen::ScenarioOptions options;
-        options.seed = 7;
-        options.entries = entries;
-        options.start = 86400;
-        options.futureEntries = false;
-        qx7::loggen::ScenarioSummary summary;
-        qx7::loggen::GenerateEntryWords(options, &summary);
-        options.ringWords = summary.wordsWritten + 64;  // every entry kept
-        _exit(qx7::loggen::WriteBytes(
-                  path, qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Compressed))
-                  ? 0
-                  : 1);
-    }
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+    qx7::loggen::ScenarioOptions options;
+    options.seed = 7;
+    options.entries = entries;
+    options.start = 86400;
+    options.futureEntries = false;
+    return qx7::bench::GenerateLogInChild(path, options, qx7::loggen::LogForm::Compressed,
+                                          qx7::bench::RingSize::kEveryEntryKept);
 }
 
 double TextExportSeconds(const std::string& path) {

@@ -10,7 +10,6 @@
 // noted: how long a second Display blocks while it empties the full view.
 
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -29,7 +28,9 @@
 #include <string>
 
 #include "EventLoopPauseProbe.h"
+#include "GeneratedLog.h"
 #include "PeakMemory.h"
+#include "SilentSink.h"
 #include "core/app/MessageSink.h"
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/DesktopOpener.h"
@@ -51,30 +52,16 @@ constexpr int kProbeMilliseconds = 10;
 
 std::string gLogPath;
 
-class NullSink final : public qx7::IMessageSink {
-  public:
-    void ShowOk(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-};
-
 // The generated million-entry log, made in a child process.
 bool GenerateLog(const std::string& path) {
-    const pid_t child = fork();
-    if (child == 0) {
-        qx7::loggen::ScenarioOptions options;
-        options.entries = 1000000;
-        const bool ok = qx7::loggen::WriteBytes(
-            path, qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Compressed));
-        _exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+    qx7::loggen::ScenarioOptions options;
+    options.entries = 1000000;
+    return qx7::bench::GenerateLogInChild(path, options, qx7::loggen::LogForm::Compressed);
 }
 
 void BM_AnalysisWithAll(benchmark::State& state) {
     const auto analysis = static_cast<int>(state.range(0));
-    NullSink sink;
+    qx7::bench::SilentSink sink;
     qx7::CQVJServToolApp tool(sink);
     tool.Start("/usr/bin/qx7-service-tool", "/usr/bin/qx7-service-tool", qx7::kEnglish);
     qx7::SystemLocalTime clock;

@@ -36,7 +36,9 @@
 #include <vector>
 
 #include "EventLoopPauseProbe.h"
+#include "GeneratedLog.h"
 #include "PeakMemory.h"
+#include "SilentSink.h"
 #include "core/app/MessageSink.h"
 #include "core/app/Messages.h"
 #include "core/app/QVJServToolApp.h"
@@ -274,11 +276,7 @@ BENCHMARK(BM_WindowIdle)->Iterations(3)->UseManualTime()->Unit(benchmark::kMilli
 
 // Entries an export of the log reads.
 int EntriesKept() {
-    class Silent final : public qx7::IMessageSink {
-      public:
-        void ShowOk(const std::string&) override {}
-        bool AskYesNo(const std::string&) override { return false; }
-    } sink;
+    qx7::bench::SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
     qx7::CQXLogFile reader(messages, clock);
@@ -289,18 +287,9 @@ int EntriesKept() {
 
 // The log, generated in a child so that this process stays small.
 bool GenerateLog() {
-    const pid_t child = fork();
-    if (child == 0) {
-        qx7::loggen::ScenarioOptions options;
-        options.entries = kEntries;
-        const std::string bytes =
-            qx7::loggen::GenerateLog(options, qx7::loggen::LogForm::Compressed);
-        std::ofstream file(gLog, std::ios::binary);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        _exit(file.good() ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    qx7::loggen::ScenarioOptions options;
+    options.entries = kEntries;
+    return qx7::bench::GenerateLogInChild(gLog, options, qx7::loggen::LogForm::Compressed);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "SilentSink.h"
 #include "core/app/Language.h"
 #include "core/app/MessageSink.h"
 #include "core/app/PageFlow.h"
@@ -51,12 +52,6 @@ constexpr char kChildFlag[] = "--first-page-child";
 std::int64_t Nanoseconds(Clock::time_point at) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
 }
-
-class NullSink final : public qx7::IMessageSink {
-  public:
-    void ShowOk(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-};
 
 // Ends the sheet once a page has been painted and that paint has reached the window.
 class FirstPaint final : public QObject {
@@ -93,7 +88,7 @@ int RunChild(qx7::LanguageId language) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/qx7/qx7-service-tool.svg")));
     std::setlocale(LC_NUMERIC, "C");
 
-    NullSink sink;
+    qx7::bench::SilentSink sink;
     qx7::CQVJServToolApp tool(sink);
     tool.Start("/usr/bin/qx7-service-tool", "/usr/bin/qx7-service-tool", language);
     qx7::gui::InstallQtTranslator(application, tool.GetLanguage());

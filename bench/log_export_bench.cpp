@@ -19,7 +19,9 @@
 #include <map>
 #include <string>
 
+#include "GeneratedLog.h"
 #include "PeakMemory.h"
+#include "SilentSink.h"
 #include "core/app/Messages.h"
 #include "core/export/LogExport.h"
 #include "core/log/QXLogFile.h"
@@ -32,15 +34,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SilentSink final : public qx7::IMessageSink {
-  public:
-    void ShowOk(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-};
-
 // One export of a log file to /dev/null; answers the entries read, or -1.
 int ExportOnce(const std::string& path, bool csv) {
-    SilentSink sink;
+    qx7::bench::SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
     qx7::CQXLogFile reader(messages, clock);
@@ -93,16 +89,6 @@ double ChildPeakMiB(const std::string& path, bool csv) {
 
 fs::path gDirectory;
 
-bool GenerateInto(const std::string& path, qx7::loggen::ScenarioOptions options, bool compressed) {
-    // A ring that keeps every entry written.
-    qx7::loggen::ScenarioSummary summary;
-    qx7::loggen::GenerateEntryWords(options, &summary);
-    options.ringWords = summary.wordsWritten + 64;
-    const std::string bytes = qx7::loggen::GenerateLog(
-        options, compressed ? qx7::loggen::LogForm::Compressed : qx7::loggen::LogForm::Plain);
-    return qx7::loggen::WriteBytes(path, bytes);
-}
-
 // The generated log for a size and form, made once.
 const std::string& LogFile(std::uint32_t entries, bool compressed) {
     static std::map<std::pair<std::uint32_t, bool>, std::string> files;
@@ -115,14 +101,10 @@ const std::string& LogFile(std::uint32_t entries, bool compressed) {
         options.futureEntries = false;
         path = (gDirectory / ("bench-" + std::to_string(entries) + (compressed ? ".zlg" : ".log")))
                    .string();
-        // Generated in a child so that this process never holds the whole log.
-        const pid_t pid = fork();
-        if (pid == 0) {
-            _exit(GenerateInto(path, options, compressed) ? 0 : 1);
-        }
-        int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0) {
+        if (!qx7::bench::GenerateLogInChild(
+                path, options,
+                compressed ? qx7::loggen::LogForm::Compressed : qx7::loggen::LogForm::Plain,
+                qx7::bench::RingSize::kEveryEntryKept)) {
             std::fprintf(stderr, "cannot generate %s\n", path.c_str());
             std::exit(1);
         }

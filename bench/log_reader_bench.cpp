@@ -8,18 +8,13 @@
 #include <map>
 #include <string>
 
+#include "SilentSink.h"
 #include "core/app/Messages.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"
 
 namespace {
-
-class DiscardingSink final : public qx7::IMessageSink {
-public:
-    void ShowOk(const std::string&) override {}
-    bool AskYesNo(const std::string&) override { return false; }
-};
 
 // Generated once per size and form, removed at exit.
 const std::string& LogFile(std::uint32_t entries, bool compressed) {
@@ -33,9 +28,9 @@ const std::string& LogFile(std::uint32_t entries, bool compressed) {
         qx7::loggen::ScenarioOptions options;
         options.entries = entries;
         options.seed = 42;
-        qx7::loggen::WriteBytes(path, qx7::loggen::GenerateLog(
-                                          options, compressed ? qx7::loggen::LogForm::Compressed
-                                                              : qx7::loggen::LogForm::Plain));
+        qx7::loggen::WriteBytes(
+            path, qx7::loggen::GenerateLog(options, compressed ? qx7::loggen::LogForm::Compressed
+                                                               : qx7::loggen::LogForm::Plain));
         static bool cleanup = [] {
             std::atexit([] {
                 for (const auto& [key, file] : files) {
@@ -53,7 +48,7 @@ void ReadWholeLog(benchmark::State& state) {
     const auto entries = static_cast<std::uint32_t>(state.range(0));
     const bool compressed = state.range(1) != 0;
     const std::string& path = LogFile(entries, compressed);
-    DiscardingSink sink;
+    qx7::bench::SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
     std::int64_t delivered = 0;
@@ -70,8 +65,8 @@ void ReadWholeLog(benchmark::State& state) {
         reader.Close();
     }
     state.SetItemsProcessed(delivered);
-    state.counters["entries"] = static_cast<double>(delivered) /
-                                static_cast<double>(state.iterations());
+    state.counters["entries"] =
+        static_cast<double>(delivered) / static_cast<double>(state.iterations());
 }
 
 BENCHMARK(ReadWholeLog)

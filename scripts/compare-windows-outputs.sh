@@ -65,11 +65,19 @@ for zone in UTC Asia/Tokyo; do
         for side in linux windows; do
             rm -rf "$work/stats.$side" && mkdir "$work/stats.$side"
         done
+        # Each side's status counts too: two failed runs leave two empty folders that diff -r
+        # would call equal.
+        linux_status=0
+        windows_status=0
         (cd "$work" && TZ="$zone" "$linux" --encoding UTF-8 stats "$log" --folder stats.linux \
-            --day d.csv --job j.csv --comment "コメント" >/dev/null 2>&1) || true
+            --day d.csv --job j.csv --comment "コメント" >/dev/null 2>&1) || linux_status=$?
         (cd "$work" && TZ="$zone" wine "$windows" --encoding UTF-8 stats "$log" \
-            --folder stats.windows --day d.csv --job j.csv --comment "コメント" >/dev/null 2>&1) || true
-        if ! diff -r "$work/stats.linux" "$work/stats.windows" >/dev/null; then
+            --folder stats.windows --day d.csv --job j.csv --comment "コメント" >/dev/null 2>&1) ||
+            windows_status=$?
+        if [ "$linux_status" -ne 0 ] || [ "$windows_status" -ne 0 ]; then
+            echo "DIFFERENT: $base stats ($zone): exit $linux_status (Linux), $windows_status (Windows)"
+            failures=$((failures + 1))
+        elif ! diff -r "$work/stats.linux" "$work/stats.windows" >/dev/null; then
             echo "DIFFERENT: $base stats ($zone)"
             failures=$((failures + 1))
         fi

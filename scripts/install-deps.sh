@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages the build and the tests need, when any is missing; given
+# package names, installs those instead (the Windows suite brings its own list).
+#   scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,9 @@ packages=(
     # The Debian package and the check of its desktop entry.
     dpkg-dev desktop-file-utils
 )
+if [ $# -gt 0 ]; then
+    packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

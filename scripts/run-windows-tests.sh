@@ -6,24 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build unzip g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
-          libcli11-dev googletest)
-missing=()
-for p in "${packages[@]}"; do
-    if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo_cmd=()
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo_cmd=(sudo)
-    fi
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo_cmd[@]}" apt-get update -qq
-    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# tzdata: without it, Wine runs the Asia/Tokyo and America/New_York tests in UTC.
+scripts/install-deps.sh cmake ninja-build unzip g++-mingw-w64-x86-64-posix libz-mingw-w64-dev \
+    wine64 wine libcli11-dev googletest tzdata
 
 scripts/build.sh windows
 

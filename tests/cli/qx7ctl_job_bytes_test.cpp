@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -25,6 +25,7 @@
 #include "platform/posix/SpoolDirectory.h"
 #include "platform/posix/SpoolWire.h"
 #include "support/ChildProcess.h"
+#include "support/JobStamps.h"
 #include "support/TempDir.h"
 
 namespace qx7 {
@@ -38,8 +39,12 @@ class CapturingMonitor {
     CapturingMonitor(const test::TempDir& dir, const std::string& name) {
         const std::string stem = PrinterFileStem(name);
         const std::string socketPath = dir.File(stem + kSocketSuffix);
-        listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
+        // A long TMPDIR makes a path the socket address cannot hold: not listening, then.
+        if (socketPath.size() >= sizeof address.sun_path) {
+            return;
+        }
+        listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         address.sun_family = AF_UNIX;
         std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
         if (listener_ < 0 ||
@@ -130,35 +135,6 @@ class CapturingMonitor {
     std::vector<std::string> jobs_;
 };
 
-// Where the start and end packets carry the moment of sending.
-constexpr std::size_t kStartStamp = kJobPreambleSize + 8;
-constexpr std::size_t kEndStampFromEnd = kPacketSize - 8;
-
-// The job with both time stamps checked (equal, within the run) and set to zero, as the files
-// keep them; the reason in problem when they do not hold.
-std::string WithoutStamps(std::string job, std::uint32_t from, std::uint32_t to,
-                          std::string& problem) {
-    if (job.size() < kJobPreambleSize + 2 * kPacketSize) {
-        problem = "job of " + std::to_string(job.size()) + " bytes";
-        return job;
-    }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(job.data());
-    const std::uint32_t start = ReadU32BE(bytes + kStartStamp);
-    const std::uint32_t end = ReadU32BE(bytes + job.size() - kEndStampFromEnd);
-    if (start != end || start < from || start > to) {
-        problem = "time stamps " + std::to_string(start) + " and " + std::to_string(end) +
-                  " outside " + std::to_string(from) + ".." + std::to_string(to);
-    }
-    job.replace(kStartStamp, 4, 4, '\0');
-    job.replace(job.size() - kEndStampFromEnd, 4, 4, '\0');
-    return job;
-}
-
-std::string ReadBinary(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(Qx7ctlJobBytes, JobsMatchTheFilesTheWindowsBuildIsHeldTo) {
     struct Case {
         std::vector<std::string> args;
@@ -185,19 +161,19 @@ TEST(Qx7ctlJobBytes, JobsMatchTheFilesTheWindowsBuildIsHeldTo) {
         const auto jobs = monitor.Jobs();
         ASSERT_EQ(jobs.size(), ++sent) << c.file;
         std::string problem;
-        const std::string job = WithoutStamps(jobs.back(), from, to, problem);
+        const std::string job = test::WithoutStamps(jobs.back(), from, to, problem);
         EXPECT_EQ(problem, "") << c.file;
         if (std::getenv("QX7_UPDATE_JOB_FILES") != nullptr) {
-            std::ofstream(kJobs + c.file, std::ios::binary) << job;
+            test::WriteFile(kJobs + c.file, job);
         }
-        EXPECT_EQ(job, ReadBinary(kJobs + c.file)) << c.file;
+        EXPECT_EQ(job, test::ReadFile(kJobs + c.file)) << c.file;
     }
 }
 
 // The files are what their names say, so that a wrong job cannot be taken in as the reference.
 TEST(Qx7ctlJobBytes, FilesHoldTheCommandsTheyAreNamedFor) {
     const auto read = [](const char* file) {
-        const std::string bytes = ReadBinary(kJobs + file);
+        const std::string bytes = test::ReadFile(kJobs + file);
         return std::vector<unsigned char>(bytes.begin(), bytes.end());
     };
     const auto clockJob = read("set-clock-2026-01-02-030405-utc.job");

@@ -33,6 +33,15 @@ class ScopedTimeZone {
         GTEST_SKIP() << "runs where the process starts in the zone " << (zone); \
     }
 
+// Skips the test (from SetUp too) when `scoped`, a ScopedTimeZone the fixture holds, could not
+// pin its zone: CTest runs the suite again in that zone.
+#define QX7_SKIP_UNLESS_PINNED(scoped)                                   \
+    do {                                                                 \
+        if (!(scoped).Pinned()) {                                        \
+            GTEST_SKIP() << "runs where the process starts in its zone"; \
+        }                                                                \
+    } while (false)
+
 // Sets an environment variable for the lifetime of the object (unset when value is nullopt).
 class ScopedEnv {
   public:

@@ -118,11 +118,7 @@ class SetDatePageTest : public ::testing::Test {
                                           job[2475]);
     }
 
-    void SetUp() override {
-        if (!utc.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(utc); }
 
     test::ScopedTimeZone utc{"UTC"};
     test::FakeSpooler spooler;

@@ -43,9 +43,7 @@ double Seconds(const std::string& text) {
 class StatisticsChartTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!tz.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
+        QX7_SKIP_UNLESS_PINNED(tz);
         loggen::ScenarioOptions options;
         options.seed = 4;
         options.entries = 30000;

@@ -38,9 +38,7 @@ class AppearingFileEncoder final : public ITextEncoder {
 class StatisticsReplaceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!tz_.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
+        QX7_SKIP_UNLESS_PINNED(tz_);
         const auto t = test::PrinterSeconds(2015, 3, 1, 8);
         test::WriteFile(dir_.File("p1.log"), "QX7LG1XX" + std::string(28, '0') +
                                                  test::EntryBytes(t, stats::kJobStart) +

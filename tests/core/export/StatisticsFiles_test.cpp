@@ -58,11 +58,7 @@ class StatisticsFilesTest : public ::testing::Test {
         return request;
     }
 
-    void SetUp() override {
-        if (!tz_.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(tz_); }
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;

@@ -37,9 +37,7 @@ class StatisticsLoadTest : public ::testing::Test {
     // A FIFO without a writer used to block the loading for ever: a watchdog ends the test
     // process instead of letting it hang, and /dev/zero used to be read without end.
     void SetUp() override {
-        if (!tz.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
+        QX7_SKIP_UNLESS_PINNED(tz);
 #ifndef _WIN32
         ::alarm(120);
 #endif

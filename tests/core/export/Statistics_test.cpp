@@ -56,11 +56,7 @@ class StatisticsTest : public ::testing::Test {
         At(day, end / 3600, end / 60 % 60, end % 60, kPrintFinished, test::DotCountParams(dots));
     }
 
-    void SetUp() override {
-        if (!tz_.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(tz_); }
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;

@@ -34,11 +34,7 @@ class LogAnalysisTest : public ::testing::Test {
         return listing;
     }
 
-    void SetUp() override {
-        if (!tz.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(tz); }
 
     test::ScopedTimeZone tz{"UTC"};
     SystemLocalTime clock;

@@ -79,11 +79,7 @@ class LogEntryIndexTest : public ::testing::Test {
         return lines;
     }
 
-    void SetUp() override {
-        if (!tz_.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(tz_); }
 
     test::ScopedTimeZone tz_{"Asia/Tokyo"};
     test::TempDir dir_;

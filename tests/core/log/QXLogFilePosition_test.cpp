@@ -70,11 +70,7 @@ class ReaderPositionTest : public ::testing::Test {
         return result;
     }
 
-    void SetUp() override {
-        if (!tz_.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(tz_); }
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;

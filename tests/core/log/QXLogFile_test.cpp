@@ -182,11 +182,7 @@ WrappedRing MakeWrappedRing(std::uint32_t ringWords, unsigned seed) {
 // Every form of the log, in every time zone the tool meets: the same entries, oldest first.
 class QXLogFileZoneTest : public QXLogFileTest, public ::testing::WithParamInterface<const char*> {
   protected:
-    void SetUp() override {
-        if (!zone.Pinned()) {
-            GTEST_SKIP() << "runs where the process starts in its zone";
-        }
-    }
+    void SetUp() override { QX7_SKIP_UNLESS_PINNED(zone); }
 
     test::ScopedTimeZone zone{GetParam()};
 };

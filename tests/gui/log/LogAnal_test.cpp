@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextDocument>
-#include <filesystem>
 
 #include "core/log/LogAnalysis.h"
 #include "core/log/LogTextContext.h"
@@ -83,13 +82,6 @@ class LogAnalTest : public LogViewerTest {
         return QString::fromStdString(result.out);
     }
 
-    void ExpectNothingLeftBeside() const {
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-            EXPECT_NE(entry.path().extension(), ".qvl") << entry.path();
-            EXPECT_NE(entry.path().extension(), ".tjg") << entry.path();
-        }
-    }
-
     static void Close(QDialog* viewer) {
         QPointer<QDialog> alive(viewer);
         QTest::mouseClick(ViewerControl<QPushButton>(viewer, 2), Qt::LeftButton);
@@ -154,7 +146,7 @@ TEST_F(LogAnalTest, OpensWithTheErrorsUpToTheFirstMaximum) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     ScreenshotViewer(viewer, QStringLiteral("231-errors"));
     Close(viewer);
-    ExpectNothingLeftBeside();
+    ExpectNoTemporaries();
     EXPECT_TRUE(harness.sink.shown.empty());
 }
 
@@ -296,7 +288,7 @@ TEST_F(LogAnalTest, NoSelectedEntrySaysSoAndAnUnreadableLogShowsNothing) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     Close(unreadable);
     EXPECT_TRUE(harness.sink.shown.empty());
-    ExpectNothingLeftBeside();
+    ExpectNoTemporaries();
 }
 
 // Shows messages as the program's boxes do, noting the pointer each found.
@@ -370,7 +362,7 @@ TEST_F(LogAnalTest, ARunNoLongerWantedGivesWayToTheNextAndClosingStopsIt) {
     EXPECT_TRUE(viewer->IsRunning());
     Close(viewer);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    ExpectNothingLeftBeside();
+    ExpectNoTemporaries();
 
     // Escape closes as well, also in the middle of a run.
     auto* again = qobject_cast<gui::CLogAnal*>(PressViewer(kAnalysisButton));

@@ -73,13 +73,6 @@ class LogFileInfoTest : public LogViewerTest {
         return QString::fromStdString(info.out);
     }
 
-    void ExpectNothingLeftBeside() const {
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-            EXPECT_NE(entry.path().extension(), ".qvl") << entry.path();
-            EXPECT_NE(entry.path().extension(), ".tjg") << entry.path();
-        }
-    }
-
     static void Close(QDialog* viewer) {
         auto* close = ViewerControl<QPushButton>(viewer, 2);
         ASSERT_NE(close, nullptr);
@@ -140,7 +133,7 @@ TEST_F(LogFileInfoTest, AContainerShowsWhatTheCommandLinePrints) {
 TEST_F(LogFileInfoTest, CompressedContainersAndTheSampleShowTheSameAndLeaveNothingBeside) {
     const std::string compressed = FullLog("full.zlg", true);
     EXPECT_EQ(ShowInformation(compressed), Expected(compressed));
-    ExpectNothingLeftBeside();
+    ExpectNoTemporaries();
 
     ASSERT_TRUE(driver->Back());
     ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
@@ -152,7 +145,7 @@ TEST_F(LogFileInfoTest, CompressedContainersAndTheSampleShowTheSameAndLeaveNothi
     EXPECT_FALSE(expected.isEmpty());
     EXPECT_EQ(Information(viewer)->toPlainText(), expected);
     Close(viewer);
-    ExpectNothingLeftBeside();
+    ExpectNoTemporaries();
     EXPECT_TRUE(harness.sink.shown.empty());
 }
 
@@ -193,7 +186,7 @@ TEST_F(LogFileInfoTest, LogsWithoutInformationShowAnEmptyTextAndSayNothing) {
     const std::string damaged = DamagedCompressedLog("damaged.zlg");
     EXPECT_EQ(Qx7Log({"info", damaged}).out, "");
     EXPECT_EQ(ShowInformation(damaged), QString());
-    ExpectNothingLeftBeside();
+    ExpectNoTemporaries();
 
     // A bare log hides it; the dialog, were it opened on one, shows an empty text.
     ASSERT_TRUE(driver->Back());

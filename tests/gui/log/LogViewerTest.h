@@ -13,8 +13,13 @@
 
 #include "gui/log/LogPageTest.h"
 #include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace qx7::test {
+
+// How long a test waits for a dialog to come or go. Generous, so that a slow machine does not
+// fail a test: qWaitFor returns as soon as the dialog is there (or gone).
+inline constexpr int kDialogWaitMs = 10000;
 
 class LogViewerTest : public LogPageTest {
   protected:
@@ -27,8 +32,9 @@ class LogViewerTest : public LogPageTest {
     }
 
     // Clicks the viewer button of page 225 and answers the viewer it opened, modal on show;
-    // nullptr when none opened (the button is disabled, or the viewer refused to open).
-    QDialog* PressViewer(int buttonNumber) {
+    // nullptr when none opened (the button is disabled, or the viewer refused to open); a
+    // test that expects none may look for a shorter while.
+    QDialog* PressViewer(int buttonNumber, int waitMs = kDialogWaitMs) {
         auto* button = driver->ControlAs<QPushButton>(buttonNumber);
         if (button == nullptr || !button->isVisible() || !button->isEnabled()) {
             return nullptr;
@@ -41,7 +47,7 @@ class LogViewerTest : public LogPageTest {
                 // The sheet itself is modal: only a dialog above it is a viewer.
                 return viewer != nullptr && viewer != sheet.get() && viewer->isVisible();
             },
-            2000);
+            waitMs);
         if (viewer == sheet.get()) {
             return nullptr;
         }
@@ -68,6 +74,15 @@ class LogViewerTest : public LogPageTest {
         const QString language =
             Language() == kJapanese ? QStringLiteral("ja") : QStringLiteral("en");
         viewer->grab().save(QDir(folder).filePath(language + QLatin1Char('-') + name + ".png"));
+    }
+
+    // Nothing beside the logs but what the test put there: no temporary a viewer made (a
+    // decompressed .qvl, a .tjg) is left behind.
+    void ExpectNoTemporaries() const {
+        for (const std::string& name : FileNames(dir.Path())) {
+            EXPECT_EQ(name.find(".qvl"), std::string::npos) << name;
+            EXPECT_EQ(name.find(".tjg"), std::string::npos) << name;
+        }
     }
 
     // `qx7log` on the same log, in the language of the test and the zone the tests pin.

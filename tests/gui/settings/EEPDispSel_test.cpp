@@ -65,7 +65,7 @@ TEST_F(BlockListTest, ListsWhatQx7logListsAndHoldsNothingOfTheFileWhileOpen) {
 
     QPointer<QDialog> watched(list);
     QTest::mouseClick(ViewerControl<QPushButton>(list, 1058), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs));
     EXPECT_EQ(driver->Current(), kPageLogViewer);
     EXPECT_TRUE(harness.sink.shown.empty());
     ExpectNoTemporaries();

@@ -80,7 +80,7 @@ class SettingsViewerTest : public LogViewerTest {
                 shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 return shown != nullptr && shown->objectName() == className && shown->isVisible();
             },
-            2000);
+            kDialogWaitMs);
         if (shown == nullptr || shown->objectName() != className) {
             return nullptr;
         }
@@ -120,7 +120,7 @@ class SettingsViewerTest : public LogViewerTest {
     static bool CloseByEscape(QDialog* viewer) {
         QPointer<QDialog> watched(viewer);
         QTest::keyClick(viewer, Qt::Key_Escape);
-        return QTest::qWaitFor([&] { return watched.isNull(); }, 2000);
+        return QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs);
     }
 
     // With QX7_SCREENSHOT_DIR set, also the viewer as a screen of twice the pixel density
@@ -152,14 +152,6 @@ class SettingsViewerTest : public LogViewerTest {
             }
         }
         return targets;
-    }
-
-    // Nothing beside the logs but the logs themselves (and what the test wrote itself).
-    void ExpectNoTemporaries() const {
-        for (const std::string& name : FileNames(dir.Path())) {
-            EXPECT_EQ(name.find(".qvl"), std::string::npos) << name;
-            EXPECT_EQ(name.find(".tjg"), std::string::npos) << name;
-        }
     }
 };
 

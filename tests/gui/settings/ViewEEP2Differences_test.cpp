@@ -71,6 +71,9 @@ class ViewEEP2DifferencesTest : public SettingsViewerTest {
     }
 
     static void Press(QDialog* shown, QKeySequence keys) {
+        // Under X the dialog becomes the active window some time after it shows; until then
+        // the keys would go to the window below it.
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(shown, kDialogWaitMs);
         QTest::keySequence(
             QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : shown, keys);
         QCoreApplication::processEvents();
@@ -148,7 +151,7 @@ TEST_F(ViewEEP2DifferencesTest, F3AndShiftF3WalkTheMarkedRowsAndSayWhenTheyGoRou
     Next(shown)->setFocus();
     QPointer<QDialog> watched(shown);
     QTest::keyClick(Next(shown), Qt::Key_Return);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs));
     EXPECT_EQ(WaitForDialog(QStringLiteral("CEEPDispSel")), list);
     EXPECT_TRUE(harness.sink.shown.empty());
     ASSERT_TRUE(CloseByEscape(list));

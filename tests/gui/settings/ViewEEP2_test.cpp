@@ -188,7 +188,7 @@ TEST_F(BlockDisplayTest, TheListIsOneRowAtATimeWithTheControlsAndTextsOfTheLayou
     ASSERT_NE(shown, nullptr);
     QPointer<QDialog> watched(shown);
     QTest::mouseClick(ViewerControl<QPushButton>(shown, 1), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs));
     EXPECT_EQ(WaitForDialog(QStringLiteral("CEEPDispSel")), list);
     ASSERT_TRUE(CloseByEscape(list));
 }

@@ -10,25 +10,10 @@
 #include <ctime>
 #include <string>
 
+#include "support/ScopedTimeZone.h"
+
 namespace qx7 {
 namespace {
-
-std::string StartZone() {
-    const char* tz = std::getenv("TZ");
-    return tz != nullptr ? tz : "";
-}
-
-#define QX7_REQUIRE_ZONE(condition)                                                            \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            GTEST_SKIP() << "needs another TZ at start, this run has '" << StartZone() << "'"; \
-        }                                                                                      \
-    } while (false)
-
-bool StartedInUtc() {
-    const std::string tz = StartZone();
-    return tz == "UTC" || tz == "Etc/UTC" || tz == "UTC0" || tz == "GMT" || tz == "Etc/GMT";
-}
 
 TEST(Win32LocalTimeTest, NowIsTheSystemClock) {
     const Win32LocalTime clock;
@@ -89,7 +74,7 @@ TEST(Win32LocalTimeTest, TimesTheSystemCalendarCannotHoldAreRefused) {
 }
 
 TEST(Win32LocalTimeTest, UtcZone) {
-    QX7_REQUIRE_ZONE(StartedInUtc());
+    QX7_PIN_TIME_ZONE(zone, "UTC");
     const Win32LocalTime clock;
     const TimeZoneFacts facts = clock.ZoneFacts();
     EXPECT_EQ(facts.biasMinutes, 0);
@@ -103,7 +88,7 @@ TEST(Win32LocalTimeTest, UtcZone) {
 }
 
 TEST(Win32LocalTimeTest, TokyoZone) {
-    QX7_REQUIRE_ZONE(StartZone() == "Asia/Tokyo");
+    QX7_PIN_TIME_ZONE(zone, "Asia/Tokyo");
     const Win32LocalTime clock;
     const TimeZoneFacts facts = clock.ZoneFacts();
     EXPECT_EQ(facts.biasMinutes, -540);
@@ -123,7 +108,7 @@ TEST(Win32LocalTimeTest, TokyoZone) {
 }
 
 TEST(Win32LocalTimeTest, NewYorkZoneWithDaylightTime) {
-    QX7_REQUIRE_ZONE(StartZone() == "America/New_York");
+    QX7_PIN_TIME_ZONE(zone, "America/New_York");
     const Win32LocalTime clock;
     const TimeZoneFacts facts = clock.ZoneFacts();
     EXPECT_EQ(facts.biasMinutes, 300);
@@ -143,7 +128,7 @@ TEST(Win32LocalTimeTest, NewYorkZoneWithDaylightTime) {
 }
 
 TEST(Win32LocalTimeTest, NewYorkSkippedAndRepeatedHoursReadAsStandardTime) {
-    QX7_REQUIRE_ZONE(StartZone() == "America/New_York");
+    QX7_PIN_TIME_ZONE(zone, "America/New_York");
     const Win32LocalTime clock;
     // 02:30 on 2014-03-09 does not exist: read as 02:30 EST, which is 03:30 EDT.
     const auto skipped = clock.FromLocal({2014, 3, 9, 2, 30, 0});

@@ -16,6 +16,7 @@
 #include "platform/win32/SpoolerApi.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Spooler.h"
+#include "support/JobStamps.h"
 
 namespace qx7 {
 namespace {
@@ -282,38 +283,6 @@ ChildResult RunCtl(const std::vector<std::wstring>& args) {
     return result;
 }
 
-// The start and end packets carry the moment of sending, which the reference files keep as
-// zero: both stamps must agree and lie within the run; then they are set to zero.
-constexpr std::size_t kPreamble = 2432;
-constexpr std::size_t kPacket = 16;
-
-std::uint32_t StampAt(const std::string& job, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value = (value << 8) | static_cast<unsigned char>(job[at + i]);
-    }
-    return value;
-}
-
-std::string WithoutStamps(std::string job, std::uint32_t from, std::uint32_t to,
-                          std::string& problem) {
-    if (job.size() < kPreamble + 2 * kPacket) {
-        problem = "job of " + std::to_string(job.size()) + " bytes";
-        return job;
-    }
-    const std::size_t startAt = kPreamble + 8;
-    const std::size_t endAt = job.size() - kPacket + 8;
-    const std::uint32_t start = StampAt(job, startAt);
-    const std::uint32_t end = StampAt(job, endAt);
-    if (start != end || start < from || start > to) {
-        problem = "time stamps " + std::to_string(start) + " and " + std::to_string(end) +
-                  " outside " + std::to_string(from) + ".." + std::to_string(to);
-    }
-    job.replace(startAt, 4, 4, '\0');
-    job.replace(endAt, 4, 4, '\0');
-    return job;
-}
-
 std::wstring UniqueName(const wchar_t* base) {
     return base + std::to_wstring(GetCurrentProcessId());
 }
@@ -447,7 +416,7 @@ TEST_F(SpoolerTest, Qx7ctlSendsTheJobTheLinuxBuildSends) {
         EXPECT_EQ(result.exitCode, 1U) << c.file;
         EXPECT_NE(result.err.find("(-31)"), std::string::npos) << result.err;
         std::string problem;
-        const std::string job = WithoutStamps(printer.TakeJob(), from, to, problem);
+        const std::string job = test::WithoutStamps(printer.TakeJob(), from, to, problem);
         EXPECT_EQ(problem, "") << c.file;
         const std::string expected =
             ReadWholeFile(HostPath(std::string(QX7_JOB_DATA) + "/" + c.file));
