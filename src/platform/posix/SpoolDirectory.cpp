@@ -327,11 +327,12 @@ void ForEachAtOnce(std::size_t count, const std::function<void(std::size_t)>& jo
     };
     std::vector<std::thread> helpers;
     const std::size_t wanted = std::min(count, kMostParallelReads);
+    helpers.reserve(wanted);  // no reallocation, and so no throw, once threads run
     for (std::size_t k = 1; k < wanted; ++k) {
         try {
             helpers.emplace_back(work);
         } catch (const std::system_error&) {
-            break;
+            break;  // no thread to spare: fewer do the work
         }
     }
     work();
