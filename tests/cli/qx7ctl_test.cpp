@@ -335,6 +335,20 @@ TEST_F(Qx7ctlTest, PrinterTheListingWouldNotOfferIsSentNothing) {
     EXPECT_EQ(qx.writes, 1);
 }
 
+TEST_F(Qx7ctlTest, StaleDescriptionOfTheSameNameDoesNotHideTheRealPrinter) {
+    StartSim();
+    // Left behind by an earlier installation, and first in byte order.
+    test::WriteFile(dir.File("A-stale.printer"),
+                    "QX7-PRINTER 1\nname=QX-7 Simulator\ndriver=Quorvel QX-7\nport=USB007\n");
+    const auto listed = Ctl({"list"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out, "QX-7 Simulator\n");
+    const auto named = Ctl({"-p", "QX-7 Simulator", "record", "battery"});
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_EQ(Ctl({"record", "pump"}).exitCode, 0);
+    EXPECT_EQ(Journal(), "record 6\nrecord 4\n");
+}
+
 TEST_F(Qx7ctlTest, SilentMonitorsDoNotHoldUpTheListing) {
     using test::FakeMonitor;
     constexpr int kSilent = 30;
