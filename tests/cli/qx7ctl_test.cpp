@@ -34,10 +34,9 @@ class Qx7ctlTest : public ::testing::Test {
         const std::string journal = dir.File(name + ".journal");
         journals.push_back(journal);
         std::vector<std::string> args{"--spool", dir.Path().string(), "--name", name, "--fault",
-                                      fault, "--journal", journal};
+                                      fault,     "--journal",         journal};
         args.insert(args.end(), more.begin(), more.end());
-        sims.push_back(
-            std::make_unique<test::ChildProcess>(kSim, args, dir.File(name + ".log")));
+        sims.push_back(std::make_unique<test::ChildProcess>(kSim, args, dir.File(name + ".log")));
         ASSERT_TRUE(test::WaitForPath(SocketOf(name))) << test::ReadFile(dir.File(name + ".log"));
     }
     std::string SocketOf(const std::string& name) const {
@@ -297,9 +296,9 @@ TEST_F(Qx7ctlTest, PrinterTheListingWouldNotOfferIsSentNothing) {
     for (const Other& other : others) {
         test::WriteFile(dir.File(std::string(other.stem) + ".printer"),
                         std::string("QX7-PRINTER 1\n") + other.description);
-        monitors.push_back(std::make_unique<FakeMonitor>(
-            dir.File(std::string(other.stem) + ".sock"), FakeMonitor::Step::kNone,
-            FakeMonitor::Manner::kSilent));
+        monitors.push_back(
+            std::make_unique<FakeMonitor>(dir.File(std::string(other.stem) + ".sock"),
+                                          FakeMonitor::Step::kNone, FakeMonitor::Manner::kSilent));
         ASSERT_TRUE(monitors.back()->Listening());
     }
     const std::vector<std::string> name = {"Office", "QX-7 to file", "QX-7 FileOutput"};

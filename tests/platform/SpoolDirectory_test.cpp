@@ -376,10 +376,11 @@ TEST(SpoolDirectoryTest, SilentMonitorsAreAskedAtOnceWithinTheListingsDeadline) 
     std::vector<std::unique_ptr<FakeMonitor>> silent;
     for (int i = 0; i < kSilent; ++i) {
         const std::string stem = "s" + std::to_string(i);
-        test::WriteFile(dir.File(stem + ".printer"), "QX7-PRINTER 1\nname=QX " + stem +
-                                                         "\ndriver=Quorvel QX-7\nport=USB001\n");
-        silent.push_back(std::make_unique<FakeMonitor>(
-            dir.File(stem + ".sock"), FakeMonitor::Step::kReadyCheck, FakeMonitor::Manner::kSilent));
+        test::WriteFile(dir.File(stem + ".printer"),
+                        "QX7-PRINTER 1\nname=QX " + stem + "\ndriver=Quorvel QX-7\nport=USB001\n");
+        silent.push_back(std::make_unique<FakeMonitor>(dir.File(stem + ".sock"),
+                                                       FakeMonitor::Step::kReadyCheck,
+                                                       FakeMonitor::Manner::kSilent));
         ASSERT_TRUE(silent.back()->Listening());
     }
     // The printer that answers comes last in the spooler's order.

@@ -149,8 +149,8 @@ TEST_F(SimulatorTest, StartOfDocumentWithoutItsSeparatorEndsTheConnection) {
     const auto startDoc = [this](const std::string& payload) {
         const int fd = spoolwire::Connect(Socket());
         EXPECT_GE(fd, 0);
-        EXPECT_TRUE(spoolwire::SendFrame(fd, spoolwire::kStartDoc,
-                                         std::vector<unsigned char>(payload.begin(), payload.end())));
+        EXPECT_TRUE(spoolwire::SendFrame(
+            fd, spoolwire::kStartDoc, std::vector<unsigned char>(payload.begin(), payload.end())));
         auto answer = spoolwire::ReceiveFrame(fd, 64);
         // Whatever the answer, the rest of a document follows on the same connection.
         const std::vector<unsigned char> job(64, 0);

@@ -19,8 +19,8 @@ std::vector<PrinterValueRead> ISpooler::ReadValueOfEach(const std::vector<std::s
         }
         read.opened = true;
         read.bytes.assign(bufferSize, 0xFF);
-        read.status = GetPrinterData(handle, valueName, read.bytes.data(), bufferSize,
-                                     read.reportedSize);
+        read.status =
+            GetPrinterData(handle, valueName, read.bytes.data(), bufferSize, read.reportedSize);
         ClosePrinter(handle);
     }
     return reads;

@@ -142,8 +142,7 @@ PrinterVerdict PrinterLink::JudgePrinter(const std::string& printerName, Printer
         filtered != PrinterVerdict::kListed) {
         return filtered;
     }
-    return ReadyOfEach({printerName}).front() ? PrinterVerdict::kListed
-                                              : PrinterVerdict::kNotReady;
+    return ReadyOfEach({printerName}).front() ? PrinterVerdict::kListed : PrinterVerdict::kNotReady;
 }
 
 int PrinterLink::AppendBlock(const unsigned char* bytes, std::size_t length) {

@@ -458,9 +458,9 @@ std::vector<SpoolDirectory::Installed> SpoolDirectory::OnePerName(
             PrinterValueRead read;
             read.opened = true;
             read.bytes.assign(kReadyValueSize, 0xFF);
-            read.status = ReadValueAt(directory_ + "/" + printer.stem + kSocketSuffix,
-                                      kReadyValueName, read.bytes.data(), kReadyValueSize,
-                                      deadline, read.reportedSize);
+            read.status =
+                ReadValueAt(directory_ + "/" + printer.stem + kSocketSuffix, kReadyValueName,
+                            read.bytes.data(), kReadyValueSize, deadline, read.reportedSize);
             ready[probed[k]] = IsReadyAnswer(read) ? 1 : 0;
         });
     }
@@ -667,9 +667,11 @@ std::uint32_t SpoolDirectory::GetPrinterData(PrinterHandle handle, const std::st
                        reportedSize);
 }
 
-std::vector<PrinterValueRead> SpoolDirectory::ReadValueOfEach(
-    const std::vector<std::string>& names, std::uint32_t, const std::string& valueName,
-    std::uint32_t bufferSize, SpoolDeadline deadline) {
+std::vector<PrinterValueRead> SpoolDirectory::ReadValueOfEach(const std::vector<std::string>& names,
+                                                              std::uint32_t,
+                                                              const std::string& valueName,
+                                                              std::uint32_t bufferSize,
+                                                              SpoolDeadline deadline) {
     std::vector<PrinterValueRead> reads(names.size());
     std::vector<std::string> sockets(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -694,9 +696,9 @@ std::vector<PrinterValueRead> SpoolDirectory::ReadValueOfEach(
             return;
         }
         read.bytes.assign(bufferSize, 0xFF);
-        read.status = ReadValueAt(sockets[i], valueName, read.bytes.data(), bufferSize,
-                                  std::min(spoolwire::DeadlineIn(timeoutMs_), deadline),
-                                  read.reportedSize);
+        read.status =
+            ReadValueAt(sockets[i], valueName, read.bytes.data(), bufferSize,
+                        std::min(spoolwire::DeadlineIn(timeoutMs_), deadline), read.reportedSize);
     });
     return reads;
 }

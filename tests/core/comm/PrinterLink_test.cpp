@@ -99,8 +99,7 @@ TEST(PrinterFilterTest, DriverThenFileOutputNameThenFilePort) {
     EXPECT_EQ(verdict("QX fileoutput", "Quorvel QX-7", "USB001"), PrinterVerdict::kListed);
     EXPECT_EQ(verdict("Office", "Generic PCL 6", "USB001"), PrinterVerdict::kOtherDriver);
     EXPECT_EQ(verdict("QX", "quorvel qx-7", "USB001"), PrinterVerdict::kOtherDriver);
-    EXPECT_EQ(verdict("QX FileOutput", "Quorvel QX-7", "USB001"),
-              PrinterVerdict::kFileOutputName);
+    EXPECT_EQ(verdict("QX FileOutput", "Quorvel QX-7", "USB001"), PrinterVerdict::kFileOutputName);
     EXPECT_EQ(verdict("QX", "Quorvel QX-7", "FILE:"), PrinterVerdict::kFilePort);
     // The first test that fails names the reason.
     EXPECT_EQ(verdict("FileOutput", "Generic", "FILE:"), PrinterVerdict::kOtherDriver);
@@ -143,19 +142,17 @@ TEST_F(LinkTest, NameTheSpoolerListsTwiceIsAskedAndListedOnce) {
 
 TEST_F(LinkTest, ReadsOfEachAfterTheDeadlineOpenNothing) {
     spooler.Add("Second");
-    const auto reads = spooler.ReadValueOfEach({"QX", "Second"}, kPrinterAllAccess,
-                                               kReadyValueName, kReadyValueSize,
-                                               std::chrono::steady_clock::now());
+    const auto reads = spooler.ReadValueOfEach({"QX", "Second"}, kPrinterAllAccess, kReadyValueName,
+                                               kReadyValueSize, std::chrono::steady_clock::now());
     ASSERT_EQ(reads.size(), 2u);
     EXPECT_FALSE(reads[0].opened || reads[1].opened);
     EXPECT_FALSE(IsReadyAnswer(reads[0]));
     EXPECT_EQ(spooler.Count("open QX") + spooler.Count("open Second"), 0);
 
     // In time: each opened with full access, read and closed, in order.
-    const auto later = spooler.ReadValueOfEach({"QX", "missing", "Second"}, kPrinterAllAccess,
-                                               kReadyValueName, kReadyValueSize,
-                                               std::chrono::steady_clock::now() +
-                                                   std::chrono::seconds(60));
+    const auto later = spooler.ReadValueOfEach(
+        {"QX", "missing", "Second"}, kPrinterAllAccess, kReadyValueName, kReadyValueSize,
+        std::chrono::steady_clock::now() + std::chrono::seconds(60));
     ASSERT_EQ(later.size(), 3u);
     EXPECT_TRUE(IsReadyAnswer(later[0]));
     EXPECT_FALSE(later[1].opened);
