@@ -207,6 +207,12 @@ class Server {
                     break;
                 }
                 case spoolwire::kStartDoc: {
+                    // Document name, one 0x00, data type: without the separator the frame is
+                    // malformed, and a malformed frame ends the connection.
+                    if (std::count(payload.begin(), payload.end(), 0) != 1) {
+                        ok = false;
+                        break;
+                    }
                     bool accepts = false;
                     {
                         const std::lock_guard lock(printerMutex_);

@@ -14,6 +14,7 @@
 
 #include "core/base/LocalTime.h"
 #include "support/ChildProcess.h"
+#include "support/FakeMonitor.h"
 #include "support/TempDir.h"
 
 namespace qx7 {
@@ -28,14 +29,14 @@ const char kCommError[] =
 class Qx7ctlTest : public ::testing::Test {
   protected:
     // Starts a simulated printer and waits until its socket answers.
-    void StartSim(const std::string& name = "QX-7 Simulator", const std::string& fault = "none") {
+    void StartSim(const std::string& name = "QX-7 Simulator", const std::string& fault = "none",
+                  const std::vector<std::string>& more = {}) {
         const std::string journal = dir.File(name + ".journal");
         journals.push_back(journal);
-        sims.push_back(std::make_unique<test::ChildProcess>(
-            kSim,
-            std::vector<std::string>{"--spool", dir.Path().string(), "--name", name, "--fault",
-                                     fault, "--journal", journal},
-            dir.File(name + ".log")));
+        std::vector<std::string> args{"--spool", dir.Path().string(), "--name", name, "--fault",
+                                      fault,     "--journal",         journal};
+        args.insert(args.end(), more.begin(), more.end());
+        sims.push_back(std::make_unique<test::ChildProcess>(kSim, args, dir.File(name + ".log")));
         ASSERT_TRUE(test::WaitForPath(SocketOf(name))) << test::ReadFile(dir.File(name + ".log"));
     }
     std::string SocketOf(const std::string& name) const {
@@ -136,7 +137,9 @@ TEST_F(Qx7ctlTest, OfflinePrinterIsNotListedAndGetsNothing) {
     EXPECT_NE(listed.err.find("QX-7 Printer not found."), std::string::npos) << listed.err;
     const auto result = Ctl({"-p", "QX-7 Simulator", "record", "battery"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, std::string("qx7ctl: ") + kCommError + " (-20)\n");
+    EXPECT_EQ(result.err,
+              "qx7ctl: printer \"QX-7 Simulator\" is not ready (check its connection and "
+              "power); nothing was sent\n");
     EXPECT_EQ(Journal(), "");
 }
 
@@ -206,7 +209,8 @@ TEST_F(Qx7ctlTest, EmptyPrinterNameIsANameNotAChoice) {
           std::vector<std::string>{"--printer", "", "reset", "statistics"}}) {
         const auto result = Ctl(command);
         EXPECT_EQ(result.exitCode, 1) << command[0];
-        EXPECT_EQ(result.err, std::string("qx7ctl: ") + kCommError + " (-20)\n") << command[0];
+        EXPECT_EQ(result.err, "qx7ctl: no printer named \"\"; printers: QX-7 Simulator\n")
+            << command[0];
         EXPECT_EQ(result.out, "");
     }
     EXPECT_EQ(Journal(), "");
@@ -245,7 +249,131 @@ TEST_F(Qx7ctlTest, SwitchedOffAndMalformedPrintersAreNotListed) {
     EXPECT_EQ(listed.out, "QX-7 Simulator\n");
     const auto result = Ctl({"-p", "QX-7 Dead", "record", "battery"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("(-20)"), std::string::npos);
+    EXPECT_NE(result.err.find("\"QX-7 Dead\" is not ready"), std::string::npos) << result.err;
+    // Malformed files install nothing: their names are not offered either.
+    const auto odd = Ctl({"-p", "QX-7 Odd", "record", "battery"});
+    EXPECT_EQ(odd.exitCode, 1);
+    EXPECT_EQ(odd.err,
+              "qx7ctl: no printer named \"QX-7 Odd\"; printers: QX-7 Dead, QX-7 Simulator\n");
+    EXPECT_EQ(Journal(), "");
+}
+
+TEST_F(Qx7ctlTest, PrinterNameNoSpoolerKnowsIsNamedWithTheOnesThatExist) {
+    const auto none = Ctl({"-p", "QX-7 Simulator", "record", "battery"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "qx7ctl: no printer named \"QX-7 Simulator\"; no printer is installed\n");
+    StartSim("QX-7 B");
+    StartSim("QX-7 A");
+    // Installed printers that the listing leaves out are named too: they exist.
+    test::WriteFile(dir.File("Office.printer"),
+                    "QX7-PRINTER 1\nname=Office\ndriver=Generic PCL\nport=USB002\n");
+    const auto typo = Ctl({"-p", "QX-7 C", "carriage-speed"});
+    EXPECT_EQ(typo.exitCode, 1);
+    EXPECT_EQ(typo.err, "qx7ctl: no printer named \"QX-7 C\"; printers: Office, QX-7 A, QX-7 B\n");
+    EXPECT_EQ(typo.out, "");
+    EXPECT_EQ(Journal(0) + Journal(1), "");
+}
+
+TEST_F(Qx7ctlTest, PrinterTheListingWouldNotOfferIsSentNothing) {
+    using test::FakeMonitor;
+    // Monitors that report ready and take any job: what is refused is refused by the tool.
+    struct Other {
+        const char* stem;
+        const char* description;
+        const char* expected;
+    } others[] = {
+        {"office", "name=Office\ndriver=Generic PCL 6\nport=USB002\n",
+         "qx7ctl: printer \"Office\" is not a QX-7 printer (driver \"Generic PCL 6\"); nothing "
+         "was sent\n"},
+        {"file", "name=QX-7 to file\ndriver=Quorvel QX-7\nport=FILE:\n",
+         "qx7ctl: printer \"QX-7 to file\" prints to a file (port \"FILE:\"); nothing was "
+         "sent\n"},
+        {"fileoutput", "name=QX-7 FileOutput\ndriver=Quorvel QX-7\nport=USB003\n",
+         "qx7ctl: printer \"QX-7 FileOutput\" prints to a file (its name contains "
+         "\"FileOutput\"); nothing was sent\n"},
+    };
+    std::vector<std::unique_ptr<FakeMonitor>> monitors;
+    for (const Other& other : others) {
+        test::WriteFile(dir.File(std::string(other.stem) + ".printer"),
+                        std::string("QX7-PRINTER 1\n") + other.description);
+        monitors.push_back(
+            std::make_unique<FakeMonitor>(dir.File(std::string(other.stem) + ".sock"),
+                                          FakeMonitor::Step::kNone, FakeMonitor::Manner::kSilent));
+        ASSERT_TRUE(monitors.back()->Listening());
+    }
+    const std::vector<std::string> name = {"Office", "QX-7 to file", "QX-7 FileOutput"};
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        for (const std::vector<std::string>& command :
+             {std::vector<std::string>{"record", "battery"},
+              std::vector<std::string>{"reset", "statistics"},
+              std::vector<std::string>{"thermistor", "--celsius", "22"},
+              std::vector<std::string>{"set-clock"}}) {
+            std::vector<std::string> args{"-p", name[i]};
+            args.insert(args.end(), command.begin(), command.end());
+            const auto result = Ctl(args);
+            EXPECT_EQ(result.exitCode, 1) << name[i];
+            EXPECT_EQ(result.err, others[i].expected);
+            EXPECT_EQ(result.out, "");
+        }
+        // Not even asked whether it is ready, and no document started.
+        EXPECT_EQ(monitors[i]->readyChecks, 0) << name[i];
+        EXPECT_EQ(monitors[i]->documents, 0) << name[i];
+        EXPECT_EQ(monitors[i]->writes, 0) << name[i];
+    }
+    EXPECT_EQ(Ctl({"list"}).exitCode, 1);
+
+    // The same kind of monitor behind a QX-7 record does get the job.
+    test::WriteFile(dir.File("qx.printer"),
+                    "QX7-PRINTER 1\nname=QX-7 Real\ndriver=Quorvel QX-7\nport=USB004\n");
+    FakeMonitor qx(dir.File("qx.sock"), FakeMonitor::Step::kNone, FakeMonitor::Manner::kSilent);
+    ASSERT_TRUE(qx.Listening());
+    // (This monitor's reply is no real one: only the job's way there counts here.)
+    const auto sent = Ctl({"-p", "QX-7 Real", "record", "battery"});
+    EXPECT_EQ(sent.err.find("nothing was sent"), std::string::npos) << sent.err;
+    EXPECT_EQ(qx.documents, 1);
+    EXPECT_EQ(qx.writes, 1);
+}
+
+TEST_F(Qx7ctlTest, StaleDescriptionOfTheSameNameDoesNotHideTheRealPrinter) {
+    StartSim();
+    // Left behind by an earlier installation, and first in byte order.
+    test::WriteFile(dir.File("A-stale.printer"),
+                    "QX7-PRINTER 1\nname=QX-7 Simulator\ndriver=Quorvel QX-7\nport=USB007\n");
+    const auto listed = Ctl({"list"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out, "QX-7 Simulator\n");
+    const auto named = Ctl({"-p", "QX-7 Simulator", "record", "battery"});
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_EQ(Ctl({"record", "pump"}).exitCode, 0);
+    EXPECT_EQ(Journal(), "record 6\nrecord 4\n");
+}
+
+TEST_F(Qx7ctlTest, SilentMonitorsDoNotHoldUpTheListing) {
+    using test::FakeMonitor;
+    constexpr int kSilent = 30;
+    std::vector<std::unique_ptr<FakeMonitor>> silent;
+    for (int i = 0; i < kSilent; ++i) {
+        const std::string stem = "silent" + std::to_string(i);
+        test::WriteFile(dir.File(stem + ".printer"), "QX7-PRINTER 1\nname=QX-7 " + stem +
+                                                         "\ndriver=Quorvel QX-7\nport=USB001\n");
+        silent.push_back(std::make_unique<FakeMonitor>(dir.File(stem + ".sock"),
+                                                       FakeMonitor::Step::kReadyCheck,
+                                                       FakeMonitor::Manner::kSilent));
+        ASSERT_TRUE(silent.back()->Listening());
+    }
+    StartSim("zz QX-7 Real");  // after every silent one in the spooler's order
+    const auto listed = Ctl({"list"});
+    std::printf("[ measured ] qx7ctl list with %d silent monitors: %.2f s\n", kSilent,
+                listed.seconds);
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out, "zz QX-7 Real\n");
+    // One after another: 2 s each, a minute in all. The listing's deadline is 10 s.
+    EXPECT_LT(listed.seconds, 15.0);
+    // Without -p the only ready printer is chosen from the same listing.
+    const auto chosen = Ctl({"carriage-speed"});
+    EXPECT_EQ(chosen.exitCode, 0) << chosen.err;
+    EXPECT_LT(chosen.seconds, 15.0 + 5.0);
+    EXPECT_EQ(Journal(), "carriage-speed\n");
 }
 
 TEST_F(Qx7ctlTest, UnsafeOrMissingSpoolDirectory) {

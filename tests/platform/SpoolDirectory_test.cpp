@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include <sys/socket.h>
@@ -324,6 +325,119 @@ TEST(SpoolDirectoryTest, OpeningFollowsChangesAfterTheListing) {
     spooler.ClosePrinter(handle);
     EXPECT_TRUE(spooler.OpenPrinter("B", kPrinterAllAccess, handle));
     spooler.ClosePrinter(handle);
+}
+
+TEST(SpoolDirectoryTest, NameInTwoDescriptionFilesIsOnePrinterTheReadyOne) {
+    using test::FakeMonitor;
+    const test::TempDir dir;
+    // A stale copy sorts first: no monitor behind it, and another driver on record.
+    test::WriteFile(dir.File("a-old.printer"),
+                    "QX7-PRINTER 1\nname=QX\ndriver=Generic\nport=USB009\n");
+    test::WriteFile(dir.File("b-new.printer"),
+                    "QX7-PRINTER 1\nname=QX\ndriver=Quorvel QX-7\nport=USB001\n");
+    test::WriteFile(dir.File("c.printer"), "QX7-PRINTER 1\nname=C\ndriver=D\nport=P\n");
+    FakeMonitor monitor(dir.File("b-new.sock"), FakeMonitor::Step::kNone,
+                        FakeMonitor::Manner::kSilent);
+    ASSERT_TRUE(monitor.Listening());
+    SpoolDirectory spooler(dir.Path().string());
+    std::vector<PrinterRecord> records;
+    ASSERT_TRUE(spooler.EnumPrinters(records));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].name, "QX");
+    EXPECT_EQ(records[0].driverName, "Quorvel QX-7");  // the record of the file that stands
+    EXPECT_EQ(records[1].name, "C");
+
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
+    PrinterLink link(spooler, sleeper, clock);
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    std::vector<std::string> list;
+    EXPECT_EQ(link.ListQxPrinters(list), 0);
+    EXPECT_EQ(list, std::vector<std::string>{"QX"});
+    // A command opens the name afresh, without a listing first: it reaches the same monitor.
+    SpoolDirectory fresh(dir.Path().string());
+    PrinterLink command(fresh, sleeper, clock);
+    const int readsBefore = monitor.readyChecks;
+    EXPECT_EQ(command.Connect("QX"), 0);
+    EXPECT_GT(monitor.readyChecks, readsBefore);
+
+    // Neither answers: the first in byte order stands, still once.
+    monitor.Release();
+    unlink(dir.File("b-new.sock").c_str());
+    ASSERT_TRUE(spooler.EnumPrinters(records));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].driverName, "Generic");
+}
+
+TEST(SpoolDirectoryTest, SilentMonitorsAreAskedAtOnceWithinTheListingsDeadline) {
+    using test::FakeMonitor;
+    const test::TempDir dir;
+    constexpr int kSilent = 30;
+    std::vector<std::unique_ptr<FakeMonitor>> silent;
+    for (int i = 0; i < kSilent; ++i) {
+        const std::string stem = "s" + std::to_string(i);
+        test::WriteFile(dir.File(stem + ".printer"),
+                        "QX7-PRINTER 1\nname=QX " + stem + "\ndriver=Quorvel QX-7\nport=USB001\n");
+        silent.push_back(std::make_unique<FakeMonitor>(dir.File(stem + ".sock"),
+                                                       FakeMonitor::Step::kReadyCheck,
+                                                       FakeMonitor::Manner::kSilent));
+        ASSERT_TRUE(silent.back()->Listening());
+    }
+    // The printer that answers comes last in the spooler's order.
+    test::WriteFile(dir.File("z.printer"),
+                    "QX7-PRINTER 1\nname=QX ready\ndriver=Quorvel QX-7\nport=USB001\n");
+    FakeMonitor ready(dir.File("z.sock"), FakeMonitor::Step::kNone, FakeMonitor::Manner::kSilent);
+    ASSERT_TRUE(ready.Listening());
+
+    SpoolDirectory spooler(dir.Path().string());
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
+    PrinterLink link(spooler, sleeper, clock);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    std::vector<std::string> list;
+    EXPECT_EQ(link.ListQxPrinters(list), 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("[ measured ] listing %d silent monitors and a ready one: %.2f s\n", kSilent,
+                seconds);
+    EXPECT_EQ(list, std::vector<std::string>{"QX ready"});
+    // One after another they would take 2 s each, 60 s in all.
+    EXPECT_LT(seconds, 15.0);
+}
+
+TEST(SpoolDirectoryTest, ReadsOfEachStopAtTheCallersDeadlineBeforeTheirOwn) {
+    using test::FakeMonitor;
+    const test::TempDir dir;
+    std::vector<std::unique_ptr<FakeMonitor>> silent;
+    std::vector<std::string> names;
+    for (const char* stem : {"a", "b", "c"}) {
+        test::WriteFile(dir.File(std::string(stem) + ".printer"),
+                        std::string("QX7-PRINTER 1\nname=") + stem + "\ndriver=D\nport=P\n");
+        silent.push_back(std::make_unique<FakeMonitor>(dir.File(std::string(stem) + ".sock"),
+                                                       FakeMonitor::Step::kReadyCheck,
+                                                       FakeMonitor::Manner::kSilent));
+        names.emplace_back(stem);
+    }
+    names.emplace_back("not installed");
+    // Each read alone may take a minute; the caller gives them all a fraction of a second.
+    SpoolDirectory spooler(dir.Path().string(), 60000, 60000);
+    const auto started = std::chrono::steady_clock::now();
+    const auto reads = spooler.ReadValueOfEach(names, kPrinterAllAccess, kReadyValueName, 4,
+                                               started + std::chrono::milliseconds(300));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 30.0);
+    ASSERT_EQ(reads.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(reads[i].opened);
+        EXPECT_NE(reads[i].status, kSpoolSuccess);
+        EXPECT_FALSE(IsReadyAnswer(reads[i]));
+    }
+    EXPECT_FALSE(reads[3].opened);
+    for (const auto& monitor : silent) {
+        monitor->Release();
+    }
 }
 
 TEST(SpoolDirectoryTest, OverlongSocketPathIsRefusedNotTruncated) {

@@ -145,6 +145,36 @@ TEST_F(SimulatorTest, JobsFromManyClientsAtOnceAllReachThePrinter) {
     EXPECT_EQ(link.Connect(kName), 0);
 }
 
+TEST_F(SimulatorTest, StartOfDocumentWithoutItsSeparatorEndsTheConnection) {
+    const auto startDoc = [this](const std::string& payload) {
+        const int fd = spoolwire::Connect(Socket());
+        EXPECT_GE(fd, 0);
+        EXPECT_TRUE(spoolwire::SendFrame(
+            fd, spoolwire::kStartDoc, std::vector<unsigned char>(payload.begin(), payload.end())));
+        auto answer = spoolwire::ReceiveFrame(fd, 64);
+        // Whatever the answer, the rest of a document follows on the same connection.
+        const std::vector<unsigned char> job(64, 0);
+        const bool rest = answer && spoolwire::SendFrame(fd, spoolwire::kWrite, job) &&
+                          spoolwire::ReceiveFrame(fd, 64) &&
+                          spoolwire::SendFrame(fd, spoolwire::kEndDoc, {}) &&
+                          spoolwire::ReceiveFrame(fd, 64);
+        close(fd);
+        return std::make_pair(answer, rest);
+    };
+    for (const std::string& malformed :
+         {std::string("QX DataRAW"), std::string(), std::string("QX Data\0RAW\0", 12)}) {
+        const auto [answer, rest] = startDoc(malformed);
+        EXPECT_FALSE(answer.has_value()) << malformed.size() << " bytes";
+        EXPECT_FALSE(rest);
+    }
+    // The well-formed start is answered, and the document goes on.
+    const auto [answer, rest] = startDoc(std::string("QX Data\0RAW", 11));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->type, spoolwire::kAnswer);
+    EXPECT_EQ(answer->payload, (std::vector<unsigned char>{0, 0, 0, 0}));
+    EXPECT_TRUE(rest);
+}
+
 // The fault of --fault-after starts with the command after the first N, and stays.
 TEST(SimulatorFaultAfter, FirstCommandsPassThenTheFaultStays) {
     const struct {

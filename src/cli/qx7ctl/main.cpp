@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -61,6 +62,51 @@ void ReportNotFound(const Messages& messages, const PlatformSpooler& spooler) {
     static_cast<void>(spooler);
 #endif
     messages.ShowMessage(kMsgPrinterNotFound, 0);
+}
+
+// A printer named with -p that the listing would not offer gets nothing: one line saying why.
+void ReportRefused(PrinterVerdict verdict, const std::string& name, const PrinterRecord& record,
+                   const std::vector<PrinterRecord>& installed) {
+    const std::string quoted = "\"" + name + "\"";
+    std::string line;
+    switch (verdict) {
+        case PrinterVerdict::kUnknown: {
+            std::vector<std::string> names;
+            for (const PrinterRecord& printer : installed) {
+                names.push_back(printer.name);
+            }
+            std::sort(names.begin(), names.end());
+            names.erase(std::unique(names.begin(), names.end()), names.end());
+            line = "no printer named " + quoted;
+            if (names.empty()) {
+                line += "; no printer is installed";
+            } else {
+                line += "; printers: ";
+                for (std::size_t i = 0; i < names.size(); ++i) {
+                    line += (i == 0 ? "" : ", ") + names[i];
+                }
+            }
+            break;
+        }
+        case PrinterVerdict::kOtherDriver:
+            line = "printer " + quoted + " is not a QX-7 printer (driver \"" + record.driverName +
+                   "\"); nothing was sent";
+            break;
+        case PrinterVerdict::kFileOutputName:
+            line = "printer " + quoted + " prints to a file (its name contains \"" +
+                   kFileOutputWord + "\"); nothing was sent";
+            break;
+        case PrinterVerdict::kFilePort:
+            line = "printer " + quoted + " prints to a file (port \"" + record.portName +
+                   "\"); nothing was sent";
+            break;
+        case PrinterVerdict::kNotReady:
+        case PrinterVerdict::kListed:
+            line = "printer " + quoted +
+                   " is not ready (check its connection and power); nothing was sent";
+            break;
+    }
+    std::fprintf(stderr, "qx7ctl: %s\n", line.c_str());
 }
 
 // "YYYY-MM-DD HH:MM:SS" with the ranges of the date page; the reason when it does not fit.
@@ -260,6 +306,19 @@ int main(int argc, char** argv) {
             return kExitUsage;
         }
         printerName = names.front();
+    } else {
+        // Only a printer the listing would offer: the same filter, the same readiness check.
+        PrinterLink link(spooler, sleeper, clock);
+        if (link.EnumeratePrinters() != 0) {
+            ReportNotFound(messages, spooler);
+            return kExitFailure;
+        }
+        PrinterRecord installed;
+        const PrinterVerdict verdict = link.JudgePrinter(printerName, &installed);
+        if (verdict != PrinterVerdict::kListed) {
+            ReportRefused(verdict, printerName, installed, link.Printers());
+            return kExitFailure;
+        }
     }
     tool.SetPrinterServices(&spooler, &sleeper, &clock);
     tool.SetSelectedPrinter(printerName);

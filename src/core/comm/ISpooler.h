@@ -3,6 +3,7 @@
 // raw jobs, and the named values its driver serves. Windows has the real one; Linux a stand-in
 // (platform/posix/SpoolDirectory.h); tests a scripted fake.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,17 @@ inline constexpr std::uint32_t kSpoolMoreData = 234;  // the value is larger tha
 inline constexpr std::uint32_t kSpoolNotFound = 2;
 inline constexpr std::uint32_t kSpoolNotReady = 21;
 inline constexpr std::uint32_t kSpoolInvalidHandle = 6;
+
+// A point on the monotonic clock by which a step must be done.
+using SpoolDeadline = std::chrono::steady_clock::time_point;
+
+// One printer's part of a value read made for several printers at once.
+struct PrinterValueRead {
+    bool opened = false;  // the printer opened; without it nothing was read
+    std::uint32_t status = kSpoolNotReady;
+    std::uint32_t reportedSize = 0;
+    std::vector<unsigned char> bytes;  // the buffer, 0xFF before the read (never more than it)
+};
 
 class ISpooler {
   public:
@@ -57,6 +69,18 @@ class ISpooler {
     virtual std::uint32_t GetPrinterData(PrinterHandle handle, const std::string& valueName,
                                          unsigned char* buffer, std::uint32_t bufferSize,
                                          std::uint32_t& reportedSize) = 0;
+
+    // For each named printer, in the given order: opens it with desiredAccess, reads the named
+    // value with a buffer of bufferSize bytes and closes it again, all by the deadline. A printer
+    // not reached or not answered by then has opened false or a status other than success.
+    // This one asks one printer after another and skips those left once the deadline has
+    // passed; a spooler whose reads wait on monitors that may never answer asks them all at
+    // once, so that one silent printer does not cost the others their turn.
+    virtual std::vector<PrinterValueRead> ReadValueOfEach(const std::vector<std::string>& names,
+                                                          std::uint32_t desiredAccess,
+                                                          const std::string& valueName,
+                                                          std::uint32_t bufferSize,
+                                                          SpoolDeadline deadline);
 };
 
 }  // namespace qx7

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <new>
 
 #include "core/base/ByteOrder.h"
@@ -47,15 +48,31 @@ int PrinterLink::Connect(const std::string& printerName) {
         return kLinkNotReady;
     }
     handle_ = handle;
-    std::array<unsigned char, 4> value{0xFF, 0xFF, 0xFF, 0xFF};
-    std::uint32_t reported = 0;
-    const std::uint32_t status = spooler_.GetPrinterData(
-        handle_, kReadyValueName, value.data(), static_cast<std::uint32_t>(value.size()), reported);
-    // A success without any byte says nothing about readiness: not ready.
-    if (status != kSpoolSuccess || reported == 0 || value[0] != 0x00) {
-        return kLinkNotReady;
+    PrinterValueRead read;
+    read.opened = true;
+    read.bytes.assign(kReadyValueSize, 0xFF);
+    read.status = spooler_.GetPrinterData(handle_, kReadyValueName, read.bytes.data(),
+                                          kReadyValueSize, read.reportedSize);
+    return IsReadyAnswer(read) ? 0 : kLinkNotReady;
+}
+
+PrinterVerdict FilterPrinterRecord(const PrinterRecord& record) {
+    if (record.driverName.find(kQxDriverName) == std::string::npos) {
+        return PrinterVerdict::kOtherDriver;
     }
-    return 0;
+    if (record.name.find(kFileOutputWord) != std::string::npos) {
+        return PrinterVerdict::kFileOutputName;
+    }
+    if (record.portName == kFilePortName) {
+        return PrinterVerdict::kFilePort;
+    }
+    return PrinterVerdict::kListed;
+}
+
+bool IsReadyAnswer(const PrinterValueRead& read) {
+    // A success without any byte says nothing about readiness: not ready.
+    return read.opened && read.status == kSpoolSuccess && read.reportedSize > 0 &&
+           !read.bytes.empty() && read.bytes[0] == 0x00;
 }
 
 bool PrinterLink::IsReadyPrinter(const std::string& printerName) {
@@ -74,26 +91,58 @@ int PrinterLink::EnumeratePrinters() {
     return 0;
 }
 
+std::vector<bool> PrinterLink::ReadyOfEach(const std::vector<std::string>& names) {
+    ClosePrinter();  // the reads open and close the printers themselves
+    const SpoolDeadline deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kListingReadinessMs);
+    const std::vector<PrinterValueRead> reads = spooler_.ReadValueOfEach(
+        names, kPrinterAllAccess, kReadyValueName, kReadyValueSize, deadline);
+    std::vector<bool> ready(names.size(), false);
+    for (std::size_t i = 0; i < names.size() && i < reads.size(); ++i) {
+        ready[i] = IsReadyAnswer(reads[i]);
+    }
+    return ready;
+}
+
 int PrinterLink::ListQxPrinters(std::vector<std::string>& sortedList) {
-    bool added = false;
+    std::vector<std::string> candidates;
     for (const PrinterRecord& record : printers_) {
-        if (record.driverName.find(kQxDriverName) == std::string::npos) {
+        if (FilterPrinterRecord(record) != PrinterVerdict::kListed) {
             continue;
         }
-        if (record.name.find("FileOutput") != std::string::npos) {
+        // A name the spooler lists twice is still one printer: asked once, listed once.
+        if (std::find(candidates.begin(), candidates.end(), record.name) == candidates.end()) {
+            candidates.push_back(record.name);
+        }
+    }
+    const std::vector<bool> ready = ReadyOfEach(candidates);
+    bool added = false;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (!ready[i]) {
             continue;
         }
-        if (record.portName == "FILE:") {
-            continue;
-        }
-        if (!IsReadyPrinter(record.name)) {
-            continue;
-        }
-        sortedList.insert(std::upper_bound(sortedList.begin(), sortedList.end(), record.name),
-                          record.name);
+        sortedList.insert(std::upper_bound(sortedList.begin(), sortedList.end(), candidates[i]),
+                          candidates[i]);
         added = true;
     }
     return added ? 0 : kLinkNoPrinterListed;
+}
+
+PrinterVerdict PrinterLink::JudgePrinter(const std::string& printerName, PrinterRecord* record) {
+    const auto found =
+        std::find_if(printers_.begin(), printers_.end(),
+                     [&printerName](const PrinterRecord& r) { return r.name == printerName; });
+    if (found == printers_.end()) {
+        return PrinterVerdict::kUnknown;
+    }
+    if (record != nullptr) {
+        *record = *found;
+    }
+    if (const PrinterVerdict filtered = FilterPrinterRecord(*found);
+        filtered != PrinterVerdict::kListed) {
+        return filtered;
+    }
+    return ReadyOfEach({printerName}).front() ? PrinterVerdict::kListed : PrinterVerdict::kNotReady;
 }
 
 int PrinterLink::AppendBlock(const unsigned char* bytes, std::size_t length) {

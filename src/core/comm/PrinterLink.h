@@ -44,6 +44,32 @@ inline constexpr char kReplyValueName[] = "QvMatRawReadTest";
 inline constexpr char kJobDocumentName[] = "QX Data";
 inline constexpr char kRawDataType[] = "RAW";
 inline constexpr char kQxDriverName[] = "Quorvel QX-7";
+inline constexpr char kFileOutputWord[] = "FileOutput";
+inline constexpr char kFilePortName[] = "FILE:";
+inline constexpr std::uint32_t kReadyValueSize = 4;
+
+// Time the readiness checks of one listing may take together, counted from their start: with
+// the reading of the spooler's list before it, a listing ends within 10 s however many printers
+// are installed and whatever their monitors do.
+inline constexpr int kListingReadinessMs = 8000;
+
+// Whether the listing offers a printer, and why not. Only a printer the listing would offer is
+// ever sent a job: another maker's printer would print the binary job as pages of garbage.
+enum class PrinterVerdict {
+    kListed,
+    kUnknown,         // no printer of that name is installed
+    kOtherDriver,     // its driver is not of the QX-7 family
+    kFileOutputName,  // its name marks a printer that writes to a file
+    kFilePort,        // it prints to the port "FILE:"
+    kNotReady,        // it does not open or its driver does not report it ready
+};
+
+// The listing's filter on the installed record, in its order (driver, name, port); kListed when
+// the record passes and only readiness is left to ask.
+PrinterVerdict FilterPrinterRecord(const PrinterRecord& record);
+
+// Whether a "QvMatCheck" read says ready: opened, success, at least one byte, the first 0x00.
+bool IsReadyAnswer(const PrinterValueRead& read);
 
 class PrinterLink {
   public:
@@ -59,9 +85,14 @@ class PrinterLink {
 
     // The spooler's printers, kept in the link: 0 or -18.
     int EnumeratePrinters();
-    // Adds every enumerated printer of the family that is ready to the sorted list: 0, or -19
-    // when none was added.
+    // Adds every enumerated printer of the family that is ready to the sorted list, each name
+    // once: 0, or -19 when none was added. The printers are asked together (as far as the
+    // spooler can) by one deadline, kListingReadinessMs from now; one that has not answered by
+    // then is not ready.
     int ListQxPrinters(std::vector<std::string>& sortedList);
+    // The listing's verdict on one enumerated printer, readiness included (asked by the same
+    // deadline); record, when given, receives the installed record of a known name.
+    PrinterVerdict JudgePrinter(const std::string& printerName, PrinterRecord* record = nullptr);
 
     // Job building: 0, -1 or -2.
     int AppendBlock(const unsigned char* bytes, std::size_t length);
@@ -97,6 +128,8 @@ class PrinterLink {
     int BuildJob(const unsigned char* block, std::size_t length);
     int EndJob();
     void ClosePrinter();
+    // Which of the names are ready, asked together by one deadline.
+    std::vector<bool> ReadyOfEach(const std::vector<std::string>& names);
 
     ISpooler& spooler_;
     ISleeper& sleeper_;

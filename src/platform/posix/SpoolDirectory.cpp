@@ -1,9 +1,15 @@
 #include "platform/posix/SpoolDirectory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <map>
+#include <system_error>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,6 +17,7 @@
 #include <unistd.h>
 
 #include "core/base/ByteOrder.h"
+#include "core/comm/PrinterLink.h"
 #include "platform/posix/SpoolWire.h"
 
 namespace qx7 {
@@ -301,6 +308,69 @@ std::optional<std::string> DescriptionStem(const std::string& fileName) {
     return stem;
 }
 
+// Runs job(i) for every i below count on up to kMostParallelReads threads, the calling one
+// among them, and returns when all are done. With no thread to spare the calling one does all.
+void ForEachAtOnce(std::size_t count, const std::function<void(std::size_t)>& job) {
+    std::atomic<std::size_t> next{0};
+    const auto work = [&next, count, &job] {
+        for (;;) {
+            const std::size_t i = next++;
+            if (i >= count) {
+                return;
+            }
+            try {
+                job(i);
+            } catch (const std::exception&) {
+                // That printer stays unanswered; the others go on.
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    const std::size_t wanted = std::min(count, kMostParallelReads);
+    helpers.reserve(wanted);  // no reallocation, and so no throw, once threads run
+    for (std::size_t k = 1; k < wanted; ++k) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // no thread to spare: fewer do the work
+        }
+    }
+    work();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+}
+
+// One value read from the monitor at socketPath, connecting, request and whole answer by the
+// deadline: the status, with the data copied into buffer (never more than bufferSize bytes).
+std::uint32_t ReadValueAt(const std::string& socketPath, const std::string& valueName,
+                          unsigned char* buffer, std::uint32_t bufferSize,
+                          spoolwire::Deadline deadline, std::uint32_t& reportedSize) {
+    reportedSize = 0;
+    const int fd = spoolwire::Connect(socketPath, deadline);
+    if (fd < 0) {
+        return kSpoolNotReady;
+    }
+    std::vector<unsigned char> request(4);
+    WriteU32BE(request.data(), bufferSize);
+    request.insert(request.end(), valueName.begin(), valueName.end());
+    std::uint32_t status = kSpoolNotReady;
+    if (spoolwire::SendFrame(fd, spoolwire::kReadValue, request, deadline)) {
+        const std::uint32_t most = bufferSize > spoolwire::kMaxFramePayload - 8
+                                       ? spoolwire::kMaxFramePayload
+                                       : 8 + bufferSize;
+        const auto answer = spoolwire::ReceiveFrame(fd, most, deadline);
+        if (answer && answer->type == spoolwire::kValue && answer->payload.size() >= 8 &&
+            answer->payload.size() - 8 <= bufferSize) {
+            status = ReadU32BE(answer->payload.data());
+            reportedSize = ReadU32BE(answer->payload.data() + 4);
+            std::copy(answer->payload.begin() + 8, answer->payload.end(), buffer);
+        }
+    }
+    close(fd);
+    return status;
+}
+
 }  // namespace
 
 SpoolDirectory::SpoolDirectory(std::string directory, int timeoutMs, int handleBudgetMs)
@@ -346,6 +416,7 @@ bool SpoolDirectory::ReadPrinters() {
     }
     closedir(dir);
     std::sort(files.begin(), files.end());
+    std::vector<Installed> found;
     for (const std::string& file : files) {
         const auto text = ReadSmallFileAt(directoryFd, file);
         if (!text) {
@@ -356,10 +427,65 @@ bool SpoolDirectory::ReadPrinters() {
         if (!record) {
             continue;  // malformed: not installed as far as the tool is concerned
         }
-        listing_.push_back(Installed{std::move(*record), std::move(stem)});
+        found.push_back(Installed{std::move(*record), std::move(stem)});
     }
     close(directoryFd);
+    listing_ = OnePerName(std::move(found));
     return true;
+}
+
+std::vector<SpoolDirectory::Installed> SpoolDirectory::OnePerName(
+    std::vector<Installed> found) const {
+    // A spooler knows each name once. When several files name the same printer (a stale copy
+    // left behind, say), the one whose monitor reports the printer ready stands for it, else
+    // the first in byte order; it keeps the place of the first.
+    std::map<std::string, std::vector<std::size_t>> byName;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        byName[found[i].record.name].push_back(i);
+    }
+    std::vector<std::size_t> probed;
+    for (const auto& [name, indexes] : byName) {
+        if (indexes.size() > 1) {
+            probed.insert(probed.end(), indexes.begin(), indexes.end());
+        }
+    }
+    // One byte each (not vector<bool>, whose bits share words): each thread writes its own.
+    std::vector<unsigned char> ready(found.size(), 0);
+    if (!probed.empty()) {
+        const spoolwire::Deadline deadline = spoolwire::DeadlineIn(timeoutMs_);
+        ForEachAtOnce(probed.size(), [&](std::size_t k) {
+            const Installed& printer = found[probed[k]];
+            PrinterValueRead read;
+            read.opened = true;
+            read.bytes.assign(kReadyValueSize, 0xFF);
+            read.status =
+                ReadValueAt(directory_ + "/" + printer.stem + kSocketSuffix, kReadyValueName,
+                            read.bytes.data(), kReadyValueSize, deadline, read.reportedSize);
+            ready[probed[k]] = IsReadyAnswer(read) ? 1 : 0;
+        });
+    }
+    // Chosen first, moved after: a later file of the same name may be the one that stands.
+    std::vector<std::size_t> chosen;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const std::vector<std::size_t>& indexes = byName.at(found[i].record.name);
+        if (indexes.front() != i) {
+            continue;  // placed with the first of its name
+        }
+        std::size_t pick = i;
+        for (const std::size_t candidate : indexes) {
+            if (ready[candidate] != 0) {
+                pick = candidate;
+                break;
+            }
+        }
+        chosen.push_back(pick);
+    }
+    std::vector<Installed> unique;
+    unique.reserve(chosen.size());
+    for (const std::size_t pick : chosen) {
+        unique.push_back(std::move(found[pick]));
+    }
+    return unique;
 }
 
 bool SpoolDirectory::EnumPrinters(std::vector<PrinterRecord>& records) {
@@ -537,29 +663,44 @@ std::uint32_t SpoolDirectory::GetPrinterData(PrinterHandle handle, const std::st
         return kSpoolNotFound;
     }
     // Connecting, the request and the whole answer share one deadline.
-    const spoolwire::Deadline deadline = ExchangeDeadline(*state);
-    const int fd = spoolwire::Connect(state->socketPath, deadline);
-    if (fd < 0) {
-        return kSpoolNotReady;
-    }
-    std::vector<unsigned char> request(4);
-    WriteU32BE(request.data(), bufferSize);
-    request.insert(request.end(), valueName.begin(), valueName.end());
-    std::uint32_t status = kSpoolNotReady;
-    if (spoolwire::SendFrame(fd, spoolwire::kReadValue, request, deadline)) {
-        const std::uint32_t most = bufferSize > spoolwire::kMaxFramePayload - 8
-                                       ? spoolwire::kMaxFramePayload
-                                       : 8 + bufferSize;
-        const auto answer = spoolwire::ReceiveFrame(fd, most, deadline);
-        if (answer && answer->type == spoolwire::kValue && answer->payload.size() >= 8 &&
-            answer->payload.size() - 8 <= bufferSize) {
-            status = ReadU32BE(answer->payload.data());
-            reportedSize = ReadU32BE(answer->payload.data() + 4);
-            std::copy(answer->payload.begin() + 8, answer->payload.end(), buffer);
+    return ReadValueAt(state->socketPath, valueName, buffer, bufferSize, ExchangeDeadline(*state),
+                       reportedSize);
+}
+
+std::vector<PrinterValueRead> SpoolDirectory::ReadValueOfEach(const std::vector<std::string>& names,
+                                                              std::uint32_t,
+                                                              const std::string& valueName,
+                                                              std::uint32_t bufferSize,
+                                                              SpoolDeadline deadline) {
+    std::vector<PrinterValueRead> reads(names.size());
+    std::vector<std::string> sockets(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].empty()) {
+            continue;
+        }
+        if (const auto stem = Locate(names[i])) {
+            reads[i].opened = true;
+            sockets[i] = directory_ + "/" + *stem + kSocketSuffix;
         }
     }
-    close(fd);
-    return status;
+    const bool validName = !valueName.empty() && valueName.size() <= spoolwire::kMaxValueName;
+    // The monitors are asked at once: a silent one holds up only its own printer. The threads
+    // touch nothing but their own element and the wire.
+    ForEachAtOnce(names.size(), [&](std::size_t i) {
+        PrinterValueRead& read = reads[i];
+        if (!read.opened) {
+            return;
+        }
+        if (!validName) {
+            read.status = kSpoolNotFound;
+            return;
+        }
+        read.bytes.assign(bufferSize, 0xFF);
+        read.status =
+            ReadValueAt(sockets[i], valueName, read.bytes.data(), bufferSize,
+                        std::min(spoolwire::DeadlineIn(timeoutMs_), deadline), read.reportedSize);
+    });
+    return reads;
 }
 
 }  // namespace qx7

@@ -26,6 +26,9 @@ inline constexpr std::size_t kMaxPrinterFileStem = 40;
 // monitor does the operation ends within 6 s + 3 s.
 inline constexpr int kPrinterHandleBudgetMs = 6000;
 
+// Monitors asked at once by one listing; more printers wait for a free thread.
+inline constexpr std::size_t kMostParallelReads = 32;
+
 // QX7_SPOOL_DIR when set and not empty, else $XDG_RUNTIME_DIR/qx7-spool, else
 // /tmp/qx7-spool-<uid>.
 std::string DefaultSpoolDirectory();
@@ -79,6 +82,12 @@ class SpoolDirectory final : public ISpooler {
     std::uint32_t GetPrinterData(PrinterHandle handle, const std::string& valueName,
                                  unsigned char* buffer, std::uint32_t bufferSize,
                                  std::uint32_t& reportedSize) override;
+    // Asks the monitors at once, each by the earlier of its own deadline and the given one.
+    std::vector<PrinterValueRead> ReadValueOfEach(const std::vector<std::string>& names,
+                                                  std::uint32_t desiredAccess,
+                                                  const std::string& valueName,
+                                                  std::uint32_t bufferSize,
+                                                  SpoolDeadline deadline) override;
 
   private:
     struct Installed {
@@ -91,8 +100,9 @@ class SpoolDirectory final : public ISpooler {
         int documentFd = -1;
         bool pageOpen = false;
     };
-    // Reads the description files into listing_, in name order.
+    // Reads the description files into listing_, in name order, each printer name once.
     bool ReadPrinters();
+    std::vector<Installed> OnePerName(std::vector<Installed> found) const;
     // The stem of the printer so named: from the last listing when its file still names it,
     // else from a fresh one.
     std::optional<std::string> Locate(const std::string& name);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "support/FakeSleeper.h"
 #include "support/FakeSpooler.h"
@@ -84,6 +85,79 @@ TEST_F(LinkTest, DestructionClosesThePrinter) {
         ASSERT_EQ(other.Connect("QX"), 0);
         EXPECT_EQ(spooler.openHandles, 1);
     }
+    EXPECT_EQ(spooler.openHandles, 0);
+}
+
+// --- the listing's filter, for a listing and for a printer named by the user -----------------
+
+TEST(PrinterFilterTest, DriverThenFileOutputNameThenFilePort) {
+    const auto verdict = [](const char* name, const char* driver, const char* port) {
+        return FilterPrinterRecord(PrinterRecord{name, driver, port});
+    };
+    EXPECT_EQ(verdict("QX", "Quorvel QX-7 Series", "USB001"), PrinterVerdict::kListed);
+    EXPECT_EQ(verdict("QX", "Quorvel QX-7", "FILE:2"), PrinterVerdict::kListed);
+    EXPECT_EQ(verdict("QX fileoutput", "Quorvel QX-7", "USB001"), PrinterVerdict::kListed);
+    EXPECT_EQ(verdict("Office", "Generic PCL 6", "USB001"), PrinterVerdict::kOtherDriver);
+    EXPECT_EQ(verdict("QX", "quorvel qx-7", "USB001"), PrinterVerdict::kOtherDriver);
+    EXPECT_EQ(verdict("QX FileOutput", "Quorvel QX-7", "USB001"), PrinterVerdict::kFileOutputName);
+    EXPECT_EQ(verdict("QX", "Quorvel QX-7", "FILE:"), PrinterVerdict::kFilePort);
+    // The first test that fails names the reason.
+    EXPECT_EQ(verdict("FileOutput", "Generic", "FILE:"), PrinterVerdict::kOtherDriver);
+    EXPECT_EQ(verdict("FileOutput", "Quorvel QX-7", "FILE:"), PrinterVerdict::kFileOutputName);
+}
+
+TEST_F(LinkTest, JudgePrinterGivesTheListingsReasonAndOpensOnlyWhatItWouldList) {
+    spooler.Add("Office", "Generic PCL 6");
+    spooler.Add("QX file", "Quorvel QX-7", "FILE:");
+    spooler.Add("QX FileOutput");
+    spooler.Add("QX off").ready.bytes[0] = 1;
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    PrinterRecord record;
+    EXPECT_EQ(link.JudgePrinter("Nobody", &record), PrinterVerdict::kUnknown);
+    EXPECT_EQ(link.JudgePrinter("qx"), PrinterVerdict::kUnknown);  // names are case-sensitive
+    EXPECT_EQ(link.JudgePrinter("Office", &record), PrinterVerdict::kOtherDriver);
+    EXPECT_EQ(record.driverName, "Generic PCL 6");
+    EXPECT_EQ(link.JudgePrinter("QX file", &record), PrinterVerdict::kFilePort);
+    EXPECT_EQ(record.portName, "FILE:");
+    EXPECT_EQ(link.JudgePrinter("QX FileOutput"), PrinterVerdict::kFileOutputName);
+    EXPECT_TRUE(spooler.calls.size() == 1 && spooler.calls[0] == "enum");  // nothing opened
+
+    EXPECT_EQ(link.JudgePrinter("QX off"), PrinterVerdict::kNotReady);
+    EXPECT_EQ(link.JudgePrinter("QX", &record), PrinterVerdict::kListed);
+    EXPECT_EQ(record.name, "QX");
+    EXPECT_EQ(spooler.Count("read QvMatCheck"), 2);
+    EXPECT_EQ(spooler.openHandles, 0);
+    EXPECT_TRUE(spooler.jobs.empty());
+}
+
+TEST_F(LinkTest, NameTheSpoolerListsTwiceIsAskedAndListedOnce) {
+    spooler.printers.push_back(spooler.printers[0]);
+    spooler.Add("Other QX");
+    ASSERT_EQ(link.EnumeratePrinters(), 0);
+    std::vector<std::string> list;
+    EXPECT_EQ(link.ListQxPrinters(list), 0);
+    EXPECT_EQ(list, (std::vector<std::string>{"Other QX", "QX"}));
+    EXPECT_EQ(spooler.Count("read QvMatCheck"), 2);
+}
+
+TEST_F(LinkTest, ReadsOfEachAfterTheDeadlineOpenNothing) {
+    spooler.Add("Second");
+    const auto reads = spooler.ReadValueOfEach({"QX", "Second"}, kPrinterAllAccess, kReadyValueName,
+                                               kReadyValueSize, std::chrono::steady_clock::now());
+    ASSERT_EQ(reads.size(), 2u);
+    EXPECT_FALSE(reads[0].opened || reads[1].opened);
+    EXPECT_FALSE(IsReadyAnswer(reads[0]));
+    EXPECT_EQ(spooler.Count("open QX") + spooler.Count("open Second"), 0);
+
+    // In time: each opened with full access, read and closed, in order.
+    const auto later = spooler.ReadValueOfEach(
+        {"QX", "missing", "Second"}, kPrinterAllAccess, kReadyValueName, kReadyValueSize,
+        std::chrono::steady_clock::now() + std::chrono::seconds(60));
+    ASSERT_EQ(later.size(), 3u);
+    EXPECT_TRUE(IsReadyAnswer(later[0]));
+    EXPECT_FALSE(later[1].opened);
+    EXPECT_TRUE(IsReadyAnswer(later[2]));
+    EXPECT_EQ(spooler.lastAccess, kPrinterAllAccess);
     EXPECT_EQ(spooler.openHandles, 0);
 }
 
