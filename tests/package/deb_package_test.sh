@@ -102,6 +102,7 @@ if command -v update-mime-database >/dev/null 2>&1 && [ -d /usr/share/mime/packa
     expected() {
         case $1 in
             plain.log | compressed.log | plain.zlg | bare.log) echo application/x-qx7-printer-log ;;
+            text.log) echo text/x-log ;;
             *) echo "not application/x-qx7-printer-log" ;;
         esac
     }
@@ -112,8 +113,8 @@ if command -v update-mime-database >/dev/null 2>&1 && [ -d /usr/share/mime/packa
             type=${line##*: }
             want=$(expected "$file")
             echo "$label: $file: $type"
-            if [ "$want" = application/x-qx7-printer-log ]; then
-                [ "$type" = "$want" ] || fail "$label: $file is $type, not a printer log"
+            if [ "$want" = application/x-qx7-printer-log ] || [ "$want" = text/x-log ]; then
+                [ "$type" = "$want" ] || fail "$label: $file is $type, not $want"
             elif [ "$type" = application/x-qx7-printer-log ]; then
                 fail "$label: $file is taken for a printer log"
             fi
