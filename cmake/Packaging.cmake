@@ -21,6 +21,28 @@ if(TARGET qx7-service-tool)
             DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
 endif()
 
+# The manual pages, compressed as Debian ships them (gzip -9n: no name, no time stamp, so the
+# same page always gives the same bytes).
+find_program(QX7_GZIP gzip)
+if(NOT WIN32 AND QX7_GZIP)
+    set(QX7_MAN_PAGES qx7-service-tool qx7log qx7ctl qx7-printer-sim)
+    set(QX7_MAN_FILES)
+    foreach(page ${QX7_MAN_PAGES})
+        set(source "${PROJECT_SOURCE_DIR}/man/${page}.1")
+        set(compressed "${CMAKE_BINARY_DIR}/man/${page}.1.gz")
+        add_custom_command(OUTPUT "${compressed}"
+                           COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/man"
+                           COMMAND sh -c "\"$1\" -9n -c \"$2\" >\"$3.part\" && mv \"$3.part\" \"$3\"" sh
+                                   "${QX7_GZIP}" "${source}" "${compressed}"
+                           DEPENDS "${source}"
+                           COMMENT "Compressing the manual page ${page}.1"
+                           VERBATIM)
+        list(APPEND QX7_MAN_FILES "${compressed}")
+    endforeach()
+    add_custom_target(qx7_man_pages ALL DEPENDS ${QX7_MAN_FILES})
+    install(FILES ${QX7_MAN_FILES} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+endif()
+
 if(WIN32)
     # The Windows programs travel as a zip (cpack -G ZIP in build/windows): the two programs
     # in the top folder with the README.

@@ -14,8 +14,12 @@ packages=(
     # and for its tests a virtual X server and Japanese fonts for the screenshots.
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libqt6svg6 libgl-dev
     xvfb xauth fonts-noto-cjk
-    # The Debian package and the check of its desktop entry.
-    dpkg-dev desktop-file-utils
+    # The Debian package and the checks of its desktop entry, its log file type (the MIME
+    # database and GIO's query of it) and its manual pages.
+    dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin groff-base man-db
+    # What an ordinary desktop brings along, so that the suite is known to pass with it: a
+    # monospaced font that fontconfig does not mark fixed-pitch, and xdg-utils.
+    fonts-noto-mono xdg-utils
 )
 if [ $# -gt 0 ]; then
     packages=("$@")

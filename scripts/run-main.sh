@@ -6,7 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh default >/dev/null
+# Only what this script runs (the tests and benchmarks come with ./scripts/run-tests.sh, in
+# the same build folder); the compiler's progress shows, the first build takes minutes.
+echo "== building qx7-service-tool, qx7-printer-sim, qx7log and qx7ctl in build/default"
+scripts/build.sh default qx7-service-tool qx7-printer-sim qx7log qx7ctl
 bin=build/default/bin
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# deb_package_test.sh BUILD_DIR CPACK: makes the Debian package of the build folder in a
-# temporary folder and checks that it holds the programs, the desktop entry and the icon, and
-# that it depends on the Qt and zlib packages of the system.
+# deb_package_test.sh BUILD_DIR CPACK MIME_QUERY LOGGEN: makes the Debian package of the build
+# folder in a temporary folder and checks that it holds the programs (stripped), the desktop
+# entry, the icon, the log file type and the manual pages, and that it depends on the Qt and
+# zlib packages of the system.
 set -euo pipefail
 build=$1
-cpack=${2:-cpack}
+cpack=$2
+mime_query=$3   # prints the type Qt's MIME database gives each file
+loggen=$4       # qx7-loggen, for a bare log
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,7 +37,9 @@ for path in \
     ./usr/bin/qx7-service-tool ./usr/bin/qx7log ./usr/bin/qx7ctl ./usr/bin/qx7-printer-sim \
     ./usr/share/applications/qx7-service-tool.desktop \
     ./usr/share/icons/hicolor/scalable/apps/qx7-service-tool.svg \
-    ./usr/share/mime/packages/qx7-service-tool.xml; do
+    ./usr/share/mime/packages/qx7-service-tool.xml \
+    ./usr/share/man/man1/qx7-service-tool.1.gz ./usr/share/man/man1/qx7log.1.gz \
+    ./usr/share/man/man1/qx7ctl.1.gz ./usr/share/man/man1/qx7-printer-sim.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 # Tests, benchmarks and developer tools stay out.
@@ -64,29 +69,104 @@ if command -v desktop-file-validate >/dev/null 2>&1; then
 else
     echo "desktop-file-validate not found: entry not validated"
 fi
-# The log type: a MIME database made from the package knows ".zlg" and the "QX7LG1" start, and
-# the desktop's own query (where xdg-mime is installed) names the type for both.
-if command -v update-mime-database >/dev/null 2>&1; then
+# The log type, asked as the desktop asks: Qt's MIME database (the window's, and Qt-based file
+# managers') and GIO's (where gio is installed), in two databases made with the system's own
+# definitions: the package's file merged into one database with them (what the package's
+# installation does in /usr/share/mime) and the package's file alone in a private prefix
+# before the system's folder (a "cmake --install --prefix ~/.local"). A printer log is ours
+# whatever its name; other ".log" files stay what they were.
+if command -v update-mime-database >/dev/null 2>&1 && [ -d /usr/share/mime/packages ]; then
     mime="$work/root/usr/share/mime"
-    update-mime-database "$mime" || fail "update-mime-database refused the log type"
+    # (It notes on standard error that these folders are not searched: they are not meant to be.)
+    update-mime-database "$mime" 2>"$work/mime.log" ||
+        fail "update-mime-database refused the log type: $(cat "$work/mime.log")"
     grep -q 'application/x-qx7-printer-log:\*\.zlg' "$mime/globs2" || fail "no *.zlg glob"
     grep -aq 'QX7LG1' "$mime/magic" || fail "no QX7LG1 magic"
     grep -q 'application/x-qx7-printer-log' "$mime/types" || fail "type not listed"
-    if command -v xdg-mime >/dev/null 2>&1; then
-        printf 'QX7LG1XX' >"$work/p1.zlg"
-        printf 'QX7LG1XX' >"$work/p1.log"
-        for log in "$work/p1.zlg" "$work/p1.log"; do
-            type=$(XDG_DATA_DIRS="$work/root/usr/share" XDG_DATA_HOME="$work/none" \
-                   xdg-mime query filetype "$log" 2>/dev/null || true)
-            echo "xdg-mime: $log: $type"
+
+    merged="$work/merged/share"
+    mkdir -p "$merged/mime/packages"
+    cp /usr/share/mime/packages/*.xml "$mime/packages/qx7-service-tool.xml" "$merged/mime/packages/"
+    update-mime-database "$merged/mime" 2>"$work/mime.log" ||
+        fail "update-mime-database refused the merged database: $(cat "$work/mime.log")"
+
+    samples="$work/samples"
+    mkdir -p "$samples"
+    printf 'QX7LG1XX000020150704120000000000000000000000' >"$samples/plain.log"
+    printf 'QX7LG1ZL\037\213\010\000' >"$samples/compressed.log"
+    printf 'QX7LG1XX' >"$samples/plain.zlg"
+    "$loggen" --entries 300 --bare --seed 3 -q -o "$samples/bare.log"
+    printf '2015-07-04 12:00:00 service started\nEdGe of the world\n' >"$samples/text.log"
+    gzip -9nc /etc/os-release >"$samples/gzip.log"
+    : >"$samples/empty.log"
+    expected() {
+        case $1 in
+            plain.log | compressed.log | plain.zlg | bare.log) echo application/x-qx7-printer-log ;;
+            text.log) echo text/x-log ;;
+            *) echo "not application/x-qx7-printer-log" ;;
+        esac
+    }
+    check_answers() { # label, then lines "FILE: TYPE"
+        local label=$1 line file type want
+        while IFS= read -r line; do
+            file=$(basename "${line%%: *}")
+            type=${line##*: }
+            want=$(expected "$file")
+            echo "$label: $file: $type"
+            if [ "$want" = application/x-qx7-printer-log ] || [ "$want" = text/x-log ]; then
+                [ "$type" = "$want" ] || fail "$label: $file is $type, not $want"
+            elif [ "$type" = application/x-qx7-printer-log ]; then
+                fail "$label: $file is taken for a printer log"
+            fi
         done
-        [ "$(XDG_DATA_DIRS="$work/root/usr/share" XDG_DATA_HOME="$work/none" \
-             xdg-mime query filetype "$work/p1.zlg" 2>/dev/null)" = application/x-qx7-printer-log ] ||
-            fail "xdg-mime does not know a .zlg as a printer log"
-    fi
+    }
+    files=("$samples"/*)
+    for setup in merged private; do
+        if [ "$setup" = merged ]; then
+            dirs="$merged"
+        else
+            dirs="$work/root/usr/share:/usr/share"
+        fi
+        answers=$(XDG_DATA_DIRS="$dirs" XDG_DATA_HOME="$work/none" "$mime_query" "${files[@]}") ||
+            fail "the Qt MIME query did not run"
+        check_answers "Qt, $setup" <<<"$answers"
+        if command -v gio >/dev/null 2>&1; then
+            answers=$(for f in "${files[@]}"; do
+                printf '%s: %s\n' "$f" "$(XDG_DATA_DIRS="$dirs" XDG_DATA_HOME="$work/none" \
+                    gio info -a standard::content-type "$f" 2>/dev/null |
+                    sed -n 's/^ *standard::content-type: //p')"
+            done)
+            check_answers "gio, $setup" <<<"$answers"
+        fi
+    done
 else
-    echo "update-mime-database not found: the log type not checked"
+    echo "update-mime-database or the system's MIME definitions not found: the log type not checked"
 fi
+# The manual pages: gzip -9n as Debian ships them (no name, no time stamp in the header), and
+# each renders without a warning.
+for page in qx7-service-tool qx7log qx7ctl qx7-printer-sim; do
+    gz="$work/root/usr/share/man/man1/$page.1.gz"
+    if [ ! -f "$gz" ]; then
+        fail "the package lacks the manual page $page.1.gz"
+        continue
+    fi
+    gzip -t "$gz" || fail "$page.1.gz is not a whole gzip file"
+    header=$(od -An -tx1 -N8 "$gz" | tr -d ' \n')
+    [ "${header:6:10}" = "0000000000" ] || fail "$page.1.gz carries a name or a time stamp ($header)"
+    if command -v man >/dev/null 2>&1; then
+        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$gz" 2>&1 >"$work/$page.txt") ||
+            fail "man cannot render $page.1.gz"
+        [ -z "$warnings" ] || fail "$page.1.gz renders with warnings: $warnings"
+        grep -q "^NAME" "$work/$page.txt" || fail "$page.1.gz renders without its NAME section"
+    fi
+done
+# The programs are stripped: no symbol table, no debugging sections.
+for program in qx7-service-tool qx7log qx7ctl qx7-printer-sim; do
+    sections=$(readelf -S -W "$work/root/usr/bin/$program")
+    if grep -qE ' \.(symtab|debug_info) ' <<<"$sections"; then
+        fail "the packaged $program is not stripped"
+    fi
+done
 # The packaged command-line programs run from where the package puts them.
 "$work/root/usr/bin/qx7log" --help >/dev/null || fail "the packaged qx7log does not run"
 

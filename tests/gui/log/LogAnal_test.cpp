@@ -5,7 +5,6 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -18,6 +17,7 @@
 #include "gui/log/LogAnal.h"
 #include "gui/log/LogViewerRegistry.h"
 #include "gui/log/LogViewerTest.h"
+#include "gui/support/Monospaced.h"
 #include "loggen/Scenario.h"
 
 namespace qx7::test {
@@ -127,7 +127,7 @@ class LogAnalTest : public LogViewerTest {
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(view->isReadOnly());
         EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::NoWrap);
-        EXPECT_TRUE(QFontInfo(view->font()).fixedPitch());
+        EXPECT_TRUE(ShowsMonospaced(view->font()));
     }
 };
 

@@ -2,7 +2,6 @@
 // `qx7log info` for containers of every form, laid out as a table; nothing for logs without
 // information; its texts, keys and size.
 
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +12,7 @@
 
 #include "gui/log/LogViewerRegistry.h"
 #include "gui/log/LogViewerTest.h"
+#include "gui/support/Monospaced.h"
 
 namespace qx7::test {
 namespace {
@@ -105,7 +105,7 @@ class LogFileInfoTest : public LogViewerTest {
         EXPECT_EQ(name->accessibleName(), Entry(Language(), 298));
         EXPECT_EQ(close->text(), Entry(Language(), 290));
         EXPECT_TRUE(text->isReadOnly());
-        EXPECT_TRUE(QFontInfo(text->font()).fixedPitch());
+        EXPECT_TRUE(ShowsMonospaced(text->font()));
         if (!screenshot.isEmpty()) {
             ScreenshotViewer(viewer, screenshot);
         }
