@@ -104,6 +104,14 @@ TEST_F(MessageBoxSinkTest, EachBoxCarriesTheIconOfItsMessagesKind) {
     look = LookAtNextBox(QStringLiteral("en-box-warning"));
     messages.ShowTemperatureOutOfRange(100, -61);
     EXPECT_EQ(look->icon, QMessageBox::Warning);
+    // Without a code: a failure named by its number stays an error, any other text tells the
+    // user what to do (122: the reading is far from the printer's).
+    look = LookAtNextBox(QStringLiteral("en-box-error-no-code"));
+    messages.ShowMessage(kMsgPrinterNotFound, 0);
+    EXPECT_EQ(look->icon, QMessageBox::Critical);
+    look = LookAtNextBox(QStringLiteral("en-box-warning-no-code"));
+    messages.ShowMessage(122, 0);
+    EXPECT_EQ(look->icon, QMessageBox::Warning);
     look = LookAtNextBox(QStringLiteral("en-box-question"));
     EXPECT_FALSE(messages.ConfirmCancel());
     EXPECT_EQ(look->icon, QMessageBox::Question);
