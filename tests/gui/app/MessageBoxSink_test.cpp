@@ -122,7 +122,9 @@ TEST_F(MessageBoxSinkTest, EachBoxCarriesTheIconOfItsMessagesKind) {
 
 TEST_F(MessageBoxSinkTest, TheShortestBoxIsWiderThanItsCaption) {
     // "Enter a number." alone would make a box narrower than the program's name in the title
-    // bar, which the window manager then cuts.
+    // bar, which the window manager then cuts. The caption is the program's own name.
+    const QString testName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("qx7-service-tool"));
     for (const LanguageId language : {kEnglish, kJapanese}) {
         std::unique_ptr<QTranslator> translator(gui::InstallQtTranslator(*qApp, language));
         std::string text;
@@ -131,7 +133,7 @@ TEST_F(MessageBoxSinkTest, TheShortestBoxIsWiderThanItsCaption) {
         auto look = LookAtNextBox(name + QStringLiteral("-box-short"));
         sink.Show(text, MessageKind::kWarning);
         auto asked = LookAtNextBox(name + QStringLiteral("-box-short-question"));
-        sink.AskYesNoCaptioned("?", "Overwrite");
+        sink.AskYesNoCaptioned("?", "QX-7 Service Tool");
         if (translator) {
             QCoreApplication::removeTranslator(translator.get());
         }
@@ -143,6 +145,7 @@ TEST_F(MessageBoxSinkTest, TheShortestBoxIsWiderThanItsCaption) {
                 << seen->title.toStdString();
         }
     }
+    QCoreApplication::setApplicationName(testName);
 }
 
 TEST_F(MessageBoxSinkTest, TheBoxesThatTellWhereAFileIsAndWhatToChooseAreInformation) {
