@@ -7,6 +7,21 @@ namespace {
 
 std::string Bracketed(int value) { return "(" + std::to_string(value) + ")"; }
 
+// A message that carries a code, or names a failure, reports an error; one without a code tells
+// the user what to do differently.
+MessageKind KindOf(int number, int code) {
+    switch (number) {
+        case kMsgCommunicationError:
+        case kMsgFileIoError:
+        case kMsgInternalError:
+        case kMsgPrinterNotFound:
+        case kMsgAccessDenied:
+            return MessageKind::kError;
+        default:
+            return code != 0 ? MessageKind::kError : MessageKind::kWarning;
+    }
+}
+
 }  // namespace
 
 std::string OneLine(const std::string& text) {
@@ -30,7 +45,7 @@ int Messages::ShowMessage(int number, int code) const {
     if (code != 0) {
         text += " " + Bracketed(code);
     }
-    sink_->ShowOk(text);
+    sink_->Show(text, KindOf(number, code));
     return result;
 }
 
@@ -41,7 +56,7 @@ int Messages::ShowMessageWithText(int number, int code, std::string_view detail)
         return result;
     }
     text += " " + Bracketed(code) + "(" + std::string(detail) + ")";
-    sink_->ShowOk(text);
+    sink_->Show(text, MessageKind::kError);
     return result;
 }
 
@@ -52,7 +67,7 @@ int Messages::ShowMessageWithCodes(int number, int a, int b, int c) const {
         return result;
     }
     text += " " + Bracketed(a) + Bracketed(b) + Bracketed(c);
-    sink_->ShowOk(text);
+    sink_->Show(text, MessageKind::kError);
     return result;
 }
 
@@ -66,7 +81,7 @@ int Messages::ShowAccessDenied(std::string_view name, int code) const {
     if (code != 0) {
         text += " " + Bracketed(code);
     }
-    sink_->ShowOk(text);
+    sink_->Show(text, MessageKind::kError);
     return result;
 }
 
@@ -81,7 +96,7 @@ int Messages::ShowTemperatureOutOfRange(int fahrenheit, int code) const {
         text += Bracketed(code);
     }
     text += " (" + std::to_string(fahrenheit) + " F)";
-    sink_->ShowOk(text);
+    sink_->Show(text, MessageKind::kWarning);
     return result;
 }
 

@@ -30,6 +30,8 @@ public:
     void SetLanguage(LanguageId language) { language_ = language; }
     IMessageSink& Sink() const { return *sink_; }
 
+    // Boxes show the kind: an error for a message with a code or about a failure (237, 238,
+    // 242, 244, 245), a warning otherwise and for a temperature out of range.
     // The text alone when code is 0, else "%s (%d)".
     int ShowMessage(int number, int code) const;
     // "%s (%d)(%s)".

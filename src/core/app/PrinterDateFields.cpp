@@ -74,7 +74,7 @@ SetDateNextResult SetDateNext(CQVJServToolApp& app, const DateFieldTexts& texts,
     const DateFieldCheck check = CheckDateFields(texts, messages.Language());
     if (!check.time) {
         if (!check.message.empty()) {
-            messages.Sink().ShowOk(check.message);
+            messages.Sink().Show(check.message, MessageKind::kWarning);
         }
         result.failingControl = check.failingControl;
         return result;

@@ -26,7 +26,7 @@ bool ReadOne(const std::string& text, double& member, const Messages& messages) 
     if (!value) {
         const std::string message = ValidationText(messages.Language(), kMsgEnterNumber);
         if (!message.empty()) {
-            messages.Sink().ShowOk(message);
+            messages.Sink().Show(message, MessageKind::kWarning);
         }
         return false;
     }
@@ -64,30 +64,31 @@ bool ReadThermistorTexts(const ThermistorTexts& texts, ThermistorValues& values,
 }
 
 ThermistorUnitUpdate UpdateThermistorUnits(bool fahrenheitSelected, const ThermistorTexts& shown,
-                                           ThermistorValues& values, const Messages& messages) {
+                                           ThermistorValues& values) {
     ThermistorUnitUpdate update;
     update.fahrenheitEnabled = fahrenheitSelected;
     const std::string& selected = fahrenheitSelected ? shown.fahrenheit : shown.celsius;
-    if (selected.empty()) {
+    // Half-typed ("-", "1e") or mistyped: nothing converts and nothing is said while the user
+    // types; Next reads the edits and says "Enter a number.". The typed edit keeps its text
+    // whenever it changes ("9." on the way to "9.7" must not turn into "9" under the cursor).
+    const auto typed = ParseNumberText(selected);
+    if (!typed) {
         return update;
     }
-    // A failed read keeps the members; writing them back replaces the bad text.
-    ReadThermistorTexts(shown, values, messages);
     if (fahrenheitSelected) {
+        values.fahrenheit = *typed;
         values.celsius = CelsiusFromFahrenheit(values.fahrenheit);
+        const std::string celsius = FormatNumberText(values.celsius);
+        if (celsius != shown.celsius) {
+            update.celsiusText = celsius;
+        }
     } else {
+        values.celsius = *typed;
         values.fahrenheit = FahrenheitFromCelsius(values.celsius);
-    }
-    // The typed edit keeps a text that reads as a number even where the number would be
-    // written otherwise: "9." on the way to "9.7" must not turn into "9" under the cursor.
-    const bool keepTyped = ParseNumberText(selected).has_value();
-    const std::string celsius = FormatNumberText(values.celsius);
-    const std::string fahrenheit = FormatNumberText(values.fahrenheit);
-    if (celsius != shown.celsius && !(keepTyped && !fahrenheitSelected)) {
-        update.celsiusText = celsius;
-    }
-    if (fahrenheit != shown.fahrenheit && !(keepTyped && fahrenheitSelected)) {
-        update.fahrenheitText = fahrenheit;
+        const std::string fahrenheit = FormatNumberText(values.fahrenheit);
+        if (fahrenheit != shown.fahrenheit) {
+            update.fahrenheitText = fahrenheit;
+        }
     }
     return update;
 }

@@ -63,13 +63,12 @@ struct ThermistorUnitUpdate {
     std::optional<std::string> celsiusText;
     std::optional<std::string> fahrenheitText;
 };
-// Run on activation, on a radio click and on every change of either edit. With the selected
-// edit empty nothing converts; otherwise both edits are read (a text that is no number shows
-// "Enter a number." and keeps the last value), the unselected value is derived from the
-// selected one and written back, and so is the selected one when its text was no number (a
-// number keeps the form it was typed in, "9." or "07").
+// Run on activation, on a radio click and on every change of either edit. The selected edit is
+// read silently: while it holds no number (empty, half-typed, mistyped) nothing converts and
+// nothing is shown, so the user can go on typing; otherwise the unselected value is derived
+// from it and written back. The selected edit keeps the form it was typed in ("9." or "07").
 ThermistorUnitUpdate UpdateThermistorUnits(bool fahrenheitSelected, const ThermistorTexts& shown,
-                                           ThermistorValues& values, const Messages& messages);
+                                           ThermistorValues& values);
 
 // Next of page 136: reads the edits (staying after "Enter a number."), answers the TempUnit
 // value to store, checks T = WholeFahrenheit against 50..95 (message 252 with -61 and T),

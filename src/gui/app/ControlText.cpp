@@ -1,10 +1,13 @@
 #include "gui/app/ControlText.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTextEdit>
 #include <QWidget>
@@ -20,6 +23,73 @@ QString EscapeMnemonics(const QString& text) {
     QString escaped = text;
     escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return escaped;
+}
+
+bool IsAsciiLetter(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+// Only texts in Latin letters get an underlined letter: a Japanese text would need a letter
+// of its own in brackets, which changes what the control says.
+bool TakesMnemonic(const QString& text) {
+    bool latin = false;
+    for (const QChar c : text) {
+        if (!c.isLetter()) {
+            continue;
+        }
+        if (c.script() != QChar::Script_Latin) {
+            return false;
+        }
+        latin = latin || IsAsciiLetter(c);
+    }
+    return latin;
+}
+
+// The position in the (escaped) text of the letter to underline; -1 when every letter is taken.
+qsizetype MnemonicPosition(const QString& text, const QString& taken) {
+    qsizetype anyFree = -1;
+    bool wordStart = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('&')) {
+            ++i;  // "&&", a literal '&'
+            wordStart = true;
+            continue;
+        }
+        const bool free = IsAsciiLetter(c) && !taken.contains(c.toUpper());
+        if (free && wordStart) {
+            return i;
+        }
+        if (free && anyFree < 0) {
+            anyFree = i;
+        }
+        wordStart = !c.isLetterOrNumber();
+    }
+    return anyFree;
+}
+
+// The controls that take a mnemonic, in tab order (then any that take no Tab).
+QList<QAbstractButton*> MnemonicControls(QWidget* root) {
+    QList<QAbstractButton*> found;
+    for (QWidget* w = root->nextInFocusChain(); w != nullptr && w != root;
+         w = w->nextInFocusChain()) {
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        if (button != nullptr && root->isAncestorOf(w) && !found.contains(button)) {
+            found.append(button);
+        }
+    }
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        if (!found.contains(button)) {
+            found.append(button);
+        }
+    }
+    found.removeIf([](QAbstractButton* button) {
+        return qobject_cast<QPushButton*>(button) == nullptr &&
+               qobject_cast<QRadioButton*>(button) == nullptr &&
+               qobject_cast<QCheckBox*>(button) == nullptr;
+    });
+    return found;
 }
 
 void SetEditText(QWidget* edit, const QString& text, bool readOnly) {
@@ -116,6 +186,47 @@ QWidget* FindControl(const QWidget* root, int number) {
         return nullptr;
     }
     return root->findChild<QWidget*>(QString::number(number));
+}
+
+QString MnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (text[i + 1] == QLatin1Char('&')) {
+                ++i;
+                continue;
+            }
+            return QString(text[i + 1].toUpper());
+        }
+    }
+    return {};
+}
+
+void AssignMnemonics(QWidget* root, const QString& taken) {
+    if (root == nullptr) {
+        return;
+    }
+    QString used = taken.toUpper();
+    const QList<QAbstractButton*> controls = MnemonicControls(root);
+    for (const QAbstractButton* control : controls) {
+        used += MnemonicOf(control->text());
+    }
+    for (const QLabel* label : root->findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            used += MnemonicOf(label->text());
+        }
+    }
+    for (QAbstractButton* control : controls) {
+        const QString text = control->text();
+        if (!MnemonicOf(text).isEmpty() || !TakesMnemonic(text)) {
+            continue;
+        }
+        const qsizetype at = MnemonicPosition(text, used);
+        if (at < 0) {
+            continue;
+        }
+        used += text[at].toUpper();
+        control->setText(text.left(at) + QLatin1Char('&') + text.mid(at));
+    }
 }
 
 QString WithoutMnemonics(const QString& text) {

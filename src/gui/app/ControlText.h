@@ -40,4 +40,14 @@ QWidget* FindControl(const QWidget* root, int number);
 // The text without its '&' mnemonic markers ("&&" stays one '&').
 QString WithoutMnemonics(const QString& text);
 
+// The character a text underlines, upper case ("&Next >" gives "N"); "" when it has none.
+QString MnemonicOf(const QString& text);
+
+// Underlines a letter (Alt+letter) in the text of every push button, radio button and check
+// box under root that has none yet, in tab order: the first free letter starting a word, else
+// any free letter of the text. A letter is free when no other control under root, nor
+// `taken` (the sheet's own buttons), uses it. Texts without a Latin letter (Japanese) are
+// left as they are. The words and the accessible names do not change.
+void AssignMnemonics(QWidget* root, const QString& taken = {});
+
 }  // namespace qx7::gui

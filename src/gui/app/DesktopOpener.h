@@ -8,7 +8,8 @@ namespace qx7::gui {
 class IDesktopOpener {
   public:
     virtual ~IDesktopOpener() = default;
-    // False when the desktop refused; callers do not report it.
+    // False when no program could be started for the file (no launcher, no association);
+    // the caller tells the user where the file is.
     virtual bool Open(const QString& path) = 0;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// Messages of the wizard in message boxes: the program's name as caption, no icon, OK or
-// Yes/No. A wait cursor is lifted while a box is up.
+// Messages of the wizard in message boxes: the program's name as caption, the icon of the
+// message's kind, OK or Yes/No. A box is wide enough for its caption. A wait cursor is lifted
+// while a box is up.
 
 #include <QPointer>
 #include <QWidget>
@@ -17,7 +18,9 @@ class MessageBoxSink final : public IMessageSink {
     void SetOwner(QWidget* owner) { owner_ = owner; }
     QWidget* Owner() const { return owner_; }
 
+    // An information box.
     void ShowOk(const std::string& text) override;
+    void Show(const std::string& text, MessageKind kind) override;
     bool AskYesNo(const std::string& text) override;
     bool AskYesNoCaptioned(const std::string& text, const std::string& caption) override;
 

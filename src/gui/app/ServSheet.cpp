@@ -26,8 +26,10 @@ constexpr int kPageMinimumHeight = 360;
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
-    // Enter always means the default button (Next or Finish), whichever button has focus.
-    button->setAutoDefault(false);
+    // As every push button of the sheet (Qt's rule for buttons in a dialog): a focused button
+    // takes Enter itself; the default button (Next or Finish) takes it when no push button
+    // has the focus.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -49,7 +51,6 @@ CServSheet::CServSheet(const PageContext& context, std::span<const WizardPageInf
     next_ = MakeButton(this, "nextButton", QCoreApplication::translate("QWizard", "&Next >"));
     finish_ = MakeButton(this, "finishButton", QCoreApplication::translate("QWizard", "&Finish"));
     cancel_ = MakeButton(this, "cancelButton", QCoreApplication::translate("QWizard", "Cancel"));
-    next_->setDefault(true);
     finish_->hide();
 
     auto* rule = new QFrame(this);
@@ -83,9 +84,6 @@ CServSheet::CServSheet(const PageContext& context, std::span<const WizardPageInf
         }
         page->AttachToSheet(this, info);
         stack_->addWidget(page);
-        for (QPushButton* button : page->findChildren<QPushButton*>()) {
-            button->setAutoDefault(false);
-        }
         pages_.push_back(PageSlot{info, page});
     }
 
@@ -167,6 +165,12 @@ void CServSheet::RunBusy(Handler&& handler) {
     focusRequest_.clear();
     const int before = current_;
     busy_ = true;
+    // A focused push button would take a queued Enter or Space itself (and a disabled one
+    // passes the focus on to the next control, perhaps another button): the sheet holds the
+    // focus meanwhile, where Enter finds only the disabled default button.
+    if (qobject_cast<QPushButton*>(focus.data()) != nullptr && isAncestorOf(focus)) {
+        setFocus(Qt::OtherFocusReason);
+    }
     ApplyButtons();
     handler();
     // A page that was shown, or that stays and points at a field to mend, chose the focus.
@@ -307,6 +311,11 @@ void CServSheet::Activate(std::size_t index) {
     stack_->setCurrentWidget(slot.page);
     setWindowTitle(PageTitle(slot.info.templateId));
     slot.page->OnSetActive();
+    // The page's texts are in: its choices and buttons get their Alt+letters, none of them the
+    // letter of Back, Next or Finish.
+    AssignMnemonics(slot.page, MnemonicOf(back_->text()) + MnemonicOf(next_->text()) +
+                                   MnemonicOf(finish_->text()) +
+                                   MnemonicOf(cancel_->text()));
     FitToPage();
     emit PageShown(slot.info.templateId);
 }
@@ -319,8 +328,14 @@ void CServSheet::ApplyButtons() {
     cancel_->setEnabled(!busy_);
     next_->setVisible(!finish);
     finish_->setVisible(finish);
-    next_->setDefault(!finish);
-    finish_->setDefault(finish);
+    // Only a change of Next and Finish moves the default: a page button that has the focus
+    // stays the one that takes Enter.
+    QPushButton* wanted = finish ? finish_ : next_;
+    if (mainDefault_ != wanted) {
+        mainDefault_ = wanted;
+        wanted->setDefault(true);
+        (finish ? next_ : finish_)->setDefault(false);
+    }
 }
 
 void CServSheet::FitToPage() {

@@ -111,6 +111,7 @@ class CServSheet : public QDialog {
     QPushButton* next_ = nullptr;
     QPushButton* finish_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QPushButton* mainDefault_ = nullptr;  // Next or Finish, whichever takes Enter now
 };
 
 }  // namespace qx7::gui

@@ -44,6 +44,8 @@ constexpr int kZoneName = 1227;
 constexpr int kConvertText = 1105;
 constexpr int kConvertTextText = 305;
 constexpr int kConvertCsv = 1106;
+// "No program opened the file. It is saved as:\n%1"
+constexpr int kMsgFileSavedAs = 5700;
 constexpr int kClose = 1058;
 constexpr int kCloseText = 290;
 // 277 by 143 dialog units, as layout 227 is drawn.
@@ -181,7 +183,7 @@ void CLogView::OnConvertText() {
         // No keeps the old file and opens it as if it had just been written.
         if (!Msg().Sink().AskYesNoCaptioned(OverwriteQuestion(Language(), outPath),
                                             kOverwriteCaption)) {
-            Context().opener.Open(FromFileName(outPath));
+            OpenOrTellWhere(outPath);
             return;
         }
         existing = ExistingTarget::kReplace;
@@ -191,7 +193,7 @@ void CLogView::OnConvertText() {
         Msg().ShowMessageWithText(kMsgFileIoError, kCodeTextExportFailed, cause);
         return;
     }
-    Context().opener.Open(FromFileName(outPath));
+    OpenOrTellWhere(outPath);
 }
 
 void CLogView::OnConvertCsv() {
@@ -210,7 +212,16 @@ void CLogView::OnConvertCsv() {
         Msg().ShowMessageWithText(kMsgFileIoError, kCodeCsvExportFailed, cause);
         return;
     }
-    Context().opener.Open(chosen);
+    OpenOrTellWhere(outPath);
+}
+
+void CLogView::OpenOrTellWhere(const std::string& outPath) {
+    const QString path = FromFileName(outPath);
+    if (Context().opener.Open(path)) {
+        return;
+    }
+    Msg().Sink().Show(LocalText(kMsgFileSavedAs).arg(path).toStdString(),
+                      MessageKind::kInformation);
 }
 
 bool CLogView::RunExport(ExportKind kind, const std::string& outPath, ExistingTarget existing,

@@ -49,6 +49,9 @@ class CLogView final : public ViewerDialog {
 
     // Writes the export of the log to `outPath`; false with `cause` in words when nothing was
     // written (an existing file stays as it was).
+    // Opens the written file with the desktop's program for it; where no program opens it,
+    // a box says where the file is.
+    void OpenOrTellWhere(const std::string& outPath);
     bool RunExport(ExportKind kind, const std::string& outPath, ExistingTarget existing,
                    std::string& cause);
     LogExportOptions OptionsFromControls() const;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -153,11 +154,12 @@ CStatDlg::CStatDlg(const PageContext& context, std::string logPath, CLogList rec
     auto* cancel = new QPushButton(this);
     SetControlNumber(cancel, kCancel);
 
-    // No button is a default one: Enter saves nothing and closes nothing (Space still presses
-    // a focused button).
+    // No button is a default one: Enter in a field saves nothing and closes nothing; a focused
+    // button takes Enter as it takes Space.
     for (QPushButton* button : {browse, save, cancel}) {
         button->setAutoDefault(false);
         button->setDefault(false);
+        button->installEventFilter(this);
     }
 
     auto* files = new QGridLayout;
@@ -449,6 +451,21 @@ QDialog* MakeStatDlg(const PageContext& context, const std::string& log, QWidget
 }
 
 }  // namespace
+
+bool CStatDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button != nullptr && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            if (button->isEnabled()) {
+                button->click();
+            }
+            return true;
+        }
+    }
+    return ViewerDialog::eventFilter(watched, event);
+}
 
 QX7_REGISTER_LOG_VIEWER(CStatDlg, kStatisticsButton, MakeStatDlg);
 

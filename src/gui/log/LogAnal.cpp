@@ -261,7 +261,8 @@ void CLogAnal::FinishRun() {
     wait_.reset();
     QPointer<CLogAnal> alive(this);
     for (const std::string& text : messages) {
-        Msg().Sink().ShowOk(text);
+        // What the reading collected are its failures.
+        Msg().Sink().Show(text, MessageKind::kError);
         if (!alive) {
             return;
         }

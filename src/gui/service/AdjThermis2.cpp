@@ -132,7 +132,7 @@ ThermistorTexts CAdjThermis2::Shown() const {
 
 void CAdjThermis2::UpdateUnits() {
     const ThermistorUnitUpdate update =
-        UpdateThermistorUnits(FahrenheitSelected(), Shown(), values_, Msg());
+        UpdateThermistorUnits(FahrenheitSelected(), Shown(), values_);
     fahrenheitEdit_->setEnabled(update.fahrenheitEnabled);
     celsiusEdit_->setEnabled(!update.fahrenheitEnabled);
     ShowIfDifferent(celsiusEdit_, update.celsiusText);
@@ -145,6 +145,11 @@ int CAdjThermis2::OnWizardNext() {
         ThermistorCalibrationNext(App(), FahrenheitSelected(), Shown(), values_);
     if (result.tempUnit) {
         Context().settings.SetTempUnit(*result.tempUnit);
+    } else {
+        // "Enter a number.": back to the reading to mend.
+        QLineEdit* typed = FahrenheitSelected() ? fahrenheitEdit_ : celsiusEdit_;
+        typed->selectAll();
+        FocusControl(typed);
     }
     return result.page;
 }

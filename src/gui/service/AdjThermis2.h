@@ -1,7 +1,8 @@
 #pragma once
 // Page 136: the thermometer reading, typed in degrees Fahrenheit or Celsius. The other unit's
-// edit follows the typed one; Next sends the whole-Fahrenheit value to the printer. The unit
-// chosen is kept in the user's settings for the next time.
+// edit follows the typed one; a text that is no number is said on Next, not while typing.
+// Next sends the whole-Fahrenheit value to the printer. The unit chosen is kept in the
+// user's settings for the next time.
 
 #include "core/app/ThermistorCalibration.h"
 #include "gui/app/WizardPage.h"

@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 #include <memory>
 
+#include "core/app/MessageSink.h"
+#include "core/app/Messages.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/log/QXLogFile.h"
 #include "core/settings/BlockRecord.h"
@@ -34,6 +36,8 @@ constexpr int kCloseButton = 1058;
 constexpr int kCloseText = 290;
 
 constexpr int kViewSettingsButton = 1188;
+constexpr int kNoBlocksText = 5701;
+constexpr int kChooseBlockText = 5702;
 
 }  // namespace
 
@@ -51,6 +55,12 @@ CEEPDispSel::CEEPDispSel(const PageContext& context, const std::string& logPath,
     listLabel->setBuddy(list_);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] { Display(); });
 
+    // A log without settings blocks says so where the list would be.
+    auto* noBlocks = new QLabel(this);
+    noBlocks->setObjectName(QStringLiteral("noBlocks"));
+    noBlocks->setWordWrap(true);
+    noBlocks->hide();
+
     compare_ = new QCheckBox(this);
     SetControlNumber(compare_, kCompareBox);
 
@@ -65,6 +75,7 @@ CEEPDispSel::CEEPDispSel(const PageContext& context, const std::string& logPath,
     // The list and its box grow; the buttons keep their size at the right.
     auto* choice = new QVBoxLayout;
     choice->addWidget(listLabel);
+    choice->addWidget(noBlocks);
     choice->addWidget(list_, 1);
     choice->addWidget(compare_);
     auto* buttons = new QVBoxLayout;
@@ -95,6 +106,15 @@ CEEPDispSel::CEEPDispSel(const PageContext& context, const std::string& logPath,
     for (const SettingsBlockSlot& slot : slots_) {
         list_->addItem(QString::fromStdString(slot.itemText));
     }
+    if (slots_.empty()) {
+        SetWidgetText(noBlocks, LocalText(kNoBlocksText));
+        noBlocks->show();
+        list_->setAccessibleDescription(noBlocks->text());
+        display->setEnabled(false);
+        compare_->setEnabled(false);
+        close->setFocus();
+        return;
+    }
     list_->setFocus();
 }
 
@@ -103,6 +123,10 @@ CEEPDispSel::~CEEPDispSel() = default;
 void CEEPDispSel::Display() {
     const QList<QListWidgetItem*> chosen = list_->selectedItems();
     if (chosen.isEmpty()) {
+        const QString display = WithoutMnemonics(ControlAs<QPushButton>(kDisplayButton)->text());
+        Msg().Sink().Show(LocalText(kChooseBlockText).arg(display).toStdString(),
+                          MessageKind::kInformation);
+        list_->setFocus();
         return;
     }
     const int row = list_->row(chosen.front());

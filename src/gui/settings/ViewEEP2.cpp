@@ -151,7 +151,6 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::string logPath,
 
     auto* saveAs = new QPushButton(this);
     SetControlNumber(saveAs, kSaveAsButton);
-    saveAs->setAutoDefault(false);
     connect(saveAs, &QPushButton::clicked, this, &CViewEEP2::SaveAs);
     auto* close = new QPushButton(this);
     SetControlNumber(close, kCloseButton);
@@ -181,8 +180,7 @@ CViewEEP2::CViewEEP2(const PageContext& context, std::string logPath,
         {next_, 1, kNextText, kNextTip, QKeySequence::FindNext, QKeySequence(Qt::Key_F3)},
     };
     for (const auto& move : moves) {
-        // Enter keeps closing the dialog whichever button has the focus.
-        move.button->setAutoDefault(false);
+        // A focused button takes Enter (Qt's rule in a dialog); elsewhere Enter closes.
         SetCtrlText(move.button, move.text);
         move.button->setToolTip(
             LocalText(move.tip).arg(move.always.toString(QKeySequence::NativeText)));

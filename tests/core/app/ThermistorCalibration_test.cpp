@@ -81,22 +81,22 @@ class ThermistorPageTest : public ::testing::Test {
 
 TEST_F(ThermistorPageTest, TypingInEitherUnitUpdatesTheOtherAndSettles) {
     ThermistorTexts texts{"20", "68"};
-    ThermistorUnitUpdate update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    ThermistorUnitUpdate update = UpdateThermistorUnits(false, texts, values);
     EXPECT_FALSE(update.fahrenheitEnabled);
     EXPECT_FALSE(update.celsiusText || update.fahrenheitText);  // already in step
 
     texts.celsius = "25";
-    update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    update = UpdateThermistorUnits(false, texts, values);
     EXPECT_FALSE(update.celsiusText);
     EXPECT_EQ(update.fahrenheitText, "77");
     Apply(update, texts);
     // The write fires another change event, which changes nothing more.
-    update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    update = UpdateThermistorUnits(false, texts, values);
     EXPECT_FALSE(update.celsiusText || update.fahrenheitText);
 
     // Switching to Fahrenheit enables its edit and derives Celsius from it.
     texts.fahrenheit = "70";
-    update = UpdateThermistorUnits(true, texts, values, app.GetMessages());
+    update = UpdateThermistorUnits(true, texts, values);
     EXPECT_TRUE(update.fahrenheitEnabled);
     EXPECT_EQ(update.celsiusText, "21.11");
     EXPECT_FALSE(update.fahrenheitText);
@@ -106,31 +106,37 @@ TEST_F(ThermistorPageTest, TypingInEitherUnitUpdatesTheOtherAndSettles) {
 TEST_F(ThermistorPageTest, TheTypedEditKeepsItsTextWhileItReadsAsANumber) {
     // Typed key by key: "9." must stay, or the next key would make "97" of "9.7".
     ThermistorTexts texts{"9.", "68"};
-    ThermistorUnitUpdate update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    ThermistorUnitUpdate update = UpdateThermistorUnits(false, texts, values);
     EXPECT_FALSE(update.celsiusText);
     EXPECT_EQ(update.fahrenheitText, "48.2");
     texts = {"9.7", "48.2"};
-    update = UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    update = UpdateThermistorUnits(false, texts, values);
     EXPECT_FALSE(update.celsiusText);
     EXPECT_EQ(update.fahrenheitText, "49.46");
     // The derived edit is put in the general form, whatever it showed.
     texts = {"49.460", "07"};
-    update = UpdateThermistorUnits(true, texts, values, app.GetMessages());
+    update = UpdateThermistorUnits(true, texts, values);
     EXPECT_FALSE(update.fahrenheitText);
     EXPECT_EQ(update.celsiusText, "-13.88");
     EXPECT_TRUE(sink.shown.empty());
 }
 
-TEST_F(ThermistorPageTest, ALetterIsRefusedAndTheLastValueComesBack) {
+TEST_F(ThermistorPageTest, ANonNumberWhileTypingConvertsNothingAndSaysNothing) {
     ThermistorTexts texts{"25", "77"};
-    UpdateThermistorUnits(false, texts, values, app.GetMessages());
-    texts.celsius = "25x";
-    const ThermistorUnitUpdate update =
-        UpdateThermistorUnits(false, texts, values, app.GetMessages());
+    UpdateThermistorUnits(false, texts, values);
+    for (const char* typed : {"25x", "-", "1e", "."}) {
+        texts.celsius = typed;
+        const ThermistorUnitUpdate update = UpdateThermistorUnits(false, texts, values);
+        EXPECT_FALSE(update.celsiusText || update.fahrenheitText) << typed;
+        EXPECT_FALSE(update.fahrenheitEnabled) << typed;
+        EXPECT_EQ(values.celsius, 25) << typed;
+        EXPECT_EQ(values.fahrenheit, 77) << typed;
+    }
+    EXPECT_TRUE(sink.shown.empty());
+    // Next is where it is said.
+    const ThermistorNextResult next = ThermistorCalibrationNext(app, false, texts, values);
+    EXPECT_EQ(next.page, -1);
     EXPECT_EQ(sink.shown, std::vector<std::string>{"Enter a number."});
-    EXPECT_EQ(update.celsiusText, "25");
-    EXPECT_FALSE(update.fahrenheitText);
-    EXPECT_EQ(values.celsius, 25);
 }
 
 TEST_F(ThermistorPageTest, CelsiusIsReadFirstAndTheFirstBadTextStopsTheReading) {
@@ -146,7 +152,7 @@ TEST_F(ThermistorPageTest, CelsiusIsReadFirstAndTheFirstBadTextStopsTheReading) 
 TEST_F(ThermistorPageTest, AnEmptyEditConvertsNothingAndNextStays) {
     ThermistorTexts texts{"", "68"};
     const ThermistorUnitUpdate update =
-        UpdateThermistorUnits(false, texts, values, app.GetMessages());
+        UpdateThermistorUnits(false, texts, values);
     EXPECT_FALSE(update.celsiusText || update.fahrenheitText);
     EXPECT_TRUE(sink.shown.empty());
 

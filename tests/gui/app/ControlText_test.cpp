@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +89,56 @@ TEST(ControlText, AnAmpersandInATextIsShownNotAMnemonic) {
     EXPECT_EQ(gui::WithoutMnemonics(QString::fromUtf8("次へ(&N) >")),
               QString::fromUtf8("次へ(N) >"));
     EXPECT_EQ(gui::WithoutMnemonics(QStringLiteral("A && B&")), "A & B&");
+}
+
+TEST(ControlText, EachChoiceAndButtonGetsALetterOfItsOwnWithoutChangingItsWords) {
+    QWidget page;
+    const auto add = [&page](QAbstractButton* control, const QString& text) {
+        gui::SetWidgetText(control, text);
+        control->setParent(&page);
+        return control;
+    };
+    QAbstractButton* controls[] = {
+        add(new QRadioButton, QStringLiteral("Battery")),        // B is Back's: its a
+        add(new QRadioButton, QStringLiteral("Board")),          // B and a taken: its o
+        add(new QCheckBox, QStringLiteral("Next time ask")),     // N is Next's: t of "time"
+        add(new QPushButton, QStringLiteral("Log & Settings")),  // a literal '&' stays one
+        add(new QPushButton, QStringLiteral("View File Information")),
+        add(new QPushButton, QStringLiteral("ログの表示")),      // Japanese: left as it is
+        add(new QPushButton, QStringLiteral("Already marked")),
+    };
+    controls[6]->setText(QStringLiteral("Already &marked"));  // a letter of its own already
+    gui::AssignMnemonics(&page, QStringLiteral("bnf"));
+    const QString shown[] = {
+        QStringLiteral("B&attery"),
+        QStringLiteral("B&oard"),
+        QStringLiteral("Next &time ask"),
+        QStringLiteral("&Log && Settings"),
+        QStringLiteral("&View File Information"),
+        QStringLiteral("ログの表示"),
+        QStringLiteral("Already &marked"),
+    };
+    QStringList letters;
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        EXPECT_EQ(controls[i]->text(), shown[i]);
+        const QString letter = gui::MnemonicOf(controls[i]->text());
+        if (!letter.isEmpty()) {
+            EXPECT_FALSE(letters.contains(letter)) << letter.toStdString();
+            letters.append(letter);
+        }
+    }
+    // What is read aloud is the plain text.
+    EXPECT_EQ(controls[3]->accessibleName(), "Log & Settings");
+    EXPECT_EQ(controls[0]->accessibleName(), "Battery");
+
+    // A second pass (the page shown again) keeps every letter where it is.
+    gui::AssignMnemonics(&page, QStringLiteral("bnf"));
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        EXPECT_EQ(controls[i]->text(), shown[i]);
+    }
+    EXPECT_EQ(gui::MnemonicOf(QStringLiteral("< &Back")), "B");
+    EXPECT_EQ(gui::MnemonicOf(QStringLiteral("A && B")), "");
+    EXPECT_EQ(gui::MnemonicOf(QStringLiteral("次へ(&N) >")), "N");
 }
 
 TEST(ControlText, ControlsAreKnownByTheirNumbers) {

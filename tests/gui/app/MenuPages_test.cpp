@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
+#include <QTest>
 #include <memory>
 
 #include "core/app/PageFlow.h"
@@ -118,6 +121,40 @@ TEST_F(RoadStartTest, EachVisiblePartOpensItsRoadAndBackStartsAfresh) {
         // The page keeps its choice between showings.
         EXPECT_TRUE(driver->IsChecked(road.choice));
     }
+}
+
+TEST_F(RoadStartTest, AltAndAChoicesLetterChoosesItAndEnterGoesOn) {
+    harness.options.serviceMode = true;
+    Open("alt-letters");
+    // Every choice of the menu has a letter of its own, none of Back's, Next's or Finish's.
+    QStringList letters;
+    for (const char* button : {"backButton", "nextButton", "finishButton"}) {
+        letters.append(gui::MnemonicOf(driver->Button(button)->text()));
+    }
+    for (int choice : {1009, 1012, 1013, 1007, 1008, 1004, 1010}) {
+        auto* radio = driver->ControlAs<QAbstractButton>(choice);
+        ASSERT_NE(radio, nullptr) << choice;
+        const QString letter = gui::MnemonicOf(radio->text());
+        EXPECT_EQ(letter.size(), 1) << choice;
+        EXPECT_FALSE(letters.contains(letter)) << choice << " " << letter.toStdString();
+        letters.append(letter);
+        EXPECT_EQ(radio->accessibleName(), gui::WithoutMnemonics(radio->text())) << choice;
+    }
+    ExpectTableTexts(kEnglish);
+
+    // Alt and the letter of the third part choose it; Enter is Next, on its road.
+    auto* third = driver->ControlAs<QAbstractButton>(1013);
+    const QString letter = gui::MnemonicOf(third->text());
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(letter[0].unicode()),
+                    Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return third->isChecked(); }, 5000));
+    EXPECT_EQ(QApplication::focusWidget(), third);
+    driver->Press(Qt::Key_Return);
+    ASSERT_TRUE(driver->WaitForPage(kPageConnect));
+    EXPECT_EQ(harness.app.GetOperation(), 11);
+    // Alt+B is Back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::AltModifier);
+    EXPECT_TRUE(driver->WaitForPage(kPagePartsMenu));
 }
 
 TEST_F(RoadStartTest, ServiceModeShowsTheHiddenPartsAndTheirRoads) {

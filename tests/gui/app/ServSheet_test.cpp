@@ -189,25 +189,121 @@ TEST_F(SheetTest, AnAnswerWithoutAPageIsAnInternalErrorAndStays) {
     }
 }
 
-TEST_F(SheetTest, EnterPressesNextWhereverTheFocusIsAndOnlyWhenEnabled) {
+TEST_F(SheetTest, EnterPressesTheFocusedButtonElseNextAndOnlyWhenEnabled) {
     ScriptedPage& first = PageOf(133);
+    // A push button the page adds after the sheet took it in, as a viewer button.
+    auto* viewer = new QPushButton(QStringLiteral("View"), &first);
+    first.layout()->addWidget(viewer);
+    viewer->show();
+    int pressed = 0;
+    QObject::connect(viewer, &QPushButton::clicked, [&pressed] { ++pressed; });
+
+    // The focus arrives on the edit: Enter is Next's.
+    ASSERT_EQ(QApplication::focusWidget(), first.edit);
     driver->Press(Qt::Key_Return);
     EXPECT_EQ(first.nextCalls, 1);
 
-    Button("cancelButton")->setFocus();
+    // A focused push button takes Enter, the keypad's Enter and Space itself.
+    viewer->setFocus(Qt::TabFocusReason);
     driver->Press(Qt::Key_Return);
+    driver->Press(Qt::Key_Enter);
+    driver->Press(Qt::Key_Space);
+    EXPECT_EQ(pressed, 3);
+    EXPECT_EQ(first.nextCalls, 1);
+    EXPECT_TRUE(viewer->isDefault());
+    EXPECT_FALSE(Button("nextButton")->isDefault());
+
+    // Back in the field, Next is the default again.
+    first.edit->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(Button("nextButton")->isDefault());
+    driver->Press(Qt::Key_Enter);
+    EXPECT_EQ(first.nextCalls, 2);
+    EXPECT_EQ(pressed, 3);
+
+    // Cancel focused: Enter is Cancel, which asks the page.
+    first.cancelAnswer = false;
+    Button("cancelButton")->setFocus(Qt::TabFocusReason);
+    driver->Press(Qt::Key_Return);
+    EXPECT_EQ(first.cancelQueries, 1);
     EXPECT_EQ(first.nextCalls, 2);
     EXPECT_TRUE(sheet->isVisible());
 
-    first.edit->setFocus();
-    driver->Press(Qt::Key_Enter);
-    EXPECT_EQ(first.nextCalls, 3);
-
-    // Next disabled: Enter does nothing.
+    // Next disabled: Enter in the field does nothing.
     sheet->PostWizardButtons(kWizardBack);
     QCoreApplication::processEvents();
+    first.edit->setFocus(Qt::TabFocusReason);
     driver->Press(Qt::Key_Return);
-    EXPECT_EQ(first.nextCalls, 3);
+    EXPECT_EQ(first.nextCalls, 2);
+    EXPECT_EQ(pressed, 3);
+}
+
+TEST_F(SheetTest, FinishIsTheDefaultOnlyWhileNoPushButtonHasTheFocus) {
+    PageOf(133).nextAnswer = 225;
+    ASSERT_TRUE(driver->Next());
+    ASSERT_TRUE(driver->WaitForPage(225));
+    ScriptedPage& last = PageOf(225);
+    auto* viewer = new QPushButton(QStringLiteral("View"), &last);
+    last.layout()->addWidget(viewer);
+    viewer->show();
+    int pressed = 0;
+    QObject::connect(viewer, &QPushButton::clicked, [&pressed] { ++pressed; });
+
+    viewer->setFocus(Qt::TabFocusReason);
+    driver->Press(Qt::Key_Return);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(last.finishCalls, 0);
+    EXPECT_TRUE(sheet->isVisible());
+
+    last.edit->setFocus(Qt::TabFocusReason);
+    driver->Press(Qt::Key_Return);
+    EXPECT_EQ(last.finishCalls, 1);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
+}
+
+TEST_F(SheetTest, KeysQueuedWhileAHandlerRunsFallOnNothingWhereverTheFocusWas) {
+    ScriptedPage& first = PageOf(133);
+    ScriptedPage& second = PageOf(130);
+    first.nextAnswer = kStayOnPage;
+    auto* viewer = new QPushButton(QStringLiteral("View"), &first);
+    first.layout()->addWidget(viewer);
+    viewer->show();
+    int pressed = 0;
+    QObject::connect(viewer, &QPushButton::clicked, [&pressed] { ++pressed; });
+    // Keys typed while the handler blocks go where the window's focus is when they are
+    // delivered, as the display's keys do.
+    first.duringNext = [&] {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Enter}) {
+            QCoreApplication::postEvent(sheet->windowHandle(),
+                                        new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier,
+                                                      key == Qt::Key_Space ? " " : "\r"));
+            QCoreApplication::postEvent(sheet->windowHandle(),
+                                        new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier,
+                                                      key == Qt::Key_Space ? " " : "\r"));
+        }
+    };
+
+    // Enter twice on the focused Next: the second Enter is lost, and so are the keys that
+    // would have fallen on the page's button, where the focus goes on when the disabled
+    // buttons give it up (the edit before it in the tab order is disabled here).
+    first.edit->setEnabled(false);
+    Button("nextButton")->setFocus(Qt::TabFocusReason);
+    driver->Press(Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(first.nextCalls, 1);
+    EXPECT_EQ(pressed, 0);
+    EXPECT_FALSE(sheet->IsBusy());
+    EXPECT_EQ(QApplication::focusWidget(), Button("nextButton"));
+
+    // The same from the page's own button, when Next was clicked.
+    viewer->setFocus(Qt::TabFocusReason);
+    first.nextAnswer = 130;
+    ASSERT_TRUE(driver->Next());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(first.nextCalls, 2);
+    EXPECT_EQ(pressed, 0);
+    EXPECT_EQ(second.nextCalls, 0);
+    EXPECT_EQ(sheet->CurrentTemplate(), 130);
 }
 
 TEST_F(SheetTest, CancelEscapeAndTheCloseBoxAllAskThePage) {

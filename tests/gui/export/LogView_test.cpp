@@ -482,6 +482,43 @@ TEST_F(LogViewTest, AnExistingTextFileIsReplacedOnlyAfterYes) {
     CloseView(view);
 }
 
+TEST_F(LogViewTest, WhereNoProgramOpensTheFileABoxSaysWhereItIs) {
+    const std::string log = WriteLog("p1.log", EveryTypeLog());
+    const std::string out = log + ".txt";
+    harness.opener.result = false;  // no launcher, or nothing for text files
+    gui::CLogView* view = OpenView(log);
+    ASSERT_NE(view, nullptr);
+    const auto savedAs = [](const std::string& path) {
+        return std::vector<std::string>{"No program opened the file. It is saved as:\n" + path};
+    };
+
+    ClickConvert(view);
+    EXPECT_EQ(ReadFile(out), Qx7LogText(log, "ewi", false));
+    EXPECT_EQ(harness.opener.opened, (std::vector<QString>{QString::fromStdString(out)}));
+    EXPECT_EQ(harness.sink.shown, savedAs(out));
+
+    // The old file kept after No is where it was: the same box.
+    harness.sink.shown.clear();
+    harness.sink.answer = false;
+    ClickConvert(view);
+    EXPECT_EQ(harness.sink.shown, savedAs(out));
+
+    // And the CSV file where the user put it.
+    harness.sink.shown.clear();
+    const std::string csv = dir.File("chosen.csv");
+    harness.files.answers = {QString::fromStdString(csv)};
+    ConvertCsv(view);
+    EXPECT_EQ(ReadFile(csv), Qx7LogCsv(log, "ewi"));
+    EXPECT_EQ(harness.sink.shown, savedAs(csv));
+
+    // A program that opens the file: no box.
+    harness.sink.shown.clear();
+    harness.opener.result = true;
+    ClickConvert(view);
+    EXPECT_TRUE(harness.sink.shown.empty());
+    CloseView(view);
+}
+
 TEST_F(LogViewTest, AFailedExportLeavesTheOldFileOpensNothingAndShowsTheCause) {
     const std::string damaged = DamagedCompressedLog("damaged.zlg");
     const std::string empty = WriteLog("empty.log", std::string(64, '\0'));
@@ -706,6 +743,15 @@ TEST_F(LogViewJapaneseTest, JapaneseTextsQuestionMessageAndFiles) {
     ExpectFileError(-166);
     EXPECT_TRUE(harness.sink.shown.front().rfind(Entry(kJapanese, 238).toStdString(), 0) == 0);
     EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"p1.csv", "p1.zlg.txt"}));
+
+    // Where no program opens the file, the box that says where it is, in Japanese.
+    WriteFile(log, GeneratedLog(1200, loggen::LogForm::Compressed));
+    harness.sink.shown.clear();
+    harness.opener.result = false;
+    ClickConvert(view);
+    EXPECT_EQ(harness.sink.shown,
+              std::vector<std::string>{
+                  "ファイルを開くプログラムが見つかりませんでした。ファイルの保存先:\n" + out});
     CloseView(view);
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include "core/app/LogFileChoice.h"
@@ -148,6 +149,90 @@ TEST_F(ViewerPageTest, AViewerIsBuiltUnderTheHourglassAndOpensWithTheNormalPoint
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return QApplication::activeModalWidget() == sheet.get(); }, 10000));
     }
+}
+
+// The viewer dialog open over the sheet; nullptr when none comes within the deadline.
+QDialog* WaitForViewer(const QDialog* sheet) {
+    QDialog* viewer = nullptr;
+    const bool came = QTest::qWaitFor(
+        [&] {
+            viewer = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            return viewer != nullptr && viewer != sheet && viewer->isVisible();
+        },
+        10000);
+    return came ? viewer : nullptr;
+}
+
+TEST_F(ViewerPageTest, TheKeyboardAloneOpensViewersAndKeepsTheSheet) {
+    OpenViewerPage("keys", PlainLog("p1.log"));
+    auto* settings = driver->ControlAs<QPushButton>(1188);
+    ASSERT_NE(settings, nullptr);
+    // Tab from where the focus arrived (the first viewer button) to "View Settings".
+    for (int tabs = 0; tabs < 8 && QApplication::focusWidget() != settings; ++tabs) {
+        driver->Press(Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), settings);
+
+    // Enter presses the focused button, not the default Finish.
+    driver->Press(Qt::Key_Return);
+    QPointer<QDialog> viewer = WaitForViewer(sheet.get());
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->objectName(), "CEEPDispSel");
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    // Escape closes the viewer alone; the focus comes back to the button.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return viewer->isAncestorOf(QApplication::focusWidget()); }, 10000));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.isNull(); }, 10000));
+    EXPECT_TRUE(sheet->isVisible());
+    // The window system gives the sheet back its activation (a platform without a window
+    // manager needs to be asked); the sheet kept the button as its focus.
+    sheet->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == settings; }, 10000));
+
+    // Space does the same.
+    driver->Press(Qt::Key_Space);
+    viewer = WaitForViewer(sheet.get());
+    ASSERT_NE(viewer, nullptr);
+    viewer->reject();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.isNull(); }, 10000));
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == settings; }, 10000));
+
+    // Each viewer button has a letter of its own, none of Back's or Finish's; the texts and
+    // the names read aloud stay the table's.
+    QStringList letters{gui::MnemonicOf(driver->Button("backButton")->text()),
+                        gui::MnemonicOf(driver->Button("finishButton")->text())};
+    for (int number : kViewerButtons) {
+        auto* button = driver->ControlAs<QPushButton>(number);
+        const QString letter = gui::MnemonicOf(button->text());
+        EXPECT_FALSE(letter.isEmpty()) << number;
+        EXPECT_FALSE(letters.contains(letter)) << number << " " << letter.toStdString();
+        letters.append(letter);
+        EXPECT_EQ(button->accessibleName(), gui::WithoutMnemonics(button->text())) << number;
+    }
+    ExpectTableTexts();
+
+    // Alt and the letter of "View Settings", from the name field.
+    driver->ControlAs<QLineEdit>(1190)->setFocus(Qt::TabFocusReason);
+    const QString letter = gui::MnemonicOf(settings->text());
+    ASSERT_EQ(letter.size(), 1);
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(letter[0].unicode()),
+                    Qt::AltModifier);
+    viewer = WaitForViewer(sheet.get());
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->objectName(), "CEEPDispSel");
+    viewer->reject();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.isNull(); }, 10000));
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+
+    // Enter in the name field is Finish's, the default button.
+    driver->ControlAs<QLineEdit>(1190)->setFocus(Qt::TabFocusReason);
+    driver->Press(Qt::Key_Return);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
 }
 
 TEST_F(ViewerPageTest, FinishEndsTheWizard) {

@@ -119,21 +119,49 @@ TEST_P(ThermistorPagesTest, EachUnitFollowsTheOtherCutToTwoDecimals) {
     EXPECT_TRUE(TakeShown().empty());
 }
 
-TEST_P(ThermistorPagesTest, ALetterIsRefusedAndAnEmptyEditConvertsNothing) {
+TEST_P(ThermistorPagesTest, ANonNumberIsSaidOnNextNotWhileTyping) {
     Restart("-demo");
     OpenAt("136-typing", kOperationCarriageBoard, kRoadTo136);
     Type(kCelsius, "25");
+    // Typed key by key: a letter, and a minus sign on its way to a number, say nothing and
+    // stay as typed; the other unit keeps the last number.
     QTest::keyClick(Edit(kCelsiusEdit), Qt::Key_A);
-    EXPECT_EQ(TakeShown(), Shown(EnterNumber()));
-    EXPECT_EQ(driver->Text(kCelsiusEdit), "25");
+    EXPECT_TRUE(TakeShown().empty());
+    EXPECT_EQ(driver->Text(kCelsiusEdit), "25a");
     EXPECT_EQ(driver->Text(kFahrenheitEdit), "77");
-
     ASSERT_TRUE(driver->SetText(kCelsiusEdit, ""));
-    EXPECT_EQ(driver->Text(kFahrenheitEdit), "77");
+    QTest::keyClicks(Edit(kCelsiusEdit), QStringLiteral("-"));
+    EXPECT_TRUE(TakeShown().empty());
+    EXPECT_EQ(driver->Text(kCelsiusEdit), "-");
+    QTest::keyClicks(Edit(kCelsiusEdit), QStringLiteral("5"));
+    EXPECT_EQ(driver->Text(kFahrenheitEdit), "23");
+    EXPECT_TRUE(TakeShown().empty());
+
+    // Enter in the edit is Next, which says it and stays with the reading to mend selected.
+    ASSERT_TRUE(driver->SetText(kCelsiusEdit, "2x"));
+    EXPECT_TRUE(TakeShown().empty());
+    Edit(kCelsiusEdit)->setFocus();
+    driver->Press(Qt::Key_Return);
+    ASSERT_TRUE(driver->WaitForPage(136));
+    EXPECT_EQ(TakeShown(), Shown(EnterNumber()));
+    EXPECT_EQ(FocusedControl(), kCelsiusEdit);
+    EXPECT_EQ(Edit(kCelsiusEdit)->selectedText(), "2x");
+    EXPECT_EQ(harness->settings.TempUnit(), kTempUnitFahrenheit);  // nothing read, nothing kept
+
+    // An empty edit converts nothing (the "2" of "2x" was the last number), and Next says
+    // the same.
+    ASSERT_TRUE(driver->SetText(kCelsiusEdit, ""));
+    EXPECT_EQ(driver->Text(kFahrenheitEdit), "35.6");
     EXPECT_TRUE(TakeShown().empty());
     NextStays();
     EXPECT_EQ(TakeShown(), Shown(EnterNumber()));
-    EXPECT_EQ(harness->settings.TempUnit(), kTempUnitFahrenheit);  // nothing read, nothing kept
+
+    // Mended, Enter goes on.
+    QTest::keyClicks(Edit(kCelsiusEdit), QStringLiteral("25"));
+    EXPECT_EQ(driver->Text(kFahrenheitEdit), "77");
+    driver->Press(Qt::Key_Return);
+    EXPECT_TRUE(driver->WaitForPage(147));
+    EXPECT_TRUE(TakeShown().empty());
 }
 
 TEST_P(ThermistorPagesTest, OnlyReadingsFrom50To95FahrenheitReachThePrinter) {

@@ -3,6 +3,7 @@
 // Enter and Escape; both languages.
 
 #include <QLabel>
+#include <QListWidget>
 
 #include "gui/settings/SettingsViewerTest.h"
 
@@ -25,6 +26,19 @@ class BlockListTest : public SettingsViewerTest {
         EXPECT_EQ(ViewerControl<QPushButton>(list, 1058)->text(), Entry(Language(), 290));
         // The list is named by its label.
         EXPECT_EQ(Items(list)->accessibleName(), Entry(Language(), 299));
+    }
+
+    // A log without settings blocks: the list's place says so, Display cannot be pressed, and
+    // Close has the keyboard.
+    void ExpectNoBlocksNote(QDialog* list, LanguageId language) {
+        EXPECT_EQ(ViewerControl<QListWidget>(list, 1036)->count(), 0);
+        auto* note = list->findChild<QLabel*>(QStringLiteral("noBlocks"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_EQ(note->text(), Entry(language, 5701));
+        EXPECT_GE(note->height(), note->heightForWidth(note->width()));
+        EXPECT_FALSE(ViewerControl<QPushButton>(list, 1029)->isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), ViewerControl<QPushButton>(list, 1058));
     }
 };
 
@@ -58,10 +72,15 @@ TEST_F(BlockListTest, ListsWhatQx7logListsAndHoldsNothingOfTheFileWhileOpen) {
     }
     ExpectNoTemporaries();
 
-    // Display with nothing chosen does nothing.
+    // Display with nothing chosen says what to do and stays; the list has the keyboard.
     QTest::mouseClick(ViewerControl<QPushButton>(list, 1029), Qt::LeftButton);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::activeModalWidget(), list);
+    EXPECT_EQ(harness.sink.shown,
+              std::vector<std::string>{
+                  "Select a settings block in the list, then click \"Display\"."});
+    EXPECT_EQ(QApplication::focusWidget(), Items(list));
+    harness.sink.shown.clear();
 
     QPointer<QDialog> watched(list);
     QTest::mouseClick(ViewerControl<QPushButton>(list, 1058), Qt::LeftButton);
@@ -121,7 +140,9 @@ TEST_F(BlockListTest, ADamagedCompressedLogGivesAnEmptyListAndNoMessage) {
     QDialog* list = OpenBlockList("damaged", log);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(Items(list)->count(), 0);
+    ExpectNoBlocksNote(list, kEnglish);
     // Display on the empty list does nothing.
+    Items(list)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(Items(list), Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::activeModalWidget(), list);
@@ -130,11 +151,18 @@ TEST_F(BlockListTest, ADamagedCompressedLogGivesAnEmptyListAndNoMessage) {
     ExpectNoTemporaries();
 }
 
-TEST_F(BlockListTest, ALogWithoutSettingsGivesAnEmptyList) {
+TEST_F(BlockListTest, ALogWithoutSettingsSaysSoWhereTheListIs) {
     // A container with only text blocks and log data.
     QDialog* list = OpenBlockList("none", PlainLog("p1.log"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(Items(list)->count(), 0);
+    ExpectNoBlocksNote(list, kEnglish);
+    EXPECT_EQ(Entry(kEnglish, 5701), "This log holds no settings blocks.");
+    ScreenshotViewer(list, "226-no-blocks");
+    // Enter in the list finds Display disabled: nothing opens, nothing is said.
+    Items(list)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Items(list), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), list);
     EXPECT_TRUE(harness.sink.shown.empty());
     EXPECT_TRUE(CloseByEscape(list));
 }
@@ -190,8 +218,21 @@ TEST_F(BlockListJapaneseTest, TextsAndItemsInJapanese) {
     const QLabel* instructions = ViewerControl<QLabel>(list, 1026);
     EXPECT_GE(instructions->height(), instructions->heightForWidth(instructions->width()));
     ScreenshotViewer(list, "226-blocks");
+    // Display with nothing chosen says what to do, in Japanese.
+    QTest::mouseClick(ViewerControl<QPushButton>(list, 1029), Qt::LeftButton);
+    EXPECT_EQ(harness.sink.shown,
+              std::vector<std::string>{"一覧から設定ブロックを選び、「Display」をクリックしてください。"});
     EXPECT_TRUE(CloseByEscape(list));
     ExpectNoTemporaries();
+}
+
+TEST_F(BlockListJapaneseTest, ALogWithoutSettingsSaysSoInJapanese) {
+    QDialog* list = OpenBlockList("none", PlainLog("p1.log"));
+    ASSERT_NE(list, nullptr);
+    ExpectNoBlocksNote(list, kJapanese);
+    EXPECT_EQ(Entry(kJapanese, 5701), "このログには設定ブロックがありません。");
+    ScreenshotViewer(list, "226-no-blocks");
+    EXPECT_TRUE(CloseByEscape(list));
 }
 
 }  // namespace

@@ -140,7 +140,8 @@ TEST_F(ViewEEP2DifferencesTest, F3AndShiftF3WalkTheMarkedRowsAndSayWhenTheyGoRou
     Press(shown, kShiftF3);
     EXPECT_EQ(ChosenRow(shown), marked[0]);
 
-    // The buttons move alike, and Enter on one of them still closes the dialog.
+    // The buttons move alike, by click and by Enter on the focused one; Enter in the list
+    // closes the dialog.
     QTest::mouseClick(Next(shown), Qt::LeftButton);
     EXPECT_EQ(ChosenRow(shown), marked[1]);
     QTest::mouseClick(Previous(shown), Qt::LeftButton);
@@ -149,8 +150,13 @@ TEST_F(ViewEEP2DifferencesTest, F3AndShiftF3WalkTheMarkedRowsAndSayWhenTheyGoRou
     EXPECT_EQ(ChosenRow(shown), marked.back());
     EXPECT_EQ(Status(shown)->text(), Entry(Language(), 5467).arg(count));
     Next(shown)->setFocus();
-    QPointer<QDialog> watched(shown);
     QTest::keyClick(Next(shown), Qt::Key_Return);
+    EXPECT_EQ(ChosenRow(shown), marked[0]);
+    QTest::keyClick(Next(shown), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(ChosenRow(shown), marked[1]);
+    Rows(shown)->setFocus();
+    QPointer<QDialog> watched(shown);
+    QTest::keyClick(Rows(shown), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs));
     EXPECT_EQ(WaitForDialog(QStringLiteral("CEEPDispSel")), list);
     EXPECT_TRUE(harness.sink.shown.empty());
@@ -231,7 +237,17 @@ TEST_F(ViewEEP2DifferencesTest, APrinterAtItsFactoryValuesHasNothingToMoveTo) {
     shown = DisplayBlock(list, "8014", true);
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(Next(shown)->isEnabled());
-    ASSERT_TRUE(CloseByEscape(shown));
+    // Enter on the focused Next moves to the first difference and the dialog stays; Enter in
+    // the list is Close's, the default button.
+    Next(shown)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Next(shown), Qt::Key_Return);
+    EXPECT_GE(ChosenRow(shown), 0);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Next(shown));
+    QPointer<QDialog> alive(shown);
+    Rows(shown)->setFocus();
+    QTest::keyClick(Rows(shown), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, kDialogWaitMs));
     ASSERT_TRUE(CloseByEscape(list));
 }
 
@@ -245,8 +261,6 @@ TEST_F(ViewEEP2DifferencesTest, TheLineAndButtonsSitBelowTheListAndKeepTheirPlac
     EXPECT_EQ(Previous(shown)->text(), Entry(Language(), 5461));
     EXPECT_EQ(Next(shown)->toolTip(), Entry(Language(), 5468).arg("F3"));
     EXPECT_EQ(Previous(shown)->toolTip(), Entry(Language(), 5469).arg("Shift+F3"));
-    EXPECT_FALSE(Next(shown)->autoDefault());
-    EXPECT_FALSE(Previous(shown)->autoDefault());
     // Tab from the list goes to Previous, then Next.
     QWidget* rows = Rows(shown);
     ASSERT_EQ(QApplication::focusWidget(), rows);

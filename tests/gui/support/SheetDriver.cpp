@@ -79,7 +79,8 @@ QString SheetDriver::Text(int number) const {
         return label->text();
     }
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        return button->text();
+        // What it shows: the underlined letter's '&' is no part of the text.
+        return gui::WithoutMnemonics(button->text());
     }
     if (auto* group = qobject_cast<QGroupBox*>(control)) {
         return group->title();

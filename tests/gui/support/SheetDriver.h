@@ -50,7 +50,8 @@ class SheetDriver {
     T* ControlAs(int number) const {
         return qobject_cast<T*>(Control(number));
     }
-    // The visible text: label, button, group box title, edit, combo box; "" when missing.
+    // The visible text: label, button (without its mnemonic marker), group box title, edit,
+    // combo box; "" when missing.
     QString Text(int number) const;
     // Types into a line edit (replacing its text); false when there is none of that number.
     bool SetText(int number, const QString& text);
