@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <chrono>
@@ -15,6 +17,7 @@
 
 #include "gui/app/FileNameBytes.h"
 #include "gui/app/HandOver.h"
+#include "gui/app/MessageBoxSink.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/app/Startup.h"
 #include "gui/log/EntryBrowser.h"
@@ -290,6 +293,40 @@ TEST(FileNameBytesTest, AnAmbiguousNameIsNotGuessed) {
     EXPECT_EQ(gui::FileNameBytes(
                   QFile::decodeName(QByteArray::fromStdString(dir.File("d\xe9p/a.zlg")))),
               dir.File("d\xe9p/a.zlg"));
+}
+
+// The boxes a second start or a blocked lock shows, as the user sees them.
+void ExpectStartBoxes(LanguageId language, const QString& tag) {
+    TempDir dir;
+    const std::string open = dir.File("open");
+    std::filesystem::create_directory(open);
+    ::chmod(open.c_str(), 0777);
+    gui::SingleInstance blocked(QFile::decodeName(QByteArray::fromStdString(open)));
+    ASSERT_EQ(blocked.Acquire(), gui::InstanceLock::kFailed);
+    const std::string texts[] = {AlreadyStartedText(language, "qx7-service-tool"),
+                                 blocked.FailureText(language).toStdString()};
+    int shot = 0;
+    for (const std::string& text : texts) {
+        gui::MessageBoxSink boxes;
+        const auto seen = AnswerNextMessageBox([&](QMessageBox& box) {
+            const QString folder = qEnvironmentVariable("QX7_SCREENSHOT_DIR");
+            if (!folder.isEmpty()) {
+                QDir().mkpath(folder);
+                box.grab().save(QDir(folder).filePath(
+                    QStringLiteral("%1-start-box-%2.png").arg(tag).arg(++shot)));
+            }
+            box.accept();
+        });
+        boxes.ShowOk(text);
+        ASSERT_TRUE(seen->seen);
+        EXPECT_EQ(seen->text.toStdString(), text);
+        EXPECT_FALSE(seen->text.contains(QStringLiteral(".exe")));
+    }
+}
+
+TEST(StartBoxesTest, NameTheProgramAndTheFolderInBothLanguages) {
+    ExpectStartBoxes(kEnglish, QStringLiteral("en"));
+    ExpectStartBoxes(kJapanese, QStringLiteral("ja"));
 }
 
 class HandedLogJapaneseTest : public HandedLogTest {
