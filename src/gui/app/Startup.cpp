@@ -169,10 +169,10 @@ void CarryOutHandOver(const HandOverRequest& request, const PageContext& context
     }
     RunningWindowState state;
     state.wizardShown = sheet != nullptr;
+    state.dialogOpen = modal != nullptr && modal != window;
     if (sheet != nullptr) {
         state.currentPage = sheet->CurrentTemplate();
         state.busy = sheet->IsBusy();
-        state.dialogOpen = modal != nullptr && modal != sheet;
     }
     if (PlaceForHandedLog(state) == HandedLogPlace::kLogPage) {
         GuiOptions options = context.options;
@@ -180,12 +180,12 @@ void CarryOutHandOver(const HandOverRequest& request, const PageContext& context
         ShowStartPage(*sheet, options);
         return;
     }
-    // A window of its own beside the work under way. A modal window blocks every window that
-    // is not its own, so the browser belongs to the one in front.
-    QWidget* owner = modal != nullptr ? modal : window;
-    auto* browser = new EntryBrowser(context, request.logPath, owner);
+    // A window of its own beside the work under way, living as long as the main window. A
+    // dialog over the main window (a viewer, a message) blocks every other window: the browser
+    // then stands above it until closed, rather than belong to a dialog that may go first.
+    auto* browser = new EntryBrowser(context, request.logPath, window);
     browser->setAttribute(Qt::WA_DeleteOnClose);
-    browser->setWindowModality(Qt::NonModal);
+    browser->setWindowModality(state.dialogOpen ? Qt::ApplicationModal : Qt::NonModal);
     BringToFront(browser);
 }
 

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <chrono>
@@ -21,6 +22,7 @@
 #include "gui/app/SingleInstance.h"
 #include "gui/app/Startup.h"
 #include "gui/log/EntryBrowser.h"
+#include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/EntryTableModel.h"
 #include "gui/log/LogViewerTest.h"
 
@@ -202,6 +204,36 @@ TEST_F(HandedLogTest, DuringAProcedureTheLogOpensBesideIt) {
     ScreenshotViewer(browsers[0], QStringLiteral("handed-browser"));
     EXPECT_EQ(driver->Current(), kPageConnect);
     browsers[0]->reject();
+}
+
+// A viewer open over the log page: the log opens above it, and outlives it.
+TEST_F(HandedLogTest, OverAnOpenViewerTheLogOpensAboveIt) {
+    const std::string first = Log("first.zlg");
+    const std::string second = Log("second.zlg");
+    OpenViewerPage("handed-viewer", first);
+    QDialog* viewer = PressViewer(gui::kBrowserTitle);
+    ASSERT_NE(viewer, nullptr);
+    HandOver(second);
+    QPointer<gui::EntryBrowser> handed;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (gui::EntryBrowser* browser : Browsers()) {
+                if (browser != viewer) {
+                    handed = browser;
+                }
+            }
+            return !handed.isNull();
+        },
+        kWaitMs));
+    EXPECT_EQ(handed->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    EXPECT_EQ(harness.app.GetLogFileName(), first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handed->IsLoaded(); }, kWaitMs));
+    EXPECT_EQ(handed->Model()->rowCount(), 40);
+    viewer->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(handed.isNull());
+    handed->reject();
 }
 
 TEST_F(HandedLogTest, ARequestWithoutALogBringsTheWindowBack) {
