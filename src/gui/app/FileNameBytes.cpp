@@ -59,4 +59,13 @@ std::string FileNameBytes(const QString& text) {
     return path;
 }
 
+std::string FileNameBytes(const QUrl& localFile) {
+    if (!localFile.isLocalFile()) {
+        return {};
+    }
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(localFile.path(QUrl::FullyEncoded).toLatin1());
+    return bytes.isEmpty() ? FileNameBytes(localFile.toLocalFile()) : bytes.toStdString();
+}
+
 }  // namespace qx7::gui

@@ -5,6 +5,7 @@
 // text (a file dialog, a drop, an edit field), the bytes are found again in the folders.
 
 #include <QString>
+#include <QUrl>
 #include <string>
 
 namespace qx7::gui {
@@ -14,5 +15,9 @@ namespace qx7::gui {
 // as encoded is looked up among its folder's entries, and the one entry whose decoded name is
 // the part stands for it. A part that matches no entry, or several, stays as encoded.
 std::string FileNameBytes(const QString& text);
+
+// The bytes of a local file's address ("file:///media/caf%E9.log", as a file manager drops it):
+// its percent-encoded path decoded to bytes, not to text.
+std::string FileNameBytes(const QUrl& localFile);
 
 }  // namespace qx7::gui

@@ -280,6 +280,12 @@ TEST_F(HandedLogTest, ALogNamedInLatin1OpensFromEveryRoad) {
     ASSERT_TRUE(shown.contains(QChar::ReplacementCharacter));
     EXPECT_EQ(gui::FileNameBytes(shown), log);
     EXPECT_EQ(gui::FileNameBytes(QStringLiteral("/no/such/caf\uFFFD")), "/no/such/caf\xef\xbf\xbd");
+    // Dropped by a file manager: the address holds the bytes percent-encoded.
+    const QUrl dropped = QUrl::fromEncoded(
+        "file://" + QByteArray::fromStdString(log).toPercentEncoding("/"));
+    EXPECT_EQ(gui::FileNameBytes(dropped), log);
+    EXPECT_EQ(gui::FileNameBytes(QUrl::fromLocalFile(QStringLiteral("/tmp/a b.zlg"))), "/tmp/a b.zlg");
+    EXPECT_EQ(gui::FileNameBytes(QUrl(QStringLiteral("https://example.com/a.zlg"))), "");
 
     // The command line of the window.
     harness.options = gui::ParseStartCommand("qx7-service-tool", {log}).options;
