@@ -43,6 +43,13 @@ std::string EncodeHandOver(const HandOverRequest& request) {
     return bytes + request.logPath;
 }
 
+std::string HandedLogPath(const std::string& path, const std::string& currentFolder) {
+    if (path.empty() || path.front() == '/' || currentFolder.empty()) {
+        return path;
+    }
+    return currentFolder.back() == '/' ? currentFolder + path : currentFolder + '/' + path;
+}
+
 HandOverParse ParseHandOver(std::string_view bytes, HandOverRequest& request) {
     // Each byte is checked as soon as it arrives, so a wrong peer is dropped early.
     const std::string_view magic = bytes.substr(0, kMagic.size());

@@ -37,6 +37,11 @@ inline constexpr char kHandOverAccepted = 'K';
 
 std::string EncodeHandOver(const HandOverRequest& request);
 
+// A log named relative to the folder the second start ran in means nothing to the running
+// copy, which runs elsewhere: the path made absolute with that folder (bytes kept; an empty
+// path or an absolute one stays as it is).
+std::string HandedLogPath(const std::string& path, const std::string& currentFolder);
+
 enum class HandOverParse {
     kIncomplete,  // a correct beginning; more bytes are needed
     kComplete,    // exactly one whole request

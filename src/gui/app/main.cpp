@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -137,7 +138,9 @@ int main(int argc, char** argv) {
             break;
         case InstanceLock::kAlreadyRunning: {
             // The running copy opens the log and comes to the front; this one ends.
-            HandOverRequest request{context.options.logFile};
+            std::error_code noFolder;
+            HandOverRequest request{HandedLogPath(
+                context.options.logFile, std::filesystem::current_path(noFolder).string())};
             if (request.logPath.empty() && context.options.chooseLog) {
                 request.logPath = ChooseLog(context, nullptr);
             }

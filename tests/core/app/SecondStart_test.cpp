@@ -93,6 +93,13 @@ TEST(HandOverBytesTest, RequestsComeThroughWholeAndInPieces) {
     }
 }
 
+TEST(HandOverBytesTest, ARelativeLogIsHandedOverFromTheSecondStartsFolder) {
+    EXPECT_EQ(HandedLogPath("caf\xe9.zlg", "/home/u/logs"), "/home/u/logs/caf\xe9.zlg");
+    EXPECT_EQ(HandedLogPath("../a.zlg", "/"), "/../a.zlg");
+    EXPECT_EQ(HandedLogPath("/media/a.zlg", "/home/u"), "/media/a.zlg");
+    EXPECT_EQ(HandedLogPath("", "/home/u"), "");
+}
+
 TEST(HandOverBytesTest, AnythingElseIsRefusedAsSoonAsItShows) {
     HandOverRequest request;
     const std::string good = EncodeHandOver({"/a.zlg"});
