@@ -7,11 +7,21 @@ CQVJServToolApp::CQVJServToolApp(IMessageSink& sink, char pathSeparator)
 
 void CQVJServToolApp::Start(std::string_view executablePath, std::string_view commandLine,
                             LanguageId systemLanguage) {
+    ApplyStartup(executablePath,
+                 DecideStartup(executablePath, commandLine, systemLanguage, separator_));
+}
+
+void CQVJServToolApp::Start(std::string_view executablePath,
+                            const std::vector<std::string>& arguments, LanguageId systemLanguage) {
+    ApplyStartup(executablePath,
+                 DecideStartup(executablePath, arguments, systemLanguage, separator_));
+}
+
+void CQVJServToolApp::ApplyStartup(std::string_view executablePath,
+                                   const StartupDecision& decision) {
     demoMode_ = false;
     operation_ = 0;
     executablePath_ = executablePath;
-    const StartupDecision decision =
-        DecideStartup(executablePath, commandLine, systemLanguage, separator_);
     demoMode_ = decision.demoMode;
     language_ = decision.language;
     messages_.SetLanguage(language_);

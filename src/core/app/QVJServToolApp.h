@@ -30,6 +30,9 @@ public:
     // mode and language decided from it, the command line and the system language.
     void Start(std::string_view executablePath, std::string_view commandLine,
                LanguageId systemLanguage);
+    // The same with the arguments after the program path, each as the system passed it.
+    void Start(std::string_view executablePath, const std::vector<std::string>& arguments,
+               LanguageId systemLanguage);
 
     bool IsDemoMode() const { return demoMode_; }
     LanguageId GetLanguage() const { return language_; }
@@ -88,6 +91,7 @@ public:
     int GetLastPrinterResult() const { return lastPrinterResult_; }
 
 private:
+    void ApplyStartup(std::string_view executablePath, const StartupDecision& decision);
     // Cuts the path right after its last separator; false when it has none after the first
     // character.
     bool CutAfterLastSeparator(std::string& path) const;

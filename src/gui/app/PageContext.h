@@ -24,6 +24,8 @@ struct GuiOptions {
     std::string logFile;
     // "--browse LOG": the entry browser alone, no wizard.
     bool browseOnly = false;
+    // "--open-log": a file chooser for the log first, then the log page with it.
+    bool chooseLog = false;
 };
 
 struct PageContext {

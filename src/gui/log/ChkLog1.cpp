@@ -111,7 +111,7 @@ void CChkLog1::dragEnterEvent(QDragEnterEvent* event) {
 void CChkLog1::dropEvent(QDropEvent* event) {
     std::vector<DroppedItem> items;
     for (const QUrl& url : event->mimeData()->urls()) {
-        items.push_back(url.isLocalFile() ? DroppedItem{true, ToFileName(url.toLocalFile())}
+        items.push_back(url.isLocalFile() ? DroppedItem{true, FileNameBytes(url)}
                                           : DroppedItem{false, url.toString().toStdString()});
     }
     event->acceptProposedAction();

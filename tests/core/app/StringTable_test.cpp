@@ -33,7 +33,9 @@ const std::set<int> kUsedStrings = {
     5600, 5601, 5602, 5603, 5604, 5605, 5606, 5607, 5608, 5609, 5610, 5611, 5612, 5613, 5614, 5615,
     5616, 5617, 5620, 5621, 5622, 5623, 5624, 5625, 5626, 5627, 5628, 5629, 5630, 5631,
     // Where a file went, an empty settings list.
-    5700, 5701, 5702};
+    5700, 5701, 5702,
+    // Starting the window: no display, the lock against a second copy.
+    5750, 5751, 5752, 5753, 5754, 5755};
 
 bool ReadsTheSameInBothLanguages(int number) {
     return number == 119 || (number >= 233 && number <= 354) || number == 376;
