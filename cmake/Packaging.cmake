@@ -77,7 +77,7 @@ if(QX7_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QX7_DEB_RUNTIME_DEPENDS}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6widgets6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), zlib1g, libc6, libstdc++6, libgcc-s1, ${QX7_DEB_RUNTIME_DEPENDS}")
+        "libqt6widgets6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6network6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), zlib1g, libc6, libstdc++6, libgcc-s1, ${QX7_DEB_RUNTIME_DEPENDS}")
 endif()
 # Qt's own Japanese texts (wizard and message box buttons); the MIME database for the log type.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, shared-mime-info")
