@@ -321,7 +321,10 @@ TEST_F(EntryBrowserTest, GoToTakesTypedAndPastedTimesInTheTablesFormAndInIsoOrde
     EXPECT_EQ(status->text(), "Not a date and time: \"2015-13-01 12:00\". Type it as "
                               "07/04/2015 12:00:00 or 2015-07-04 12:00:00.");
     EXPECT_EQ(entryOn(), 10u);
-    EXPECT_TRUE(when->hasFocus());
+    EXPECT_EQ(browser->focusWidget(), when);
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    ScreenshotViewer(browser.get(), QStringLiteral("browser-goto"));
     EXPECT_EQ(when->selectedText(), when->text());
     when->setText("2030-01-01 00:00:00");
     browser->GoToTime();
@@ -492,6 +495,15 @@ TEST_F(EntryBrowserJapaneseTest, ShowsJapaneseTextsAndDescriptions) {
     EXPECT_EQ(browser->findChild<QCheckBox*>("type6")->text(), "種類 006");
     EXPECT_EQ(browser->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "内容");
     EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "3,000 / 3,000 件");
+    // A go-to text that is not a time: the whole message is on show.
+    auto* when = browser->findChild<QLineEdit*>("when");
+    when->setText("2015-13-01 12:00");
+    browser->GoToTime();
+    auto* status = browser->findChild<QLabel*>("status");
+    EXPECT_TRUE(status->text().startsWith("日付と時刻として読めません"));
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    ScreenshotViewer(browser, QStringLiteral("browser-goto"));
     ShowUnnamedTypes(browser, false);
     EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,875 / 3,000 件");
     const ProgramResult text = Qx7Log({"text", log, "-o", "-"});
