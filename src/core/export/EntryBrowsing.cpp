@@ -313,6 +313,23 @@ CopiedRows ChooseCopiedRows(std::vector<RowSpan> spans, std::size_t most) {
     return copied;
 }
 
+CopiedText FormatCopiedRows(const std::vector<std::size_t>& rows,
+                            const std::function<const LogEntryRow*(std::size_t row)>& rowAt,
+                            std::size_t mostBytes) {
+    CopiedText copied;
+    for (const std::size_t row : rows) {
+        const LogEntryRow* texts = rowAt(row);
+        const std::string line = texts != nullptr ? FormatRowLine(*texts) : std::string();
+        if (copied.text.size() + line.size() + 1 > mostBytes) {
+            break;
+        }
+        copied.text += line;
+        copied.text += '\n';
+        ++copied.rows;
+    }
+    return copied;
+}
+
 std::optional<CivilTime> ParseShownDateTime(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -83,6 +84,18 @@ struct CopiedRows {
 // The rows a copy takes: the first `most` rows the spans cover. Memory and time follow `most`
 // and the number of spans, never the rows covered (a whole 8-million-row view is one span).
 CopiedRows ChooseCopiedRows(std::vector<RowSpan> spans, std::size_t most);
+
+// The text a copy puts on the clipboard: the rows' lines (FormatRowLine), each ending in a line
+// feed, an empty line for a row that cannot be read again, as long as the text stays within
+// `mostBytes` (a row's parameters may take kilobytes: a hundred thousand such rows would be
+// gigabytes). `rows` says how many rows' lines the text holds: the first ones asked for.
+struct CopiedText {
+    std::string text;
+    std::size_t rows = 0;
+};
+CopiedText FormatCopiedRows(const std::vector<std::size_t>& rows,
+                            const std::function<const LogEntryRow*(std::size_t row)>& rowAt,
+                            std::size_t mostBytes);
 
 // A moment typed or pasted by the user, read as the rows show it ("07/04/2015 12:00:00") or in
 // ISO order ("2015-07-04 12:00:00", "T" allowed for the blank); the seconds or the whole time

@@ -39,8 +39,10 @@ namespace {
 
 // Rows searched between two turns of the event loop.
 constexpr int kSearchSlice = 2048;
-// Rows put on the clipboard at most: a million lines would be a few hundred MiB of text.
+// Rows put on the clipboard at most: a million lines would be a few hundred MiB of text; and
+// bytes at most, since rows of long parameters take kilobytes each.
 constexpr int kMostRowsCopied = 100000;
+constexpr std::size_t kMostBytesCopied = std::size_t{32} << 20;
 constexpr int kCopiedRows = 5629;       // "Copied %1 rows."
 constexpr int kCopiedFirstRows = 5630;  // "Copied the first %1 of %2 rows."
 // Rows measured when the columns are fitted to their texts: the first screenfuls.
@@ -498,20 +500,17 @@ void EntryBrowser::CopySelectedRows() {
     if (chosen.rows.empty()) {
         return;
     }
-    std::string text;
-    for (const std::size_t row : chosen.rows) {
-        if (const LogEntryRow* texts = model_->RowTexts(static_cast<int>(row))) {
-            text += FormatRowLine(*texts);
-        }
-        text += '\n';
-    }
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    const CopiedText copied = FormatCopiedRows(
+        chosen.rows,
+        [this](std::size_t row) { return model_->RowTexts(static_cast<int>(row)); },
+        kMostBytesCopied);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(copied.text));
     const QLocale grouped(QLocale::English, QLocale::UnitedStates);
-    const auto copied = static_cast<qulonglong>(chosen.rows.size());
-    status_->setText(chosen.rows.size() == chosen.total
-                         ? LocalText(kCopiedRows).arg(grouped.toString(copied))
+    const auto count = static_cast<qulonglong>(copied.rows);
+    status_->setText(copied.rows == chosen.total
+                         ? LocalText(kCopiedRows).arg(grouped.toString(count))
                          : LocalText(kCopiedFirstRows)
-                               .arg(grouped.toString(copied),
+                               .arg(grouped.toString(count),
                                     grouped.toString(static_cast<qulonglong>(chosen.total))));
 }
 

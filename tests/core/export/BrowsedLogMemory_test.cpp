@@ -83,18 +83,16 @@ int BrowseUnderLimit(const std::string& path) {
     if (copied.total != shown.size() || copied.rows.size() != kCopiedMost) {
         return 14;
     }
-    std::string text;
     LogEntryRow row;
-    for (const std::size_t k : copied.rows) {
-        if (!log.Row(shown[k], row)) {
-            return 15;
-        }
-        text += FormatRowLine(row);
-        text += '\n';
+    const CopiedText text = FormatCopiedRows(
+        copied.rows,
+        [&](std::size_t k) { return log.Row(shown[k], row) ? &row : nullptr; }, 32u << 20);
+    if (text.rows != kCopiedMost) {
+        return 15;
     }
     char last[16];
     std::snprintf(last, sizeof last, "[%08X]", log.Index()[shown[kCopiedMost - 1]].code);
-    const std::string lastLine = text.substr(text.rfind('\n', text.size() - 2) + 1);
+    const std::string lastLine = text.text.substr(text.text.rfind('\n', text.text.size() - 2) + 1);
     return lastLine.find(last) != std::string::npos ? 0 : 16;
 }
 

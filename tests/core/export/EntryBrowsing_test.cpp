@@ -132,6 +132,31 @@ TEST(EntryBrowsingTest, CopiedRowsCountOverlapsOnceAndStopAtTheCap) {
     EXPECT_EQ(ChooseCopiedRows({{5, 5}}, 0).total, 1u);
 }
 
+TEST(EntryBrowsingTest, CopiedTextIsTheRowsLinesUpToItsSize) {
+    std::vector<LogEntryRow> rows(5);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].number = i;
+        rows[i].dateTime = "03/18/2015 22:20:00";
+        rows[i].typeText = "INF";
+        rows[i].parameters.assign(i == 3 ? 8000 : 10, 'p');
+    }
+    const auto rowAt = [&](std::size_t row) -> const LogEntryRow* {
+        return row == 1 ? nullptr : &rows[row];  // row 1 cannot be read again
+    };
+    const CopiedText all = FormatCopiedRows({0, 1, 2, 3, 4}, rowAt, 1 << 20);
+    EXPECT_EQ(all.rows, 5u);
+    EXPECT_EQ(all.text, FormatRowLine(rows[0]) + "\n\n" + FormatRowLine(rows[2]) + "\n" +
+                            FormatRowLine(rows[3]) + "\n" + FormatRowLine(rows[4]) + "\n");
+    // The long row would pass the size: the copy ends before it, with whole lines.
+    const std::size_t most = all.text.size() - 1000;
+    const CopiedText cut = FormatCopiedRows({0, 1, 2, 3, 4}, rowAt, most);
+    EXPECT_EQ(cut.rows, 3u);
+    EXPECT_EQ(cut.text, all.text.substr(0, cut.text.size()));
+    EXPECT_EQ(cut.text.back(), '\n');
+    EXPECT_LE(cut.text.size(), most);
+    EXPECT_EQ(FormatCopiedRows({}, rowAt, 100).rows, 0u);
+}
+
 TEST(EntryBrowsingTest, ShownTimesAreReadInTheTablesFormAndInIsoOrder) {
     const auto civil = [](int y, int mo, int d, int h, int mi, int s) {
         CivilTime time;
