@@ -133,8 +133,9 @@ void EntryBrowser::BuildControls() {
     });
 
     auto* goToLabel = new QLabel(LocalText(kBrowserGoToLabel), this);
-    // A plain line: a date and time pasted from a row or from elsewhere is taken as written
-    // (a sectioned date-time edit puts pasted digits into whichever section has the cursor).
+    // A plain line: a date and time typed or pasted is taken as written. A sectioned date-time
+    // edit reads typed digits section by section ("12:00:00" typed over 22:25:37 gave 12:25:00)
+    // and silently refuses a paste that does not replace its whole text.
     when_ = new QLineEdit(this);
     when_->setObjectName(QStringLiteral("when"));
     when_->setPlaceholderText(QString::fromLatin1(kGoToForm));
