@@ -2,12 +2,17 @@
 // the first rows are on screen, a filter change, scrolling (the longest single step), the
 // longest pause of the event loop while the log is read, and the process's peak memory; beside
 // them the text export of the same file (what `qx7log text` does) for comparison.
-//   gui_entry_browser_bench [--entries N]
+// With --distinct-codes every entry has a code of its own (the code list's worst case); then
+// opening the code list, and select-all and copy, are timed too.
+// --limit-mib N limits the process's address space (RLIMIT_AS) once the log is generated.
+//   gui_entry_browser_bench [--entries N] [--distinct-codes] [--limit-mib N]
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTableView>
@@ -42,10 +47,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Generate(const std::string& path, std::uint32_t entries) {
+bool Generate(const std::string& path, std::uint32_t entries, bool distinctCodes) {
     qx7::loggen::ScenarioOptions options;
     options.seed = 7;
     options.entries = entries;
+    options.distinctCodes = distinctCodes;
     options.start = 86400;
     options.futureEntries = false;
     return qx7::bench::GenerateLogInChild(path, options, qx7::loggen::LogForm::Compressed,
@@ -77,8 +83,20 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     std::uint32_t entries = 1000000;
-    if (argc == 3 && std::strcmp(argv[1], "--entries") == 0) {
-        entries = static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10));
+    bool distinctCodes = false;
+    unsigned long limitMiB = 0;
+    for (int k = 1; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--entries") == 0 && k + 1 < argc) {
+            entries = static_cast<std::uint32_t>(std::strtoul(argv[++k], nullptr, 10));
+        } else if (std::strcmp(argv[k], "--distinct-codes") == 0) {
+            distinctCodes = true;
+        } else if (std::strcmp(argv[k], "--limit-mib") == 0 && k + 1 < argc) {
+            limitMiB = std::strtoul(argv[++k], nullptr, 10);
+        } else {
+            std::fprintf(stderr, "usage: gui_entry_browser_bench [--entries N] [--distinct-codes] "
+                                 "[--limit-mib N]\n");
+            return 2;
+        }
     }
     char pattern[] = "/tmp/qx7-browser-bench-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
@@ -86,9 +104,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string log = (fs::path(pattern) / "bench.zlg").string();
-    if (!Generate(log, entries)) {
+    if (!Generate(log, entries, distinctCodes)) {
         std::fprintf(stderr, "cannot generate %s\n", log.c_str());
         return 1;
+    }
+    if (limitMiB > 0) {
+        const rlim_t bytes = static_cast<rlim_t>(limitMiB) << 20;
+        const rlimit limit{bytes, bytes};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) {
+            std::perror("setrlimit");
+            return 1;
+        }
     }
     const double exportSeconds = TextExportSeconds(log);
 
@@ -153,14 +179,29 @@ int main(int argc, char** argv) {
         ++steps;
     }
 
-    std::printf("log: %s, %zu rows shown of %u entries\n", log.c_str(),
-                static_cast<std::size_t>(browser.Model()->rowCount()), entries);
+    // The code list opened (and closed), and a copy of every row (the first 100,000 go).
+    QComboBox* codes = browser.findChild<QComboBox*>("codes");
+    timer.restart();
+    codes->showPopup();
+    QCoreApplication::processEvents();
+    const double openCodes = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    codes->hidePopup();
+    timer.restart();
+    browser.Table()->selectAll();
+    browser.CopySelectedRows();
+    const double copyAll = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+
+    std::printf("log: %s, %zu rows shown of %u entries, %d codes\n", log.c_str(),
+                static_cast<std::size_t>(browser.Model()->rowCount()), entries,
+                codes->count() - 1);
     std::printf("text export of the same file (qx7log text's work): %.2f s\n", exportSeconds);
     std::printf("first rows on screen: %.2f s (aim: 1 s)\n", firstRows);
     std::printf("longest event-loop pause while reading: %.1f ms\n", loadPause);
     std::printf("filter change, longest of four: %.1f ms (aim: 300 ms)\n", filter);
     std::printf("scrolling, %d steps: longest %.1f ms, average %.2f ms (aim: 50 ms)\n", steps,
                 longestStep, totalSteps / steps);
+    std::printf("opening the code list: %.1f ms\n", openCodes);
+    std::printf("select all and copy: %.1f ms\n", copyAll);
     std::printf("peak memory of the process: %.1f MiB (aim: 150 MiB)\n",
                 static_cast<double>(qx7::bench::OwnPeakKiB()) / 1024.0);
     browser.reject();

@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     app.add_flag("--bad-settings", options.badSettings,
                  "Give EP13 a wrong checksum and EP16 a wrong length");
     app.add_flag("--no-future", noFuture, "No entries dated more than a year ahead");
+    app.add_flag("--distinct-codes", options.distinctCodes,
+                 "Give every entry a code of its own (C0000000 counting up)");
     app.add_flag("-q,--quiet", quiet, "Print no summary");
     app.add_option("-o,--output", output, "File to write")->required();
 

@@ -69,6 +69,23 @@ TEST_F(LoggenTest, SameSeedSameBytesOtherSeedOtherBytes) {
     EXPECT_NE(loggen::GenerateLog(options, LogForm::Compressed), first);
 }
 
+TEST_F(LoggenTest, DistinctCodesGiveEveryEntryItsOwnCodeAndKeepTheRest) {
+    ScenarioOptions options;
+    options.entries = 2000;
+    std::vector<std::uint32_t> starts;
+    const auto plain = Decode(loggen::GenerateEntryWords(options, nullptr, &starts), starts);
+    options.distinctCodes = true;
+    starts.clear();
+    const auto distinct = Decode(loggen::GenerateEntryWords(options, nullptr, &starts), starts);
+    ASSERT_EQ(distinct.size(), plain.size());
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        EXPECT_EQ(distinct[i].code, loggen::kFirstDistinctCode + i) << i;
+        EXPECT_EQ(distinct[i].time, plain[i].time) << i;
+        EXPECT_EQ(distinct[i].header, plain[i].header) << i;
+        EXPECT_EQ(distinct[i].params, plain[i].params) << i;
+    }
+}
+
 TEST_F(LoggenTest, TheReaderDeliversExactlyTheEntriesTheRingKeptInEveryForm) {
     ScenarioOptions options;
     options.entries = 4000;

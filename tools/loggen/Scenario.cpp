@@ -73,7 +73,7 @@ public:
         entry.milliseconds = milliseconds_;
         entry.type = type;
         entry.subtype = subtype;
-        entry.code = code;
+        entry.code = options_.distinctCodes ? kFirstDistinctCode + summary_.entriesWritten : code;
         entry.params = std::move(params);
         if (starts_ != nullptr) {
             starts_->push_back(static_cast<std::uint32_t>(words_.size()));

@@ -28,7 +28,12 @@ struct ScenarioOptions {
     bool futureEntries = true;
     // Settings records EP13 with a wrong checksum and EP16 with a length that disagrees.
     bool badSettings = false;
+    // Every entry gets a code of its own (counting up from kFirstDistinctCode) instead of the
+    // scenario's, for the memory bounds of whatever lists a log's codes.
+    bool distinctCodes = false;
 };
+
+inline constexpr std::uint32_t kFirstDistinctCode = 0xC0000000;
 
 // What was written, for tests that check the generator's promises.
 struct ScenarioSummary {

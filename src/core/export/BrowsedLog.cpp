@@ -17,6 +17,7 @@ BrowsedLog::~BrowsedLog() {
 BrowseOpenResult BrowsedLog::Open(const std::string& path, const IndexProgress& progress,
                                   const std::atomic<bool>* cancel) {
     Close();
+    codes_.clear();
     cause_.clear();
     sink_->shown.clear();
     if (!OpenLogEntries(reader_, path, *sink_, cause_)) {
@@ -33,6 +34,7 @@ BrowseOpenResult BrowsedLog::Open(const std::string& path, const IndexProgress& 
         Close();
         return BrowseOpenResult::kCancelled;
     }
+    codes_ = DistinctCodes(index_);
     rows_.emplace(reader_, index_, context_);
     switch (end) {
         case IndexEnd::kComplete:

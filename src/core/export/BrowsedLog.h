@@ -41,6 +41,8 @@ class BrowsedLog {
     const std::string& Cause() const { return cause_; }
 
     const LogEntryIndex& Index() const { return index_; }
+    // The codes of the indexed entries, each once, ascending (made while opening).
+    const std::vector<std::uint32_t>& Codes() const { return codes_; }
     const LogTextContext& TextContext() const { return context_; }
     bool Row(std::size_t i, LogEntryRow& row);
     // Closes the reader; its temporary file goes with it.
@@ -52,6 +54,7 @@ class BrowsedLog {
     Messages messages_;
     CQXLogFile reader_;
     LogEntryIndex index_;
+    std::vector<std::uint32_t> codes_;
     LogTextContext context_;
     std::optional<LogEntryRows> rows_;
     std::string cause_;

@@ -36,6 +36,23 @@ bool TypeShownInText(int type, const LogTypeFilter& types) {
     return IsShownInText(probe, types);
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// A day the month has (February 30 is refused, not rolled over).
+bool IsCalendarDay(const CivilTime& time) {
+    if (time.year < 1 || time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31) {
+        return false;
+    }
+    CivilTime noon = time;
+    noon.hour = 12;
+    noon.minute = 0;
+    noon.second = 0;
+    const auto check = UtcFromSeconds(SecondsFromUtc(noon));
+    return check && check->day == time.day;
+}
+
 // Appends the text as the inside of a JSON string; bytes that do not form UTF-8 become U+FFFD.
 void AppendJsonText(std::string& out, std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
@@ -131,15 +148,36 @@ static bool PassesCodesAndTimes(const IndexedEntry& entry, const EntryFilter& fi
     return !(filter.to && entry.time > *filter.to);
 }
 
+std::string EntryTypeWord(int type) {
+    CQXLogEntry probe;
+    probe.type = type;
+    std::string word;
+    probe.GetTypeText(word);
+    return word;
+}
+
+bool TypeSelected(int type, const EntryFilter& filter) {
+    switch (type) {
+        case 0:
+            return filter.unnamed.type0;
+        case 6:
+            return filter.unnamed.type6;
+        case 7:
+            return filter.unnamed.type7;
+        default:
+            return TypeShownInText(type, filter.types);
+    }
+}
+
 bool PassesFilter(const IndexedEntry& entry, const EntryFilter& filter) {
-    return TypeShownInText(entry.type, filter.types) && PassesCodesAndTimes(entry, filter);
+    return TypeSelected(entry.type, filter) && PassesCodesAndTimes(entry, filter);
 }
 
 std::vector<std::uint32_t> SelectEntries(const LogEntryIndex& index, const EntryFilter& filter) {
     // The type rule is asked once per type, not once per entry.
     bool typeShown[8];
     for (int type = 0; type < 8; ++type) {
-        typeShown[type] = TypeShownInText(type, filter.types);
+        typeShown[type] = TypeSelected(type, filter);
     }
     std::vector<std::uint32_t> selection;
     const auto& entries = index.Entries();
@@ -211,6 +249,149 @@ std::optional<std::uint32_t> ParseEntryCode(std::string_view text) {
         value = value * 16 + static_cast<std::uint32_t>(digit);
     }
     return value;
+}
+
+std::vector<std::uint32_t> DistinctCodes(const LogEntryIndex& index) {
+    std::vector<std::uint32_t> codes;
+    codes.reserve(index.Size());
+    for (const IndexedEntry& entry : index.Entries()) {
+        codes.push_back(entry.code);
+    }
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    codes.shrink_to_fit();
+    return codes;
+}
+
+std::size_t FirstCodeWithPrefix(const std::vector<std::uint32_t>& codes, std::string_view prefix) {
+    if (prefix.empty() || prefix.size() > 8) {
+        return codes.size();
+    }
+    const auto digits = ParseEntryCode(prefix);
+    if (!digits || (prefix.size() > 1 && (prefix[1] == 'x' || prefix[1] == 'X'))) {
+        return codes.size();
+    }
+    // The codes starting with the digits lie between the prefix filled up with zeros and the
+    // prefix filled up with F.
+    const unsigned shift = 4u * static_cast<unsigned>(8 - prefix.size());
+    const std::uint64_t low = std::uint64_t{*digits} << shift;
+    const std::uint64_t high = low + ((std::uint64_t{1} << shift) - 1);
+    const auto at = std::lower_bound(codes.begin(), codes.end(), low,
+                                     [](std::uint32_t code, std::uint64_t value) {
+                                         return std::uint64_t{code} < value;
+                                     });
+    if (at == codes.end() || *at > high) {
+        return codes.size();
+    }
+    return static_cast<std::size_t>(at - codes.begin());
+}
+
+CopiedRows ChooseCopiedRows(std::vector<RowSpan> spans, std::size_t most) {
+    CopiedRows copied;
+    for (RowSpan& span : spans) {
+        if (span.last < span.first) {
+            std::swap(span.first, span.last);
+        }
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const RowSpan& a, const RowSpan& b) { return a.first < b.first; });
+    // Rows before `next` are counted already: overlapping spans count their rows once.
+    std::size_t next = 0;
+    bool any = false;
+    for (const RowSpan& span : spans) {
+        const std::size_t first = any ? std::max(span.first, next) : span.first;
+        if (any && span.last < next) {
+            continue;
+        }
+        copied.total += span.last - first + 1;
+        for (std::size_t row = first; row <= span.last && copied.rows.size() < most; ++row) {
+            copied.rows.push_back(row);
+        }
+        next = span.last + 1;
+        any = true;
+    }
+    return copied;
+}
+
+CopiedText FormatCopiedRows(const std::vector<std::size_t>& rows,
+                            const std::function<const LogEntryRow*(std::size_t row)>& rowAt,
+                            std::size_t mostBytes) {
+    CopiedText copied;
+    for (const std::size_t row : rows) {
+        const LogEntryRow* texts = rowAt(row);
+        const std::string line = texts != nullptr ? FormatRowLine(*texts) : std::string();
+        if (copied.text.size() + line.size() + 1 > mostBytes) {
+            break;
+        }
+        copied.text += line;
+        copied.text += '\n';
+        ++copied.rows;
+    }
+    return copied;
+}
+
+std::optional<CivilTime> ParseShownDateTime(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.size() < 10) {
+        return std::nullopt;
+    }
+    CivilTime time;
+    if (text[4] == '-' && text[7] == '-') {  // 2015-07-04
+        time.year = Digits(text, 0, 4);
+        time.month = Digits(text, 5, 2);
+        time.day = Digits(text, 8, 2);
+    } else if (text[2] == '/' && text[5] == '/') {  // 07/04/2015, as the rows show it
+        time.month = Digits(text, 0, 2);
+        time.day = Digits(text, 3, 2);
+        time.year = Digits(text, 6, 4);
+    } else {
+        return std::nullopt;
+    }
+    if (!IsCalendarDay(time)) {
+        return std::nullopt;
+    }
+    std::string_view clock = text.substr(10);
+    if (clock.empty()) {
+        return time;
+    }
+    if (clock.front() == 'T' || clock.front() == 't') {
+        clock.remove_prefix(1);
+    } else if (IsBlank(clock.front())) {
+        while (!clock.empty() && IsBlank(clock.front())) {
+            clock.remove_prefix(1);
+        }
+    } else {
+        return std::nullopt;
+    }
+    if ((clock.size() != 5 && clock.size() != 8) || clock[2] != ':' ||
+        (clock.size() == 8 && clock[5] != ':')) {
+        return std::nullopt;
+    }
+    time.hour = Digits(clock, 0, 2);
+    time.minute = Digits(clock, 3, 2);
+    time.second = clock.size() == 8 ? Digits(clock, 6, 2) : 0;
+    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
+        time.second < 0 || time.second > 59) {
+        return std::nullopt;
+    }
+    return time;
+}
+
+std::optional<std::uint32_t> PrinterTimeFromLocal(const CivilTime& local,
+                                                  const ILocalTime& clock) {
+    const auto seconds = clock.FromLocal(local);
+    if (!seconds) {
+        return std::nullopt;
+    }
+    if (*seconds < kUnix2000) {
+        return 0u;
+    }
+    return PrinterTimeOfUnix(*seconds);
 }
 
 std::string FormatRowJson(const LogEntryRow& row, std::uint32_t printerTime,

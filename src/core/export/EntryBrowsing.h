@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,16 +15,34 @@
 
 namespace qx7 {
 
+// The types without a name (0, 6 and 7): the text export never writes them, the CSV export
+// always does. Each has its own switch here, off as in the text export unless asked for.
+inline constexpr int kUnnamedTypes[] = {0, 6, 7};
+
+struct UnnamedTypeFilter {
+    bool type0 = false;
+    bool type6 = false;
+    bool type7 = false;
+};
+
 struct EntryFilter {
     LogTypeFilter types;
+    UnnamedTypeFilter unnamed;
     std::vector<std::uint32_t> codes;  // empty: every code
     // Printer seconds, both ends included.
     std::optional<std::uint32_t> from;
     std::optional<std::uint32_t> to;
 };
 
-// Whether the indexed entry passes the filter's types (the text export's rule: types 0, 6
-// and 7 never), codes and times.
+// The type word the rows show ("ERR", "WRN", "INF"; "000", "006" and "007" for the types
+// without a name, as in the exports' lines).
+std::string EntryTypeWord(int type);
+
+// Whether entries of the type pass the filter: types 1 to 5 by the text export's boxes, the
+// types without a name by their own switches.
+bool TypeSelected(int type, const EntryFilter& filter);
+
+// Whether the indexed entry passes the filter's types, codes and times.
 bool PassesFilter(const IndexedEntry& entry, const EntryFilter& filter);
 
 // The index positions of the entries passing the filter, in log order.
@@ -44,6 +63,50 @@ std::size_t FirstAtOrAfter(const LogEntryIndex& index, const std::vector<std::ui
 
 // Parses a code given as 8 hexadecimal digits (a leading "0x" allowed).
 std::optional<std::uint32_t> ParseEntryCode(std::string_view text);
+
+// The codes the index holds, each once, ascending: four bytes a code whatever the log holds,
+// so a log of millions of different codes costs no more than its index.
+std::vector<std::uint32_t> DistinctCodes(const LogEntryIndex& index);
+
+// The place in `codes` (ascending) of the first code whose eight hexadecimal digits start with
+// `prefix` (1 to 8 digits, either case); codes.size() when none does or the prefix is not one.
+std::size_t FirstCodeWithPrefix(const std::vector<std::uint32_t>& codes, std::string_view prefix);
+
+// Rows of a view chosen in spans, both ends included; spans may come in any order and overlap.
+struct RowSpan {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+struct CopiedRows {
+    std::vector<std::size_t> rows;  // ascending, each once, at most the `most` asked for
+    std::size_t total = 0;          // rows the spans cover in all
+};
+// The rows a copy takes: the first `most` rows the spans cover. Memory and time follow `most`
+// and the number of spans, never the rows covered (a whole 8-million-row view is one span).
+CopiedRows ChooseCopiedRows(std::vector<RowSpan> spans, std::size_t most);
+
+// The text a copy puts on the clipboard: the rows' lines (FormatRowLine), each ending in a line
+// feed, an empty line for a row that cannot be read again, as long as the text stays within
+// `mostBytes` (a row's parameters may take kilobytes: a hundred thousand such rows would be
+// gigabytes). `rows` says how many rows' lines the text holds: the first ones asked for.
+struct CopiedText {
+    std::string text;
+    std::size_t rows = 0;
+};
+CopiedText FormatCopiedRows(const std::vector<std::size_t>& rows,
+                            const std::function<const LogEntryRow*(std::size_t row)>& rowAt,
+                            std::size_t mostBytes);
+
+// A moment typed or pasted by the user, read as the rows show it ("07/04/2015 12:00:00") or in
+// ISO order ("2015-07-04 12:00:00", "T" allowed for the blank); the seconds or the whole time
+// of day may be left out (a date alone is its first second). Blanks around it are ignored.
+// nullopt for any other text and for a day or time the calendar does not have.
+std::optional<CivilTime> ParseShownDateTime(std::string_view text);
+
+// Printer seconds to look from for a local wall-clock time: 0 for a time before the printer's
+// clock begins (2000 UTC), so that every entry is at or after it; nullopt past its end or when
+// the system cannot place the time.
+std::optional<std::uint32_t> PrinterTimeFromLocal(const CivilTime& local, const ILocalTime& clock);
 
 // One JSON object (no line end) for scripts: the entry number, its time in UTC
 // ("2015-03-18T13:20:00Z") and in the PC's local time ("2015-03-18T22:20:00"; null when it

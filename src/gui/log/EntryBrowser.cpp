@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateTimeEdit>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -15,6 +14,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -23,11 +23,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
+#include <array>
 
 #include "core/app/QVJServToolApp.h"
 #include "core/log/FirmLogCode.h"
 #include "gui/app/ControlText.h"
+#include "gui/log/EntryBrowserCodes.h"
 #include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/EntryTableModel.h"
 #include "gui/log/LogFileName.h"
@@ -38,10 +39,16 @@ namespace {
 
 // Rows searched between two turns of the event loop.
 constexpr int kSearchSlice = 2048;
-// Rows put on the clipboard at most: a million lines would be a few hundred MiB of text.
+// Rows put on the clipboard at most: a million lines would be a few hundred MiB of text; and
+// bytes at most, since rows of long parameters take kilobytes each.
 constexpr int kMostRowsCopied = 100000;
+constexpr std::size_t kMostBytesCopied = std::size_t{32} << 20;
 constexpr int kCopiedRows = 5629;       // "Copied %1 rows."
 constexpr int kCopiedFirstRows = 5630;  // "Copied the first %1 of %2 rows."
+// Rows measured when the columns are fitted to their texts: the first screenfuls.
+constexpr int kFittedRows = 200;
+// The form the go-to field shows while empty: the table's.
+const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
 
 }  // namespace
 
@@ -73,12 +80,31 @@ void EntryBrowser::BuildControls() {
     errors_->setObjectName(QStringLiteral("errors"));
     warnings_->setObjectName(QStringLiteral("warnings"));
     information_->setObjectName(QStringLiteral("information"));
+    // The types without a name, which only the CSV export writes, under the words the rows
+    // show for them; ticked like the others, so that every entry of the log is on show.
+    for (std::size_t k = 0; k < std::size(kUnnamedTypes); ++k) {
+        const int type = kUnnamedTypes[k];
+        unnamed_[k] = new QCheckBox(
+            LocalText(kBrowserTypeOf).arg(QString::fromStdString(EntryTypeWord(type))), this);
+        unnamed_[k]->setObjectName(QStringLiteral("type%1").arg(type));
+        unnamed_[k]->setChecked(true);
+        connect(unnamed_[k], &QCheckBox::toggled, this, &EntryBrowser::ApplyFilter);
+    }
 
     auto* codeLabel = new QLabel(LocalText(kBrowserCodeLabel), this);
     codes_ = new QComboBox(this);
     codes_->setObjectName(QStringLiteral("codes"));
+    // Never measured item by item: the list may hold millions of codes.
     codes_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     codes_->setMinimumContentsLength(28);
+    codeList_ = new EntryCodeListModel(Language(), codes_);
+    codes_->setModel(codeList_);
+    auto* codeStyle = new EntryCodeListStyle;
+    codeStyle->setParent(codes_);
+    codes_->setStyle(codeStyle);
+    if (auto* list = qobject_cast<QListView*>(codes_->view())) {
+        list->setUniformItemSizes(true);
+    }
     codeLabel->setBuddy(codes_);
     connect(codes_, &QComboBox::currentIndexChanged, this, &EntryBrowser::ApplyFilter);
 
@@ -107,21 +133,23 @@ void EntryBrowser::BuildControls() {
     });
 
     auto* goToLabel = new QLabel(LocalText(kBrowserGoToLabel), this);
-    when_ = new QDateTimeEdit(this);
+    // A plain line: a date and time typed or pasted is taken as written. A sectioned date-time
+    // edit reads typed digits section by section ("12:00:00" typed over 22:25:37 gave 12:25:00)
+    // and silently refuses a paste that does not replace its whole text.
+    when_ = new QLineEdit(this);
     when_->setObjectName(QStringLiteral("when"));
-    // ISO order reads the same in both languages and sorts as it reads.
-    when_->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    when_->setCalendarPopup(true);
+    when_->setPlaceholderText(QString::fromLatin1(kGoToForm));
+    when_->setToolTip(LocalText(kBrowserGoToHint));
+    when_->setClearButtonEnabled(true);
+    when_->setMinimumWidth(when_->fontMetrics().horizontalAdvance(
+                               QStringLiteral("%1MM").arg(QString::fromLatin1(kGoToForm))) +
+                           when_->fontMetrics().height() * 2);
     goToLabel->setBuddy(when_);
     goTo_ = new QPushButton(LocalText(kBrowserGoTo), this);
     goTo_->setObjectName(QStringLiteral("goTo"));
     goTo_->setAutoDefault(false);
     connect(goTo_, &QPushButton::clicked, this, &EntryBrowser::GoToTime);
-    connect(when_, &QDateTimeEdit::editingFinished, this, [this] {
-        if (when_->hasFocus()) {
-            GoToTime();
-        }
-    });
+    connect(when_, &QLineEdit::returnPressed, this, &EntryBrowser::GoToTime);
 
     // Reading: a bar and its Cancel, in the table's place until the rows are there.
     auto* readingPage = new QWidget(this);
@@ -197,6 +225,9 @@ void EntryBrowser::BuildControls() {
     filters->addWidget(errors_);
     filters->addWidget(warnings_);
     filters->addWidget(information_);
+    for (QCheckBox* box : unnamed_) {
+        filters->addWidget(box);
+    }
     filters->addSpacing(12);
     filters->addWidget(codeLabel);
     filters->addWidget(codes_, 1);
@@ -225,8 +256,9 @@ void EntryBrowser::BuildControls() {
     connect(searchTimer_, &QTimer::timeout, this, &EntryBrowser::SearchSlice);
 
     for (QWidget* control :
-         std::initializer_list<QWidget*>{errors_, warnings_, information_, codes_, find_,
-                                         findPrevious_, findNext_, when_, goTo_}) {
+         std::initializer_list<QWidget*>{errors_, warnings_, information_, unnamed_[0],
+                                         unnamed_[1], unnamed_[2], codes_, find_, findPrevious_,
+                                         findNext_, when_, goTo_}) {
         control->setEnabled(false);
     }
     resize(std::max(sizeHint().width(), 1000), 640);
@@ -284,20 +316,14 @@ void EntryBrowser::OnLoaded(BrowseOpenResult result) {
                                       .toString(static_cast<qulonglong>(kMostIndexedEntries))));
     }
     FillCodes();
-    if (!log_->Index().Empty()) {
-        const auto& first = log_->Index()[0];
-        CivilTime local;
-        if (log_->TextContext().ToLocal(first.time, local)) {
-            when_->setDateTime(QDateTime(QDate(local.year, local.month, local.day),
-                                         QTime(local.hour, local.minute, local.second)));
-        }
-    }
     for (QWidget* control :
-         std::initializer_list<QWidget*>{errors_, warnings_, information_, codes_, find_,
-                                         findPrevious_, findNext_, when_, goTo_}) {
+         std::initializer_list<QWidget*>{errors_, warnings_, information_, unnamed_[0],
+                                         unnamed_[1], unnamed_[2], codes_, find_, findPrevious_,
+                                         findNext_, when_, goTo_}) {
         control->setEnabled(result != BrowseOpenResult::kCannotOpen);
     }
     ApplyFilter();
+    FitColumns();
     pages_->setCurrentIndex(1);
     table_->setFocus(Qt::OtherFocusReason);
     if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
@@ -308,17 +334,35 @@ void EntryBrowser::OnLoaded(BrowseOpenResult result) {
 
 void EntryBrowser::FillCodes() {
     const QSignalBlocker quiet(codes_);
-    codes_->clear();
-    codes_->addItem(LocalText(kBrowserAllCodes), QVariant());
-    std::set<std::uint32_t> present;
-    for (const IndexedEntry& entry : log_->Index().Entries()) {
-        present.insert(entry.code);
+    codeList_->SetCodes(&log_->Codes());
+    codes_->setCurrentIndex(0);
+}
+
+void EntryBrowser::FitColumns() {
+    // Each column as wide as its header and the texts of the first rows, but none wider than
+    // a third of the window, so that the last one, which stretches, keeps room for its texts.
+    QHeaderView* columns = table_->horizontalHeader();
+    const QFontMetrics metrics = table_->fontMetrics();
+    const QFontMetrics headerMetrics = columns->fontMetrics();
+    const int pad = 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+    const int cap = std::max(width() / 3, 10 * pad);
+    std::array<int, EntryTableModel::kColumnCount> widths{};
+    for (int column = 0; column < EntryTableModel::kColumnCount; ++column) {
+        widths[static_cast<std::size_t>(column)] = headerMetrics.horizontalAdvance(
+            model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
     }
-    const CFirmLogCode table;
-    for (const std::uint32_t code : present) {
-        const QString text = QString::asprintf("%08X  ", static_cast<unsigned>(code)) +
-                             QString::fromUtf8(table.Describe(code, Language()));
-        codes_->addItem(text, QVariant::fromValue(code));
+    const int rows = std::min(model_->rowCount(), kFittedRows);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column + 1 < EntryTableModel::kColumnCount; ++column) {
+            int& widest = widths[static_cast<std::size_t>(column)];
+            widest = std::max(widest, metrics.horizontalAdvance(
+                                          model_->data(model_->index(row, column), Qt::DisplayRole)
+                                              .toString()));
+        }
+    }
+    for (int column = 0; column + 1 < EntryTableModel::kColumnCount; ++column) {
+        columns->resizeSection(column,
+                               std::min(widths[static_cast<std::size_t>(column)] + pad, cap));
     }
 }
 
@@ -333,6 +377,8 @@ void EntryBrowser::ApplyFilter() {
     const std::uint32_t shown = keep ? model_->EntryAt(current.row()) : 0;
     EntryFilter filter;
     filter.types = {errors_->isChecked(), warnings_->isChecked(), information_->isChecked()};
+    filter.unnamed = {unnamed_[0]->isChecked(), unnamed_[1]->isChecked(),
+                      unnamed_[2]->isChecked()};
     const QVariant code = codes_->currentData();
     if (code.isValid()) {
         filter.codes.push_back(code.value<std::uint32_t>());
@@ -421,15 +467,15 @@ void EntryBrowser::GoToTime() {
     if (!loaded_ || model_->rowCount() == 0) {
         return;
     }
-    const QDateTime when = when_->dateTime();
-    CivilTime local;
-    local.year = when.date().year();
-    local.month = when.date().month();
-    local.day = when.date().day();
-    local.hour = when.time().hour();
-    local.minute = when.time().minute();
-    local.second = when.time().second();
-    const auto time = PrinterTimeOfLocal(local, Context().clock);
+    const QString text = when_->text().trimmed();
+    const auto local = ParseShownDateTime(text.toStdString());
+    if (!local) {
+        status_->setText(LocalText(kBrowserNotATime).arg(text));
+        when_->setFocus(Qt::OtherFocusReason);
+        when_->selectAll();
+        return;
+    }
+    const auto time = PrinterTimeFromLocal(*local, Context().clock);
     const std::size_t place = time ? FirstAtOrAfter(log_->Index(), model_->Selection(), *time)
                                    : model_->Selection().size();
     if (place >= model_->Selection().size()) {
@@ -442,22 +488,31 @@ void EntryBrowser::GoToTime() {
 }
 
 void EntryBrowser::CopySelectedRows() {
-    QModelIndexList chosen = table_->selectionModel()->selectedRows();
-    std::sort(chosen.begin(), chosen.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    const int total = static_cast<int>(chosen.size());
-    const int copied = std::min(total, kMostRowsCopied);
-    QString text;
-    for (int k = 0; k < copied; ++k) {
-        text += model_->RowLine(chosen[k].row());
-        text += QLatin1Char('\n');
+    // The selection's ranges as they are (a select-all is one), never a list of its rows: the
+    // rows are only counted, and only those copied are visited.
+    std::vector<RowSpan> spans;
+    for (const QItemSelectionRange& range : table_->selectionModel()->selection()) {
+        if (range.isValid()) {
+            spans.push_back({static_cast<std::size_t>(range.top()),
+                             static_cast<std::size_t>(range.bottom())});
+        }
     }
-    if (copied == 0) {
+    const CopiedRows chosen = ChooseCopiedRows(std::move(spans), kMostRowsCopied);
+    if (chosen.rows.empty()) {
         return;
     }
-    QGuiApplication::clipboard()->setText(text);
-    status_->setText(copied == total ? LocalText(kCopiedRows).arg(copied)
-                                     : LocalText(kCopiedFirstRows).arg(copied).arg(total));
+    const CopiedText copied = FormatCopiedRows(
+        chosen.rows,
+        [this](std::size_t row) { return model_->RowTexts(static_cast<int>(row)); },
+        kMostBytesCopied);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(copied.text));
+    const QLocale grouped(QLocale::English, QLocale::UnitedStates);
+    const auto count = static_cast<qulonglong>(copied.rows);
+    status_->setText(copied.rows == chosen.total
+                         ? LocalText(kCopiedRows).arg(grouped.toString(count))
+                         : LocalText(kCopiedFirstRows)
+                               .arg(grouped.toString(count),
+                                    grouped.toString(static_cast<qulonglong>(chosen.total))));
 }
 
 bool EntryBrowser::eventFilter(QObject* watched, QEvent* event) {

@@ -15,7 +15,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateTimeEdit;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -26,6 +25,7 @@ class QTimer;
 
 namespace qx7::gui {
 
+class EntryCodeListModel;
 class EntryTableModel;
 
 class EntryBrowser final : public ViewerDialog {
@@ -64,6 +64,7 @@ class EntryBrowser final : public ViewerDialog {
     void OnLoaded(BrowseOpenResult result);
     void ApplyFilter();
     void FillCodes();
+    void FitColumns();
     void UpdateCount();
     void StartSearch(int direction);
     void SearchSlice();
@@ -87,11 +88,14 @@ class EntryBrowser final : public ViewerDialog {
     QCheckBox* errors_ = nullptr;
     QCheckBox* warnings_ = nullptr;
     QCheckBox* information_ = nullptr;
+    // Types 0, 6 and 7, in that order.
+    QCheckBox* unnamed_[3] = {};
     QComboBox* codes_ = nullptr;
+    EntryCodeListModel* codeList_ = nullptr;
     QLineEdit* find_ = nullptr;
     QPushButton* findPrevious_ = nullptr;
     QPushButton* findNext_ = nullptr;
-    QDateTimeEdit* when_ = nullptr;
+    QLineEdit* when_ = nullptr;
     QPushButton* goTo_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* count_ = nullptr;

@@ -26,5 +26,8 @@ inline constexpr int kBrowserNothingAfter = 5626;
 inline constexpr int kBrowserCopy = 5627;
 inline constexpr int kBrowserSearching = 5628;
 inline constexpr int kBrowserOnlyFirst = 5631;  // "Only the first %1 entries are shown."
+inline constexpr int kBrowserTypeOf = 5640;     // "Type %1"
+inline constexpr int kBrowserNotATime = 5641;   // "Not a date and time: "%1". ..."
+inline constexpr int kBrowserGoToHint = 5642;
 
 }  // namespace qx7::gui

@@ -26,7 +26,7 @@ TEST(EntryBrowsingTest, FiltersByTypeAsTheTextExportAndByCodeAndTime) {
                                           static_cast<std::uint32_t>(0x1000 + type % 2), type));
     }
     const LogEntryIndex index = IndexOf(entries);
-    // Types 0, 6 and 7 are never in the text export, so never in the browser.
+    // Types 0, 6 and 7 are not in the text export, so not chosen unless asked for.
     EXPECT_EQ(SelectEntries(index, {}), (std::vector<std::uint32_t>{1, 2, 3, 4, 5}));
     EntryFilter errors;
     errors.types = {true, false, false};
@@ -45,6 +45,165 @@ TEST(EntryBrowsingTest, FiltersByTypeAsTheTextExportAndByCodeAndTime) {
         const bool selected = i == 2 || i == 3 || i == 4;
         EXPECT_EQ(PassesFilter(index[i], byTime), selected) << i;
     }
+}
+
+TEST(EntryBrowsingTest, TheTypesWithoutANameHaveTheirOwnSwitchesAndAllOfThemTakeEveryEntry) {
+    std::vector<CQXLogEntry> entries;
+    for (int round = 0; round < 2; ++round) {
+        for (const int type : {7, 0, 3, 6, 1, 5, 2, 4}) {
+            entries.push_back(test::MakeEntry(100, 0x1000, type));
+        }
+    }
+    const LogEntryIndex index = IndexOf(entries);
+    const auto typesOf = [&](const EntryFilter& filter) {
+        std::vector<int> types;
+        for (const std::uint32_t i : SelectEntries(index, filter)) {
+            types.push_back(index[i].type);
+        }
+        return types;
+    };
+    EntryFilter only;
+    only.types = {false, false, false};
+    EXPECT_TRUE(typesOf(only).empty());
+    only.unnamed.type0 = true;
+    EXPECT_EQ(typesOf(only), (std::vector<int>{0, 0}));
+    only.unnamed = {false, true, false};
+    EXPECT_EQ(typesOf(only), (std::vector<int>{6, 6}));
+    only.unnamed = {false, false, true};
+    EXPECT_EQ(typesOf(only), (std::vector<int>{7, 7}));
+    // Every switch on: every entry, in log order.
+    EntryFilter all;
+    all.unnamed = {true, true, true};
+    std::vector<std::uint32_t> every(index.Size());
+    for (std::uint32_t i = 0; i < every.size(); ++i) {
+        every[i] = i;
+    }
+    EXPECT_EQ(SelectEntries(index, all), every);
+    for (std::size_t i = 0; i < index.Size(); ++i) {
+        EXPECT_TRUE(PassesFilter(index[i], all)) << i;
+        EXPECT_EQ(PassesFilter(index[i], {}), index[i].type >= 1 && index[i].type <= 5) << i;
+    }
+    // Their words are the ones their rows and the export lines show.
+    EXPECT_EQ(EntryTypeWord(0), "000");
+    EXPECT_EQ(EntryTypeWord(6), "006");
+    EXPECT_EQ(EntryTypeWord(7), "007");
+    EXPECT_EQ(EntryTypeWord(2), "ERR");
+}
+
+TEST(EntryBrowsingTest, TheCodeListHoldsEachCodeOnceInOrderAndIsSearchedByItsDigits) {
+    std::vector<CQXLogEntry> entries;
+    for (const std::uint32_t code :
+         {0x91000000u, 0x00001060u, 0x91000000u, 0x00002070u, 0x00001060u, 0x9100FFFFu, 0u}) {
+        entries.push_back(test::MakeEntry(100, code, 4));
+    }
+    const std::vector<std::uint32_t> codes = DistinctCodes(IndexOf(entries));
+    EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 0x1060, 0x2070, 0x91000000, 0x9100FFFF}));
+    EXPECT_EQ(codes.capacity(), codes.size());
+    EXPECT_TRUE(DistinctCodes(LogEntryIndex{}).empty());
+
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "0"), 0u);
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "00001"), 1u);
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "00002070"), 2u);
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "9"), 3u);
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "9100f"), 4u);  // either case
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "00003"), codes.size());
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "A"), codes.size());
+    EXPECT_EQ(FirstCodeWithPrefix(codes, "FFFFFFFF"), codes.size());
+    for (const char* bad : {"", "0x9", "All", "123456789", "91 "}) {
+        EXPECT_EQ(FirstCodeWithPrefix(codes, bad), codes.size()) << bad;
+    }
+}
+
+TEST(EntryBrowsingTest, CopiedRowsCountOverlapsOnceAndStopAtTheCap) {
+    // Out of order and overlapping, as a selection made with the mouse and keys may be.
+    const CopiedRows chosen = ChooseCopiedRows({{10, 12}, {2, 4}, {3, 6}, {11, 11}, {20, 20}}, 100);
+    EXPECT_EQ(chosen.rows, (std::vector<std::size_t>{2, 3, 4, 5, 6, 10, 11, 12, 20}));
+    EXPECT_EQ(chosen.total, 9u);
+    const CopiedRows capped = ChooseCopiedRows({{10, 12}, {2, 4}, {3, 6}}, 4);
+    EXPECT_EQ(capped.rows, (std::vector<std::size_t>{2, 3, 4, 5}));
+    EXPECT_EQ(capped.total, 8u);
+    // A whole view of the most rows an index takes: counted, never listed.
+    const CopiedRows all = ChooseCopiedRows({{0, kMostIndexedEntries - 1}}, 100000);
+    EXPECT_EQ(all.total, kMostIndexedEntries);
+    ASSERT_EQ(all.rows.size(), 100000u);
+    EXPECT_EQ(all.rows.back(), 99999u);
+    EXPECT_LE(all.rows.capacity(), 2u * 100000);
+    EXPECT_TRUE(ChooseCopiedRows({}, 10).rows.empty());
+    EXPECT_EQ(ChooseCopiedRows({{5, 5}}, 0).total, 1u);
+}
+
+TEST(EntryBrowsingTest, CopiedTextIsTheRowsLinesUpToItsSize) {
+    std::vector<LogEntryRow> rows(5);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].number = i;
+        rows[i].dateTime = "03/18/2015 22:20:00";
+        rows[i].typeText = "INF";
+        rows[i].parameters.assign(i == 3 ? 8000 : 10, 'p');
+    }
+    const auto rowAt = [&](std::size_t row) -> const LogEntryRow* {
+        return row == 1 ? nullptr : &rows[row];  // row 1 cannot be read again
+    };
+    const CopiedText all = FormatCopiedRows({0, 1, 2, 3, 4}, rowAt, 1 << 20);
+    EXPECT_EQ(all.rows, 5u);
+    EXPECT_EQ(all.text, FormatRowLine(rows[0]) + "\n\n" + FormatRowLine(rows[2]) + "\n" +
+                            FormatRowLine(rows[3]) + "\n" + FormatRowLine(rows[4]) + "\n");
+    // The long row would pass the size: the copy ends before it, with whole lines.
+    const std::size_t most = all.text.size() - 1000;
+    const CopiedText cut = FormatCopiedRows({0, 1, 2, 3, 4}, rowAt, most);
+    EXPECT_EQ(cut.rows, 3u);
+    EXPECT_EQ(cut.text, all.text.substr(0, cut.text.size()));
+    EXPECT_EQ(cut.text.back(), '\n');
+    EXPECT_LE(cut.text.size(), most);
+    EXPECT_EQ(FormatCopiedRows({}, rowAt, 100).rows, 0u);
+}
+
+TEST(EntryBrowsingTest, ShownTimesAreReadInTheTablesFormAndInIsoOrder) {
+    const auto civil = [](int y, int mo, int d, int h, int mi, int s) {
+        CivilTime time;
+        time.year = y;
+        time.month = mo;
+        time.day = d;
+        time.hour = h;
+        time.minute = mi;
+        time.second = s;
+        return time;
+    };
+    const auto same = [](const std::optional<CivilTime>& a, const CivilTime& b) {
+        return a && a->year == b.year && a->month == b.month && a->day == b.day &&
+               a->hour == b.hour && a->minute == b.minute && a->second == b.second;
+    };
+    const CivilTime noon = civil(2015, 7, 4, 12, 0, 0);
+    for (const char* text : {"2015-07-04 12:00:00", "07/04/2015 12:00:00", "2015-07-04T12:00:00",
+                             "2015-07-04 12:00", "07/04/2015 12:00", "  07/04/2015  12:00:00\n"}) {
+        EXPECT_TRUE(same(ParseShownDateTime(text), noon)) << text;
+    }
+    EXPECT_TRUE(same(ParseShownDateTime("2015-07-04 12:25:07"), civil(2015, 7, 4, 12, 25, 7)));
+    EXPECT_TRUE(same(ParseShownDateTime("12/31/2014 23:59:59"), civil(2014, 12, 31, 23, 59, 59)));
+    // A date alone is its first second.
+    EXPECT_TRUE(same(ParseShownDateTime("2015-07-04"), civil(2015, 7, 4, 0, 0, 0)));
+    EXPECT_TRUE(same(ParseShownDateTime("07/04/2015"), civil(2015, 7, 4, 0, 0, 0)));
+    EXPECT_TRUE(same(ParseShownDateTime("02/29/2016"), civil(2016, 2, 29, 0, 0, 0)));
+    for (const char* bad :
+         {"", "   ", "2015-07-04 12", "2015-07-04 12:00:0", "2015-07-04 24:00:00",
+          "2015-07-04 12:60:00", "2015-02-30", "02/29/2015", "13/01/2015 00:00:00",
+          "04.07.2015 12:00:00", "07/04/15 12:00", "2015/07/04 12:00:00", "7/4/2015 12:00:00",
+          "2015-07-04 12:00:00 more", "2015-07-04x12:00:00", "2015-07-04 12:00:00Z",
+          "0000-01-01", "tomorrow"}) {
+        EXPECT_EQ(ParseShownDateTime(bad), std::nullopt) << bad;
+    }
+}
+
+TEST(EntryBrowsingTest, LocalTimesBeforeThePrinterClockLookFromItsStart) {
+    QX7_PIN_TIME_ZONE(tokyo, "Asia/Tokyo");
+    const test::FixedNowLocalTime clock(0);
+    const auto parsed = ParseShownDateTime("03/18/2015 22:20:00");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(PrinterTimeFromLocal(*parsed, clock), 480000000u);
+    // 2000-01-01 08:59:59 in Tokyo is still 1999 in UTC.
+    EXPECT_EQ(PrinterTimeFromLocal(*ParseShownDateTime("2000-01-01 08:59:59"), clock), 0u);
+    EXPECT_EQ(PrinterTimeFromLocal(*ParseShownDateTime("1990-05-05"), clock), 0u);
+    EXPECT_EQ(PrinterTimeFromLocal(*ParseShownDateTime("2000-01-01 09:00:01"), clock), 1u);
+    EXPECT_EQ(PrinterTimeFromLocal(*ParseShownDateTime("2200-01-01"), clock), std::nullopt);
 }
 
 TEST(EntryBrowsingTest, DateJumpFindsTheFirstInLogOrderEvenWhenTheClockWentBack) {

@@ -5,10 +5,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateTimeEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QSignalSpy>
 #include <QTableView>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "core/log/FirmLogCode.h"
 #include "gui/app/Startup.h"
 #include "gui/log/EntryBrowser.h"
+#include "gui/log/EntryBrowserCodes.h"
 #include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/EntryTableModel.h"
 #include "gui/log/LogViewerTest.h"
@@ -73,6 +75,43 @@ class EntryBrowserTest : public LogViewerTest {
         return path;
     }
 
+    // A few hundred entries, a job name with a long Japanese text among them.
+    std::string JobNames(const std::string& name) {
+        loggen::Ring ring(20000);
+        for (std::uint32_t i = 0; i < 300; ++i) {
+            const bool job = i % 3 == 0;
+            ring.Write(loggen::EntrySpec{kFirstTime + i * 60, 0, job ? 5u : 1 + i % 5, 0,
+                                         job ? 0x90080000u : 0x00001060u,
+                                         job ? loggen::TextParams(kLongJobName, 4)
+                                             : std::vector<unsigned char>{}});
+        }
+        const std::string path = dir.File(name);
+        loggen::WriteBytes(
+            path, loggen::ContainerBuilder().SavedAt("201503181320").LogData(ring).End().Plain());
+        return path;
+    }
+    static constexpr const char* kLongJobName =
+        "チームTシャツ_前面_2015年春モデル_最終版_白インク多め.arp";
+
+    // Entries whose codes all differ, from 0xC0000000 on.
+    std::string DistinctCodes(const std::string& name, std::uint32_t count) {
+        loggen::Ring ring(count * 4 + 16);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            ring.Write(loggen::EntrySpec{kFirstTime + i, 0, 4, 0, 0xC0000000u + i, {}});
+        }
+        const std::string path = dir.File(name);
+        loggen::WriteBytes(
+            path, loggen::ContainerBuilder().SavedAt("201503181320").LogData(ring).End().Plain());
+        return path;
+    }
+
+    // The boxes of the types without a name.
+    static void ShowUnnamedTypes(gui::EntryBrowser* browser, bool shown) {
+        for (const char* name : {"type0", "type6", "type7"}) {
+            browser->findChild<QCheckBox*>(name)->setChecked(shown);
+        }
+    }
+
     static bool WaitLoaded(gui::EntryBrowser* browser) {
         return browser != nullptr && QTest::qWaitFor([&] { return browser->IsLoaded(); }, 20000);
     }
@@ -117,11 +156,16 @@ TEST_F(EntryBrowserTest, OpensFromTheLogPageWithTheTextExportsRows) {
     std::vector<QString> expected = Lines(text.out);
     expected.erase(expected.begin(), expected.begin() + 2);
     ASSERT_EQ(expected.size(), 3000u * 5 / 8);
-    EXPECT_EQ(Rows(browser), expected);
-    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,875 of 3,000 entries");
+    // Every box ticked: every entry of the log, the types without a name included.
+    EXPECT_EQ(browser->Model()->rowCount(), 3000);
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "3,000 of 3,000 entries");
     // The first row is current, the table has the keys.
     EXPECT_EQ(CurrentRow(browser), 0);
     EXPECT_TRUE(browser->Table()->hasFocus());
+    // Without them, the text export's lines.
+    ShowUnnamedTypes(browser, false);
+    EXPECT_EQ(Rows(browser), expected);
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,875 of 3,000 entries");
 
     browser->reject();
     EXPECT_FALSE(browser->isVisible());  // and deleted once events run
@@ -132,6 +176,7 @@ TEST_F(EntryBrowserTest, FiltersByTypeAndCodeAsTheCommandLineDoes) {
     const std::string log = ManyEntries("p1.zlg");
     auto browser = Browse(log);
     ASSERT_TRUE(WaitLoaded(browser.get()));
+    ShowUnnamedTypes(browser.get(), false);  // as the command line, which never lists them
     browser->findChild<QCheckBox*>("errors")->setChecked(false);
     EXPECT_EQ(Rows(browser.get()), EntriesOf(log, {"--types", "wi"}));
 
@@ -146,6 +191,31 @@ TEST_F(EntryBrowserTest, FiltersByTypeAndCodeAsTheCommandLineDoes) {
     browser->findChild<QCheckBox*>("errors")->setChecked(true);
     codes->setCurrentIndex(0);
     EXPECT_EQ(Rows(browser.get()), EntriesOf(log, {}));
+}
+
+TEST_F(EntryBrowserTest, TheTypesWithoutANameHaveTheirOwnBoxes) {
+    auto browser = Browse(ManyEntries("p1.zlg"));
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    for (const char* name : {"errors", "warnings", "information"}) {
+        browser->findChild<QCheckBox*>(name)->setChecked(false);
+    }
+    ShowUnnamedTypes(browser.get(), false);
+    EXPECT_EQ(browser->Model()->rowCount(), 0);
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "0 of 3,000 entries");
+    // Each box shows its own type, named as the rows name it; one in every eight entries.
+    for (const char* word : {"000", "006", "007"}) {
+        const QString name = QStringLiteral("type%1").arg(QString::fromLatin1(word).toInt());
+        auto* box = browser->findChild<QCheckBox*>(name);
+        ASSERT_NE(box, nullptr) << name.toStdString();
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_EQ(box->text(), QStringLiteral("Type ") + word);
+        box->setChecked(true);
+        ASSERT_EQ(browser->Model()->rowCount(), 375) << word;
+        for (const QString& row : Rows(browser.get())) {
+            EXPECT_TRUE(row.contains(QStringLiteral("] (%1) ").arg(word))) << row.toStdString();
+        }
+        box->setChecked(false);
+    }
 }
 
 TEST_F(EntryBrowserTest, TheRowOnShowStaysWhenTheFilterChanges) {
@@ -201,21 +271,75 @@ TEST_F(EntryBrowserTest, SearchGoesBothWaysAndWrapsAround) {
     EXPECT_EQ(browser->findChild<QLabel*>("status")->text(), "Not found: no such words");
 }
 
-TEST_F(EntryBrowserTest, GoToLandsOnTheFirstShownEntryAtOrAfterTheTime) {
+TEST_F(EntryBrowserTest, GoToTakesTypedAndPastedTimesInTheTablesFormAndInIsoOrder) {
     auto browser = Browse(ManyEntries("p1.zlg"));
     ASSERT_TRUE(WaitLoaded(browser.get()));
-    auto* when = browser->findChild<QDateTimeEdit*>("when");
-    // The edit starts at the first entry, in Tokyo time.
-    EXPECT_EQ(when->dateTime(), QDateTime(QDate(2015, 3, 18), QTime(22, 20, 0)));
-    // Entry 100 is 1000 minutes later: 2015-03-19 14:60 = 15:00; one second after it, entry 101
-    // is next, a type 5 (information), shown.
-    when->setDateTime(QDateTime(QDate(2015, 3, 19), QTime(15, 0, 1)));
+    auto* when = browser->findChild<QLineEdit*>("when");
+    auto* status = browser->findChild<QLabel*>("status");
+    const auto entryOn = [&] { return browser->Model()->EntryAt(CurrentRow(browser.get())); };
+    // Empty, showing the form the table uses.
+    EXPECT_TRUE(when->text().isEmpty());
+    EXPECT_EQ(when->placeholderText(), "MM/DD/YYYY hh:mm:ss");
+    EXPECT_GE(when->width(), when->fontMetrics().horizontalAdvance(when->placeholderText()));
+
+    // Typed, then Enter. The first entry is 2015-03-18 22:20 in Tokyo, one every ten minutes:
+    // entry 100 is at 2015-03-19 15:00; one second after it, entry 101 is next.
+    when->setFocus();
+    QTest::keyClicks(when, "2015-03-19 15:00:01");
+    QTest::keyClick(when, Qt::Key_Return);
+    EXPECT_EQ(entryOn(), 101u);
+    EXPECT_TRUE(status->text().isEmpty());
+    when->clear();
+    QTest::keyClicks(when, "03/19/2015 15:00:00");
     QTest::mouseClick(browser->findChild<QPushButton*>("goTo"), Qt::LeftButton);
-    EXPECT_EQ(browser->Model()->EntryAt(CurrentRow(browser.get())), 101u);
-    when->setDateTime(QDateTime(QDate(2030, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(entryOn(), 100u);
+
+    // Pasted over what was there: a row's own time (entry 110), then ISO order (2015-03-20
+    // 12:00 is entry 226 exactly; a sectioned edit made 12:25 of it, entry 229).
+    for (const auto& [pasted, entry] : std::vector<std::pair<QString, std::uint32_t>>{
+             {browser->Model()->data(browser->Model()->index(110, gui::EntryTableModel::kDateTime),
+                                     Qt::DisplayRole)
+                  .toString(),
+              110u},
+             {QStringLiteral("2015-03-20 12:00:00"), 226u}}) {
+        QGuiApplication::clipboard()->setText(pasted);
+        when->setFocus();
+        QTest::keyClick(when, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(when, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(when->text(), pasted);
+        QTest::keyClick(when, Qt::Key_Return);
+        EXPECT_EQ(entryOn(), entry) << pasted.toStdString();
+    }
+    // A date alone is its midnight: 2015-03-19 00:00 is 1 h 40 min after the first entry.
+    when->setText("2015-03-19");
     browser->GoToTime();
-    EXPECT_EQ(browser->findChild<QLabel*>("status")->text(), "No entry at or after that time.");
-    EXPECT_EQ(browser->Model()->EntryAt(CurrentRow(browser.get())), 101u);
+    EXPECT_EQ(entryOn(), 10u);
+
+    // Text that is not a time says so, and the row stays.
+    when->setText("2015-13-01 12:00");
+    browser->GoToTime();
+    EXPECT_EQ(status->text(), "Not a date and time: \"2015-13-01 12:00\". Type it as "
+                              "07/04/2015 12:00:00 or 2015-07-04 12:00:00.");
+    EXPECT_EQ(entryOn(), 10u);
+    EXPECT_EQ(browser->focusWidget(), when);
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    ScreenshotViewer(browser.get(), QStringLiteral("browser-goto"));
+    EXPECT_EQ(when->selectedText(), when->text());
+    when->setText("2030-01-01 00:00:00");
+    browser->GoToTime();
+    EXPECT_EQ(status->text(), "No entry at or after that time.");
+    EXPECT_EQ(entryOn(), 10u);
+    // Before the printer's clock begins: the first entry.
+    when->setText("12/31/1999 23:00:00");
+    browser->GoToTime();
+    EXPECT_EQ(entryOn(), 0u);
+    // Among the entries shown: with information hidden, entries 100 and 101 (types 4 and 5)
+    // give way to 102 (type 6).
+    browser->findChild<QCheckBox*>("information")->setChecked(false);
+    when->setText("03/19/2015 15:00:00");
+    browser->GoToTime();
+    EXPECT_EQ(entryOn(), 102u);
 }
 
 TEST_F(EntryBrowserTest, CopyPutsTheSelectedRowsLinesOnTheClipboard) {
@@ -228,6 +352,48 @@ TEST_F(EntryBrowserTest, CopyPutsTheSelectedRowsLinesOnTheClipboard) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               browser->Model()->RowLine(2) + "\n" + browser->Model()->RowLine(4) + "\n");
     EXPECT_EQ(browser->findChild<QLabel*>("status")->text(), "Copied 2 rows.");
+}
+
+TEST_F(EntryBrowserTest, CopyOfAWholeLargeViewTakesTheFirstRowsOnly) {
+    auto browser = Browse(DistinctCodes("many.log", 100050));
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    ASSERT_EQ(browser->Model()->rowCount(), 100050);
+    browser->Table()->setFocus();
+    QTest::keyClick(browser->Table(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(browser->Table(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(browser->findChild<QLabel*>("status")->text(),
+              "Copied the first 100,000 of 100,050 rows.");
+    const QString text = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(text.count(QLatin1Char('\n')), 100000);
+    EXPECT_TRUE(text.startsWith(browser->Model()->RowLine(0) + "\n"));
+    EXPECT_TRUE(text.endsWith("\n" + browser->Model()->RowLine(99999) + "\n"));
+}
+
+TEST_F(EntryBrowserTest, TheCodeListOfManyCodesIsFoundByItsDigits) {
+    auto browser = Browse(DistinctCodes("codes.log", 20000));
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    auto* codes = browser->findChild<QComboBox*>("codes");
+    ASSERT_EQ(codes->count(), 20001);
+    EXPECT_EQ(codes->itemText(0), "All codes");
+    EXPECT_EQ(codes->itemText(20000), "C0004E1F  Unknown LogCode");
+    EXPECT_EQ(codes->itemData(20000).value<std::uint32_t>(), 0xC0004E1Fu);
+    // Typed digits choose the first code that starts with them, and the table follows.
+    codes->setFocus();
+    QTest::keyClicks(codes, "c0000f");
+    EXPECT_EQ(codes->currentData().value<std::uint32_t>(), 0xC0000F00u);
+    ASSERT_EQ(browser->Model()->rowCount(), 1);
+    EXPECT_TRUE(browser->Model()->RowLine(0).contains("[C0000F00]"));
+    // The list opens showing a few rows; their texts are made, not all twenty thousand.
+    const auto* list = qobject_cast<const gui::EntryCodeListModel*>(codes->model());
+    ASSERT_NE(list, nullptr);
+    const std::size_t before = list->TextsMade();
+    codes->showPopup();
+    EXPECT_TRUE(codes->view()->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_LT(list->TextsMade() - before, 1000u);
+    codes->hidePopup();
+    codes->setCurrentIndex(0);
+    EXPECT_EQ(browser->Model()->rowCount(), 20000);
 }
 
 TEST_F(EntryBrowserTest, AnUnreadableLogSaysWhyAndOffersNothing) {
@@ -326,12 +492,60 @@ TEST_F(EntryBrowserJapaneseTest, ShowsJapaneseTextsAndDescriptions) {
     ASSERT_TRUE(WaitLoaded(browser));
     ScreenshotViewer(browser, QStringLiteral("browser"));
     EXPECT_EQ(browser->findChild<QCheckBox*>("errors")->text(), "エラー");
+    EXPECT_EQ(browser->findChild<QCheckBox*>("type6")->text(), "種類 006");
     EXPECT_EQ(browser->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "内容");
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "3,000 / 3,000 件");
+    // A go-to text that is not a time: the whole message is on show.
+    auto* when = browser->findChild<QLineEdit*>("when");
+    when->setText("2015-13-01 12:00");
+    browser->GoToTime();
+    auto* status = browser->findChild<QLabel*>("status");
+    EXPECT_TRUE(status->text().startsWith("日付と時刻として読めません"));
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    ScreenshotViewer(browser, QStringLiteral("browser-goto"));
+    ShowUnnamedTypes(browser, false);
     EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,875 / 3,000 件");
     const ProgramResult text = Qx7Log({"text", log, "-o", "-"});
     std::vector<QString> expected = Lines(text.out);
     expected.erase(expected.begin(), expected.begin() + 2);
     EXPECT_EQ(Rows(browser), expected);
+    browser->reject();
+}
+
+TEST_F(EntryBrowserJapaneseTest, TheParametersKeepRoomForALongTextAtTheDefaultSize) {
+    const std::string log = JobNames("jobs.log");
+    OpenViewerPage("browse", log);
+    auto* browser = qobject_cast<gui::EntryBrowser*>(PressViewer(gui::kBrowserTitle));
+    ASSERT_TRUE(WaitLoaded(browser));
+    QCoreApplication::processEvents();
+    ScreenshotViewer(browser, QStringLiteral("browser-parameters"));
+    const auto* model = browser->Model();
+    const QString parameters =
+        model->data(model->index(0, gui::EntryTableModel::kParameters), Qt::DisplayRole)
+            .toString();
+    ASSERT_TRUE(parameters.contains(QString::fromUtf8(kLongJobName))) << parameters.toStdString();
+    const QFontMetrics metrics = browser->Table()->fontMetrics();
+    // The cell's text and the margins the view draws around it.
+    const int margin =
+        2 * (browser->Table()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    const int needed = metrics.horizontalAdvance(parameters) + margin;
+    QHeaderView* columns = browser->Table()->horizontalHeader();
+    EXPECT_GE(columns->sectionSize(gui::EntryTableModel::kParameters), needed)
+        << "window " << browser->width() << " px, description "
+        << columns->sectionSize(gui::EntryTableModel::kDescription) << " px";
+    // The other columns show their texts whole too.
+    for (int column = 0; column < gui::EntryTableModel::kParameters; ++column) {
+        for (int row = 0; row < 3; ++row) {
+            const QString shown = model->data(model->index(row, column), Qt::DisplayRole).toString();
+            EXPECT_GE(columns->sectionSize(column), metrics.horizontalAdvance(shown) + margin)
+                << column << ": " << shown.toStdString();
+        }
+    }
+    // The last column takes what the window gives beyond the others.
+    EXPECT_EQ(columns->sectionViewportPosition(gui::EntryTableModel::kParameters) +
+                  columns->sectionSize(gui::EntryTableModel::kParameters),
+              browser->Table()->viewport()->width());
     browser->reject();
 }
 
