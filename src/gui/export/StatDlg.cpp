@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -30,6 +29,7 @@
 #include "core/export/StatisticsChart.h"
 #include "core/export/StatisticsChartLabels.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/FocusedButtonEnter.h"
 #include "gui/app/FileChooser.h"
 #include "gui/app/WaitCursorScope.h"
 #include "gui/log/LogFileName.h"
@@ -156,11 +156,7 @@ CStatDlg::CStatDlg(const PageContext& context, std::string logPath, CLogList rec
 
     // No button is a default one: Enter in a field saves nothing and closes nothing; a focused
     // button takes Enter as it takes Space.
-    for (QPushButton* button : {browse, save, cancel}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        button->installEventFilter(this);
-    }
+    new FocusedButtonEnter(this, {browse, save, cancel});
 
     auto* files = new QGridLayout;
     files->addWidget(folderLabel, 0, 0);
@@ -451,21 +447,6 @@ QDialog* MakeStatDlg(const PageContext& context, const std::string& log, QWidget
 }
 
 }  // namespace
-
-bool CStatDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        auto* button = qobject_cast<QPushButton*>(watched);
-        if (button != nullptr && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
-            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            if (button->isEnabled()) {
-                button->click();
-            }
-            return true;
-        }
-    }
-    return ViewerDialog::eventFilter(watched, event);
-}
 
 QX7_REGISTER_LOG_VIEWER(CStatDlg, kStatisticsButton, MakeStatDlg);
 

@@ -38,10 +38,6 @@ class CStatDlg final : public ViewerDialog {
     // True when the chart shows the controls' range (no change waits for its update).
     bool IsChartCurrent() const;
 
-  protected:
-    // Enter on a focused button presses it (the buttons are no default ones).
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   signals:
     // The chart was drawn anew for the range the controls hold.
     void chartUpdated();

@@ -28,6 +28,7 @@
 #include "core/app/QVJServToolApp.h"
 #include "core/log/FirmLogCode.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/FocusedButtonEnter.h"
 #include "gui/log/EntryBrowserCodes.h"
 #include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/EntryTableModel.h"
@@ -117,8 +118,6 @@ void EntryBrowser::BuildControls() {
     findNext_ = new QPushButton(LocalText(kBrowserFindNext), this);
     findPrevious_->setObjectName(QStringLiteral("findPrevious"));
     findNext_->setObjectName(QStringLiteral("findNext"));
-    findPrevious_->setAutoDefault(false);
-    findNext_->setAutoDefault(false);
     connect(find_, &QLineEdit::returnPressed, this, &EntryBrowser::FindNext);
     connect(findNext_, &QPushButton::clicked, this, &EntryBrowser::FindNext);
     connect(findPrevious_, &QPushButton::clicked, this, &EntryBrowser::FindPrevious);
@@ -147,7 +146,6 @@ void EntryBrowser::BuildControls() {
     goToLabel->setBuddy(when_);
     goTo_ = new QPushButton(LocalText(kBrowserGoTo), this);
     goTo_->setObjectName(QStringLiteral("goTo"));
-    goTo_->setAutoDefault(false);
     connect(goTo_, &QPushButton::clicked, this, &EntryBrowser::GoToTime);
     connect(when_, &QLineEdit::returnPressed, this, &EntryBrowser::GoToTime);
 
@@ -159,7 +157,6 @@ void EntryBrowser::BuildControls() {
     progress_->setRange(0, 0);
     cancelReading_ = new QPushButton(LocalText(347), readingPage);  // "Cancel"
     cancelReading_->setObjectName(QStringLiteral("cancelReading"));
-    cancelReading_->setAutoDefault(false);
     connect(cancelReading_, &QPushButton::clicked, this, &EntryBrowser::reject);
     auto* readingLayout = new QVBoxLayout(readingPage);
     readingLayout->addStretch(1);
@@ -218,8 +215,9 @@ void EntryBrowser::BuildControls() {
     count_->setObjectName(QStringLiteral("count"));
     auto* close = new QPushButton(LocalText(290), this);  // "Close"
     close->setObjectName(QStringLiteral("close"));
-    close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &EntryBrowser::reject);
+    // No default button: Enter in the find and go-to fields searches and jumps, and closes nothing.
+    new FocusedButtonEnter(this, {findPrevious_, findNext_, goTo_, cancelReading_, close});
 
     auto* filters = new QHBoxLayout;
     filters->addWidget(errors_);

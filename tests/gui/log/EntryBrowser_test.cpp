@@ -271,6 +271,32 @@ TEST_F(EntryBrowserTest, SearchGoesBothWaysAndWrapsAround) {
     EXPECT_EQ(browser->findChild<QLabel*>("status")->text(), "Not found: no such words");
 }
 
+TEST_F(EntryBrowserTest, EnterPressesTheFocusedButtonAndNothingElse) {
+    auto browser = Browse(ManyEntries("p1.zlg"));
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    QSignalSpy finished(browser.get(), &gui::EntryBrowser::searchFinished);
+    auto* find = browser->findChild<QLineEdit*>("find");
+    find->setText("60 DEG");
+    // Enter in the field searches and leaves the browser open: no button is a default one.
+    QTest::keyClick(find, Qt::Key_Return);
+    ASSERT_TRUE(finished.wait(10000) || finished.count() == 1);
+    EXPECT_TRUE(browser->isVisible());
+    const int first = CurrentRow(browser.get());
+    // Enter on the focused "Find Next" finds the next match, as a click does.
+    auto* next = browser->findChild<QPushButton*>("findNext");
+    next->setFocus(Qt::TabFocusReason);
+    finished.clear();
+    QTest::keyClick(next, Qt::Key_Return);
+    ASSERT_TRUE(finished.wait(10000) || finished.count() == 1);
+    EXPECT_GT(CurrentRow(browser.get()), first);
+    EXPECT_TRUE(browser->isVisible());
+    // Enter on the focused Close closes.
+    auto* close = browser->findChild<QPushButton*>("close");
+    close->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(close, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_FALSE(browser->isVisible());
+}
+
 TEST_F(EntryBrowserTest, GoToTakesTypedAndPastedTimesInTheTablesFormAndInIsoOrder) {
     auto browser = Browse(ManyEntries("p1.zlg"));
     ASSERT_TRUE(WaitLoaded(browser.get()));
