@@ -155,7 +155,7 @@ void EntryBrowser::BuildControls() {
     progress_ = new QProgressBar(readingPage);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, 0);
-    cancelReading_ = new QPushButton(LocalText(347), readingPage);  // "Cancel"
+    cancelReading_ = new QPushButton(LocalText(kBrowserCancelReading), readingPage);
     cancelReading_->setObjectName(QStringLiteral("cancelReading"));
     connect(cancelReading_, &QPushButton::clicked, this, &EntryBrowser::reject);
     auto* readingLayout = new QVBoxLayout(readingPage);
@@ -213,7 +213,7 @@ void EntryBrowser::BuildControls() {
     status_->setTextFormat(Qt::PlainText);
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("count"));
-    auto* close = new QPushButton(LocalText(290), this);  // "Close"
+    auto* close = new QPushButton(LocalText(kBrowserClose), this);
     close->setObjectName(QStringLiteral("close"));
     connect(close, &QPushButton::clicked, this, &EntryBrowser::reject);
     // No default button: Enter in the find and go-to fields searches and jumps, and closes nothing.

@@ -29,5 +29,8 @@ inline constexpr int kBrowserOnlyFirst = 5631;  // "Only the first %1 entries ar
 inline constexpr int kBrowserTypeOf = 5640;     // "Type %1"
 inline constexpr int kBrowserNotATime = 5641;   // "Not a date and time: "%1". ..."
 inline constexpr int kBrowserGoToHint = 5642;
+// The browser is the tool's own window: its buttons speak the user's language.
+inline constexpr int kBrowserClose = 5643;
+inline constexpr int kBrowserCancelReading = 5644;
 
 }  // namespace qx7::gui

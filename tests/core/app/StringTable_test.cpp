@@ -33,7 +33,7 @@ const std::set<int> kUsedStrings = {
     5600, 5601, 5602, 5603, 5604, 5605, 5606, 5607, 5608, 5609, 5610, 5611, 5612, 5613, 5614, 5615,
     5616, 5617, 5620, 5621, 5622, 5623, 5624, 5625, 5626, 5627, 5628, 5629, 5630, 5631,
     // The entry browser's boxes of the types without a name and its go-to field.
-    5640, 5641, 5642,
+    5640, 5641, 5642, 5643, 5644,
     // Where a file went, an empty settings list.
     5700, 5701, 5702,
     // Starting the window: no display, the lock against a second copy.

@@ -521,6 +521,7 @@ TEST_F(EntryBrowserJapaneseTest, ShowsJapaneseTextsAndDescriptions) {
     EXPECT_EQ(browser->findChild<QCheckBox*>("type6")->text(), "種類 006");
     EXPECT_EQ(browser->Model()->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), "内容");
     EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "3,000 / 3,000 件");
+    EXPECT_EQ(browser->findChild<QPushButton*>("close")->text(), "閉じる");
     // A go-to text that is not a time: the whole message is on show.
     auto* when = browser->findChild<QLineEdit*>("when");
     when->setText("2015-13-01 12:00");
