@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# man_pages_test.sh BIN_DIR MAN_DIR: each command and each long option that qx7log's and
-# qx7ctl's help lists has its place in the program's manual page, so that a new command or
+# man_pages_test.sh BIN_DIR MAN_DIR: each command and each long option that qx7log's,
+# qx7ctl's and the window's help lists has its place in the program's manual page, so that a new command or
 # option cannot be left out of the pages, and every page renders without a warning.
 set -euo pipefail
 bin=$1
@@ -37,6 +37,20 @@ for program in qx7log qx7ctl; do
         done
     done
 done
+
+# The window has no commands: each long option of its help (read without a display) has its place.
+page="$man/qx7-service-tool.1"
+if [ -f "$page" ]; then
+    window_options=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+        "$bin/qx7-service-tool" --help | grep -oE '(^|[ ,])--[a-z][a-z-]*' | sed 's/^[ ,]*//' |
+        grep -vx -- '--help' | sort -u)
+    [ -n "$window_options" ] || fail "qx7-service-tool --help lists no options"
+    for option in $window_options -demo; do
+        grep -q -- "${option//-/\\\\-}" "$page" || fail "qx7-service-tool.1 does not name $option"
+    done
+else
+    fail "no manual page $page"
+fi
 
 for page in "$man"/*.1; do
     warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$page" 2>&1) || fail "groff refused $page"
