@@ -40,7 +40,7 @@ int WriteCsvFile(const std::string& path, const std::string& comment, const std:
     AtomicOutputFile file;
     if (const int error = file.Open(path, existing); error != 0) {
         // A place that cannot take the file is refused as access; a full disk says so.
-        if (error != ENOSPC && error != EDQUOT) {
+        if (!IsDiskFull(error)) {
             context.messages.ShowAccessDenied(path, errorCode);
         } else {
             context.messages.ShowMessageWithText(kMsgFileIoError, errorCode,

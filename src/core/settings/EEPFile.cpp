@@ -261,9 +261,9 @@ bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing) const {
     AtomicOutputFile file;
     if (const int error = file.Open(path, existing); error != 0) {
         // A full disk may already refuse the new file: the only cause worth naming here.
-        const bool full = error == ENOSPC || error == EDQUOT;
-        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed,
-                                      full ? path + ": " + CannotCreateCause(error) : path);
+        messages_.ShowMessageWithText(
+            kMsgFileIoError, kCodeSettingsCsvFailed,
+            IsDiskFull(error) ? path + ": " + CannotCreateCause(error) : path);
         return false;
     }
     // Unlike a plain fopen, a failed write or rename is reported too, with its cause ("No space
