@@ -181,7 +181,7 @@ TEST(Qx7logExportTest, ExistingOutputsAreKeptUnlessForcedAndLinksAreReplacedNotF
     EXPECT_EQ(refused.exit, 1);
     EXPECT_EQ(ReadFile(out), "keep me");
     EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
-    EXPECT_NE(refused.err.find(out + " already exists."), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err, "qx7log: " + out + " exists; use --force to replace it\n");
 
     ASSERT_EQ(Qx7log(dir, {"text", log, "--force"}).exit, 0);
     EXPECT_EQ(ReadFile(out).substr(0, kTextHeader.size()), kTextHeader);
@@ -218,13 +218,22 @@ TEST(Qx7logExportTest, FailuresGiveOneLineWithTheFileAndNumberAndLeaveNothingBeh
          "(-166)"},
         {{"csv", log, "-o", dir.File("plainfile/out.csv")}, dir.File("plainfile/out.csv"),
          "(-167)"},
-        {{"text", dir.File("missing.log"), "-o", dir.File("o1.txt")}, dir.File("missing.log"),
-         "(-166)"},
-        {{"csv", empty, "-o", dir.File("o2.csv")}, empty, "(-167)"},
-        {{"text", noEntries, "-o", dir.File("o3.txt")}, noEntries, "(-166)"},
-        {{"text", broken, "-o", dir.File("o4.txt")}, broken, "(-166)"},
-        {{"text", dir.Path().string(), "-o", dir.File("o5.txt")}, dir.Path().string(), "(-166)"},
         {{"csv", log, "-o", dir.Path().string(), "--force"}, dir.Path().string(), "(-167)"},
+    };
+    // A log that cannot be read is named with the cause alone, as every command names it.
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } logCases[] = {
+        {{"text", dir.File("missing.log"), "-o", dir.File("o1.txt")},
+         "qx7log: cannot open " + dir.File("missing.log") + ": No such file or directory\n"},
+        {{"csv", empty, "-o", dir.File("o2.csv")}, "qx7log: " + empty + ": holds no log entries\n"},
+        {{"text", noEntries, "-o", dir.File("o3.txt")},
+         "qx7log: " + noEntries + ": holds no log entries\n"},
+        {{"text", broken, "-o", dir.File("o4.txt")},
+         "qx7log: " + broken + ": the compressed data is damaged (-5)\n"},
+        {{"text", dir.Path().string(), "-o", dir.File("o5.txt")},
+         "qx7log: " + dir.Path().string() + ": is a folder, not a log file\n"},
     };
     const auto before = FileNames(dir.Path());
     for (const Case& c : cases) {
@@ -234,6 +243,12 @@ TEST(Qx7logExportTest, FailuresGiveOneLineWithTheFileAndNumberAndLeaveNothingBeh
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
         EXPECT_EQ(run.err.rfind("qx7log: " + c.file + ": File I/O Error. Restart PC and try "
                                 "again. " + c.number + "(", 0), 0U);
+        EXPECT_EQ(FileNames(dir.Path()), before);
+    }
+    for (const auto& c : logCases) {
+        const Result run = Qx7log(dir, c.args);
+        EXPECT_EQ(run.exit, 1) << c.args[1];
+        EXPECT_EQ(run.err, c.message);
         EXPECT_EQ(FileNames(dir.Path()), before);
     }
 }

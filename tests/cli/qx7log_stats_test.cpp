@@ -113,7 +113,10 @@ TEST(Qx7logStatsTest, RangeNamesCommentSemicolonsAndExistingFiles) {
     qx7::test::WriteFile(dir.File("out/p1_D_2015_0303-2015_0303.csv"), "mine");
     outcome = RunStats(dir, "UTC", args);
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_NE(outcome.errors.find("already exists."), std::string::npos);
+    EXPECT_NE(outcome.errors.find("p1_D_2015_0303-2015_0303.csv exists; use --force to replace "
+                                  "it\n"),
+              std::string::npos)
+        << outcome.errors;
     EXPECT_EQ(qx7::test::ReadFile(dir.File("out/p1_D_2015_0303-2015_0303.csv")), "mine");
     auto forced = args;
     forced.push_back("--force");
@@ -150,8 +153,12 @@ TEST(Qx7logStatsTest, UsageErrors) {
               2);
     EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--from", "2003/3/1", "--to", "2015/3/1"}).exitCode,
               2);
-    EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--from", "2015-3-1", "--to", "2015/3/1"}).exitCode,
+    // Both forms are dates, but not one mixing their separators, nor one with a time of day.
+    EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--from", "2015-3/1", "--to", "2015/3/1"}).exitCode,
               2);
+    EXPECT_EQ(
+        RunStats(dir, "UTC", {"p1.log", "--from", "2015/3/1 10:00", "--to", "2015/3/1"}).exitCode,
+        2);
     EXPECT_EQ(RunStats(dir, "UTC", {"p1.log", "--encoding", "NO-SUCH-CODE"}).exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.File("p1_D.csv")));
 }

@@ -4,13 +4,17 @@
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <signal.h>
 #include <stdio_ext.h>
 #include <unistd.h>
 #endif
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+
+#include "core/base/SignalCleanup.h"
 
 namespace qx7::cli {
 namespace {
@@ -18,6 +22,7 @@ namespace {
 int gFirstError = 0;
 
 bool Failed(int error) {
+    EndIfClosedPipe(error);
     if (gFirstError == 0) {
         gFirstError = error != 0 ? error : EIO;
     }
@@ -56,6 +61,32 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 }
 
 }  // namespace
+
+void HoldClosedPipeSignal() {
+#ifndef _WIN32
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+void EndIfClosedPipe(int error) {
+#ifndef _WIN32
+    if (error != EPIPE) {
+        return;
+    }
+    // Whatever the program was writing is no longer wanted: end as a program that never held
+    // SIGPIPE off would have ended, without a word, leaving no temporary behind.
+    RemoveRegisteredTemporaries();
+    std::signal(SIGPIPE, SIG_DFL);
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    ::sigprocmask(SIG_UNBLOCK, &pipe, nullptr);
+    ::raise(SIGPIPE);
+    ::_exit(128 + SIGPIPE);  // not reached: SIGPIPE ends the process
+#else
+    (void)error;  // a closed pipe is an ordinary write error there
+#endif
+}
 
 bool WriteStandardOutput(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {

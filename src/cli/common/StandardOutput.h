@@ -7,6 +7,15 @@
 
 namespace qx7::cli {
 
+// A reader that closes the pipe early (`qx7log text LOG -o - | head`) ends the program quietly,
+// with the status of a process ended by SIGPIPE, as other command-line tools end. Until then
+// SIGPIPE is held off, so that the program itself meets the write error (EPIPE) and can first
+// remove its named temporaries. Call first thing in main (nothing on Windows).
+void HoldClosedPipeSignal();
+// When `error` is EPIPE (on POSIX systems): removes the registered temporaries and ends the
+// program by SIGPIPE. Otherwise returns. The functions below call it on every failed write.
+void EndIfClosedPipe(int error);
+
 // Writes the bytes; false when this or an earlier write failed.
 bool WriteStandardOutput(std::string_view bytes);
 // Flushes what is buffered; false when this or an earlier write failed.

@@ -47,11 +47,10 @@ const LogCommandRegistration kAnalyze(40, [](CLI::App& root) {
                           CollectingMessageSink readerSink;
                           const Messages readerMessages(context.language, readerSink);
                           CQXLogFile reader(readerMessages, clock);
-                          std::string cause;
-                          if (!OpenLogEntries(reader, options->log, readerSink, cause)) {
+                          LogOpenFailure failure;
+                          if (!OpenLogEntries(reader, options->log, readerSink, failure)) {
                               reader.Close();
-                              std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
-                                           options->log.c_str(), cause.c_str());
+                              ReportLogOpenFailure(context.programName, options->log, failure);
                               return kExitFailure;
                           }
                           const long maximum = MaximumFor(options->maximum);

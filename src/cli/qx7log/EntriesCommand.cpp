@@ -10,6 +10,7 @@
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/app/StartupDecision.h"
 #include "core/export/EntryBrowsing.h"
+#include "core/log/DateArgument.h"
 #include "platform/SystemLocalTime.h"
 
 namespace qx7::cli {
@@ -28,6 +29,20 @@ struct EntriesOptions {
 
 // Lines are handed to the output in pieces of about this size.
 constexpr std::size_t kPieceBytes = 1 << 16;
+
+// The forms --from and --to take, for the usage message.
+constexpr char kTimeForms[] = "YYYY-MM-DD or Y/M/D, then [THH:MM[:SS]][Z]";
+
+// One entry stays one line whatever its texts hold: a line feed or carriage return in them
+// becomes '?'. Other control bytes stay for a file or a pipe (a terminal gets them as '?').
+std::string OneEntryLine(std::string line) {
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') {
+            c = '?';
+        }
+    }
+    return line;
+}
 
 int Usage(const LogToolContext& context, const std::string& text) {
     std::fprintf(stderr, "%s: entries: %s\n", context.programName.c_str(), text.c_str());
@@ -50,27 +65,32 @@ int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
         }
         filter.codes.push_back(*code);
     }
-    if (!options.from.empty()) {
-        filter.from = ParseEntryTime(options.from, clock, false);
-        if (!filter.from) {
-            return Usage(context, "not a time (YYYY-MM-DD[THH:MM[:SS]][Z]): " + options.from);
+    // A range reaching beyond what a printer can stamp is cut to it; one wholly beyond
+    // selects nothing.
+    bool selectsNothing = false;
+    for (const bool start : {true, false}) {
+        const std::string& text = start ? options.from : options.to;
+        if (text.empty()) {
+            continue;
         }
-    }
-    if (!options.to.empty()) {
-        filter.to = ParseEntryTime(options.to, clock, true);
-        if (!filter.to) {
-            return Usage(context, "not a time (YYYY-MM-DD[THH:MM[:SS]][Z]): " + options.to);
+        const auto argument = ParseDateArgument(text);
+        if (!argument) {
+            return Usage(context, "not a time (" + std::string(kTimeForms) + "): " + text);
         }
+        const std::int64_t seconds = UnixSecondsOfArgument(*argument, clock, !start);
+        const PrinterTimeBound bound =
+            start ? PrinterRangeStart(seconds) : PrinterRangeEnd(seconds);
+        selectsNothing = selectsNothing || bound.empty;
+        (start ? filter.from : filter.to) = bound.value;
     }
 
     CollectingMessageSink readerSink;
     const Messages readerMessages(context.language, readerSink);
     CQXLogFile reader(readerMessages, clock);
-    std::string cause;
-    if (!OpenLogEntries(reader, options.log, readerSink, cause)) {
+    LogOpenFailure failure;
+    if (!OpenLogEntries(reader, options.log, readerSink, failure)) {
         reader.Close();
-        std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(), options.log.c_str(),
-                     cause.c_str());
+        ReportLogOpenFailure(context.programName, options.log, failure);
         return kExitFailure;
     }
 
@@ -93,15 +113,15 @@ int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
             }
             const IndexedEntry indexed{0, entry.time, entry.code,
                                        static_cast<std::uint8_t>(entry.type)};
-            if (!PassesFilter(indexed, filter)) {
+            if (selectsNothing || !PassesFilter(indexed, filter)) {
                 continue;
             }
             MakeLogEntryRow(entry, number, textContext, options.extendedData, row);
             if (!RowContains(row, options.grep)) {
                 continue;
             }
-            piece +=
-                options.json ? FormatRowJson(row, entry.time, textContext) : FormatRowLine(row);
+            piece += options.json ? FormatRowJson(row, entry.time, textContext)
+                                  : OneEntryLine(FormatRowLine(row));
             piece += "\r\n";
             if (piece.size() >= kPieceBytes) {
                 if (!write(piece)) {
@@ -133,8 +153,8 @@ const LogCommandRegistration kEntries(35, [](CLI::App& root) {
     command->add_option("--code", options->codes,
                         "Only entries with this code (8 hexadecimal digits; repeatable)");
     command->add_option("--from", options->from,
-                        "Entries at or after this time: YYYY-MM-DD[THH:MM[:SS]], local time, "
-                        "or UTC with a final Z");
+                        "Entries at or after this time: YYYY-MM-DD or Y/M/D, optionally "
+                        "followed by THH:MM[:SS]; local time, or UTC with a final Z");
     command->add_option("--to", options->to,
                         "Entries at or before this time (a date alone: its whole day)");
     command->add_option("--grep", options->grep,

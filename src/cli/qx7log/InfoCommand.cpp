@@ -34,17 +34,22 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
                           std::string header;
                           const int opened = reader.ReadHeaderText(options->log, header);
                           if (opened < 0) {
-                              const std::string cause = OpenFailureCause(opened);
+                              const int error = reader.OpenError();
                               reader.Close();
-                              std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(),
-                                           options->log.c_str(), cause.c_str());
+                              ReportLogOpenFailure(context.programName, options->log, opened, error,
+                                                   OpenFailureCause(opened, error));
                               return kExitFailure;
                           }
-                          // A bare log has no information blocks: nothing to print.
+                          // A bare log has no information blocks: nothing to print, and
+                          // nothing failed, but the user is told why the output is empty.
                           const std::string info =
                               opened == 1 ? BuildLogFileInformation(reader, header, clock)
                                           : std::string();
                           reader.Close();
+                          if (info.empty()) {
+                              std::fprintf(stderr, "%s: %s: holds no file information\n",
+                                           context.programName.c_str(), options->log.c_str());
+                          }
                           return PrintListing(info, context);
                       }};
 });

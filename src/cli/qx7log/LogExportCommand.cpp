@@ -22,10 +22,9 @@ void ReportFailure(const LogToolContext& context, const std::string& file, int n
     }
 }
 
-// The overwrite question, answered no: the refusal of an existing output without --force.
+// The refusal of an existing output without --force.
 void ReportAlreadyExists(const LogToolContext& context, const std::string& path) {
-    StderrMessageSink(context.programName, false)
-        .AskYesNo(OverwriteQuestion(context.language, path));
+    ReportOutputExists(context.programName, context.language, path);
 }
 
 }  // namespace
@@ -102,9 +101,13 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
     }
     output.Abandon();
     const int writeError = outcome.writeError;
-    if (outcome.failure != LogExportFailure::kWrite) {  // the log failed to open or to read
+    if (outcome.failure == LogExportFailure::kOpen) {
+        ReportLogOpenFailure(context.programName, request.logPath, outcome.openAnswer,
+                             outcome.openError, outcome.cause);
+    } else if (outcome.failure == LogExportFailure::kRead) {
         ReportFailure(context, request.logPath, failureNumber, outcome.cause);
     } else if (output.IsStandardOutput()) {
+        EndIfClosedPipe(writeError);
         ReportFailure(context, outPath, failureNumber,
                       writeError != 0 ? std::string("cannot write to standard output: ") +
                                             std::strerror(writeError)

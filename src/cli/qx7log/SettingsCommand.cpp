@@ -88,17 +88,21 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
     CQXLogFile reader(messages, clock);
     int opened = 0;
     const std::vector<SettingsBlockSlot> slots = ReadSettingsBlocks(reader, options.log, &opened);
-    const int openError = errno;
+    const int openError = reader.OpenError();
     reader.Close();
     if (opened < 0) {
-        errno = openError;
-        std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(), options.log.c_str(),
-                     OpenFailureCause(opened).c_str());
+        ReportLogOpenFailure(context.programName, options.log, opened, openError,
+                             OpenFailureCause(opened, openError));
         return kExitFailure;
     }
 
     const bool terminal = StandardOutputIsTerminal();
     if (!blockId) {
+        // An empty listing is no failure, but it is told why it is empty.
+        if (slots.empty()) {
+            std::fprintf(stderr, "%s: %s: holds no settings blocks\n", context.programName.c_str(),
+                         options.log.c_str());
+        }
         for (const SettingsBlockSlot& slot : slots) {
             Print(slot.itemText, terminal);
         }
@@ -137,8 +141,7 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
 
     if (!options.csv.empty()) {
         if (!options.force && OutputPathExists(options.csv)) {
-            std::fprintf(stderr, "%s: %s exists; use --force to replace it\n",
-                         context.programName.c_str(), options.csv.c_str());
+            ReportOutputExists(context.programName, context.language, options.csv);
             return kExitFailure;
         }
         // Kept unless forced, also when the name appears while the file is written.

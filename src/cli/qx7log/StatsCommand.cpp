@@ -1,6 +1,5 @@
 // qx7log stats: the day and the job statistics of a log as two CSV files.
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "core/base/FileSystem.h"
 #include "core/base/PathText.h"
 #include "core/export/StatisticsFiles.h"
+#include "core/log/DateArgument.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/TextEncoding.h"
 
@@ -35,26 +35,16 @@ struct StatsOptions {
     CLI::Option* jobOption = nullptr;
 };
 
-// "Y/M/D" as three unsigned numbers; nullopt when it is not of that form.
+// A day of the range: "Y/M/D" or "YYYY-MM-DD" (the entry listing's form), without a time of
+// day; nullopt otherwise.
 std::optional<StatisticsDateInput> ParseDate(const std::string& text) {
-    StatisticsDateInput date;
-    std::uint32_t* fields[3] = {&date.year, &date.month, &date.day};
-    const char* p = text.data();
-    const char* end = text.data() + text.size();
-    for (int i = 0; i < 3; ++i) {
-        const auto [next, error] = std::from_chars(p, end, *fields[i]);
-        if (error != std::errc() || next == p) {
-            return std::nullopt;
-        }
-        p = next;
-        if (i < 2) {
-            if (p == end || *p != '/') {
-                return std::nullopt;
-            }
-            ++p;
-        }
+    const auto argument = ParseDateArgument(text);
+    if (!argument || argument->hasTime || argument->utc) {
+        return std::nullopt;
     }
-    return p == end ? std::optional(date) : std::nullopt;
+    return StatisticsDateInput{static_cast<std::uint32_t>(argument->time.year),
+                               static_cast<std::uint32_t>(argument->time.month),
+                               static_cast<std::uint32_t>(argument->time.day)};
 }
 
 std::string CurrentDirectory() {
@@ -84,7 +74,8 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
         }
         if (!start || !end || !IsValidRangeInput(*start, *end)) {
             std::fprintf(stderr,
-                         "%s: dates are Y/M/D with years %u to %u, months 1 to 12, days 1 to 31\n",
+                         "%s: dates are Y/M/D or YYYY-MM-DD with years %u to %u, months 1 to "
+                         "12, days 1 to 31\n",
                          prefix.c_str(), kFirstRangeYear, kLastRangeYear);
             return kExitUsage;
         }
@@ -126,18 +117,22 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
     // A log that cannot be read or inflated is a failure, and no file is written; a readable
     // log without records gives files with the header only.
     CLogList records;
-    const int loaded = LoadStatisticsRecords(options.log, records, localTime);
+    int loadError = 0;
+    const int loaded = LoadStatisticsRecords(options.log, records, localTime, &loadError);
     if (loaded < 0) {
-        const std::string cause = OpenFailureCause(loaded);
-        std::fprintf(stderr, "%s: %s: %s\n", prefix.c_str(), options.log.c_str(), cause.c_str());
+        ReportLogOpenFailure(prefix, options.log, loaded, loadError,
+                             OpenFailureCause(loaded, loadError));
         return kExitFailure;
     }
 
     StderrMessageSink sink(prefix, options.force);
     const Messages messages(context.language, sink);
     StatisticsOutputContext output{localTime, *encoder, messages, LocalToday(localTime), nullptr};
-    output.confirmOverride = [&sink](const std::string& path) {
-        return sink.AskYesNo(OverrideQuestion(path));
+    output.confirmOverride = [&](const std::string& path) {
+        if (!options.force) {
+            ReportOutputExists(prefix, context.language, path);
+        }
+        return options.force;
     };
     const auto result = SaveStatisticsFiles(records, request, output);
     const bool both = result.day == StatisticsFileOutcome::kWritten &&
@@ -154,9 +149,10 @@ const LogCommandRegistration kRegistration(60, [](CLI::App& root) {
         "existing without --force)");
     command->add_option("LOG", options->log, "The saved log (.log, .zlg or a bare log)")
         ->required();
-    auto* from =
-        command->add_option("--from", options->from, "First day of the range, Y/M/D (with --to)");
-    auto* to = command->add_option("--to", options->to, "Last day of the range, Y/M/D");
+    auto* from = command->add_option("--from", options->from,
+                                     "First day of the range, Y/M/D or YYYY-MM-DD (with --to)");
+    auto* to =
+        command->add_option("--to", options->to, "Last day of the range, Y/M/D or YYYY-MM-DD");
     from->needs(to);
     to->needs(from);
     command->add_option("--comment", options->comment, "A comment line at the top of both files");

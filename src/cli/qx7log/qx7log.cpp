@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     // The same options on every system: on Windows "/path" is a file, not an option.
     app.allow_windows_style_options(false);
+    // --lang and --encoding are taken after the command's name too ("qx7log text LOG --lang
+    // ja"); a command's own option of the same name (stats --encoding) comes first.
+    app.fallthrough();
     std::string lang;
     app.add_option("--lang", lang, "Language of the texts: en or ja (default: the environment's)")
         ->check(CLI::IsMember({"en", "ja"}));

@@ -25,7 +25,7 @@ bool AtomicOutputFile::FlushForCommit() {
         return false;
     }
     if (std::ferror(stream_) != 0) {
-        Fail(EIO);
+        Fail(error_);  // the cause Write kept, else EIO (a write by the caller's own stream)
         return false;
     }
     errno = 0;
@@ -37,8 +37,19 @@ bool AtomicOutputFile::FlushForCommit() {
 }
 
 bool AtomicOutputFile::Write(std::string_view bytes) {
-    return stream_ != nullptr &&
-           std::fwrite(bytes.data(), 1, bytes.size(), stream_) == bytes.size();
+    if (stream_ == nullptr) {
+        return false;
+    }
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
+        // The first failure's cause ("No space left on device") is what Commit reports.
+        if (error_ == 0) {
+            error_ = errno != 0 ? errno : EIO;
+            errno = error_;
+        }
+        return false;
+    }
+    return true;
 }
 
 void AtomicOutputFile::Abandon() {

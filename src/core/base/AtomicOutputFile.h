@@ -43,7 +43,8 @@ class AtomicOutputFile {
     void Abandon();
 
     const std::string& Path() const { return path_; }
-    // The errno of the last failure of Open or Commit; 0 after success.
+    // The errno of the last failure of Open or Commit (of the first failed Write, once Commit
+    // has refused the file for it); 0 after success.
     int Error() const { return error_; }
 
     // For tests of the fallback: true makes every later Open use a named temporary, as on a

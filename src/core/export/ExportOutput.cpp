@@ -47,6 +47,15 @@ std::string CannotCreateCause(int error) {
     return std::string("cannot create: ") + std::strerror(error);
 }
 
+bool IsDiskFull(int error) {
+#ifdef EDQUOT
+    if (error == EDQUOT) {
+        return true;
+    }
+#endif
+    return error == ENOSPC;
+}
+
 std::string CannotWriteCause(int error) {
     return std::string("cannot write: ") + std::strerror(error != 0 ? error : EIO);
 }

@@ -38,6 +38,8 @@ std::string OutputRefusal(const std::string& path, const std::string& inputPath)
 // AtomicOutputFile::Open), written or put in place (errno of the write or of Commit; 0 counts
 // as EIO), or the log failed to read after `entriesRead` entries.
 std::string CannotCreateCause(int error);
+// Whether the errno says the disk (or the user's quota on it) is full.
+bool IsDiskFull(int error);
 std::string CannotWriteCause(int error);
 std::string ReadFailedCause(int entriesRead);
 

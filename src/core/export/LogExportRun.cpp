@@ -15,9 +15,13 @@ LogExportOutcome ExportLogFile(const LogExportJob& job, const ILocalTime& clock)
     CollectingMessageSink readerSink;
     const Messages readerMessages(job.language, readerSink);
     CQXLogFile reader(readerMessages, clock);
-    if (!OpenLogEntries(reader, job.logPath, readerSink, outcome.cause)) {
+    LogOpenFailure openFailure;
+    if (!OpenLogEntries(reader, job.logPath, readerSink, openFailure)) {
         reader.Close();
         outcome.failure = LogExportFailure::kOpen;
+        outcome.cause = std::move(openFailure.cause);
+        outcome.openAnswer = openFailure.answer;
+        outcome.openError = openFailure.error;
         return outcome;
     }
     if (job.opened) {

@@ -27,6 +27,9 @@ struct LogExportOutcome {
     std::string cause;
     // kWrite: the errno of the write or of the commit (0 when none was left).
     int writeError = 0;
+    // kOpen: what the reader answered and the system's cause (LogOpening.h's LogOpenFailure).
+    int openAnswer = 0;
+    int openError = 0;
     ExportCounts counts;
 };
 

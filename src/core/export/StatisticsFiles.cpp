@@ -1,5 +1,6 @@
 #include "core/export/StatisticsFiles.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -37,22 +38,43 @@ int WriteCsvFile(const std::string& path, const std::string& comment, const std:
                  const BodyWriter& body, int errorCode, const StatisticsOutputContext& context,
                  ExistingTarget existing) {
     AtomicOutputFile file;
-    if (file.Open(path, existing) != 0) {
-        context.messages.ShowAccessDenied(path, errorCode);
+    if (const int error = file.Open(path, existing); error != 0) {
+        // A place that cannot take the file is refused as access; a full disk says so.
+        if (!IsDiskFull(error)) {
+            context.messages.ShowAccessDenied(path, errorCode);
+        } else {
+            context.messages.ShowMessageWithText(kMsgFileIoError, errorCode,
+                                                 path + ": " + CannotCreateCause(error));
+        }
         return errorCode;
     }
     bool ok = true;
+    int writeError = 0;
     const stats::LineOutput line = [&](std::string_view text) {
-        ok = file.Write(context.encoder.FromUtf8(text)) && file.Write("\r\n") && ok;
+        if (!ok) {
+            return;  // the file is lost already: the rest need not be formatted into it
+        }
+        errno = 0;
+        ok = file.Write(context.encoder.FromUtf8(text)) && file.Write("\r\n");
+        if (!ok) {
+            writeError = errno;
+        }
     };
     if (!comment.empty()) {
         line(comment);
     }
     line(header);
     body(line);
+    // The first failed write keeps its errno; the stream's later writes fail the same way.
     if (!ok || !file.Commit()) {
+        const int error = writeError != 0 ? writeError : file.Error();
         file.Abandon();
-        context.messages.ShowAccessDenied(path, errorCode);
+        if (error == EEXIST) {  // the name appeared while the file was written
+            context.messages.ShowAccessDenied(path, errorCode);
+        } else {
+            context.messages.ShowMessageWithText(kMsgFileIoError, errorCode,
+                                                 path + ": " + CannotWriteCause(error));
+        }
         return errorCode;
     }
     return 0;
@@ -61,11 +83,16 @@ int WriteCsvFile(const std::string& path, const std::string& comment, const std:
 }  // namespace
 
 int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
-                          const ILocalTime& localTime) {
+                          const ILocalTime& localTime, int* error) {
     records.RemoveAll();
+    int ignored = 0;
+    int& cause = error != nullptr ? *error : ignored;
+    cause = 0;
     int answer = 0;
+    errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(OpenLogFile(logPath, answer));
     if (!file) {
+        cause = answer == -1 ? errno : 0;
         return answer;
     }
     char magic[8];
@@ -73,12 +100,13 @@ int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
     if (got == sizeof magic && std::memcmp(magic, "QX7LG1ZL", 8) == 0) {
         // Records come from the inflated copy, which goes when it is closed.
         std::FILE* inflated = nullptr;
-        const int result = DecompressContainer(file.get(), inflated);
+        const int result = DecompressContainer(file.get(), inflated, &cause);
         if (result != 0) {
             return result;
         }
         file.reset(inflated);
     } else if (!SeekStream(file.get(), 0, SEEK_SET)) {
+        cause = errno;
         return -1;
     }
     const int result = records.Load(file.get(), localTime);

@@ -37,9 +37,10 @@ struct StatisticsDateInput {
 // its inflated copy (an unnamed temporary file, LogDecompress.h), which is gone after reading.
 // Any failure leaves the list empty; the answer is 0 when records were read, else the failure's
 // negative code: -1 cannot open, -2..-9 decompression, kLogNotRegularFile (-10) for a folder,
-// FIFO, device or socket, which is refused at once.
+// FIFO, device or socket, which is refused at once, kLogInflatesTooLarge (-11). `error` (when
+// given) receives the system's cause of -1, -2, -3 and -6 (an errno), else 0.
 int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
-                          const ILocalTime& localTime);
+                          const ILocalTime& localTime, int* error = nullptr);
 
 // "p1" of ".../p1.zlg": the file name without its last extension.
 std::string LogFileTitle(const std::string& logPath);
@@ -76,10 +77,11 @@ struct StatisticsOutputContext {
 // The override question for an existing file.
 std::string OverrideQuestion(const std::string& path);
 
-// Writes one file; 0, or the create error code (message shown) when the file cannot be
-// created or completed, or when the path exists and `existing` is kKeep (also when the file
-// appeared while being written). An existing file is replaced only once the new one is
-// complete.
+// Writes one file; 0, or the create error code (message shown: access denied when the file
+// cannot be made there, else message 238 with the path and the system's cause: "cannot write:
+// No space left on device") when the file cannot be created or completed, or when the path exists
+// and `existing` is kKeep (also when the file appeared while being written). An existing file is
+// replaced only once the new one is complete.
 int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  bool semicolon, const std::string& comment, const std::string& path,
                  const StatisticsOutputContext& context, ExistingTarget existing);

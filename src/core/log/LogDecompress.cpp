@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/log/LogFileAccess.h"
+
 namespace qx7 {
 namespace {
 
@@ -66,7 +68,8 @@ class Input {
 
 // Inflates gzip members from `source` into `out` as the gzip file reader does: the first must
 // begin at once, and whatever follows the last one without a gzip header is ignored.
-int InflateMembers(std::FILE* source, std::FILE* out) {
+// `error` receives the errno of a failed read or write.
+int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& error) {
     z_stream stream{};
     // 16 + 15: gzip wrapper only, so that the trailer's check value and length are verified.
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
@@ -79,6 +82,7 @@ int InflateMembers(std::FILE* source, std::FILE* out) {
     for (bool first = true; result == 0; first = false) {
         const int member = input.AtMember();
         if (member < 0) {
+            error = errno;
             result = -3;
             break;
         }
@@ -94,6 +98,7 @@ int InflateMembers(std::FILE* source, std::FILE* out) {
         }
         for (;;) {
             if (stream.avail_in == 0 && input.Fill() < 0) {
+                error = errno;
                 result = -3;
                 break;
             }
@@ -102,11 +107,12 @@ int InflateMembers(std::FILE* source, std::FILE* out) {
             const int status = inflate(&stream, Z_NO_FLUSH);
             const std::size_t produced = chunk.size() - stream.avail_out;
             total += produced;
-            if (total > kMaxInflatedBytes) {
-                result = -5;
+            if (total > limit) {
+                result = kLogInflatesTooLarge;
                 break;
             }
             if (produced > 0 && std::fwrite(chunk.data(), 1, produced, out) != produced) {
+                error = errno;
                 result = -6;
                 break;
             }
@@ -133,18 +139,31 @@ int InflateMembers(std::FILE* source, std::FILE* out) {
 
 }  // namespace
 
-int DecompressContainer(std::FILE* source, std::FILE*& inflated) {
+int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std::uint64_t limit) {
     inflated = nullptr;
+    int failure = 0;
+    if (error != nullptr) {
+        *error = 0;
+    }
+    errno = 0;
     std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
     if (out == nullptr) {
+        if (error != nullptr) {
+            *error = errno;
+        }
         return -2;
     }
-    int result = InflateMembers(source, out);
+    int result = InflateMembers(source, out, limit, failure);
     if (result == 0 && (std::fflush(out) != 0 || std::ferror(out) != 0)) {
+        failure = errno;
         result = -6;
     }
     if (result == 0 && !SeekStream(out, 0, SEEK_SET)) {
+        failure = errno;
         result = -6;
+    }
+    if (error != nullptr) {
+        *error = failure;
     }
     if (result != 0) {
         std::fclose(out);

@@ -11,6 +11,10 @@ namespace qx7 {
 // The answer for a path that names no regular file: a folder, a FIFO, a device or a socket. A
 // FIFO would block the opening until a writer comes, and a device may never end.
 inline constexpr int kLogNotRegularFile = -10;
+// The answer for a compressed log whose data inflates past kMaxInflatedBytes (LogDecompress.h).
+inline constexpr int kLogInflatesTooLarge = -11;
+// The answer for a container that ends inside its fixed header: it exists but is damaged.
+inline constexpr int kLogHeaderCut = -12;
 
 // Opens a regular file with mode "rb". nullptr with `answer` -1 when it cannot be opened (errno
 // tells why) or kLogNotRegularFile; `answer` 0 with the stream otherwise. The file is checked

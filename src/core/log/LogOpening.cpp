@@ -10,27 +10,38 @@
 
 namespace qx7 {
 
-std::string OpenFailureCause(int answer) {
-    if (answer == -1) {
-        const int error = errno;
-        return std::string("cannot open: ") + std::strerror(error != 0 ? error : ENOENT);
-    }
-    if (answer == kLogNotRegularFile) {
-        return "is not a regular file";
-    }
-    return DecompressCause(answer) + " (" + std::to_string(answer) + ")";
+std::string SystemErrorText(int error) {
+    return std::strerror(error);
 }
 
-std::string DecompressCause(int answer) {
+std::string OpenFailureCause(int answer, int error) {
+    switch (answer) {
+        case -1:
+            // Only a failure to open comes without errno when a caller lost it: say what it was.
+            return error != 0 ? "cannot open: " + SystemErrorText(error) : "cannot open";
+        case kLogNotRegularFile:
+            return "is not a regular file";
+        case kLogInflatesTooLarge:
+            return "is too large to be a log (it inflates to over " +
+                   std::to_string(kMaxInflatedBytes >> 30) + " GiB)";
+        case kLogHeaderCut:
+            return "is damaged: it ends within its header and holds no log entries";
+        default:
+            return DecompressCause(answer, error) + " (" + std::to_string(answer) + ")";
+    }
+}
+
+std::string DecompressCause(int answer, int error) {
     const std::string folder = TemporaryFolder();
+    const std::string because = error != 0 ? ": " + SystemErrorText(error) : std::string();
     switch (answer) {
         case -2:
-            return "cannot create a temporary file in " + folder;
+            return "cannot create a temporary file in " + folder + because;
         case -3:
-            return "cannot read the compressed data";
+            return "cannot read the compressed data" + because;
         case -4:
         case -6:
-            return "cannot write the temporary file in " + folder;
+            return "cannot write the temporary file in " + folder + because;
         case -5:
         case -7:
             return "the compressed data is damaged";
@@ -56,7 +67,18 @@ std::string CollectingMessageSink::OneLineText() const {
 
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
                     const CollectingMessageSink& readerMessages, std::string& cause) {
+    LogOpenFailure failure;
+    const bool opened = OpenLogEntries(reader, path, readerMessages, failure);
+    cause = std::move(failure.cause);
+    return opened;
+}
+
+bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
+                    const CollectingMessageSink& readerMessages, LogOpenFailure& failure) {
+    failure = LogOpenFailure();
+    std::string& cause = failure.cause;
     if (LookThroughPath(path) == PathKind::kFolder) {
+        failure.answer = kLogNotRegularFile;
         cause = "is a folder, not a log file";
         return false;
     }
@@ -73,7 +95,9 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
         }
         opened = reader.OpenRawLog(path);
     } else {
-        cause = OpenFailureCause(kind);
+        failure.answer = kind;
+        failure.error = reader.OpenError();
+        cause = OpenFailureCause(kind, failure.error);
         return false;
     }
     if (!opened) {

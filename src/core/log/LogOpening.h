@@ -25,16 +25,32 @@ class CollectingMessageSink final : public IMessageSink {
     std::vector<std::string> shown;
 };
 
+// Why a log could not be opened for its entries: the front end words its report from this.
+struct LogOpenFailure {
+    // What the reader's Open answered (-1 cannot open, -2 .. -12, LogFileAccess.h), or 0 when
+    // the file opened but gave no entries (its messages or "holds no log entries" in `cause`).
+    int answer = 0;
+    // The system's errno behind it, 0 when none (damaged data is no system error).
+    int error = 0;
+    // The whole reason in words, as OpenFailureCause gives it ("cannot open: <cause>" ...).
+    std::string cause;
+};
+
 // Opens a saved log for reading its entries in the reader's order: Open, then OpenLogData for a
-// container or OpenRawLog for a bare log. On failure `cause` says why, in words, with the
-// messages the reader showed.
+// container or OpenRawLog for a bare log. On failure `failure` says why, with the messages the
+// reader showed.
+bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
+                    const CollectingMessageSink& readerMessages, LogOpenFailure& failure);
+// The same with the reason in words only.
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
                     const CollectingMessageSink& readerMessages, std::string& cause);
 
-// Why the reader's Open or LoadStatisticsRecords answered `answer` (-1 .. -10), in words; for
-// -1 from errno, so call it right after the failing call.
-std::string OpenFailureCause(int answer);
-// The decompression failures (-2 .. -9) in words.
-std::string DecompressCause(int answer);
+// Why the reader's Open, ReadHeaderText or LoadStatisticsRecords answered `answer` (-1 .. -12),
+// in words, with the system's cause `error` (an errno; 0 when none is known).
+std::string OpenFailureCause(int answer, int error);
+// The decompression failures (-2 .. -9) in words, with the system's cause when known.
+std::string DecompressCause(int answer, int error = 0);
+// The system's text of an errno ("No such file or directory").
+std::string SystemErrorText(int error);
 
 }  // namespace qx7

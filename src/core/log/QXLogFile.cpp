@@ -1,6 +1,7 @@
 #include "core/log/QXLogFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -43,9 +44,12 @@ CQXLogFile::~CQXLogFile() {
 
 int CQXLogFile::Open(const std::string& path) {
     Close();
+    openError_ = 0;
     int answer = 0;
+    errno = 0;
     file_ = OpenLogFile(path, answer);
     if (file_ == nullptr) {
+        openError_ = answer == -1 ? errno : 0;
         return answer;
     }
     fileName_ = path;
@@ -71,7 +75,7 @@ int CQXLogFile::ReadMagic(bool inflated) {
 int CQXLogFile::Decompress() {
     std::FILE* inflated = nullptr;
     // The source stays open after a failure, until the next Close.
-    const int result = DecompressContainer(file_, inflated);
+    const int result = DecompressContainer(file_, inflated, &openError_);
     if (result != 0) {
         return result;
     }
@@ -93,8 +97,16 @@ int CQXLogFile::ReadHeaderText(const std::string& path, std::string& text) {
         return opened;
     }
     unsigned char header[28];
-    if (!Seek(file_, kMagicBytes) || std::fread(header, 1, sizeof header, file_) != sizeof header) {
+    if (!Seek(file_, kMagicBytes)) {
+        openError_ = errno;
         return -1;
+    }
+    if (std::fread(header, 1, sizeof header, file_) != sizeof header) {
+        if (std::ferror(file_) != 0) {
+            openError_ = errno;
+            return -1;
+        }
+        return kLogHeaderCut;
     }
     text.assign(reinterpret_cast<const char*>(header + 4), 12);
     return 1;

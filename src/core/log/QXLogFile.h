@@ -31,12 +31,18 @@ class CQXLogFile : public IPositionedLogEntrySource {
     CQXLogFile& operator=(const CQXLogFile&) = delete;
 
     // 1 container (plain or decompressed), 0 bare log, -1 cannot open, -2..-9 decompression
-    // (LogDecompress.h), kLogNotRegularFile (-10) for a folder, FIFO, device or socket.
+    // (LogDecompress.h), kLogNotRegularFile (-10) for a folder, FIFO, device or socket,
+    // kLogInflatesTooLarge (-11) (LogFileAccess.h). OpenError() tells the system's cause.
     int Open(const std::string& path);
+    // The errno behind the last failure of Open or ReadHeaderText (-1 cannot open, -2 the
+    // temporary file, -3 reading, -6 writing the temporary file); 0 when there was none or the
+    // failure was no system error (damaged data).
+    int OpenError() const { return openError_; }
     bool OpenLogData();
     bool OpenRawLog(const std::string& path);
-    // 1 with the 12 characters of the PC save time; otherwise what Open answered, or -1 when
-    // the header is shorter than 28 bytes.
+    // 1 with the 12 characters of the PC save time; otherwise what Open answered, or
+    // kLogHeaderCut (-12) when the container ends within its 28-byte header (-1 when reading it
+    // fails).
     int ReadHeaderText(const std::string& path, std::string& text);
 
     bool FindBlock(std::string_view tag, std::uint32_t& length);
@@ -92,6 +98,7 @@ class CQXLogFile : public IPositionedLogEntrySource {
     std::FILE* file_ = nullptr;
     std::string fileName_;
     std::uint32_t entryPosition_ = 0;
+    int openError_ = 0;
 };
 
 }  // namespace qx7

@@ -1,7 +1,10 @@
 #include "core/settings/EEPFile.h"
 
+#include <cerrno>
+
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/Resources.h"
+#include "core/export/ExportOutput.h"
 
 namespace qx7 {
 namespace {
@@ -256,13 +259,20 @@ std::string CEEPFile::CsvText() const {
 
 bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing) const {
     AtomicOutputFile file;
-    if (file.Open(path, existing) != 0) {
-        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, path);
+    if (const int error = file.Open(path, existing); error != 0) {
+        // A full disk may already refuse the new file: the only cause worth naming here.
+        messages_.ShowMessageWithText(
+            kMsgFileIoError, kCodeSettingsCsvFailed,
+            IsDiskFull(error) ? path + ": " + CannotCreateCause(error) : path);
         return false;
     }
-    // Unlike a plain fopen, a failed write or rename is reported too: no file then.
+    // Unlike a plain fopen, a failed write or rename is reported too, with its cause ("No space
+    // left on device"): no file then.
     if (!file.Write(CsvText()) || !file.Commit()) {
-        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, path);
+        const int error = file.Error();
+        const std::string detail = error == EEXIST ? path : path + ": " + CannotWriteCause(error);
+        file.Abandon();
+        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, detail);
         return false;
     }
     return true;

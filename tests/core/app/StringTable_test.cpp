@@ -37,7 +37,9 @@ const std::set<int> kUsedStrings = {
     // Where a file went, an empty settings list.
     5700, 5701, 5702,
     // Starting the window: no display, the lock against a second copy.
-    5750, 5751, 5752, 5753, 5754, 5755};
+    5750, 5751, 5752, 5753, 5754, 5755,
+    // qx7log
+    5800};
 
 bool ReadsTheSameInBothLanguages(int number) {
     return number == 119 || (number >= 233 && number <= 354) || number == 376;

@@ -6,6 +6,14 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include "core/app/StringTable.h"
 #include "core/base/PathText.h"
 #include "core/export/StatisticsCodes.h"
@@ -272,6 +280,37 @@ TEST(StatisticsNamesTest, RangeInputAndDates) {
     EXPECT_EQ(range.start, CLogDate(2015, 2, 28, 0, 0, 0, 0));
     EXPECT_EQ(range.end, CLogDate(2015, 3, 1, 0, 0, 0, 0));
 }
+
+#ifndef _WIN32
+// A file that cannot be completed (a full disk, a file-size limit) is named with its cause, as
+// the export names it, not as access denied; nothing is published. A file-size limit in a child
+// stands in for the full disk: the same path through the writer, with the cause EFBIG.
+TEST_F(StatisticsFilesTest, AFileThatCannotBeCompletedIsReportedWithItsCause) {
+    StatisticsSaveRequest request = Request(OneJobLog());
+    std::string fileIoError;
+    ASSERT_EQ(LoadLocalString(kEnglish, kMsgFileIoError, fileIoError), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto result = SaveStatisticsFiles(records_, request, Context());
+        const bool failed = result.day == StatisticsFileOutcome::kCannotCreate &&
+                            result.job == StatisticsFileOutcome::kCannotCreate;
+        const std::string day = StatisticsFilePath(request.folder, request.dayFileName);
+        const std::string job = StatisticsFilePath(request.folder, request.jobFileName);
+        const std::vector<std::string> expected = {
+            fileIoError + " (-62)(" + day + ": cannot write: File too large)",
+            fileIoError + " (-63)(" + job + ": cannot write: File too large)"};
+        ::_exit(failed && sink_.shown == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(test::FileNames(dir_.Path()), std::vector<std::string>{"p1.log"});
+}
+#endif
 
 }  // namespace
 }  // namespace qx7

@@ -11,8 +11,12 @@
 #include <zlib.h>
 #include "loggen/LogBuilder.h"
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+
+#include "core/log/LogFileAccess.h"
+#include "core/log/LogOpening.h"
 
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -54,15 +58,20 @@ std::string ReadAll(std::FILE* file) {
 class LogDecompressTest : public ::testing::Test {
   protected:
     // Runs DecompressContainer on a file whose magic is followed by `stream`; the inflated
-    // bytes land in `inflated`.
-    int Decompress(const std::string& stream, std::string* inflated = nullptr) {
+    // bytes land in `inflated`, the system's cause of a failure in `error`.
+    int Decompress(const std::string& stream, std::string* inflated = nullptr,
+                   int* error = nullptr) {
         const std::string path = logs.File("p1.zlg");
         test::WriteFile(path, "QX7LG1ZL" + stream);
         std::FILE* source = std::fopen(path.c_str(), "rb");
         EXPECT_NE(source, nullptr);
         std::fseek(source, 8, SEEK_SET);
         std::FILE* out = nullptr;
-        const int result = DecompressContainer(source, out);
+        int cause = -1;
+        const int result = DecompressContainer(source, out, &cause);
+        if (error != nullptr) {
+            *error = cause;
+        }
         std::fclose(source);
         EXPECT_EQ(EntriesIn(logs.Path()), 1U) << "a file appeared beside the log";
         EXPECT_EQ(result == 0, out != nullptr);
@@ -155,20 +164,31 @@ TEST_F(LogDecompressTest, InflatingBeyondTheLimitIsRefused) {
         } while (stream.avail_out == 0);
     }
     deflateEnd(&stream);
-    EXPECT_EQ(Decompress(gz), -5);
+    // Too large, which the user can understand, not damaged.
+    int error = -1;
+    EXPECT_EQ(Decompress(gz, nullptr, &error), kLogInflatesTooLarge);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(OpenFailureCause(kLogInflatesTooLarge, 0),
+              "is too large to be a log (it inflates to over 1 GiB)");
 }
 
-TEST_F(LogDecompressTest, ATemporaryFolderThatCannotHoldTheCopyGivesMinus2) {
+TEST_F(LogDecompressTest, ATemporaryFolderThatCannotHoldTheCopyGivesMinus2WithTheCause) {
     const std::string gz = GzipStream("QX7LG1XXfresh");
+    int error = 0;
     {
         const test::ScopedEnv missing("TMPDIR", temporaries.File("missing"));
-        EXPECT_EQ(Decompress(gz), -2);
+        EXPECT_EQ(Decompress(gz, nullptr, &error), -2);
+        EXPECT_EQ(error, ENOENT);
+        EXPECT_EQ(OpenFailureCause(-2, error), "cannot create a temporary file in " +
+                                                   temporaries.File("missing") +
+                                                   ": No such file or directory (-2)");
     }
     const test::TempDir other;
     test::WriteFile(other.File("not-a-folder"), "");
     {
         const test::ScopedEnv file("TMPDIR", other.File("not-a-folder"));
-        EXPECT_EQ(Decompress(gz), -2);
+        EXPECT_EQ(Decompress(gz, nullptr, &error), -2);
+        EXPECT_EQ(error, ENOTDIR);
     }
 }
 
@@ -177,7 +197,9 @@ TEST_F(LogDecompressTest, AReadErrorOfTheSourceGivesMinus3) {
     std::FILE* source = std::fopen(logs.Path().c_str(), "rb");
     ASSERT_NE(source, nullptr);
     std::FILE* out = nullptr;
-    EXPECT_EQ(DecompressContainer(source, out), -3);
+    int error = 0;
+    EXPECT_EQ(DecompressContainer(source, out, &error), -3);
+    EXPECT_EQ(error, EISDIR);
     EXPECT_EQ(out, nullptr);
     std::fclose(source);
 }
@@ -191,7 +213,8 @@ TEST_F(LogDecompressTest, AShortWriteToTheTemporaryGivesMinus6) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{65536, 65536};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(Decompress(gz) == -6 ? 0 : 1);
+        int error = 0;
+        ::_exit(Decompress(gz, nullptr, &error) == -6 && error == EFBIG ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -8,7 +8,10 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
+
 #include "core/log/LogFileAccess.h"
+#include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/LogBuilder.h"
 #include "support/FixedNowLocalTime.h"
@@ -70,6 +73,33 @@ TEST_F(QXLogFileOpenTest, FileSizeTellsABareLogTooLargeForTheReader) {
     EXPECT_EQ(reader.FileSize(), plain.size());
     reader.Close();
     EXPECT_EQ(reader.FileSize(), 0U);
+}
+
+// The reader tells why it could not open, for the front end to word: the system's cause, or
+// a container that ends within its header (it exists: damaged, not missing).
+TEST_F(QXLogFileOpenTest, OpenFailuresCarryTheirCause) {
+    CQXLogFile reader(messages, clock);
+    EXPECT_EQ(reader.Open(dir.File("missing.log")), -1);
+    EXPECT_EQ(reader.OpenError(), ENOENT);
+    EXPECT_EQ(OpenFailureCause(-1, reader.OpenError()), "cannot open: No such file or directory");
+    std::string header;
+    EXPECT_EQ(reader.ReadHeaderText(dir.File("missing.log"), header), -1);
+    EXPECT_EQ(reader.OpenError(), ENOENT);
+
+    for (const std::string& bytes :
+         {std::string("QX7LG1XX"), std::string("QX7LG1XX1234"), loggen::Compress("QX7LG1XX")}) {
+        test::WriteFile(dir.File("cut.zlg"), bytes);
+        EXPECT_EQ(reader.ReadHeaderText(dir.File("cut.zlg"), header), kLogHeaderCut);
+        EXPECT_EQ(reader.OpenError(), 0);
+        reader.Close();
+    }
+    EXPECT_EQ(OpenFailureCause(kLogHeaderCut, 0),
+              "is damaged: it ends within its header and holds no log entries");
+    // A successful open leaves no cause from an earlier failure.
+    test::WriteFile(dir.File("bare.bin"), std::string(64, '\0'));
+    EXPECT_EQ(reader.Open(dir.File("bare.bin")), 0);
+    EXPECT_EQ(reader.OpenError(), 0);
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 }  // namespace

@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
 #include <optional>
 #include <vector>
 
@@ -222,6 +229,33 @@ TEST_F(SettingsRowsTest, SavedCsvIsExactAndAFailedSaveLeavesNothing) {
                             std::filesystem::directory_iterator()),
               2);
 }
+
+#ifndef _WIN32
+// A CSV that cannot be completed names its cause (the full disk's "No space left on device"
+// comes the same way; a file-size limit in a child stands in for it) and leaves no file.
+TEST_F(SettingsRowsTest, AnIncompleteCsvIsReportedWithItsCause) {
+    const Bytes data = GeneralDefaults();
+    ASSERT_TRUE(values.LoadBlock(220, data.data(), data.size()));
+    test::TempDir dir;
+    const std::string path = dir.File("EEPROM-8011.csv");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = values.SaveCsv(path);
+        const std::vector<std::string> expected = {
+            "File I/O Error.\nRestart PC and try again. (-125)(" + path +
+            ": cannot write: File too large)"};
+        ::_exit(!saved && sink.shown == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(test::FileNames(dir.Path()).empty());
+}
+#endif
 
 }  // namespace
 }  // namespace qx7
