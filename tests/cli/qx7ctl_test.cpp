@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/base/LocalTime.h"
@@ -374,6 +376,32 @@ TEST_F(Qx7ctlTest, SilentMonitorsDoNotHoldUpTheListing) {
     EXPECT_EQ(chosen.exitCode, 0) << chosen.err;
     EXPECT_LT(chosen.seconds, 15.0 + 5.0);
     EXPECT_EQ(Journal(), "carriage-speed\n");
+}
+
+// A reader of the listing that has gone (`qx7ctl list | head -0`) ends qx7ctl by SIGPIPE
+// without a word, as other command-line tools end.
+TEST_F(Qx7ctlTest, AClosedPipeEndsTheListingQuietly) {
+    StartSim();
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    ::close(pipeFds[0]);
+    const std::string errFile = dir.File("ctl.err");
+    const std::string spool = dir.Path().string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeFds[1], 1);
+        const int errFd = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(errFd, 2);
+        std::signal(SIGPIPE, SIG_DFL);  // as a shell starts a command
+        ::execl(kCtl.c_str(), kCtl.c_str(), "--spool", spool.c_str(), "list",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << status;
+    EXPECT_EQ(test::ReadFile(errFile), "");
 }
 
 TEST_F(Qx7ctlTest, UnsafeOrMissingSpoolDirectory) {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -171,9 +170,9 @@ int WholeFahrenheit(double value, bool celsius) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    // The printer's socket may close under a write (an error to handle, not a signal); a reader
+    // of the listing that goes away ends the program quietly.
+    cli::HoldClosedPipeSignal();
     cli::UseBinaryStandardOutput();
     cli::Utf8Arguments arguments(argc, argv);
     CLI::App app{"QX-7 printer operations from the command line", "qx7ctl"};
@@ -248,9 +247,9 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
         for (const std::string& name : names) {
-            std::printf("%s\n", name.c_str());
+            cli::WriteStandardOutput(name + "\n");
         }
-        return 0;
+        return cli::CloseStandardOutput("qx7ctl", 0);
     }
 
     // Everything that needs no printer is checked before one is chosen.
@@ -329,7 +328,7 @@ int main(int argc, char** argv) {
             messages.ShowMessage(kMsgCommunicationError, tool.GetLastPrinterResult());
             return false;
         }
-        std::printf("%s: %s\n", printerName.c_str(), done);
+        cli::WriteStandardOutput(printerName + ": " + done + "\n");
         return true;
     };
 
@@ -357,7 +356,8 @@ int main(int argc, char** argv) {
         ok = run(tool.StartCarriageSpeedAdjustment(), "carriage speed adjustment started");
     } else if (thermistor->parsed()) {
         if (tool.CalibrateThermistor(temperature)) {
-            std::printf("%s: thermistors calibrated to %d F\n", printerName.c_str(), temperature);
+            cli::WriteStandardOutput(printerName + ": thermistors calibrated to " +
+                                     std::to_string(temperature) + " F\n");
             ok = true;
         } else if (tool.GetLastPrinterResult() == kLinkReplyStatus) {
             // The printer turned the value down: the calibration page's own words.
@@ -366,5 +366,5 @@ int main(int argc, char** argv) {
             messages.ShowMessage(kMsgCommunicationError, tool.GetLastPrinterResult());
         }
     }
-    return ok ? 0 : kExitFailure;
+    return cli::CloseStandardOutput("qx7ctl", ok ? 0 : kExitFailure);
 }

@@ -419,54 +419,6 @@ std::string FormatRowJson(const LogEntryRow& row, std::uint32_t printerTime,
     return json;
 }
 
-std::optional<std::uint32_t> ParseEntryTime(std::string_view text, const ILocalTime& clock,
-                                            bool endOfDay) {
-    bool utc = false;
-    if (!text.empty() && (text.back() == 'Z' || text.back() == 'z')) {
-        utc = true;
-        text.remove_suffix(1);
-    }
-    CivilTime time;
-    time.year = Digits(text, 0, 4);
-    time.month = Digits(text, 5, 2);
-    time.day = Digits(text, 8, 2);
-    if (time.year < 0 || time.month < 1 || time.month > 12 || time.day < 1 || time.day > 31 ||
-        text[4] != '-' || text[7] != '-') {
-        return std::nullopt;
-    }
-    if (text.size() == 10) {
-        if (endOfDay) {
-            time.hour = 23;
-            time.minute = 59;
-            time.second = 59;
-        }
-    } else {
-        if ((text.size() != 16 && text.size() != 19) || (text[10] != 'T' && text[10] != ' ') ||
-            text[13] != ':') {
-            return std::nullopt;
-        }
-        time.hour = Digits(text, 11, 2);
-        time.minute = Digits(text, 14, 2);
-        time.second = text.size() == 19 ? Digits(text, 17, 2) : 0;
-        if (text.size() == 19 && text[16] != ':') {
-            return std::nullopt;
-        }
-        if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 ||
-            time.second < 0 || time.second > 59) {
-            return std::nullopt;
-        }
-    }
-    // A day the month does not have (February 30) is refused, not rolled over.
-    const auto check = UtcFromSeconds(SecondsFromUtc(time));
-    if (!check || check->day != time.day) {
-        return std::nullopt;
-    }
-    if (!utc) {
-        return PrinterTimeOfLocal(time, clock);
-    }
-    return PrinterTimeOfUnix(SecondsFromUtc(time));
-}
-
 std::optional<std::uint32_t> PrinterTimeOfLocal(const CivilTime& local, const ILocalTime& clock) {
     const auto seconds = clock.FromLocal(local);
     if (!seconds) {

@@ -119,11 +119,4 @@ std::string FormatRowJson(const LogEntryRow& row, std::uint32_t printerTime,
 // a time the printer cannot hold (before 2000 UTC or past 32 bits).
 std::optional<std::uint32_t> PrinterTimeOfLocal(const CivilTime& local, const ILocalTime& clock);
 
-// A time given on the command line: "YYYY-MM-DD", "YYYY-MM-DDTHH:MM" or "YYYY-MM-DDTHH:MM:SS"
-// (a blank may stand for the T), local time unless it ends in "Z" (UTC). Printer seconds;
-// nullopt for anything else or a time the printer cannot hold. A date alone means its first
-// second, or its last with `endOfDay` (the end of a range).
-std::optional<std::uint32_t> ParseEntryTime(std::string_view text, const ILocalTime& clock,
-                                            bool endOfDay);
-
 }  // namespace qx7

@@ -268,23 +268,6 @@ TEST(EntryBrowsingTest, CodesAreHexadecimal) {
     EXPECT_EQ(ParseEntryCode("10g0"), std::nullopt);
 }
 
-TEST(EntryBrowsingTest, TimesAreLocalUnlessMarkedUtc) {
-    QX7_PIN_TIME_ZONE(tokyo, "Asia/Tokyo");
-    const test::FixedNowLocalTime clock(0);
-    // 2015-03-18 13:20:00 UTC is printer second 480000000, 22:20 in Tokyo.
-    EXPECT_EQ(ParseEntryTime("2015-03-18T22:20:00", clock, false), 480000000u);
-    EXPECT_EQ(ParseEntryTime("2015-03-18 22:20", clock, false), 480000000u);
-    EXPECT_EQ(ParseEntryTime("2015-03-18T13:20:00Z", clock, false), 480000000u);
-    EXPECT_EQ(ParseEntryTime("2015-03-18", clock, false), 480000000u - 22 * 3600 - 20 * 60);
-    EXPECT_EQ(ParseEntryTime("2015-03-18", clock, true), 480000000u - 22 * 3600 - 20 * 60 + 86399);
-    for (const char* bad :
-         {"2015-02-30", "2015-13-01", "2015-3-18", "2015-03-18T24:00", "2015-03-18T22:20:61",
-          "2015/03/18", "1999-12-31T23:59:59Z", "2015-03-18T22", "", "Z"}) {
-        EXPECT_EQ(ParseEntryTime(bad, clock, false), std::nullopt) << bad;
-    }
-    EXPECT_EQ(ParseEntryTime("2000-01-01T00:00:00Z", clock, false), 0u);
-}
-
 TEST(EntryBrowsingTest, JsonLinesAreValidAndCarryBothTimes) {
     QX7_PIN_TIME_ZONE(tokyo, "Asia/Tokyo");
     const test::FixedNowLocalTime clock(0);
