@@ -20,6 +20,7 @@
 #include "loggen/Scenario.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/TerminalRun.h"
 
 namespace {
 
@@ -450,40 +451,10 @@ TEST_F(OutputsTest, InformationToATerminalHasNoEscapeSequences) {
     ASSERT_EQ(file.exitCode, 0) << file.err;
     EXPECT_NE(file.out.find("PC Information :\t\t" + hostile + "\n"), std::string::npos);
 
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    const std::string terminal = ::ptsname(master);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::setsid();
-        const int slave = ::open(terminal.c_str(), O_RDWR);
-        struct termios raw {};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);  // no CR added before LF: the bytes as the program wrote them
-        ::tcsetattr(slave, TCSANOW, &raw);
-        ::dup2(slave, 1);
-        ::setenv("TZ", "UTC", 1);
-        ::execl(QX7LOG_PATH, QX7LOG_PATH, "info", log.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    std::string shown;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t got = ::read(master, buffer, sizeof buffer);
-        if (got <= 0) {
-            break;  // EIO once the program closed the terminal
-        }
-        shown.append(buffer, static_cast<std::size_t>(got));
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(master);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(shown.find('\x1b'), std::string::npos);
-    EXPECT_NE(shown.find("PC Information :\t\tPC?]0;owned??[2J\n"), std::string::npos) << shown;
+    const qx7::test::TerminalRun run = qx7::test::RunOnTerminal(QX7LOG_PATH, {"info", log});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.shown.find('\x1b'), std::string::npos);
+    EXPECT_NE(run.shown.find("PC Information :\t\tPC?]0;owned??[2J\n"), std::string::npos) << run.shown;
 }
 
 }  // namespace
