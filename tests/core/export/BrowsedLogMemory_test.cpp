@@ -3,6 +3,9 @@
 // the most rows a copy takes. Before the code list was a sorted vector of integers, a log of
 // this kind took 3.8 GB in the window and died of std::bad_alloc under a 1.5 GB limit.
 
+// Address-space limits and fork are Linux's.
+#ifndef _WIN32
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -125,3 +128,5 @@ TEST(BrowsedLogMemoryTest, TheLargestLogOfDistinctCodesStaysUnderAGibibyte) {
 
 }  // namespace
 }  // namespace qx7
+
+#endif  // _WIN32
