@@ -78,7 +78,7 @@ TEST(DateArgumentTest, AnythingElseIsRefused) {
 }
 
 TEST(DateArgumentTest, LocalTimesFollowTheZoneAndUtcDoesNot) {
-    const test::ScopedTimeZone tokyo("Asia/Tokyo");
+    QX7_PIN_TIME_ZONE(tokyo, "Asia/Tokyo");
     const test::FixedNowLocalTime clock(test::kPrinterEpoch);
     const auto local = ParseDateArgument("2015-03-18T22:20:00");
     const auto utc = ParseDateArgument("2015-03-18T13:20:00Z");
