@@ -27,6 +27,27 @@
 namespace qx7 {
 namespace {
 
+// A listing as page 217 and `qx7ctl list` make it, timed from the reading of the directory.
+struct TimedListing {
+    std::vector<std::string> list;
+    std::size_t installed = 0;
+    double seconds = 0;
+};
+
+TimedListing ListTimed(SpoolDirectory& spooler) {
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
+    PrinterLink link(spooler, sleeper, clock);
+    TimedListing listing;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.EnumeratePrinters(), 0);
+    EXPECT_EQ(link.ListQxPrinters(listing.list), 0);
+    listing.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    listing.installed = link.Printers().size();
+    return listing;
+}
+
 TEST(PrinterDescriptionTest, ParsesWellFormedFilesOnly) {
     const auto record = ParsePrinterDescription(
         "QX7-PRINTER 1\r\nname=QX-7 A\r\n# note\r\ndriver=Quorvel QX-7\r\nport=FILE:\r\n"
@@ -292,18 +313,11 @@ TEST(SpoolDirectoryTest, TwoThousandPrintersAreListedFromOneReadingOfTheDirector
                               test::FakeMonitor::Manner::kSilent);
     ASSERT_TRUE(monitor.Listening());
     SpoolDirectory spooler(dir.Path().string());
-    SystemSleeper sleeper;
-    SystemLocalTime clock;
-    PrinterLink link(spooler, sleeper, clock);
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(link.EnumeratePrinters(), 0);
-    std::vector<std::string> list;
-    EXPECT_EQ(link.ListQxPrinters(list), 0);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("[ measured ] listing %d installed printers: %.3f s\n", kInstalled, seconds);
-    EXPECT_EQ(link.Printers().size(), static_cast<std::size_t>(kInstalled));
-    EXPECT_EQ(list, std::vector<std::string>{"QX p1234"});
+    const TimedListing listing = ListTimed(spooler);
+    std::printf("[ measured ] listing %d installed printers: %.3f s\n", kInstalled,
+                listing.seconds);
+    EXPECT_EQ(listing.installed, static_cast<std::size_t>(kInstalled));
+    EXPECT_EQ(listing.list, std::vector<std::string>{"QX p1234"});
     EXPECT_EQ(monitor.readyChecks, 1);
     // Every printer was opened for its readiness check, each from the listing, not from a
     // reading of the whole directory of its own.
@@ -390,20 +404,12 @@ TEST(SpoolDirectoryTest, SilentMonitorsAreAskedAtOnceWithinTheListingsDeadline) 
     ASSERT_TRUE(ready.Listening());
 
     SpoolDirectory spooler(dir.Path().string());
-    SystemSleeper sleeper;
-    SystemLocalTime clock;
-    PrinterLink link(spooler, sleeper, clock);
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(link.EnumeratePrinters(), 0);
-    std::vector<std::string> list;
-    EXPECT_EQ(link.ListQxPrinters(list), 0);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const TimedListing listing = ListTimed(spooler);
     std::printf("[ measured ] listing %d silent monitors and a ready one: %.2f s\n", kSilent,
-                seconds);
-    EXPECT_EQ(list, std::vector<std::string>{"QX ready"});
+                listing.seconds);
+    EXPECT_EQ(listing.list, std::vector<std::string>{"QX ready"});
     // One after another they would take 2 s each, 60 s in all.
-    EXPECT_LT(seconds, 15.0);
+    EXPECT_LT(listing.seconds, 15.0);
 }
 
 TEST(SpoolDirectoryTest, ReadsOfEachStopAtTheCallersDeadlineBeforeTheirOwn) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #include "support/TempDir.h"
@@ -102,6 +103,24 @@ LimitedRunResult RunWithAddressSpaceLimit(const std::string& program,
     }
     result.err = ReadFile(errPath);
     return result;
+}
+
+bool PassesUnderFileSizeLimit(std::uint64_t limitBytes, const std::function<bool()>& check) {
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return false;
+    }
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{limitBytes, limitBytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child) {
+        return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace qx7::test

@@ -3,6 +3,7 @@
 // a listing of tens of millions of lines must not fill the test's memory or disk either.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,10 @@ struct LimitedRunResult {
 LimitedRunResult RunWithAddressSpaceLimit(const std::string& program,
                                           const std::vector<std::string>& args,
                                           std::uint64_t limitBytes, const EnvList& env = {});
+
+// Runs `check` in a forked child whose files may grow to `limitBytes` at the most (RLIMIT_FSIZE,
+// SIGXFSZ ignored, so a write past it fails with EFBIG as on a full disk); true when the child
+// ended normally and `check` answered true.
+bool PassesUnderFileSizeLimit(std::uint64_t limitBytes, const std::function<bool()>& check);
 
 }  // namespace qx7::test

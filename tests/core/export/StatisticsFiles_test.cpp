@@ -7,11 +7,7 @@
 #include <filesystem>
 
 #ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
+#include "support/LimitedRun.h"
 #endif
 
 #include "core/app/StringTable.h"
@@ -289,12 +285,7 @@ TEST_F(StatisticsFilesTest, AFileThatCannotBeCompletedIsReportedWithItsCause) {
     StatisticsSaveRequest request = Request(OneJobLog());
     std::string fileIoError;
     ASSERT_EQ(LoadLocalString(kEnglish, kMsgFileIoError, fileIoError), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16, 16};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(test::PassesUnderFileSizeLimit(16, [&] {
         const auto result = SaveStatisticsFiles(records_, request, Context());
         const bool failed = result.day == StatisticsFileOutcome::kCannotCreate &&
                             result.job == StatisticsFileOutcome::kCannotCreate;
@@ -303,11 +294,8 @@ TEST_F(StatisticsFilesTest, AFileThatCannotBeCompletedIsReportedWithItsCause) {
         const std::vector<std::string> expected = {
             fileIoError + " (-62)(" + day + ": cannot write: File too large)",
             fileIoError + " (-63)(" + job + ": cannot write: File too large)"};
-        ::_exit(failed && sink_.shown == expected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return failed && sink_.shown == expected;
+    }));
     EXPECT_EQ(test::FileNames(dir_.Path()), std::vector<std::string>{"p1.log"});
 }
 #endif

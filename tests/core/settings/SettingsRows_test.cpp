@@ -4,11 +4,7 @@
 
 #include <filesystem>
 #ifndef _WIN32
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
+#include "support/LimitedRun.h"
 #endif
 #include <optional>
 #include <vector>
@@ -238,21 +234,13 @@ TEST_F(SettingsRowsTest, AnIncompleteCsvIsReportedWithItsCause) {
     ASSERT_TRUE(values.LoadBlock(220, data.data(), data.size()));
     test::TempDir dir;
     const std::string path = dir.File("EEPROM-8011.csv");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{16, 16};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(test::PassesUnderFileSizeLimit(16, [&] {
         const bool saved = values.SaveCsv(path);
         const std::vector<std::string> expected = {
             "File I/O Error.\nRestart PC and try again. (-125)(" + path +
             ": cannot write: File too large)"};
-        ::_exit(!saved && sink.shown == expected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return !saved && sink.shown == expected;
+    }));
     EXPECT_TRUE(test::FileNames(dir.Path()).empty());
 }
 #endif
