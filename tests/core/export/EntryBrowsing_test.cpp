@@ -158,31 +158,17 @@ TEST(EntryBrowsingTest, CopiedTextIsTheRowsLinesUpToItsSize) {
 }
 
 TEST(EntryBrowsingTest, ShownTimesAreReadInTheTablesFormAndInIsoOrder) {
-    const auto civil = [](int y, int mo, int d, int h, int mi, int s) {
-        CivilTime time;
-        time.year = y;
-        time.month = mo;
-        time.day = d;
-        time.hour = h;
-        time.minute = mi;
-        time.second = s;
-        return time;
-    };
-    const auto same = [](const std::optional<CivilTime>& a, const CivilTime& b) {
-        return a && a->year == b.year && a->month == b.month && a->day == b.day &&
-               a->hour == b.hour && a->minute == b.minute && a->second == b.second;
-    };
-    const CivilTime noon = civil(2015, 7, 4, 12, 0, 0);
+    const CivilTime noon{2015, 7, 4, 12, 0, 0};
     for (const char* text : {"2015-07-04 12:00:00", "07/04/2015 12:00:00", "2015-07-04T12:00:00",
                              "2015-07-04 12:00", "07/04/2015 12:00", "  07/04/2015  12:00:00\n"}) {
-        EXPECT_TRUE(same(ParseShownDateTime(text), noon)) << text;
+        EXPECT_EQ(ParseShownDateTime(text), noon) << text;
     }
-    EXPECT_TRUE(same(ParseShownDateTime("2015-07-04 12:25:07"), civil(2015, 7, 4, 12, 25, 7)));
-    EXPECT_TRUE(same(ParseShownDateTime("12/31/2014 23:59:59"), civil(2014, 12, 31, 23, 59, 59)));
+    EXPECT_EQ(ParseShownDateTime("2015-07-04 12:25:07"), (CivilTime{2015, 7, 4, 12, 25, 7}));
+    EXPECT_EQ(ParseShownDateTime("12/31/2014 23:59:59"), (CivilTime{2014, 12, 31, 23, 59, 59}));
     // A date alone is its first second.
-    EXPECT_TRUE(same(ParseShownDateTime("2015-07-04"), civil(2015, 7, 4, 0, 0, 0)));
-    EXPECT_TRUE(same(ParseShownDateTime("07/04/2015"), civil(2015, 7, 4, 0, 0, 0)));
-    EXPECT_TRUE(same(ParseShownDateTime("02/29/2016"), civil(2016, 2, 29, 0, 0, 0)));
+    EXPECT_EQ(ParseShownDateTime("2015-07-04"), (CivilTime{2015, 7, 4, 0, 0, 0}));
+    EXPECT_EQ(ParseShownDateTime("07/04/2015"), (CivilTime{2015, 7, 4, 0, 0, 0}));
+    EXPECT_EQ(ParseShownDateTime("02/29/2016"), (CivilTime{2016, 2, 29, 0, 0, 0}));
     for (const char* bad :
          {"", "   ", "2015-07-04 12", "2015-07-04 12:00:0", "2015-07-04 24:00:00",
           "2015-07-04 12:60:00", "2015-02-30", "02/29/2015", "13/01/2015 00:00:00",

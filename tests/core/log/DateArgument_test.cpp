@@ -10,17 +10,6 @@
 namespace qx7 {
 namespace {
 
-CivilTime Civil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    CivilTime time;
-    time.year = year;
-    time.month = month;
-    time.day = day;
-    time.hour = hour;
-    time.minute = minute;
-    time.second = second;
-    return time;
-}
-
 TEST(DateArgumentTest, BothDateFormsWithOrWithoutATimeOfDay) {
     const struct {
         const char* text;
@@ -28,16 +17,16 @@ TEST(DateArgumentTest, BothDateFormsWithOrWithoutATimeOfDay) {
         bool hasTime;
         bool utc;
     } cases[] = {
-        {"2015-03-18", Civil(2015, 3, 18), false, false},
-        {"2015/3/18", Civil(2015, 3, 18), false, false},
-        {"2015/03/18", Civil(2015, 3, 18), false, false},
-        {"2015-03-18T22:20", Civil(2015, 3, 18, 22, 20), true, false},
-        {"2015/3/18 22:20:05", Civil(2015, 3, 18, 22, 20, 5), true, false},
-        {"2015-03-18t22:20:05Z", Civil(2015, 3, 18, 22, 20, 5), true, true},
-        {"2015-03-18Z", Civil(2015, 3, 18), false, true},
-        {"2016-02-29", Civil(2016, 2, 29), false, false},
-        {"2000-02-29", Civil(2000, 2, 29), false, false},
-        {"1/1/1", Civil(1, 1, 1), false, false},
+        {"2015-03-18", CivilTime{2015, 3, 18}, false, false},
+        {"2015/3/18", CivilTime{2015, 3, 18}, false, false},
+        {"2015/03/18", CivilTime{2015, 3, 18}, false, false},
+        {"2015-03-18T22:20", CivilTime{2015, 3, 18, 22, 20}, true, false},
+        {"2015/3/18 22:20:05", CivilTime{2015, 3, 18, 22, 20, 5}, true, false},
+        {"2015-03-18t22:20:05Z", CivilTime{2015, 3, 18, 22, 20, 5}, true, true},
+        {"2015-03-18Z", CivilTime{2015, 3, 18}, false, true},
+        {"2016-02-29", CivilTime{2016, 2, 29}, false, false},
+        {"2000-02-29", CivilTime{2000, 2, 29}, false, false},
+        {"1/1/1", CivilTime{1, 1, 1}, false, false},
     };
     for (const auto& c : cases) {
         const auto parsed = ParseDateArgument(c.text);
