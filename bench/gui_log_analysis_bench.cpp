@@ -31,14 +31,14 @@
 #include "GeneratedLog.h"
 #include "PeakMemory.h"
 #include "SilentSink.h"
-#include "core/app/MessageSink.h"
+#include "core/text/MessageSink.h"
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/DesktopOpener.h"
 #include "gui/app/FileChooser.h"
 #include "gui/app/PageContext.h"
 #include "gui/app/ProgramStarter.h"
 #include "gui/app/ToolSettings.h"
-#include "gui/log/LogAnal.h"
+#include "gui/log/LogAnalysisDialog.h"
 #include "loggen/LogBuilder.h"
 #include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"
@@ -75,10 +75,10 @@ void BM_AnalysisWithAll(benchmark::State& state) {
     double redisplay = 0;
     int lines = 0;
     for (auto _ : state) {
-        qx7::gui::CLogAnal viewer(context, gLogPath, nullptr);
+        qx7::gui::LogAnalysisDialog viewer(context, gLogPath, nullptr);
         viewer.show();
         QEventLoop loop;
-        QObject::connect(&viewer, &qx7::gui::CLogAnal::listingFinished, &loop, &QEventLoop::quit);
+        QObject::connect(&viewer, &qx7::gui::LogAnalysisDialog::listingFinished, &loop, &QEventLoop::quit);
         if (viewer.IsRunning()) {
             loop.exec();  // the first thousand errors the dialog opens with
         }

@@ -39,8 +39,8 @@
 #include "GeneratedLog.h"
 #include "PeakMemory.h"
 #include "SilentSink.h"
-#include "core/app/MessageSink.h"
-#include "core/app/Messages.h"
+#include "core/text/MessageSink.h"
+#include "core/text/Messages.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/log/QXLogFile.h"
 #include "gui/app/DesktopOpener.h"
@@ -48,7 +48,7 @@
 #include "gui/app/PageContext.h"
 #include "gui/app/ProgramStarter.h"
 #include "gui/app/ToolSettings.h"
-#include "gui/export/LogView.h"
+#include "gui/export/LogExportDialog.h"
 #include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"
 
@@ -114,7 +114,7 @@ int RunWindowChild(int argc, char** argv, bool idle) {
     qx7::gui::QtProgramStarter programs;
     qx7::gui::ToolSettings settings;
     const qx7::gui::PageContext context{tool, files, opener, programs, settings, clock, {}};
-    qx7::gui::CLogView view(context, log, nullptr);
+    qx7::gui::LogExportDialog view(context, log, nullptr);
     view.show();
 
     qx7::bench::EventLoopPauseProbe probe(0);

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "SilentSink.h"
-#include "core/app/Language.h"
-#include "core/app/MessageSink.h"
+#include "core/text/Language.h"
+#include "core/text/MessageSink.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/ControlText.h"
@@ -33,10 +33,10 @@
 #include "gui/app/FileChooser.h"
 #include "gui/app/PageContext.h"
 #include "gui/app/ProgramStarter.h"
-#include "gui/app/ServSheet.h"
+#include "gui/app/WizardSheet.h"
 #include "gui/app/Startup.h"
 #include "gui/app/ToolSettings.h"
-#include "gui/app/WizardPage.h"
+#include "gui/wizard/WizardPage.h"
 #include "platform/SystemLocalTime.h"
 
 extern char** environ;
@@ -100,7 +100,7 @@ int RunChild(qx7::LanguageId language) {
     qx7::gui::QtProgramStarter programs;
     qx7::gui::ToolSettings settings;
     const qx7::gui::PageContext context{tool, files, opener, programs, settings, clock, {}};
-    qx7::gui::CServSheet sheet(context, qx7::WizardPages());
+    qx7::gui::WizardSheet sheet(context, qx7::WizardPages());
     FirstPaint watch(sheet);
     application.installEventFilter(&watch);
     sheet.exec();

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "PeakMemory.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/TextEncoder.h"
 #include "core/export/StatisticsFiles.h"
 #include "core/log/LogAnalysis.h"

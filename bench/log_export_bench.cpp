@@ -22,7 +22,7 @@
 #include "GeneratedLog.h"
 #include "PeakMemory.h"
 #include "SilentSink.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/export/LogExport.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"

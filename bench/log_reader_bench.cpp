@@ -9,7 +9,7 @@
 #include <string>
 
 #include "SilentSink.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"

@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/export/StatisticsChart.h"
 #include "core/export/StatisticsFiles.h"
 #include "loggen/Scenario.h"

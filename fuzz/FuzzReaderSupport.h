@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/app/MessageSink.h"
+#include "core/text/MessageSink.h"
 #include "core/base/LocalTime.h"
 
 namespace qx7::fuzz {

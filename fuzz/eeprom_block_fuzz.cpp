@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/settings/BlockRecord.h"
 #include "core/settings/SettingsRows.h"
 

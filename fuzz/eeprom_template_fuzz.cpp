@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/settings/EEPFile.h"
 #include "core/settings/SettingsRows.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "FuzzReaderSupport.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/QXLogFile.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FuzzReaderSupport.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/export/EntryBrowsing.h"
 #include "core/log/LogEntryIndex.h"
 #include "core/log/QXLogFile.h"

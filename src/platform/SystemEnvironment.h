@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 
 namespace qx7 {
 

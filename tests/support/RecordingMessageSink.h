@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/MessageSink.h"
+#include "core/text/MessageSink.h"
 
 namespace qx7::test {
 

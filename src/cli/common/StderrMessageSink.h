@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 
 namespace qx7::cli {
 

@@ -6,7 +6,7 @@
 #include "cli/qx7log/ListingOutput.h"
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "core/app/StartupDecision.h"
+#include "core/text/AsciiText.h"
 #include "core/log/LogAnalysis.h"
 #include "platform/SystemLocalTime.h"
 

@@ -8,7 +8,7 @@
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogExportCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "core/app/StartupDecision.h"
+#include "core/text/AsciiText.h"
 #include "core/export/EntryBrowsing.h"
 #include "core/log/DateArgument.h"
 #include "platform/SystemLocalTime.h"

@@ -7,7 +7,7 @@
 #include "cli/qx7log/ListingOutput.h"
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/LogFileInfo.h"
 #include "core/log/QXLogFile.h"
 #include "platform/SystemLocalTime.h"

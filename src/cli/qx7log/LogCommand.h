@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 
 namespace qx7::cli {
 

@@ -5,7 +5,7 @@
 
 #include "cli/common/StandardOutput.h"
 #include "cli/common/StderrMessageSink.h"
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "core/base/FileSystem.h"
 #include "core/base/SignalCleanup.h"
 #include "platform/TextEncoding.h"

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/TextEncoder.h"
-#include "core/export/ExportOutput.h"
+#include "core/output/ExportOutput.h"
 #include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 

@@ -7,7 +7,7 @@
 #include "cli/common/StderrMessageSink.h"
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/FileSystem.h"
 #include "core/base/PathText.h"
 #include "core/export/StatisticsFiles.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 
 namespace qx7 {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 
 namespace qx7 {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/base/FileSystem.h"

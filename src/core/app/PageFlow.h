@@ -47,7 +47,8 @@ inline constexpr int kPageLogViewer = 225;
 
 struct WizardPageInfo {
     int templateId;
-    const char* className;  // "CServChgParts"
+    const char* className;    // the page's name in the product's documents: "CServChgParts"
+    const char* windowClass;  // the window's class for it, named by its role: "PartsMenuPage"
     int titleString;        // string-table number of the page title, in both languages
     int buttonsOnShow;      // wizard button flags on arrival, or kButtonsUnchanged; a page
                             // with a confirmation box or a printer list starts with Back only

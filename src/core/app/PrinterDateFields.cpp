@@ -1,10 +1,10 @@
 #include "core/app/PrinterDateFields.h"
 
 #include "core/app/FieldValidation.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
-#include "core/comm/PrinterTime.h"
+#include "core/base/PrinterTime.h"
 
 namespace qx7 {
 namespace {

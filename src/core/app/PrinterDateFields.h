@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/base/LocalTime.h"
 
 namespace qx7 {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app/Language.h"
-#include "core/app/Messages.h"
+#include "core/text/Language.h"
+#include "core/text/Messages.h"
 #include "core/app/StartupDecision.h"
 #include "core/base/PathText.h"
 

@@ -1,7 +1,7 @@
 #include "core/app/SecondStart.h"
 
 #include "core/app/PageFlow.h"
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "core/app/ServicePageNext.h"
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
 

@@ -10,16 +10,6 @@ std::string_view FileNamePart(std::string_view path, char separator) {
     return path.substr(last);
 }
 
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
 std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
     std::vector<std::string> arguments;
     std::string current;
@@ -96,10 +86,6 @@ StartupDecision DecideStartup(std::string_view executablePath,
 bool DisplayNamed(std::string_view display, std::string_view waylandDisplay,
                   std::string_view qtPlatform) {
     return !display.empty() || !waylandDisplay.empty() || !qtPlatform.empty();
-}
-
-LanguageId LanguageFromLocaleName(std::string_view localeName) {
-    return localeName.starts_with("ja") ? kJapanese : kEnglish;
 }
 
 }  // namespace qx7

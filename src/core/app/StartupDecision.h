@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app/Language.h"
+#include "core/text/AsciiText.h"
+#include "core/text/Language.h"
 
 namespace qx7 {
 
@@ -18,9 +19,6 @@ struct StartupDecision {
 // The file-name part of a path: from its last separator (included) to the end, when that
 // separator stands after the first character; otherwise the whole path.
 std::string_view FileNamePart(std::string_view path, char separator);
-
-// ASCII lower case; other bytes (UTF-8 sequences) unchanged.
-std::string AsciiLower(std::string_view text);
 
 // The arguments of a command line given as one text: split at blanks and tabs, a part in double
 // quotes kept whole (quotes dropped), as a Windows program receives its command line.
@@ -46,8 +44,5 @@ StartupDecision DecideStartup(std::string_view executablePath, std::string_view 
 // (such as "offscreen" for scripts and tests). Each value is the variable's, empty when unset.
 bool DisplayNamed(std::string_view display, std::string_view waylandDisplay,
                   std::string_view qtPlatform);
-
-// The language a locale name stands for: a name starting with "ja" is Japanese.
-LanguageId LanguageFromLocaleName(std::string_view localeName);
 
 }  // namespace qx7

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/app/FieldValidation.h"
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"

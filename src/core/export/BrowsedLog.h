@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/LocalTime.h"
 #include "core/export/EntryBrowsing.h"
 #include "core/log/LogEntryIndex.h"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/base/LocalTime.h"
 #include "core/export/LogExport.h"
 

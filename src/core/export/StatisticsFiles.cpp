@@ -8,7 +8,7 @@
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/FileSystem.h"
 #include "core/base/PathText.h"
-#include "core/export/ExportOutput.h"
+#include "core/output/ExportOutput.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"

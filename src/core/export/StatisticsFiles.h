@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/LocalTime.h"
 #include "core/base/TextEncoder.h"

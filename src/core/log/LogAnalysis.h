@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/LogTextContext.h"
 #include "core/log/QXLogEntry.h"
 

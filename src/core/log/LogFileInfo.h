@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/LocalTime.h"
 
 namespace qx7 {

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/LogDecompress.h"
 #include "core/log/LogFileAccess.h"
 

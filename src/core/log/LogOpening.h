@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/MessageSink.h"
+#include "core/text/MessageSink.h"
 #include "core/log/QXLogFile.h"
 
 namespace qx7 {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/base/LocalTime.h"
 
 namespace qx7 {

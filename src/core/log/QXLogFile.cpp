@@ -7,7 +7,7 @@
 
 #include "core/base/ByteOrder.h"
 #include "core/base/FileSystem.h"
-#include "core/comm/PrinterTime.h"
+#include "core/base/PrinterTime.h"
 #include "core/log/LogDecompress.h"
 #include "core/log/LogFileAccess.h"
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/LocalTime.h"
 #include "core/log/QXLogEntry.h"
 

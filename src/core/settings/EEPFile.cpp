@@ -4,7 +4,7 @@
 
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/Resources.h"
-#include "core/export/ExportOutput.h"
+#include "core/output/ExportOutput.h"
 
 namespace qx7 {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/base/AtomicOutputFile.h"
 #include "core/settings/MemEntry.h"
 

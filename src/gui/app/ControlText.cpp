@@ -13,7 +13,7 @@
 #include <QWidget>
 #include <string>
 
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 
 namespace qx7::gui {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <string>
 
-#include "core/app/MessageSink.h"
+#include "core/text/MessageSink.h"
 
 namespace qx7::gui {
 

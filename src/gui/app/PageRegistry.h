@@ -41,7 +41,7 @@ class PageRegistry {
 
 }  // namespace qx7::gui
 
-// In the page's .cpp, inside the class's namespace: QX7_REGISTER_WIZARD_PAGE(CServFirst, 130)
+// In the page's .cpp, inside the class's namespace: QX7_REGISTER_WIZARD_PAGE(ConnectionPage, 130)
 // The class needs a constructor taking (const PageContext&); the name registered is the
 // unqualified class name, which the page table's className must match.
 #define QX7_REGISTER_WIZARD_PAGE(ClassName, templateNumber)                         \

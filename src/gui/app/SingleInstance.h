@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 
 namespace qx7::gui {
 

@@ -14,8 +14,8 @@
 #include "core/app/StartupDecision.h"
 #include "core/app/VersionLine.h"
 #include "gui/app/FileChooser.h"
-#include "gui/app/MenuPage.h"
-#include "gui/app/ServSheet.h"
+#include "gui/wizard/MenuPage.h"
+#include "gui/app/WizardSheet.h"
 #include "gui/log/EntryBrowser.h"
 #include "gui/log/LogFileName.h"
 
@@ -132,7 +132,7 @@ GuiOptions ParseGuiOptions(const QStringList& arguments) {
     return ParseStartCommand("qx7-service-tool", bytes).options;
 }
 
-void ShowStartPage(CServSheet& sheet, const GuiOptions& options) {
+void ShowStartPage(WizardSheet& sheet, const GuiOptions& options) {
     if (options.logFile.empty()) {
         return;
     }
@@ -151,14 +151,14 @@ std::string ChooseLog(const PageContext& context, QWidget* parent) {
     return chosen.isEmpty() ? std::string() : ToFileName(chosen);
 }
 
-void OpenChosenLog(CServSheet& sheet) {
+void OpenChosenLog(WizardSheet& sheet) {
     GuiOptions options = sheet.Context().options;
     options.logFile = ChooseLog(sheet.Context(), &sheet);
     ShowStartPage(sheet, options);
 }
 
 void CarryOutHandOver(const HandOverRequest& request, const PageContext& context,
-                      CServSheet* sheet, QWidget* window) {
+                      WizardSheet* sheet, QWidget* window) {
     BringToFront(window);
     QWidget* modal = QApplication::activeModalWidget();
     if (modal != window) {

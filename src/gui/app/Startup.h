@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/app/SecondStart.h"
 #include "gui/app/PageContext.h"
 
@@ -41,15 +41,15 @@ StartCommand ParseStartCommand(const std::string& programName,
 // The options alone, from arguments as Qt holds them (program path first).
 GuiOptions ParseGuiOptions(const QStringList& arguments);
 
-class CServSheet;
+class WizardSheet;
 
 // The first page of the sheet: the one its table begins with, or, for a log named on the
 // command line, the saved-log road walked with that log (225, or 178 after its message).
-void ShowStartPage(CServSheet& sheet, const GuiOptions& options);
+void ShowStartPage(WizardSheet& sheet, const GuiOptions& options);
 
 // "--open-log": a file chooser over the sheet, starting where Browse of page 178 starts; the
 // chosen log is then opened as one named on the command line. Cancel leaves the sheet as it is.
-void OpenChosenLog(CServSheet& sheet);
+void OpenChosenLog(WizardSheet& sheet);
 
 // A file chooser for a log without a window (a second start with "--open-log"); empty when
 // cancelled. The name's bytes as the file system holds them.
@@ -60,7 +60,7 @@ std::string ChooseLog(const PageContext& context, QWidget* parent);
 // PlaceForHandedLog says, on the sheet's log page or in an entry browser of its own. sheet is
 // nullptr when the entry browser alone runs; window is the program's main window.
 void CarryOutHandOver(const HandOverRequest& request, const PageContext& context,
-                      CServSheet* sheet, QWidget* window);
+                      WizardSheet* sheet, QWidget* window);
 
 // For Japanese, installs Qt's own translations (button captions, message box buttons) and
 // answers the translator, which app owns; nullptr when the language needs none or Qt's

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "gui/app/PageContext.h"
 
 namespace qx7 {

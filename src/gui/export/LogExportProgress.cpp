@@ -45,10 +45,10 @@ LogExportProgress::LogExportProgress(QWidget* owner, LanguageId language, const 
     resize(DialogUnitsToPixels(font(), kWidthUnits, kHeightUnits).expandedTo(sizeHint()));
 }
 
-CDlgLogTxtProg::CDlgLogTxtProg(QWidget* owner, LanguageId language, int upper)
+TextExportProgress::TextExportProgress(QWidget* owner, LanguageId language, int upper)
     : LogExportProgress(owner, language, QStringLiteral("CDlgLogTxtProg"), 285, 1202, 212, upper) {}
 
-CDlgLogCsvProg::CDlgLogCsvProg(QWidget* owner, LanguageId language, int upper)
+CsvExportProgress::CsvExportProgress(QWidget* owner, LanguageId language, int upper)
     : LogExportProgress(owner, language, QStringLiteral("CDlgLogCsvProg"), 284, 1233, 232, upper) {}
 
 }  // namespace qx7::gui

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 
 class QProgressBar;
 
@@ -31,19 +31,19 @@ class LogExportProgress : public QDialog {
 };
 
 // Layout 229: the text export.
-class CDlgLogTxtProg final : public LogExportProgress {
+class TextExportProgress final : public LogExportProgress {
     Q_OBJECT
 
   public:
-    CDlgLogTxtProg(QWidget* owner, LanguageId language, int upper);
+    TextExportProgress(QWidget* owner, LanguageId language, int upper);
 };
 
 // Layout 242: the CSV export.
-class CDlgLogCsvProg final : public LogExportProgress {
+class CsvExportProgress final : public LogExportProgress {
     Q_OBJECT
 
   public:
-    CDlgLogCsvProg(QWidget* owner, LanguageId language, int upper);
+    CsvExportProgress(QWidget* owner, LanguageId language, int upper);
 };
 
 }  // namespace qx7::gui

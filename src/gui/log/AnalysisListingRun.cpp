@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/LogOpening.h"
 #include "core/log/LogTextContext.h"
 #include "gui/log/ViewerText.h"

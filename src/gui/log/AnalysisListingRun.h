@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/log/LogAnalysis.h"
 
 namespace qx7 {

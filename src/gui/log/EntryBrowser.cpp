@@ -33,7 +33,7 @@
 #include "gui/log/EntryBrowserTexts.h"
 #include "gui/log/EntryTableModel.h"
 #include "gui/log/LogFileName.h"
-#include "gui/log/LogViewerRegistry.h"
+#include "gui/app/LogViewerRegistry.h"
 
 namespace qx7::gui {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/export/BrowsedLog.h"
 
 namespace qx7::gui {

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "core/app/StartupDecision.h"
+#include "core/text/AsciiText.h"
 
 namespace qx7 {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/app/StartupDecision.h"
+#include "core/text/Language.h"
 
 namespace qx7 {
 

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cwchar>
 
-#include "core/app/StartupDecision.h"
+#include "core/text/AsciiText.h"
 
 namespace qx7 {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/app/QVJServToolApp.h"
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "support/RecordingMessageSink.h"
 
 namespace qx7 {

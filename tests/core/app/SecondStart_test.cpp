@@ -7,7 +7,7 @@
 
 #include "core/app/PageFlow.h"
 #include "core/app/StartupDecision.h"
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 
 namespace qx7 {
 namespace {

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/app/Messages.h"
-#include "core/export/ExportOutput.h"
+#include "core/text/Messages.h"
+#include "core/output/ExportOutput.h"
 #include "core/log/LogOpening.h"
 #include "core/log/LogTextContext.h"
 #include "core/log/QXLogFile.h"

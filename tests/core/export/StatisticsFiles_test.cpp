@@ -10,7 +10,7 @@
 #include "support/LimitedRun.h"
 #endif
 
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "core/base/PathText.h"
 #include "core/export/StatisticsCodes.h"
 #include "platform/SystemLocalTime.h"

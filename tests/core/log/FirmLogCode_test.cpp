@@ -5,7 +5,7 @@
 #include <random>
 #include <set>
 
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "core/base/Resources.h"
 
 namespace qx7 {

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QWidget>
 
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "gui/app/ControlText.h"
 
 namespace qx7::test {

@@ -12,8 +12,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "core/app/Messages.h"
-#include "core/app/StringTable.h"
+#include "core/text/Messages.h"
+#include "core/text/StringTable.h"
 #include "gui/app/MessageBoxSink.h"
 #include "gui/app/Startup.h"
 #include "gui/app/WaitCursorScope.h"

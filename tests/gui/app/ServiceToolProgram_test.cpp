@@ -19,7 +19,7 @@
 #include "core/app/LogFileChoice.h"
 #include "core/app/SecondStart.h"
 #include "core/app/StartupDecision.h"
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "gui/app/Startup.h"
 #include "gui/app/SingleInstance.h"
 #include "support/ChildProcess.h"

@@ -11,7 +11,7 @@
 #include <QFileInfo>
 #include <fstream>
 
-#include "core/app/StringTable.h"
+#include "core/text/StringTable.h"
 #include "gui/app/SingleInstance.h"
 #include "gui/app/Startup.h"
 #include "support/ScopedTimeZone.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <atomic>
 
-#include "core/app/Messages.h"
+#include "core/text/Messages.h"
 #include "core/log/LogAnalysis.h"
 #include "core/log/LogTextContext.h"
 #include "gui/log/AnalysisListingRun.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/log/LogPageTest.h"
+#include "gui/wizard/LogPageTest.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 

@@ -34,13 +34,13 @@ gui::PageContext GuiHarness::Context() {
     return gui::PageContext{app, files, opener, programs, settings, clock, options};
 }
 
-std::unique_ptr<gui::CServSheet> GuiHarness::MakeSheet() {
+std::unique_ptr<gui::WizardSheet> GuiHarness::MakeSheet() {
     return MakeSheet(WizardPages(), gui::PageRegistry::Global());
 }
 
-std::unique_ptr<gui::CServSheet> GuiHarness::MakeSheet(std::span<const WizardPageInfo> pages,
+std::unique_ptr<gui::WizardSheet> GuiHarness::MakeSheet(std::span<const WizardPageInfo> pages,
                                                        const gui::PageRegistry& registry) {
-    return std::make_unique<gui::CServSheet>(Context(), pages, registry);
+    return std::make_unique<gui::WizardSheet>(Context(), pages, registry);
 }
 
 }  // namespace qx7::test

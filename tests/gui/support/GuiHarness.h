@@ -10,12 +10,12 @@
 #include <span>
 #include <string>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/PageContext.h"
 #include "gui/app/PageRegistry.h"
-#include "gui/app/ServSheet.h"
+#include "gui/app/WizardSheet.h"
 #include "gui/app/ToolSettings.h"
 #include "gui/support/GuiFakes.h"
 #include "platform/posix/SpoolDirectory.h"
@@ -46,9 +46,9 @@ class GuiHarness {
     gui::PageContext Context();
 
     // The program's sheet: the page table and the registered page classes.
-    std::unique_ptr<gui::CServSheet> MakeSheet();
+    std::unique_ptr<gui::WizardSheet> MakeSheet();
     // A sheet of other pages (framework tests).
-    std::unique_ptr<gui::CServSheet> MakeSheet(std::span<const WizardPageInfo> pages,
+    std::unique_ptr<gui::WizardSheet> MakeSheet(std::span<const WizardPageInfo> pages,
                                                const gui::PageRegistry& registry);
 
     // The program's spooler on the directory (where a simulator installed its printers) in

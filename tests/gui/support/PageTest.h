@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/app/PageFlow.h"
-#include "core/app/StringTable.h"
-#include "gui/app/ServSheet.h"
-#include "gui/app/WizardPage.h"
+#include "core/text/StringTable.h"
+#include "gui/app/WizardSheet.h"
+#include "gui/wizard/WizardPage.h"
 #include "gui/support/GuiHarness.h"
 #include "gui/support/PrinterSimulator.h"
 #include "gui/support/ScriptedPage.h"
@@ -107,7 +107,7 @@ class PageTest {
     TempDir spool;
     gui::PageRegistry registry = RegistryWithStandIns();
     std::vector<std::unique_ptr<PrinterSimulator>> simulators;
-    std::unique_ptr<gui::CServSheet> sheet;
+    std::unique_ptr<gui::WizardSheet> sheet;
     std::unique_ptr<SheetDriver> driver;
 };
 

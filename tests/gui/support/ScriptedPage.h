@@ -10,8 +10,8 @@
 
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
-#include "gui/app/ServSheet.h"
-#include "gui/app/WizardPage.h"
+#include "gui/app/WizardSheet.h"
+#include "gui/wizard/WizardPage.h"
 
 namespace qx7::test {
 
@@ -122,7 +122,7 @@ inline gui::PageRegistry RegistryWithStandIns() {
     return registry;
 }
 
-inline ScriptedPage* Scripted(const gui::CServSheet& sheet, int templateId) {
+inline ScriptedPage* Scripted(const gui::WizardSheet& sheet, int templateId) {
     return dynamic_cast<ScriptedPage*>(sheet.Page(templateId));
 }
 

@@ -14,15 +14,15 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "core/app/Language.h"
+#include "core/text/Language.h"
 #include "core/app/QVJServToolApp.h"
-#include "gui/app/WizardPage.h"
+#include "gui/wizard/WizardPage.h"
 
 namespace qx7::test {
 
-SheetDriver::SheetDriver(gui::CServSheet& sheet, std::string road)
+SheetDriver::SheetDriver(gui::WizardSheet& sheet, std::string road)
     : sheet_(sheet), road_(std::move(road)) {
-    QObject::connect(&sheet_, &gui::CServSheet::PageShown, &sheet_,
+    QObject::connect(&sheet_, &gui::WizardSheet::PageShown, &sheet_,
                      [shown = shown_](int templateId) { shown->push_back(templateId); });
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gui/app/ControlText.h"
-#include "gui/app/ServSheet.h"
+#include "gui/app/WizardSheet.h"
 
 class QPushButton;
 
@@ -20,7 +20,7 @@ namespace qx7::test {
 class SheetDriver {
   public:
     // road names the screenshots ("<lang>-<road>-<step>-<page>.png").
-    explicit SheetDriver(gui::CServSheet& sheet, std::string road = "sheet");
+    explicit SheetDriver(gui::WizardSheet& sheet, std::string road = "sheet");
 
     // Shows the sheet and waits until its window is exposed and active; the first page is
     // activated by the showing.
@@ -66,7 +66,7 @@ class SheetDriver {
     QString Screenshot();
 
   private:
-    gui::CServSheet& sheet_;
+    gui::WizardSheet& sheet_;
     std::string road_;
     int step_ = 0;
     std::shared_ptr<std::vector<int>> shown_ = std::make_shared<std::vector<int>>();

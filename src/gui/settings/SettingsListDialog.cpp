@@ -1,0 +1,157 @@
+#include "gui/settings/SettingsListDialog.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "core/text/MessageSink.h"
+#include "core/text/Messages.h"
+#include "core/app/QVJServToolApp.h"
+#include "core/log/QXLogFile.h"
+#include "core/settings/BlockRecord.h"
+#include "core/settings/EEPFile.h"
+#include "gui/app/ControlText.h"
+#include "gui/app/WaitCursorScope.h"
+#include "gui/app/LogViewerRegistry.h"
+#include "gui/settings/SettingsBlockDialog.h"
+
+namespace qx7::gui {
+namespace {
+
+constexpr int kTitle = 286;
+constexpr int kInstructions = 1026;
+constexpr int kInstructionsText = 111;
+constexpr int kListLabel = 1267;
+constexpr int kListLabelText = 299;
+constexpr int kList = 1036;
+constexpr int kCompareBox = 1196;
+constexpr int kCompareText = 301;
+constexpr int kDisplayButton = 1029;
+constexpr int kDisplayText = 300;
+constexpr int kCloseButton = 1058;
+constexpr int kCloseText = 290;
+
+constexpr int kViewSettingsButton = 1188;
+constexpr int kNoBlocksText = 5701;
+constexpr int kChooseBlockText = 5702;
+
+}  // namespace
+
+SettingsListDialog::SettingsListDialog(const PageContext& context, const std::string& logPath, QWidget* parent)
+    : ViewerDialog(context, QStringLiteral("CEEPDispSel"), parent), logPath_(logPath) {
+    auto* instructions = new QLabel(this);
+    SetControlNumber(instructions, kInstructions);
+    instructions->setWordWrap(true);
+
+    auto* listLabel = new QLabel(this);
+    SetControlNumber(listLabel, kListLabel);
+    list_ = new QListWidget(this);
+    SetControlNumber(list_, kList);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listLabel->setBuddy(list_);
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this] { Display(); });
+
+    // A log without settings blocks says so where the list would be.
+    auto* noBlocks = new QLabel(this);
+    noBlocks->setObjectName(QStringLiteral("noBlocks"));
+    noBlocks->setWordWrap(true);
+    noBlocks->hide();
+
+    compare_ = new QCheckBox(this);
+    SetControlNumber(compare_, kCompareBox);
+
+    auto* display = new QPushButton(this);
+    SetControlNumber(display, kDisplayButton);
+    display->setDefault(true);
+    connect(display, &QPushButton::clicked, this, &SettingsListDialog::Display);
+    auto* close = new QPushButton(this);
+    SetControlNumber(close, kCloseButton);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The list and its box grow; the buttons keep their size at the right.
+    auto* choice = new QVBoxLayout;
+    choice->addWidget(listLabel);
+    choice->addWidget(noBlocks);
+    choice->addWidget(list_, 1);
+    choice->addWidget(compare_);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(display);
+    buttons->addWidget(close);
+    buttons->addStretch(1);
+    auto* row = new QHBoxLayout;
+    row->addLayout(choice, 1);
+    row->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(instructions);
+    layout->addLayout(row, 1);
+
+    SetCtrlText(this, kTitle);
+    SetCtrlText(instructions, kInstructionsText);
+    SetCtrlText(listLabel, kListLabelText);
+    SetCtrlText(compare_, kCompareText);
+    SetCtrlText(display, kDisplayText);
+    SetCtrlText(close, kCloseText);
+
+    {
+        WaitCursorScope wait;
+        CQXLogFile reader(Msg(), Context().clock);
+        slots_ = ReadSettingsBlocks(reader, logPath);
+        // Only the records are kept; the file (and a compressed log's inflated copy) goes now.
+        reader.Close();
+    }
+    for (const SettingsBlockSlot& slot : slots_) {
+        list_->addItem(QString::fromStdString(slot.itemText));
+    }
+    if (slots_.empty()) {
+        SetWidgetText(noBlocks, LocalText(kNoBlocksText));
+        noBlocks->show();
+        list_->setAccessibleDescription(noBlocks->text());
+        display->setEnabled(false);
+        compare_->setEnabled(false);
+        close->setFocus();
+        return;
+    }
+    list_->setFocus();
+}
+
+SettingsListDialog::~SettingsListDialog() = default;
+
+void SettingsListDialog::Display() {
+    const QList<QListWidgetItem*> chosen = list_->selectedItems();
+    if (chosen.isEmpty()) {
+        const QString display = WithoutMnemonics(ControlAs<QPushButton>(kDisplayButton)->text());
+        Msg().Sink().Show(LocalText(kChooseBlockText).arg(display).toStdString(),
+                          MessageKind::kInformation);
+        list_->setFocus();
+        return;
+    }
+    const int row = list_->row(chosen.front());
+    if (row < 0 || static_cast<std::size_t>(row) >= slots_.size()) {
+        return;
+    }
+    const SettingsBlockSlot& slot = slots_[static_cast<std::size_t>(row)];
+    auto values = std::make_unique<CEEPFile>(Msg());
+    auto factory = std::make_unique<CEEPFile>(Msg());
+    bool factoryLoaded = false;
+    const SettingsLoadResult loaded =
+        LoadSettingsRecord(slot.block->templateNumber, slot.record.data(), slot.record.size(),
+                           compare_->isChecked(), *values, *factory, factoryLoaded);
+    // A record that fails its check shows nothing; a template that fails has said why.
+    if (loaded != SettingsLoadResult::Ok) {
+        return;
+    }
+    values->Close();
+    factory->Close();
+    ShowLogViewer(new SettingsBlockDialog(Context(), logPath_, std::move(values),
+                                factoryLoaded ? std::move(factory) : nullptr, this));
+}
+
+QX7_REGISTER_LOG_VIEWER(SettingsListDialog, kViewSettingsButton,
+                        [](const PageContext& c, const std::string& log, QWidget* parent)
+                            -> QDialog* { return new SettingsListDialog(c, log, parent); });
+
+}  // namespace qx7::gui

@@ -1,0 +1,35 @@
+#pragma once
+// Layout 226: the settings blocks a saved log holds, one of which the user displays (SettingsBlockDialog),
+// optionally compared with the factory values.
+
+#include <string>
+#include <vector>
+
+#include "core/settings/BlockList.h"
+#include "gui/app/ViewerDialog.h"
+
+class QCheckBox;
+class QListWidget;
+
+namespace qx7::gui {
+
+class SettingsListDialog final : public ViewerDialog {
+    Q_OBJECT
+
+  public:
+    // Reads the blocks of the log at once and lets the file go again: nothing of it (nor the
+    // temporary copy of a compressed log) stays open while the dialog is up.
+    SettingsListDialog(const PageContext& context, const std::string& logPath, QWidget* parent);
+    ~SettingsListDialog() override;
+
+  private:
+    // Display, or a double click on an item: the chosen block in its own dialog.
+    void Display();
+
+    std::string logPath_;                   // a displayed block's Save As never writes over it
+    std::vector<SettingsBlockSlot> slots_;  // one per list item, in list order
+    QListWidget* list_ = nullptr;
+    QCheckBox* compare_ = nullptr;
+};
+
+}  // namespace qx7::gui

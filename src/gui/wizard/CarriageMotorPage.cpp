@@ -1,0 +1,12 @@
+#include "gui/wizard/CarriageMotorPage.h"
+
+#include "gui/app/PageRegistry.h"
+
+namespace qx7::gui {
+
+CarriageMotorPage::CarriageMotorPage(const PageContext& context)
+    : ProcedurePage(context, 206, {1161}, Hourglass::kShown) {}
+
+QX7_REGISTER_WIZARD_PAGE(CarriageMotorPage, 206);
+
+}  // namespace qx7::gui

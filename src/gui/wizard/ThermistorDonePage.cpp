@@ -1,0 +1,22 @@
+#include "gui/wizard/ThermistorDonePage.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "gui/app/ControlText.h"
+#include "gui/app/PageRegistry.h"
+
+namespace qx7::gui {
+
+ThermistorDonePage::ThermistorDonePage(const PageContext& context) : WizardPage(context, 147) {
+    auto* done = new QLabel(this);
+    SetControlNumber(done, 1042);
+    done->setWordWrap(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(done);
+    layout->addStretch(1);
+}
+
+QX7_REGISTER_WIZARD_PAGE(ThermistorDonePage, 147);
+
+}  // namespace qx7::gui

@@ -1,0 +1,11 @@
+#include "gui/wizard/TubeWarningResetDonePage.h"
+
+#include "gui/app/PageRegistry.h"
+
+namespace qx7::gui {
+
+TubeWarningResetDonePage::TubeWarningResetDonePage(const PageContext& context) : ProcedurePage(context, 282, {1325, 1326}) {}
+
+QX7_REGISTER_WIZARD_PAGE(TubeWarningResetDonePage, 282);
+
+}  // namespace qx7::gui
