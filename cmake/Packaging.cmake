@@ -45,8 +45,9 @@ endif()
 
 if(WIN32)
     # The Windows programs travel as a zip (cpack -G ZIP in build/windows): the two programs
-    # in the top folder with the README.
-    install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION ".")
+    # in the top folder with the README and the Windows notes (how to use them there).
+    install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/docs/windows.md"
+            DESTINATION ".")
     set(CPACK_GENERATOR "ZIP")
     set(CPACK_PACKAGE_NAME "qx7-service-tool")
     set(CPACK_PACKAGE_VERSION

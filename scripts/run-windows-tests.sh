@@ -25,11 +25,11 @@ fi
 
 ctest --preset windows -j "$(nproc)"
 
-# The zip for Windows users: the two programs and the README.
+# The zip for Windows users: the two programs, the README and the Windows notes.
 (cd build/windows && cpack -G ZIP >/dev/null)
 # Listed into a variable: grep -q in a pipe would end unzip by SIGPIPE, failing under pipefail.
 zip_listing="$(unzip -Z1 build/windows/qx7-service-tool-*-windows-x86_64.zip)"
-for member in qx7log.exe qx7ctl.exe README.md; do
+for member in qx7log.exe qx7ctl.exe README.md windows.md; do
     if ! grep -qE "(^|/)${member//./\\.}$" <<<"$zip_listing"; then
         echo "The Windows zip lacks $member" >&2
         exit 1
