@@ -231,8 +231,12 @@ void CLogList::RemoveAll() {
 }
 
 int CLogList::Load(const std::string& path, const ILocalTime& localTime) {
+    return Load(LogSource::File(path), localTime);
+}
+
+int CLogList::Load(const LogSource& source, const ILocalTime& localTime) {
     int answer = 0;
-    std::FILE* file = OpenLogFile(path, answer);
+    std::FILE* file = source.Open(answer);
     if (file == nullptr) {
         return answer;
     }
