@@ -211,5 +211,32 @@ TEST_F(LogSourceTest, TheRecordListLoadsAlikeFromMemoryAndFromAFile) {
     EXPECT_EQ(missing.Load(LogSource::File(dir.File("missing.log")), clock), -1);
 }
 
+// Logs longer than the list's window: every record, also those that straddle where the window
+// is refilled or grows, is cut as written.
+TEST_F(LogSourceTest, ALogLongerThanTheWindowLoadsEveryRecordFromMemoryAndFromAFile) {
+    std::string bytes = "lead-in";
+    std::vector<std::uint32_t> written;
+    for (std::uint32_t i = 0; bytes.size() < 2'600'000; ++i) {
+        const std::uint32_t code = 0x4E000000 + i;
+        written.push_back(code);
+        const std::vector<unsigned char> params(4 * (i % 97), static_cast<unsigned char>(i));
+        bytes += loggen::WordBytes(loggen::EntryWords(Entry(kPresent - i, code, params)));
+    }
+    const std::string path = dir.File("long.log");
+    test::WriteFile(path, bytes);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (const LogSource& source :
+         {LogSource::File(path), LogSource::Memory(std::span(data, bytes.size()))}) {
+        CLogList records;
+        ASSERT_EQ(records.Load(source, clock), 0);
+        EXPECT_EQ(records.GetCount(), written.size());
+        std::vector<std::uint32_t> codes;
+        for (const CLogRecord& record : records) {
+            codes.push_back(record.GetCode());
+        }
+        EXPECT_EQ(codes, written) << source.InMemory();
+    }
+}
+
 }  // namespace
 }  // namespace qx7
