@@ -1,6 +1,6 @@
-// The log container reader on arbitrary file bytes: plain, compressed or bare, through the whole
-// calling order the viewers use. No temporary file may outlive its reader, by name or as an open
-// descriptor.
+// The log container reader on arbitrary file bytes, read from memory: plain, compressed or bare,
+// through the whole calling order the viewers use. No temporary file may outlive its reader, by
+// name or as an open descriptor.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -9,16 +9,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "FuzzReaderSupport.h"
+#include "core/log/LogFileAccess.h"
 #include "core/text/Messages.h"
 #include "core/log/QXLogFile.h"
 
 namespace {
 
+// The reader's temporaries go here, where a leftover would show.
 std::string& Folder() {
     static std::string folder;
     return folder;
@@ -26,8 +29,6 @@ std::string& Folder() {
 
 void RemoveFolder() {
     if (!Folder().empty()) {
-        ::unlink((Folder() + "/in.zlg").c_str());
-        ::rmdir((Folder() + "/tmp").c_str());
         ::rmdir(Folder().c_str());
     }
 }
@@ -52,41 +53,28 @@ int CountEntries(const std::string& path) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/qx7fuzz-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    if (::mkdtemp(pattern.data()) == nullptr || ::setenv("TMPDIR", pattern.c_str(), 1) != 0) {
         std::abort();
     }
     Folder() = pattern;
     std::atexit(RemoveFolder);
-    // The reader's temporaries go here, where a leftover would show.
-    const std::string temporaries = pattern + "/tmp";
-    if (::mkdir(temporaries.c_str(), 0700) != 0 ||
-        ::setenv("TMPDIR", temporaries.c_str(), 1) != 0) {
-        std::abort();
-    }
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = Folder() + "/in.zlg";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::abort();
-    }
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
+    const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     const int descriptors = CountEntries("/proc/self/fd");
     qx7::fuzz::DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::fuzz::FixedUtcClock clock;
     {
         qx7::CQXLogFile reader(messages, clock);
-        const int opened = reader.Open(path);
+        const int opened = reader.Open(source);
         bool ready = false;
         if (opened == 1) {
             ready = reader.OpenLogData();
         } else if (opened == 0) {
-            ready = reader.OpenRawLog(path);
+            ready = reader.OpenRawLog(source);
         }
         if (ready) {
             // Going back to where an entry stood reads that entry again.
@@ -106,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
         }
-        if (reader.Open(path) == 1) {
+        if (reader.Open(source) == 1) {
             std::uint32_t length = 0;
             unsigned char bytes[32];
             std::string text;
@@ -128,11 +116,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         std::string header;
-        reader.ReadHeaderText(path, header);
+        reader.ReadHeaderText(source, header);
         reader.Close();
     }
-    if (CountEntries(Folder()) != 2 || CountEntries(Folder() + "/tmp") != 0 ||
-        CountEntries("/proc/self/fd") != descriptors) {
+    if (CountEntries(Folder()) != 0 || CountEntries("/proc/self/fd") != descriptors) {
         std::abort();  // a temporary file outlived its reader
     }
     return 0;

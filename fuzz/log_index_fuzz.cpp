@@ -2,17 +2,16 @@
 // by its row reader exactly as the sequential reading delivered it, in any order of access, and
 // the index never holds more than the bytes could form.
 
-#include <unistd.h>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <span>
 #include <vector>
 
 #include "FuzzReaderSupport.h"
 #include "core/text/Messages.h"
 #include "core/export/EntryBrowsing.h"
 #include "core/log/LogEntryIndex.h"
+#include "core/log/LogFileAccess.h"
 #include "core/log/QXLogFile.h"
 
 namespace {
@@ -23,41 +22,17 @@ void Check(bool condition) {
     }
 }
 
-std::string& Path() {
-    static std::string path;
-    return path;
-}
-
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/qx7index-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        std::abort();
-    }
-    ::close(fd);
-    Path() = pattern;
-    std::atexit([] { ::unlink(Path().c_str()); });
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* file = std::fopen(Path().c_str(), "wb");
-    if (file == nullptr) {
-        std::abort();
-    }
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
+    const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     qx7::fuzz::DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::fuzz::FixedUtcClock clock;
     qx7::CQXLogFile reader(messages, clock);
-    const int opened = reader.Open(Path());
+    const int opened = reader.Open(source);
     const bool ready =
-        (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(Path()));
+        (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(source));
     if (!ready) {
         reader.Close();
         return 0;
@@ -70,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     Check(reader.Close());
-    Check(reader.Open(Path()) == opened);
-    Check(opened == 1 ? reader.OpenLogData() : reader.OpenRawLog(Path()));
+    Check(reader.Open(source) == opened);
+    Check(opened == 1 ? reader.OpenLogData() : reader.OpenRawLog(source));
     qx7::LogEntryIndex index;
     const qx7::IndexEnd end = index.Build(reader);
     Check(end == qx7::IndexEnd::kComplete || end == qx7::IndexEnd::kReadFailed ||

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each briefly from its seeds:
+# Builds the libFuzzer targets with clang and runs each briefly from its seeds and saved inputs
+# (fuzz/corpus/<name>, fuzz/regressions/<name>):
 #   scripts/fuzz-smoke.sh [seconds per target, default 30]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +20,10 @@ for source in "${targets[@]}"; do
     work="build/fuzz/corpus/$name"
     mkdir -p "$work"
     seeds=()
-    [ -d "fuzz/corpus/${name%_fuzz}" ] && seeds+=("fuzz/corpus/${name%_fuzz}")
+    # The saved inputs run first of all, so one that fails again fails here too.
+    for folder in "fuzz/corpus/${name%_fuzz}" "fuzz/regressions/${name%_fuzz}"; do
+        [ -d "$folder" ] && seeds+=("$folder")
+    done
     if "build/fuzz/bin/$name" -max_total_time="$seconds" -max_len=1048576 -rss_limit_mb=2048 \
         -print_final_stats=0 "$work" "${seeds[@]}" >"build/fuzz/$name.log" 2>&1; then
         echo "fuzz $name: ok"

@@ -3,13 +3,16 @@
 
 #include "core/base/FileSystem.h"
 
+#include <utility>
+
 namespace qx7 {
 
 PositionalReader::~PositionalReader() {
     Close();
 }
 
-PositionalReader::PositionalReader(PositionalReader&& other) noexcept : handle_(other.handle_) {
+PositionalReader::PositionalReader(PositionalReader&& other) noexcept
+    : handle_(other.handle_), memory_(std::move(other.memory_)) {
     other.handle_ = kNone;
 }
 
@@ -18,6 +21,7 @@ PositionalReader& PositionalReader::operator=(PositionalReader&& other) noexcept
         Close();
         handle_ = other.handle_;
         other.handle_ = kNone;
+        memory_ = std::move(other.memory_);
     }
     return *this;
 }

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qx7 {
 
@@ -60,6 +62,12 @@ std::string TemporaryFolder();
 // it, else deleted on close. nullptr on failure.
 std::FILE* CreateUnnamedTemporary(const std::string& folder);
 
+// A read-only binary stream over bytes in memory, so that a reader can be fed without a file
+// (tests, fuzzing). The stream shares the bytes, and so does a PositionalReader opened on it;
+// StreamFileSize tells their count. Where the system has no memory streams (Windows) it is an
+// unnamed temporary file holding a copy. nullptr with errno set on failure.
+std::FILE* OpenMemoryStream(std::shared_ptr<const std::vector<unsigned char>> bytes);
+
 #ifndef _WIN32
 // The way for file systems without unnamed files: created exclusively under a unique name and
 // unlinked at once, with the catchable signals held back in between so that only SIGKILL in
@@ -78,9 +86,10 @@ class PositionalReader {
     PositionalReader(const PositionalReader&) = delete;
     PositionalReader& operator=(const PositionalReader&) = delete;
 
-    // false when the system gives no second handle.
+    // false when the system gives no second handle. On a memory stream it reads the bytes
+    // themselves.
     bool Open(std::FILE* stream);
-    bool IsOpen() const { return handle_ != kNone; }
+    bool IsOpen() const { return handle_ != kNone || memory_ != nullptr; }
     // Bytes read (0 at the end), or -1 on a read error.
     std::int64_t ReadAt(void* buffer, std::size_t size, std::uint64_t offset) const;
     void Close();
@@ -88,6 +97,7 @@ class PositionalReader {
   private:
     static constexpr std::intptr_t kNone = -1;
     std::intptr_t handle_ = kNone;
+    std::shared_ptr<const std::vector<unsigned char>> memory_;
 };
 
 }  // namespace qx7

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace qx7 {
 
@@ -20,5 +23,25 @@ inline constexpr int kLogHeaderCut = -12;
 // tells why) or kLogNotRegularFile; `answer` 0 with the stream otherwise. The file is checked
 // before and after opening, and the opening itself never waits.
 std::FILE* OpenLogFile(const std::string& path, int& answer);
+
+// Where a reader takes a log from: a file named by its path, or bytes in memory (a test's or a
+// fuzzer's input, read without a file in between). Copies share the bytes.
+class LogSource {
+  public:
+    static LogSource File(std::string path);
+    // A copy of the bytes; `name` stands for a path in what names the log.
+    static LogSource Memory(std::span<const unsigned char> bytes, std::string name = {});
+
+    // The path, or the name given to the bytes.
+    const std::string& Name() const { return name_; }
+    bool InMemory() const { return bytes_ != nullptr; }
+    // A new stream from the start, as OpenLogFile answers: the file's checks and answers, or
+    // for bytes a memory stream (-1 with errno when the system gives none).
+    std::FILE* Open(int& answer) const;
+
+  private:
+    std::string name_;
+    std::shared_ptr<const std::vector<unsigned char>> bytes_;
+};
 
 }  // namespace qx7

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -19,17 +20,22 @@ constexpr unsigned char kMarker[4] = {'E', 'd', 'G', 'e'};
 // so walks over the same file never disturb each other.
 class Window {
   public:
-    explicit Window(const PositionalReader& file) : file_(file), buffer_(kChunk) {}
+    explicit Window(const PositionalReader& file) : file_(file) {}
 
     // Makes at least `wanted` bytes available from the position, or all that is left.
     std::size_t Ensure(std::size_t wanted) {
         if (end_ - position_ < wanted && !eof_) {
-            std::memmove(buffer_.data(), buffer_.data() + position_, end_ - position_);
+            if (position_ > 0) {
+                std::memmove(buffer_.get(), buffer_.get() + position_, end_ - position_);
+            }
             end_ -= position_;
             position_ = 0;
-            while (end_ < buffer_.size() && !eof_) {
+            while (end_ < kChunk && !eof_) {
+                if (end_ == capacity_) {
+                    Grow();
+                }
                 const std::int64_t got =
-                    file_.ReadAt(buffer_.data() + end_, buffer_.size() - end_, offset_);
+                    file_.ReadAt(buffer_.get() + end_, capacity_ - end_, offset_);
                 // A read error ends the file as its end does.
                 if (got <= 0) {
                     eof_ = true;
@@ -41,15 +47,31 @@ class Window {
         }
         return end_ - position_;
     }
-    const unsigned char* Data() const { return buffer_.data() + position_; }
+    const unsigned char* Data() const { return buffer_.get() + position_; }
     void Advance(std::size_t count) { position_ += count; }
 
     static constexpr std::size_t kChunk = 1 << 20;
 
   private:
+    // The buffer grows up to kChunk only as the file fills it: a small log never takes (nor
+    // clears) the whole megabyte, and each walk of the statistics has a window of its own.
+    // Bytes are looked at only once read, so nothing is cleared.
+    void Grow() {
+        const std::size_t capacity = std::min(kChunk, std::max(kFirstChunk, capacity_ * 2));
+        auto larger = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+        if (end_ > 0) {
+            std::memcpy(larger.get(), buffer_.get(), end_);
+        }
+        buffer_ = std::move(larger);
+        capacity_ = capacity;
+    }
+
+    static constexpr std::size_t kFirstChunk = 1 << 16;
+
     const PositionalReader& file_;
     std::uint64_t offset_ = 0;
-    std::vector<unsigned char> buffer_;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t position_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
@@ -231,8 +253,12 @@ void CLogList::RemoveAll() {
 }
 
 int CLogList::Load(const std::string& path, const ILocalTime& localTime) {
+    return Load(LogSource::File(path), localTime);
+}
+
+int CLogList::Load(const LogSource& source, const ILocalTime& localTime) {
     int answer = 0;
-    std::FILE* file = OpenLogFile(path, answer);
+    std::FILE* file = source.Open(answer);
     if (file == nullptr) {
         return answer;
     }

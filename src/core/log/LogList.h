@@ -16,6 +16,7 @@
 
 #include "core/base/FileSystem.h"
 #include "core/base/LocalTime.h"
+#include "core/log/LogFileAccess.h"
 #include "core/log/LogRecord.h"
 
 namespace qx7 {
@@ -41,6 +42,8 @@ class CLogList {
     // The same for an open file, read from its start whatever the stream's position; the list
     // takes a handle of its own, so the caller may close the stream at once.
     int Load(std::FILE* file, const ILocalTime& localTime);
+    // The same for a file or for bytes in memory (LogFileAccess.h); the list shares the bytes.
+    int Load(const LogSource& source, const ILocalTime& localTime);
 
     std::size_t GetCount() const { return count_; }
     bool IsEmpty() const { return count_ == 0; }

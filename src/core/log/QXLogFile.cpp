@@ -43,16 +43,20 @@ CQXLogFile::~CQXLogFile() {
 }
 
 int CQXLogFile::Open(const std::string& path) {
+    return Open(LogSource::File(path));
+}
+
+int CQXLogFile::Open(const LogSource& source) {
     Close();
     openError_ = 0;
     int answer = 0;
     errno = 0;
-    file_ = OpenLogFile(path, answer);
+    file_ = source.Open(answer);
     if (file_ == nullptr) {
         openError_ = answer == -1 ? errno : 0;
         return answer;
     }
-    fileName_ = path;
+    fileName_ = source.Name();
     reading_ = true;
     return ReadMagic(false);
 }
@@ -92,7 +96,11 @@ int CQXLogFile::Decompress() {
 }
 
 int CQXLogFile::ReadHeaderText(const std::string& path, std::string& text) {
-    const int opened = Open(path);
+    return ReadHeaderText(LogSource::File(path), text);
+}
+
+int CQXLogFile::ReadHeaderText(const LogSource& source, std::string& text) {
+    const int opened = Open(source);
     if (opened != 1) {
         return opened;
     }
@@ -235,13 +243,17 @@ bool CQXLogFile::OpenLogData() {
 }
 
 bool CQXLogFile::OpenRawLog(const std::string& path) {
+    return OpenRawLog(LogSource::File(path));
+}
+
+bool CQXLogFile::OpenRawLog(const LogSource& source) {
     Close();
     int answer = 0;
-    file_ = OpenLogFile(path, answer);
+    file_ = source.Open(answer);
     if (file_ == nullptr) {
         return false;
     }
-    fileName_ = path;
+    fileName_ = source.Name();
     reading_ = true;
     if (!SeekStream(file_, 0, SEEK_END)) {
         return false;

@@ -13,6 +13,7 @@
 
 #include "core/text/Messages.h"
 #include "core/base/LocalTime.h"
+#include "core/log/LogFileAccess.h"
 #include "core/log/QXLogEntry.h"
 
 namespace qx7 {
@@ -34,16 +35,20 @@ class CQXLogFile : public IPositionedLogEntrySource {
     // (LogDecompress.h), kLogNotRegularFile (-10) for a folder, FIFO, device or socket,
     // kLogInflatesTooLarge (-11) (LogFileAccess.h). OpenError() tells the system's cause.
     int Open(const std::string& path);
+    // The same for a file or for bytes in memory (FileName() is then the source's name).
+    int Open(const LogSource& source);
     // The errno behind the last failure of Open or ReadHeaderText (-1 cannot open, -2 the
     // temporary file, -3 reading, -6 writing the temporary file); 0 when there was none or the
     // failure was no system error (damaged data).
     int OpenError() const { return openError_; }
     bool OpenLogData();
     bool OpenRawLog(const std::string& path);
+    bool OpenRawLog(const LogSource& source);
     // 1 with the 12 characters of the PC save time; otherwise what Open answered, or
     // kLogHeaderCut (-12) when the container ends within its 28-byte header (-1 when reading it
     // fails).
     int ReadHeaderText(const std::string& path, std::string& text);
+    int ReadHeaderText(const LogSource& source, std::string& text);
 
     bool FindBlock(std::string_view tag, std::uint32_t& length);
     bool ReadBlock(std::string_view tag, std::uint32_t capacity, unsigned char* buffer,

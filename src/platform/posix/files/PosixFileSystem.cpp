@@ -5,8 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
 
 #include "core/base/FileSystem.h"
 
@@ -53,6 +59,90 @@ std::FILE* OpenStream(int fd, const char* mode) {
         errno = error;
     }
     return file;
+}
+
+#ifdef __GLIBC__
+// A memory stream is a stream of the C library's own over a cookie; the registry tells the
+// functions below which streams are memory ones and what their bytes are. A stream leaves it as
+// it is closed, before its address can be given to another stream.
+struct MemoryCookie {
+    std::shared_ptr<const std::vector<unsigned char>> bytes;
+    std::uint64_t position = 0;
+    std::FILE* stream = nullptr;
+};
+
+std::mutex& MemoryStreamsLock() {
+    static auto* lock = new std::mutex;  // never destroyed: streams may close at exit
+    return *lock;
+}
+
+std::unordered_map<const std::FILE*, const MemoryCookie*>& MemoryStreams() {
+    static auto* streams = new std::unordered_map<const std::FILE*, const MemoryCookie*>;
+    return *streams;
+}
+
+ssize_t ReadMemory(void* cookie, char* buffer, size_t size) {
+    auto& memory = *static_cast<MemoryCookie*>(cookie);
+    const std::vector<unsigned char>& bytes = *memory.bytes;
+    if (memory.position >= bytes.size()) {
+        return 0;
+    }
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(
+        std::min<std::size_t>(size, SSIZE_MAX), bytes.size() - memory.position));
+    std::memcpy(buffer, bytes.data() + memory.position, count);
+    memory.position += count;
+    return static_cast<ssize_t>(count);
+}
+
+// As on a file: any position from 0 on, also past the end, where reading finds the end.
+int SeekMemory(void* cookie, off64_t* offset, int origin) {
+    auto& memory = *static_cast<MemoryCookie*>(cookie);
+    std::int64_t base = 0;
+    if (origin == SEEK_CUR) {
+        base = static_cast<std::int64_t>(memory.position);
+    } else if (origin == SEEK_END) {
+        base = static_cast<std::int64_t>(memory.bytes->size());
+    } else if (origin != SEEK_SET) {
+        errno = EINVAL;
+        return -1;
+    }
+    const std::int64_t step = *offset;
+    if (step > 0 && base > INT64_MAX - step) {
+        errno = EOVERFLOW;
+        return -1;
+    }
+    if (base + step < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    memory.position = static_cast<std::uint64_t>(base + step);
+    *offset = static_cast<off64_t>(memory.position);
+    return 0;
+}
+
+int CloseMemory(void* cookie) {
+    auto* memory = static_cast<MemoryCookie*>(cookie);
+    {
+        const std::lock_guard<std::mutex> guard(MemoryStreamsLock());
+        MemoryStreams().erase(memory->stream);
+    }
+    delete memory;
+    return 0;
+}
+#endif
+
+// The bytes of a memory stream; nullptr for any other stream.
+std::shared_ptr<const std::vector<unsigned char>> MemoryOf(std::FILE* stream) {
+#ifdef __GLIBC__
+    const std::lock_guard<std::mutex> guard(MemoryStreamsLock());
+    const auto found = MemoryStreams().find(stream);
+    if (found != MemoryStreams().end()) {
+        return found->second->bytes;
+    }
+#else
+    (void)stream;
+#endif
+    return nullptr;
 }
 
 }  // namespace
@@ -115,8 +205,14 @@ std::int64_t TellStream(std::FILE* stream) {
 }
 
 std::optional<std::uint64_t> StreamFileSize(std::FILE* stream) {
+    if (stream == nullptr) {
+        return std::nullopt;
+    }
+    if (const auto memory = MemoryOf(stream)) {
+        return memory->size();
+    }
     struct stat info {};
-    if (stream == nullptr || ::fstat(::fileno(stream), &info) != 0 || info.st_size < 0) {
+    if (::fstat(::fileno(stream), &info) != 0 || info.st_size < 0) {
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(info.st_size);
@@ -161,8 +257,46 @@ std::FILE* CreateUnnamedTemporary(const std::string& folder) {
     return CreateAndUnlinkTemporary(folder);
 }
 
+std::FILE* OpenMemoryStream(std::shared_ptr<const std::vector<unsigned char>> bytes) {
+    if (bytes == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+#ifdef __GLIBC__
+    auto* cookie = new MemoryCookie{std::move(bytes), 0, nullptr};
+    const std::lock_guard<std::mutex> guard(MemoryStreamsLock());
+    std::FILE* stream = ::fopencookie(
+        cookie, "rb", cookie_io_functions_t{ReadMemory, nullptr, SeekMemory, CloseMemory});
+    if (stream == nullptr) {
+        delete cookie;
+        return nullptr;
+    }
+    cookie->stream = stream;
+    MemoryStreams().emplace(stream, cookie);
+    return stream;
+#else
+    // No memory streams here: a private copy in an unnamed temporary file serves.
+    std::FILE* copy = CreateUnnamedTemporary(TemporaryFolder());
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    if (std::fwrite(bytes->data(), 1, bytes->size(), copy) != bytes->size() ||
+        std::fflush(copy) != 0 || !SeekStream(copy, 0, SEEK_SET)) {
+        const int error = errno;
+        std::fclose(copy);
+        errno = error;
+        return nullptr;
+    }
+    return copy;
+#endif
+}
+
 bool PositionalReader::Open(std::FILE* stream) {
     Close();
+    if (auto memory = MemoryOf(stream)) {
+        memory_ = std::move(memory);
+        return true;
+    }
     // Bytes the stream still holds for writing must reach the file before it is read.
     std::fflush(stream);
     const int descriptor = ::fcntl(::fileno(stream), F_DUPFD_CLOEXEC, 0);
@@ -174,6 +308,15 @@ bool PositionalReader::Open(std::FILE* stream) {
 }
 
 std::int64_t PositionalReader::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) const {
+    if (memory_ != nullptr) {
+        if (offset >= memory_->size()) {
+            return 0;
+        }
+        const auto count =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, memory_->size() - offset));
+        std::memcpy(buffer, memory_->data() + offset, count);
+        return static_cast<std::int64_t>(count);
+    }
     if (handle_ == kNone) {
         return -1;
     }
@@ -188,6 +331,7 @@ std::int64_t PositionalReader::ReadAt(void* buffer, std::size_t size, std::uint6
 }
 
 void PositionalReader::Close() {
+    memory_.reset();
     if (handle_ != kNone) {
         ::close(static_cast<int>(handle_));
         handle_ = kNone;

@@ -212,6 +212,26 @@ std::FILE* CreateUnnamedTemporary(const std::string& folder) {
     return nullptr;
 }
 
+std::FILE* OpenMemoryStream(std::shared_ptr<const std::vector<unsigned char>> bytes) {
+    if (bytes == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    // The C library has no memory streams: a private copy in an unnamed temporary file serves.
+    std::FILE* copy = CreateUnnamedTemporary(TemporaryFolder());
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    if (std::fwrite(bytes->data(), 1, bytes->size(), copy) != bytes->size() ||
+        std::fflush(copy) != 0 || !SeekStream(copy, 0, SEEK_SET)) {
+        const int error = errno;
+        std::fclose(copy);
+        errno = error;
+        return nullptr;
+    }
+    return copy;
+}
+
 bool PositionalReader::Open(std::FILE* stream) {
     Close();
     std::fflush(stream);
@@ -242,6 +262,7 @@ std::int64_t PositionalReader::ReadAt(void* buffer, std::size_t size, std::uint6
 }
 
 void PositionalReader::Close() {
+    memory_.reset();  // never set here: memory streams are temporary files on Windows
     if (handle_ != kNone) {
         ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
         handle_ = kNone;
