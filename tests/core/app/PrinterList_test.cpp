@@ -15,7 +15,7 @@ const std::string kNotFound =
 
 class PrinterListTest : public ::testing::Test {
   protected:
-    PrinterListTest() { app.SetPrinterServices(&spooler, &sleeper, &clock); }
+    PrinterListTest() { app.Printer().SetServices(&spooler, &sleeper, &clock); }
 
     test::FakeSpooler spooler;
     test::FakeSleeper sleeper;
@@ -79,10 +79,10 @@ TEST_F(PrinterListTest, NextStoresTheChosenPrinterAndFollowsTheRoad) {
     app.SetOperation(11);
     app.GoNext(217);
     EXPECT_EQ(PrinterSelectionNext(app, "Zeta QX"), 283);
-    EXPECT_EQ(app.GetSelectedPrinter(), "Zeta QX");
+    EXPECT_EQ(app.Printer().GetSelectedPrinter(), "Zeta QX");
     app.SetOperation(9);  // no road behind this page: stays, the name is stored all the same
     EXPECT_EQ(PrinterSelectionNext(app, "Alpha QX"), -1);
-    EXPECT_EQ(app.GetSelectedPrinter(), "Alpha QX");
+    EXPECT_EQ(app.Printer().GetSelectedPrinter(), "Alpha QX");
     EXPECT_EQ(app.History(), (std::vector<int>{217, 283}));
 }
 

@@ -58,7 +58,7 @@ protected:
 TEST_F(AppTest, StartsEmptyAndStartSetsDemoAndLanguage) {
     EXPECT_FALSE(app.IsDemoMode());
     EXPECT_EQ(app.GetOperation(), 0);
-    EXPECT_TRUE(app.GetSelectedPrinter().empty());
+    EXPECT_TRUE(app.Printer().GetSelectedPrinter().empty());
     EXPECT_TRUE(app.GetLogFileName().empty());
     app.SetOperation(12);
     app.Start("C:\\Tools\\ServiceDemo.exe", "", kJapanese);
