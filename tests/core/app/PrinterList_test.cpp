@@ -64,6 +64,30 @@ TEST_F(PrinterListTest, NoReadyPrinterOrNoSpoolerShows244EachTime) {
     EXPECT_EQ(sink.shown.size(), 3u);
 }
 
+// The page and `qx7ctl list` list through one function: a session of their own (as the
+// command line has) gives the page's names, whatever the filter and readiness leave out.
+TEST_F(PrinterListTest, TheSameNamesAsTheSessionListing) {
+    spooler.Add("QX-7 B");
+    spooler.Add("Office", "Generic PCL");
+    spooler.Add("QX-7 to file", "Quorvel QX-7", "FILE:");
+    spooler.Add("QX-7 FileOutput");
+    spooler.Add("QX-7 A");
+    spooler.Add("QX-7 off").ready.bytes[0] = 1;
+    spooler.Add("QX-7 closed").opens = false;
+    PrinterSession commandLine(spooler, sleeper, clock);
+    std::vector<std::string> listed;
+    ASSERT_EQ(commandLine.ListReadyPrinters(listed), 0);
+    EXPECT_EQ(listed, (std::vector<std::string>{"QX-7 A", "QX-7 B"}));
+    EXPECT_EQ(FillPrinterList(app).names, listed);
+
+    // Nothing to list is a failure for both.
+    spooler.enumFails = true;
+    listed.clear();
+    EXPECT_NE(commandLine.ListReadyPrinters(listed), 0);
+    EXPECT_FALSE(FillPrinterList(app).filled);
+    EXPECT_EQ(sink.shown, std::vector<std::string>{kNotFound});
+}
+
 TEST_F(PrinterListTest, DemoModeListsOnlyTheDemonstrationEntry) {
     spooler.Add("Alpha QX");
     app.Start("/opt/qx7/qx7-service-tool", "-demo", kEnglish);
