@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     SpoolDirectory spooler(DefaultSpoolDirectory());
     SystemSleeper sleeper;
     SystemLocalTime clock;
-    tool.SetPrinterServices(&spooler, &sleeper, &clock);
+    tool.Printer().SetServices(&spooler, &sleeper, &clock);
 
     QtFileChooser files;
     QtDesktopOpener opener;

@@ -14,9 +14,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/app/PrinterList.h"
+#include "core/app/QVJServToolApp.h"
 #include "core/base/LocalTime.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemSleeper.h"
+#include "platform/posix/SpoolDirectory.h"
 #include "support/ChildProcess.h"
 #include "support/FakeMonitor.h"
+#include "support/RecordingMessageSink.h"
 #include "support/TempDir.h"
 
 namespace qx7 {
@@ -229,6 +235,36 @@ TEST_F(Qx7ctlTest, SeveralPrintersNeedAChoice) {
     EXPECT_EQ(Ctl({"-p", "QX-7 B", "carriage-speed"}).exitCode, 0);
     EXPECT_EQ(Journal(0), "carriage-speed\n");
     EXPECT_EQ(Journal(1), "");
+}
+
+// `qx7ctl list` and the printer selection page list the same spool directory alike: one
+// listing, one filter, one readiness check.
+TEST_F(Qx7ctlTest, ListsWhatThePrinterSelectionPageOffers) {
+    StartSim("QX-7 B");
+    StartSim("QX-7 A");
+    test::WriteFile(dir.File("Dead.printer"),
+                    "QX7-PRINTER 1\nname=QX-7 Dead\ndriver=Quorvel QX-7\nport=USB009\n");
+    test::WriteFile(dir.File("Office.printer"),
+                    "QX7-PRINTER 1\nname=Office\ndriver=Generic PCL\nport=USB002\n");
+    const auto listed = Ctl({"list"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+
+    test::RecordingMessageSink sink;
+    CQVJServToolApp app(sink);
+    SpoolDirectory spooler(dir.Path().string());
+    SystemSleeper sleeper;
+    SystemLocalTime clock;
+    app.Printer().SetServices(&spooler, &sleeper, &clock);
+    const PrinterListResult page = FillPrinterList(app);
+    ASSERT_TRUE(page.filled);
+    std::string offered;
+    for (const std::string& name : page.names) {
+        offered += name + "\n";
+    }
+    EXPECT_EQ(listed.out, offered);
+    EXPECT_EQ(offered, "QX-7 A\nQX-7 B\n");
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(Journal(0) + Journal(1), "");
 }
 
 TEST_F(Qx7ctlTest, SwitchedOffAndMalformedPrintersAreNotListed) {

@@ -48,12 +48,12 @@ class SpoolDeadlineTest : public ::testing::Test {
             SystemLocalTime clock;
             test::RecordingMessageSink sink;
             CQVJServToolApp tool(sink);
-            tool.SetPrinterServices(&spooler, &sleeper, &clock);
-            tool.SetSelectedPrinter("M");
+            tool.Printer().SetServices(&spooler, &sleeper, &clock);
+            tool.Printer().SetSelectedPrinter("M");
             const auto started = std::chrono::steady_clock::now();
-            tool.RecordBatteryExchange();
+            tool.Printer().RecordBatteryExchange();
             return Outcome{
-                true, tool.GetLastPrinterResult(),
+                true, tool.Printer().GetLastResult(),
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()};
         });
         if (run.wait_for(kWatchdog) != std::future_status::ready) {

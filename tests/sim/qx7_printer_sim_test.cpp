@@ -72,9 +72,9 @@ TEST_F(SimulatorTest, StalledClientsDoNotHoldUpAnother) {
     }
     test::RecordingMessageSink sink;
     CQVJServToolApp tool(sink);
-    tool.SetPrinterServices(&spooler, &sleeper, &clock);
-    tool.SetSelectedPrinter(kName);
-    EXPECT_TRUE(tool.RecordBatteryExchange()) << tool.GetLastPrinterResult();
+    tool.Printer().SetServices(&spooler, &sleeper, &clock);
+    tool.Printer().SetSelectedPrinter(kName);
+    EXPECT_TRUE(tool.Printer().RecordBatteryExchange()) << tool.Printer().GetLastResult();
     EXPECT_EQ(test::ReadFile(Journal()), "record 6\n");
 
     // The stalled clients are dropped once their frame is overdue.
@@ -198,12 +198,13 @@ TEST(SimulatorFaultAfter, FirstCommandsPassThenTheFaultStays) {
         SystemLocalTime clock;
         test::RecordingMessageSink sink;
         CQVJServToolApp tool(sink);
-        tool.SetPrinterServices(&spooler, &sleeper, &clock);
-        tool.SetSelectedPrinter(kName);
-        EXPECT_TRUE(tool.ResetStatistics()) << c.fault << " " << tool.GetLastPrinterResult();
-        EXPECT_FALSE(tool.ResetIpAddress()) << c.fault;
-        EXPECT_EQ(tool.GetLastPrinterResult(), c.code) << c.fault;
-        EXPECT_FALSE(tool.ResetIpAddress()) << c.fault;
+        tool.Printer().SetServices(&spooler, &sleeper, &clock);
+        tool.Printer().SetSelectedPrinter(kName);
+        EXPECT_TRUE(tool.Printer().ResetStatistics())
+            << c.fault << " " << tool.Printer().GetLastResult();
+        EXPECT_FALSE(tool.Printer().ResetIpAddress()) << c.fault;
+        EXPECT_EQ(tool.Printer().GetLastResult(), c.code) << c.fault;
+        EXPECT_FALSE(tool.Printer().ResetIpAddress()) << c.fault;
         EXPECT_EQ(test::ReadFile(dir.File("journal")), c.journal) << c.fault;
     }
 }

@@ -14,8 +14,8 @@
 #include "cli/common/StderrMessageSink.h"
 #include "cli/common/Utf8Arguments.h"
 #include "core/text/Messages.h"
-#include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
+#include "core/comm/PrinterSession.h"
 #include "core/base/PrinterTime.h"
 #include "platform/SystemEnvironment.h"
 #include "platform/SystemLocalTime.h"
@@ -33,17 +33,6 @@ using namespace qx7;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kCodeTemperatureRange = -61;
-
-// Ready QX-7 printers in name order; the link's result code (0, -18 or -19).
-int ListReady(ISpooler& spooler, ISleeper& sleeper, const ILocalTime& clock,
-              std::vector<std::string>& names) {
-    PrinterLink link(spooler, sleeper, clock);
-    int result = link.EnumeratePrinters();
-    if (result == 0) {
-        result = link.ListQxPrinters(names);
-    }
-    return result;
-}
 
 #ifdef _WIN32
 using PlatformSpooler = Win32Spooler;
@@ -229,7 +218,6 @@ int main(int argc, char** argv) {
     }
 
     cli::StderrMessageSink sink("qx7ctl");
-    CQVJServToolApp tool(sink);
     const Messages messages(SystemDefaultLanguage(), sink);
 
 #ifdef _WIN32
@@ -239,10 +227,12 @@ int main(int argc, char** argv) {
 #endif
     SystemSleeper sleeper;
     SystemLocalTime clock;
+    // The wizard's own listing and commands, without the wizard.
+    PrinterSession session(spooler, sleeper, clock);
 
     if (list->parsed()) {
         std::vector<std::string> names;
-        if (ListReady(spooler, sleeper, clock, names) != 0) {
+        if (session.ListReadyPrinters(names) != 0) {
             ReportNotFound(messages, spooler);
             return kExitFailure;
         }
@@ -292,7 +282,7 @@ int main(int argc, char** argv) {
 
     if (printerOption->count() == 0) {
         std::vector<std::string> names;
-        if (ListReady(spooler, sleeper, clock, names) != 0) {
+        if (session.ListReadyPrinters(names) != 0) {
             ReportNotFound(messages, spooler);
             return kExitFailure;
         }
@@ -319,13 +309,12 @@ int main(int argc, char** argv) {
             return kExitFailure;
         }
     }
-    tool.SetPrinterServices(&spooler, &sleeper, &clock);
-    tool.SetSelectedPrinter(printerName);
+    session.SetSelectedPrinter(printerName);
 
     // Runs one operation; on failure the communication error with the failing step's code.
     const auto run = [&](bool ok, const char* done) {
         if (!ok) {
-            messages.ShowMessage(kMsgCommunicationError, tool.GetLastPrinterResult());
+            messages.ShowMessage(kMsgCommunicationError, session.GetLastResult());
             return false;
         }
         cli::WriteStandardOutput(printerName + ": " + done + "\n");
@@ -334,36 +323,36 @@ int main(int argc, char** argv) {
 
     bool ok = false;
     if (setClock->parsed()) {
-        ok = run(tool.SetPrinterClock(printerTime), "clock set");
+        ok = run(session.SetPrinterClock(printerTime), "clock set");
     } else if (record->parsed()) {
         if (part == "battery") {
-            ok = run(tool.RecordBatteryExchange(), "battery exchange recorded");
+            ok = run(session.RecordBatteryExchange(), "battery exchange recorded");
         } else if (part == "pump") {
-            ok = run(tool.RecordPumpExchange(), "tube pump exchange recorded");
+            ok = run(session.RecordPumpExchange(), "tube pump exchange recorded");
         } else {
-            ok = run(tool.RecordCarriageMotorExchange(), "carriage motor exchange recorded");
+            ok = run(session.RecordCarriageMotorExchange(), "carriage motor exchange recorded");
         }
     } else if (reset->parsed()) {
         if (what == "statistics") {
-            ok = run(tool.ResetStatistics(), "statistical values reset") &&
-                 run(tool.ResetIpAddress(), "IP address reset");
+            ok = run(session.ResetStatistics(), "statistical values reset") &&
+                 run(session.ResetIpAddress(), "IP address reset");
         } else if (what == "ip") {
-            ok = run(tool.ResetIpAddress(), "IP address reset");
+            ok = run(session.ResetIpAddress(), "IP address reset");
         } else {
-            ok = run(tool.ResetTubeCleanWarning(), "\"Clean Tube W\" warning reset");
+            ok = run(session.ResetTubeCleanWarning(), "\"Clean Tube W\" warning reset");
         }
     } else if (carriage->parsed()) {
-        ok = run(tool.StartCarriageSpeedAdjustment(), "carriage speed adjustment started");
+        ok = run(session.StartCarriageSpeedAdjustment(), "carriage speed adjustment started");
     } else if (thermistor->parsed()) {
-        if (tool.CalibrateThermistor(temperature)) {
+        if (session.CalibrateThermistor(temperature)) {
             cli::WriteStandardOutput(printerName + ": thermistors calibrated to " +
                                      std::to_string(temperature) + " F\n");
             ok = true;
-        } else if (tool.GetLastPrinterResult() == kLinkReplyStatus) {
+        } else if (session.GetLastResult() == kLinkReplyStatus) {
             // The printer turned the value down: the calibration page's own words.
             messages.ShowMessage(122, 0);
         } else {
-            messages.ShowMessage(kMsgCommunicationError, tool.GetLastPrinterResult());
+            messages.ShowMessage(kMsgCommunicationError, session.GetLastResult());
         }
     }
     return cli::CloseStandardOutput("qx7ctl", ok ? 0 : kExitFailure);

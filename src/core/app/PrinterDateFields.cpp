@@ -81,7 +81,7 @@ SetDateNextResult SetDateNext(CQVJServToolApp& app, const DateFieldTexts& texts,
     }
     if (!app.IsDemoMode()) {
         const auto printerTime = PrinterClockFromLocal(*check.time, clock);
-        if (!printerTime || !app.SetPrinterClock(*printerTime)) {
+        if (!printerTime || !app.Printer().SetPrinterClock(*printerTime)) {
             messages.ShowMessage(kMsgCommunicationError, kCodeSetClockFailed);
             result.outcome = SetDateOutcome::SendFailed;
             return result;

@@ -3,7 +3,6 @@
 #include "core/text/Messages.h"
 #include "core/app/PageFlow.h"
 #include "core/app/QVJServToolApp.h"
-#include "core/comm/PrinterLink.h"
 
 namespace qx7 {
 
@@ -11,21 +10,10 @@ PrinterListResult FillPrinterList(const CQVJServToolApp& app) {
     PrinterListResult result;
     if (app.IsDemoMode()) {
         result.names.emplace_back(kDemoPrinterName);
-    } else {
-        int listed = kLinkEnumerateFailed;
-        if (app.GetSpooler() != nullptr && app.GetSleeper() != nullptr &&
-            app.GetClock() != nullptr) {
-            PrinterLink link(*app.GetSpooler(), *app.GetSleeper(), *app.GetClock());
-            listed = link.EnumeratePrinters();
-            if (listed == 0) {
-                listed = link.ListQxPrinters(result.names);
-            }
-        }
-        if (listed < 0) {
-            result.names.clear();
-            app.GetMessages().ShowMessage(kMsgPrinterNotFound, 0);
-            return result;
-        }
+    } else if (app.Printer().ListReadyPrinters(result.names) < 0) {
+        result.names.clear();
+        app.GetMessages().ShowMessage(kMsgPrinterNotFound, 0);
+        return result;
     }
     result.filled = true;
     result.selected = 0;
@@ -33,7 +21,7 @@ PrinterListResult FillPrinterList(const CQVJServToolApp& app) {
 }
 
 int PrinterSelectionNext(CQVJServToolApp& app, const std::string& chosenName) {
-    app.SetSelectedPrinter(chosenName);
+    app.Printer().SetSelectedPrinter(chosenName);
     return GoToNextPage(app, kPagePrinterSelection);
 }
 

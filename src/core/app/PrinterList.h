@@ -19,7 +19,7 @@ struct PrinterListResult {
 };
 
 // Demo mode: only "Demonstration mode", no printer contacted. Otherwise the ready QX-7 printers
-// of the app's spooler through a link of its own (EnumeratePrinters, then ListQxPrinters, which
+// of the app's printer session (its ListReadyPrinters, the listing `qx7ctl list` prints, which
 // asks the printers together by one deadline, so that silent ones cannot hold the page up);
 // when the spooler cannot list printers or none qualifies (-18, -19, also without printer
 // services) message 244 without a code, and an empty list. Names are in the byte order of their

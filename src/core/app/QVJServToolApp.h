@@ -1,9 +1,9 @@
 #pragma once
-// The application object's state shared by every wizard page: selected printer, operation code,
-// page history, log file name, demo mode, language, and the program and data directories.
+// The application object's state shared by every wizard page: the printer session (the chosen
+// printer and the way to it), operation code, page history, log file name, demo mode, language,
+// and the program and data directories.
 // The window and the start-up of the wizard live in the GUI; this is the part with the rules.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,12 +12,9 @@
 #include "core/text/Messages.h"
 #include "core/app/StartupDecision.h"
 #include "core/base/PathText.h"
+#include "core/comm/PrinterSession.h"
 
 namespace qx7 {
-
-class ISpooler;
-class ISleeper;
-class ILocalTime;
 
 inline constexpr int kCodeProgramDirectory = -276;
 inline constexpr int kCodeDataDirectory = -270;
@@ -37,9 +34,6 @@ public:
     bool IsDemoMode() const { return demoMode_; }
     LanguageId GetLanguage() const { return language_; }
     const std::string& GetExecutablePath() const { return executablePath_; }
-
-    void SetSelectedPrinter(std::string_view name) { selectedPrinter_ = name; }
-    const std::string& GetSelectedPrinter() const { return selectedPrinter_; }
 
     void SetOperation(int code) { operation_ = code; }
     int GetOperation() const { return operation_; }
@@ -66,29 +60,10 @@ public:
 
     const Messages& GetMessages() const { return messages_; }
 
-    // Printer operations (core/comm/PrinterOperations.cpp): each sends one command to the
-    // selected printer through a fresh link and answers whether the printer accepted it.
-    // Without printer services every operation fails with -20, sending nothing.
-    void SetPrinterServices(ISpooler* spooler, ISleeper* sleeper, const ILocalTime* clock) {
-        spooler_ = spooler;
-        sleeper_ = sleeper;
-        clock_ = clock;
-    }
-    // The services handed in, for core helpers that make a link of their own (the printer list).
-    ISpooler* GetSpooler() const { return spooler_; }
-    ISleeper* GetSleeper() const { return sleeper_; }
-    const ILocalTime* GetClock() const { return clock_; }
-    bool ResetStatistics();
-    bool ResetIpAddress();
-    bool ResetTubeCleanWarning();
-    bool RecordPumpExchange();
-    bool RecordCarriageMotorExchange();
-    bool RecordBatteryExchange();
-    bool StartCarriageSpeedAdjustment();
-    bool CalibrateThermistor(int temperature);
-    bool SetPrinterClock(std::uint32_t printerTime);
-    // The result code of the step that ended the last operation (0 after a success).
-    int GetLastPrinterResult() const { return lastPrinterResult_; }
+    // The printer the pages send their steps to; whether a step is sent at all (not in demo
+    // mode) and what is said when it fails are decided by the pages' rules.
+    PrinterSession& Printer() { return printer_; }
+    const PrinterSession& Printer() const { return printer_; }
 
 private:
     void ApplyStartup(std::string_view executablePath, const StartupDecision& decision);
@@ -100,7 +75,6 @@ private:
     Messages messages_;
     std::string programDirectory_;
     std::string logFileName_;
-    std::string selectedPrinter_;
     int operation_ = 0;
     bool demoMode_ = false;
     std::vector<int> history_;
@@ -108,10 +82,7 @@ private:
     std::string dataDirectory_;
     std::string executablePath_;
     LanguageId language_ = kEnglish;
-    ISpooler* spooler_ = nullptr;
-    ISleeper* sleeper_ = nullptr;
-    const ILocalTime* clock_ = nullptr;
-    int lastPrinterResult_ = 0;
+    PrinterSession printer_;
 };
 
 }  // namespace qx7

@@ -9,8 +9,8 @@ namespace {
 
 // Runs one printer step unless in demo mode; on failure shows 237 with the code and answers
 // false.
-bool Step(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)(), int code) {
-    if (app.IsDemoMode() || (app.*operation)()) {
+bool Step(CQVJServToolApp& app, bool (PrinterSession::*operation)(), int code) {
+    if (app.IsDemoMode() || (app.Printer().*operation)()) {
         return true;
     }
     app.GetMessages().ShowMessage(kMsgCommunicationError, code);
@@ -19,11 +19,11 @@ bool Step(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)(), int code) 
 
 // The carriage steps have no code of their own: a failure names the link's failing step, so
 // that the user is not left pressing Next on a page that seems to do nothing.
-bool StepWithLinkCode(CQVJServToolApp& app, bool (CQVJServToolApp::*operation)()) {
-    if (app.IsDemoMode() || (app.*operation)()) {
+bool StepWithLinkCode(CQVJServToolApp& app, bool (PrinterSession::*operation)()) {
+    if (app.IsDemoMode() || (app.Printer().*operation)()) {
         return true;
     }
-    app.GetMessages().ShowMessage(kMsgCommunicationError, app.GetLastPrinterResult());
+    app.GetMessages().ShowMessage(kMsgCommunicationError, app.Printer().GetLastResult());
     return false;
 }
 
@@ -41,24 +41,23 @@ int ServicePageNext(CQVJServToolApp& app, int templateId) {
         case kPageLogViewer:
             return kStayOnPage;
         case 279:
-            passed = Step(app, &CQVJServToolApp::ResetStatistics, kCodeResetStatisticsFailed) &&
-                     Step(app, &CQVJServToolApp::ResetIpAddress, kCodeResetIpAddressFailed);
+            passed = Step(app, &PrinterSession::ResetStatistics, kCodeResetStatisticsFailed) &&
+                     Step(app, &PrinterSession::ResetIpAddress, kCodeResetIpAddressFailed);
             break;
         case 172:
-            passed = Step(app, &CQVJServToolApp::RecordBatteryExchange, 0);
+            passed = Step(app, &PrinterSession::RecordBatteryExchange, 0);
             break;
         case 283:
-            passed = Step(app, &CQVJServToolApp::RecordPumpExchange, 0);
+            passed = Step(app, &PrinterSession::RecordPumpExchange, 0);
             break;
         case 281:
-            passed =
-                Step(app, &CQVJServToolApp::ResetTubeCleanWarning, kCodeResetTubeWarningFailed);
+            passed = Step(app, &PrinterSession::ResetTubeCleanWarning, kCodeResetTubeWarningFailed);
             break;
         case 206:
-            passed = StepWithLinkCode(app, &CQVJServToolApp::RecordCarriageMotorExchange);
+            passed = StepWithLinkCode(app, &PrinterSession::RecordCarriageMotorExchange);
             break;
         case 148:
-            passed = StepWithLinkCode(app, &CQVJServToolApp::StartCarriageSpeedAdjustment);
+            passed = StepWithLinkCode(app, &PrinterSession::StartCarriageSpeedAdjustment);
             break;
         default:
             break;

@@ -15,9 +15,9 @@ inline constexpr int kCodeResetTubeWarningFailed = -69;
 // -67), both again on the next press after a failure; 172 records the battery and 283 the tube
 // pump exchange (237 alone); 281 resets the tube warning (237 with -69); 206 records the
 // carriage motor exchange and 148 starts the carriage speed adjustment (237 with the failing
-// link step's result code, GetLastPrinterResult). The other pages have no step. On success (or in
-// demo mode) the answer is GoNext(next page), otherwise -1. Pages with input of their own (the
-// menus, 217, 136, 160, 178) and 225 are not handled here and answer -1.
+// link step's result code, the session's GetLastResult). The other pages have no step. On
+// success (or in demo mode) the answer is GoNext(next page), otherwise -1. Pages with input of
+// their own (the menus, 217, 136, 160, 178) and 225 are not handled here and answer -1.
 int ServicePageNext(CQVJServToolApp& app, int templateId);
 
 }  // namespace qx7

@@ -108,12 +108,12 @@ ThermistorNextResult ThermistorCalibrationNext(CQVJServToolApp& app, bool fahren
         messages.ShowTemperatureOutOfRange(result.temperature, kCodeTemperatureRange);
         return result;
     }
-    if (!app.IsDemoMode() && !app.CalibrateThermistor(result.temperature)) {
+    if (!app.IsDemoMode() && !app.Printer().CalibrateThermistor(result.temperature)) {
         // Only a refusal in the printer's reply means the value was too far from its reading.
-        if (app.GetLastPrinterResult() == kLinkReplyStatus) {
+        if (app.Printer().GetLastResult() == kLinkReplyStatus) {
             messages.ShowMessage(kMsgTemperatureRefused, 0);
         } else {
-            messages.ShowMessage(kMsgCommunicationError, app.GetLastPrinterResult());
+            messages.ShowMessage(kMsgCommunicationError, app.Printer().GetLastResult());
         }
         return result;
     }

@@ -107,8 +107,8 @@ class SetDatePageTest : public ::testing::Test {
   protected:
     SetDatePageTest() {
         spooler.Add("QX-7 A");
-        app.SetPrinterServices(&spooler, &sleeper, &clock);
-        app.SetSelectedPrinter("QX-7 A");
+        app.Printer().SetServices(&spooler, &sleeper, &clock);
+        app.Printer().SetSelectedPrinter("QX-7 A");
         app.SetOperation(12);
         app.GoNext(160);
     }

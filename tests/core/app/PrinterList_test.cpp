@@ -15,7 +15,7 @@ const std::string kNotFound =
 
 class PrinterListTest : public ::testing::Test {
   protected:
-    PrinterListTest() { app.SetPrinterServices(&spooler, &sleeper, &clock); }
+    PrinterListTest() { app.Printer().SetServices(&spooler, &sleeper, &clock); }
 
     test::FakeSpooler spooler;
     test::FakeSleeper sleeper;
@@ -64,6 +64,30 @@ TEST_F(PrinterListTest, NoReadyPrinterOrNoSpoolerShows244EachTime) {
     EXPECT_EQ(sink.shown.size(), 3u);
 }
 
+// The page and `qx7ctl list` list through one function: a session of their own (as the
+// command line has) gives the page's names, whatever the filter and readiness leave out.
+TEST_F(PrinterListTest, TheSameNamesAsTheSessionListing) {
+    spooler.Add("QX-7 B");
+    spooler.Add("Office", "Generic PCL");
+    spooler.Add("QX-7 to file", "Quorvel QX-7", "FILE:");
+    spooler.Add("QX-7 FileOutput");
+    spooler.Add("QX-7 A");
+    spooler.Add("QX-7 off").ready.bytes[0] = 1;
+    spooler.Add("QX-7 closed").opens = false;
+    PrinterSession commandLine(spooler, sleeper, clock);
+    std::vector<std::string> listed;
+    ASSERT_EQ(commandLine.ListReadyPrinters(listed), 0);
+    EXPECT_EQ(listed, (std::vector<std::string>{"QX-7 A", "QX-7 B"}));
+    EXPECT_EQ(FillPrinterList(app).names, listed);
+
+    // Nothing to list is a failure for both.
+    spooler.enumFails = true;
+    listed.clear();
+    EXPECT_NE(commandLine.ListReadyPrinters(listed), 0);
+    EXPECT_FALSE(FillPrinterList(app).filled);
+    EXPECT_EQ(sink.shown, std::vector<std::string>{kNotFound});
+}
+
 TEST_F(PrinterListTest, DemoModeListsOnlyTheDemonstrationEntry) {
     spooler.Add("Alpha QX");
     app.Start("/opt/qx7/qx7-service-tool", "-demo", kEnglish);
@@ -79,10 +103,10 @@ TEST_F(PrinterListTest, NextStoresTheChosenPrinterAndFollowsTheRoad) {
     app.SetOperation(11);
     app.GoNext(217);
     EXPECT_EQ(PrinterSelectionNext(app, "Zeta QX"), 283);
-    EXPECT_EQ(app.GetSelectedPrinter(), "Zeta QX");
+    EXPECT_EQ(app.Printer().GetSelectedPrinter(), "Zeta QX");
     app.SetOperation(9);  // no road behind this page: stays, the name is stored all the same
     EXPECT_EQ(PrinterSelectionNext(app, "Alpha QX"), -1);
-    EXPECT_EQ(app.GetSelectedPrinter(), "Alpha QX");
+    EXPECT_EQ(app.Printer().GetSelectedPrinter(), "Alpha QX");
     EXPECT_EQ(app.History(), (std::vector<int>{217, 283}));
 }
 

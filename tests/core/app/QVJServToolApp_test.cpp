@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/comm/PrinterLink.h"
+#include "support/FakeSleeper.h"
+#include "support/FakeSpooler.h"
 #include "support/RecordingMessageSink.h"
 
 namespace qx7 {
@@ -55,10 +58,32 @@ protected:
     CQVJServToolApp app{sink, '\\'};
 };
 
+// The pages reach the printer through the app's one session; the session says nothing itself,
+// success or failure: the messages are the pages' to decide.
+TEST_F(AppTest, HoldsOnePrinterSessionThatShowsNothing) {
+    test::FakeSpooler spooler;
+    test::FakeSleeper sleeper;
+    test::SteppingClock clock{1700000000};
+    spooler.Add("QX-7 A");
+    app.Printer().SetServices(&spooler, &sleeper, &clock);
+    app.Printer().SetSelectedPrinter("QX-7 A");
+    const CQVJServToolApp& shown = app;
+    EXPECT_EQ(&shown.Printer(), &app.Printer());
+    EXPECT_EQ(shown.Printer().GetSelectedPrinter(), "QX-7 A");
+    EXPECT_TRUE(shown.Printer().HasServices());
+
+    spooler.QueueReply(test::FakeSpooler::MakeReply(0x24, 0));
+    EXPECT_TRUE(app.Printer().RecordPumpExchange());
+    EXPECT_FALSE(app.Printer().StartCarriageSpeedAdjustment());  // no reply
+    EXPECT_EQ(shown.Printer().GetLastResult(), kLinkNoReply);
+    EXPECT_EQ(spooler.jobs.size(), 2u);
+    EXPECT_TRUE(sink.shown.empty());
+}
+
 TEST_F(AppTest, StartsEmptyAndStartSetsDemoAndLanguage) {
     EXPECT_FALSE(app.IsDemoMode());
     EXPECT_EQ(app.GetOperation(), 0);
-    EXPECT_TRUE(app.GetSelectedPrinter().empty());
+    EXPECT_TRUE(app.Printer().GetSelectedPrinter().empty());
     EXPECT_TRUE(app.GetLogFileName().empty());
     app.SetOperation(12);
     app.Start("C:\\Tools\\ServiceDemo.exe", "", kJapanese);

@@ -24,8 +24,8 @@ class ServicePageTest : public ::testing::Test {
   protected:
     ServicePageTest() {
         spooler.Add("QX-7 A");
-        app.SetPrinterServices(&spooler, &sleeper, &clock);
-        app.SetSelectedPrinter("QX-7 A");
+        app.Printer().SetServices(&spooler, &sleeper, &clock);
+        app.Printer().SetSelectedPrinter("QX-7 A");
     }
     // The command codes of the jobs sent (byte 3 of the command block).
     std::vector<int> SentCommands() const {
@@ -175,7 +175,7 @@ TEST_F(ServicePageTest, DemoModeWalksEveryRoadWithoutAPrinter) {
         }
         EXPECT_EQ(shown, road.pages);
     }
-    EXPECT_EQ(app.GetSelectedPrinter(), "Demonstration mode");
+    EXPECT_EQ(app.Printer().GetSelectedPrinter(), "Demonstration mode");
     EXPECT_TRUE(spooler.calls.empty());
     EXPECT_TRUE(sink.shown.empty());
 }

@@ -50,8 +50,8 @@ class ThermistorPageTest : public ::testing::Test {
   protected:
     ThermistorPageTest() {
         spooler.Add("QX-7 A");
-        app.SetPrinterServices(&spooler, &sleeper, &clock);
-        app.SetSelectedPrinter("QX-7 A");
+        app.Printer().SetServices(&spooler, &sleeper, &clock);
+        app.Printer().SetSelectedPrinter("QX-7 A");
     }
     // The texts after the page applied an update.
     static void Apply(const ThermistorUnitUpdate& update, ThermistorTexts& texts) {

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
+#include "core/comm/PrinterSession.h"
 #include "support/FakeSleeper.h"
 #include "support/FakeSpooler.h"
-#include "support/RecordingMessageSink.h"
 
 namespace qx7 {
 namespace {
@@ -61,8 +60,7 @@ class OperationsTest : public ::testing::Test {
   protected:
     OperationsTest() {
         spooler.Add("QX-7 A");
-        app.SetPrinterServices(&spooler, &sleeper, &clock);
-        app.SetSelectedPrinter("QX-7 A");
+        session.SetSelectedPrinter("QX-7 A");
     }
     // The command block of the only job sent.
     Bytes SentBlock(std::size_t length) const {
@@ -77,52 +75,51 @@ class OperationsTest : public ::testing::Test {
     test::FakeSpooler spooler;
     test::FakeSleeper sleeper;
     test::SteppingClock clock{1700000000};
-    test::RecordingMessageSink sink;
-    CQVJServToolApp app{sink};
+    PrinterSession session{spooler, sleeper, clock};
 };
 
 TEST_F(OperationsTest, EachOperationSendsItsCommandAndChecksItsReply) {
     struct Case {
         const char* name;
-        bool (*run)(CQVJServToolApp&);
+        bool (*run)(PrinterSession&);
         std::uint8_t replyCode;
         Bytes blockStart;
     };
     const Case cases[] = {
         {"statistics",
-         [](CQVJServToolApp& a) { return a.ResetStatistics(); },
+         [](PrinterSession& a) { return a.ResetStatistics(); },
          0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 2}},
         {"ip",
-         [](CQVJServToolApp& a) { return a.ResetIpAddress(); },
+         [](PrinterSession& a) { return a.ResetIpAddress(); },
          0x2D,
          {0x23, 0x23, 0x00, 0x41, 0, 0, 0, 0x0C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"tube",
-         [](CQVJServToolApp& a) { return a.ResetTubeCleanWarning(); },
+         [](PrinterSession& a) { return a.ResetTubeCleanWarning(); },
          0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 3}},
         {"pump",
-         [](CQVJServToolApp& a) { return a.RecordPumpExchange(); },
+         [](PrinterSession& a) { return a.RecordPumpExchange(); },
          0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 4}},
         {"motor",
-         [](CQVJServToolApp& a) { return a.RecordCarriageMotorExchange(); },
+         [](PrinterSession& a) { return a.RecordCarriageMotorExchange(); },
          0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 5}},
         {"battery",
-         [](CQVJServToolApp& a) { return a.RecordBatteryExchange(); },
+         [](PrinterSession& a) { return a.RecordBatteryExchange(); },
          0x24,
          {0x23, 0x23, 0x00, 0x42, 0, 0, 0, 0x20, 6}},
         {"speed",
-         [](CQVJServToolApp& a) { return a.StartCarriageSpeedAdjustment(); },
+         [](PrinterSession& a) { return a.StartCarriageSpeedAdjustment(); },
          0x28,
          {0x23, 0x23, 0x00, 0x35, 0, 0, 0, 0x10, 0, 0}},
         {"thermistor",
-         [](CQVJServToolApp& a) { return a.CalibrateThermistor(75); },
+         [](PrinterSession& a) { return a.CalibrateThermistor(75); },
          0x29,
          {0x23, 0x23, 0x00, 0x36, 0, 0, 0, 0x10, 0x00, 0x4B}},
         {"clock",
-         [](CQVJServToolApp& a) { return a.SetPrinterClock(0x11223344); },
+         [](PrinterSession& a) { return a.SetPrinterClock(0x11223344); },
          0x21,
          {0x23, 0x23, 0x00, 0x1D, 0, 0, 0, 0x08, 0x11, 0x22, 0x33, 0x44}},
     };
@@ -130,51 +127,50 @@ TEST_F(OperationsTest, EachOperationSendsItsCommandAndChecksItsReply) {
         SCOPED_TRACE(c.name);
         spooler.jobs.clear();
         spooler.QueueReply(test::FakeSpooler::MakeReply(c.replyCode, 0));
-        EXPECT_TRUE(c.run(app));
-        EXPECT_EQ(app.GetLastPrinterResult(), 0);
+        EXPECT_TRUE(c.run(session));
+        EXPECT_EQ(session.GetLastResult(), 0);
         EXPECT_EQ(SentBlock(c.blockStart.size()), c.blockStart);
         EXPECT_EQ(spooler.openHandles, 0);
 
         // Another command's reply, then a refusal.
         spooler.QueueReply(test::FakeSpooler::MakeReply(0x77, 0));
-        EXPECT_FALSE(c.run(app));
-        EXPECT_EQ(app.GetLastPrinterResult(), kLinkReplyFraming);
+        EXPECT_FALSE(c.run(session));
+        EXPECT_EQ(session.GetLastResult(), kLinkReplyFraming);
         spooler.QueueReply(test::FakeSpooler::MakeReply(c.replyCode, 1));
-        EXPECT_FALSE(c.run(app));
-        EXPECT_EQ(app.GetLastPrinterResult(), kLinkReplyStatus);
+        EXPECT_FALSE(c.run(session));
+        EXPECT_EQ(session.GetLastResult(), kLinkReplyStatus);
     }
-    EXPECT_TRUE(sink.shown.empty());  // operations never show anything themselves
 }
 
 TEST_F(OperationsTest, NoPrinterMeansNothingIsSent) {
-    app.SetSelectedPrinter("");
-    EXPECT_FALSE(app.RecordBatteryExchange());
-    EXPECT_EQ(app.GetLastPrinterResult(), kLinkNotReady);
-    app.SetSelectedPrinter("QX-7 A");
+    session.SetSelectedPrinter("");
+    EXPECT_FALSE(session.RecordBatteryExchange());
+    EXPECT_EQ(session.GetLastResult(), kLinkNotReady);
+    session.SetSelectedPrinter("QX-7 A");
     spooler.printers[0].ready.bytes[0] = 1;  // switched off
-    EXPECT_FALSE(app.SetPrinterClock(5));
-    EXPECT_EQ(app.GetLastPrinterResult(), kLinkNotReady);
+    EXPECT_FALSE(session.SetPrinterClock(5));
+    EXPECT_EQ(session.GetLastResult(), kLinkNotReady);
     EXPECT_EQ(spooler.Count("write"), 0);
     EXPECT_EQ(sleeper.calls, 0);
     EXPECT_EQ(spooler.openHandles, 0);
 
-    CQVJServToolApp bare(sink);
+    PrinterSession bare;
     bare.SetSelectedPrinter("QX-7 A");
     EXPECT_FALSE(bare.ResetStatistics());
-    EXPECT_EQ(bare.GetLastPrinterResult(), kLinkNotReady);
+    EXPECT_EQ(bare.GetLastResult(), kLinkNotReady);
 }
 
 TEST_F(OperationsTest, SilentPrinterFailsAfterSixPolls) {
-    EXPECT_FALSE(app.StartCarriageSpeedAdjustment());
-    EXPECT_EQ(app.GetLastPrinterResult(), kLinkNoReply);
+    EXPECT_FALSE(session.StartCarriageSpeedAdjustment());
+    EXPECT_EQ(session.GetLastResult(), kLinkNoReply);
     EXPECT_EQ(sleeper.totalMilliseconds, 3000);
     EXPECT_EQ(spooler.jobs.size(), 1u);
 }
 
 TEST_F(OperationsTest, SendFailureStopsBeforePolling) {
     spooler.writeFails = true;
-    EXPECT_FALSE(app.ResetTubeCleanWarning());
-    EXPECT_EQ(app.GetLastPrinterResult(), kLinkWriteFailed);
+    EXPECT_FALSE(session.ResetTubeCleanWarning());
+    EXPECT_EQ(session.GetLastResult(), kLinkWriteFailed);
     EXPECT_EQ(sleeper.calls, 0);
 }
 

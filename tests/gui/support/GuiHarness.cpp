@@ -12,7 +12,7 @@ GuiHarness::GuiHarness(LanguageId systemLanguage, const std::string& arguments) 
         commandLine += " " + arguments;
     }
     app.Start(kHarnessProgram, commandLine, systemLanguage);
-    app.SetPrinterServices(&spooler, &sleeper, &clock);
+    app.Printer().SetServices(&spooler, &sleeper, &clock);
     if (auto* core = QCoreApplication::instance()) {
         qtTranslator_ = gui::InstallQtTranslator(*core, app.GetLanguage());
     }
@@ -27,7 +27,7 @@ GuiHarness::~GuiHarness() {
 
 void GuiHarness::UseSpoolDirectory(const std::string& directory) {
     spoolDirectory = std::make_unique<SpoolDirectory>(directory);
-    app.SetPrinterServices(spoolDirectory.get(), &sleeper, &clock);
+    app.Printer().SetServices(spoolDirectory.get(), &sleeper, &clock);
 }
 
 gui::PageContext GuiHarness::Context() {

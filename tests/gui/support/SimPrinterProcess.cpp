@@ -17,8 +17,8 @@ SimPrinterProcess::~SimPrinterProcess() {
 }
 
 void SimPrinterProcess::Attach(GuiHarness& harness) {
-    harness.app.SetPrinterServices(spooler_.get(), &harness.sleeper, &harness.clock);
-    harness.app.SetSelectedPrinter(kSimPrinterName);
+    harness.app.Printer().SetServices(spooler_.get(), &harness.sleeper, &harness.clock);
+    harness.app.Printer().SetSelectedPrinter(kSimPrinterName);
 }
 
 std::string SimPrinterProcess::Journal() const {

@@ -93,7 +93,7 @@ TEST_P(CarriageAndPartsRoadTest, RoadThereBackAndThereAgain) {
     const std::size_t last = road.pages.size() - 2;
     Forward(last);
     EXPECT_EQ(harness.app.History(), Head(road.pages, last + 1));
-    EXPECT_EQ(harness.app.GetSelectedPrinter(), printerName);
+    EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), printerName);
     EXPECT_EQ(printer.Journal(), once);
 
     // Back, page by page, to the menu; nothing more reaches the printer.

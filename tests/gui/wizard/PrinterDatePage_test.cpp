@@ -177,7 +177,7 @@ TEST_P(DatePagesTest, ATimeThatCannotBeComputedIsACommunicationErrorAndNothingIs
     sheet = std::make_unique<gui::WizardSheet>(context, WizardPages(), registry);
     driver = std::make_unique<SheetDriver>(*sheet, "160-no-time");
     ASSERT_TRUE(driver->Show());
-    harness->app.SetSelectedPrinter("QX-7");
+    harness->app.Printer().SetSelectedPrinter("QX-7");
     ASSERT_TRUE(sheet->SetActivePage(160));
     ASSERT_TRUE(driver->WaitForPage(160));
     NextStays();

@@ -60,12 +60,12 @@ TEST_P(PrinterSelectionTest, ReadyPrinterIsListedSelectedAndChosenOnNext) {
     EXPECT_EQ(harness.app.GetCurrentPage(), kPagePrinterSelection);
     EXPECT_TRUE(harness.sink.shown.empty());
     // Not the application's printer until Next.
-    EXPECT_EQ(harness.app.GetSelectedPrinter(), "");
+    EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), "");
     ExpectNothingClipped();
     driver->Screenshot();
 
     ASSERT_TRUE(NextTo(206));
-    EXPECT_EQ(harness.app.GetSelectedPrinter(), "QX-7 Simulator");
+    EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), "QX-7 Simulator");
     EXPECT_EQ(harness.app.History(), (std::vector<int>{130, 217, 206}));
     EXPECT_EQ(simulators[0]->Journal(), "");  // listing asks readiness, sends no command
 }
@@ -94,7 +94,7 @@ TEST_P(PrinterSelectionTest, OfflinePrinterGivesNotFoundOncePerShowingOrSearchAn
     EXPECT_EQ(Listed(), QStringList{"QX-7 Second"});
     EXPECT_TRUE(driver->IsEnabled("nextButton"));
     ASSERT_TRUE(NextTo(160));
-    EXPECT_EQ(harness.app.GetSelectedPrinter(), "QX-7 Second");
+    EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), "QX-7 Second");
 
     // Back and again: a new showing lists afresh.
     simulators[1]->Stop();
@@ -121,7 +121,7 @@ TEST_P(PrinterSelectionTest, PrintersAreSortedByNameAndTheOneChosenGetsTheComman
     driver->Press(Qt::Key_Down);
     EXPECT_EQ(driver->Text(1000), "QX-7-Alpha");
     ASSERT_TRUE(NextTo(206));
-    EXPECT_EQ(harness.app.GetSelectedPrinter(), "QX-7-Alpha");
+    EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), "QX-7-Alpha");
     ASSERT_TRUE(NextTo(148));
     EXPECT_EQ(alpha.Journal(), "record 5\n");
     EXPECT_EQ(zulu.Journal(), "");
@@ -174,7 +174,7 @@ TEST_P(DemoPrinterSelectionTest, DemoModeListsOnlyTheDemonstrationEntryAndContac
     Search();
     EXPECT_EQ(Listed(), QStringList{kDemoPrinterName});
     ASSERT_TRUE(NextTo(281));
-    EXPECT_EQ(harness.app.GetSelectedPrinter(), kDemoPrinterName);
+    EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), kDemoPrinterName);
     EXPECT_TRUE(harness.sink.shown.empty());
     EXPECT_EQ(printer.Journal(), "");
 }

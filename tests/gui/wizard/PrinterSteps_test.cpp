@@ -93,8 +93,8 @@ class PrinterStepTest : public PageTest {
     // The sheet on the page as the road reaches it, with the simulator as the chosen printer.
     void ArriveWithPrinter(const StepPage& step, const std::vector<std::string>& simOptions) {
         StartPrinter("QX-7 Simulator", simOptions);
-        harness.app.SetPrinterServices(harness.spoolDirectory.get(), &sleeper, &harness.clock);
-        harness.app.SetSelectedPrinter("QX-7 Simulator");
+        harness.app.Printer().SetServices(harness.spoolDirectory.get(), &sleeper, &harness.clock);
+        harness.app.Printer().SetSelectedPrinter("QX-7 Simulator");
         harness.app.SetOperation(step.operation);
         harness.app.GoNext(kPagePrinterSelection);
         harness.app.GoNext(step.page);

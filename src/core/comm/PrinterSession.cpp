@@ -1,9 +1,7 @@
-// The nine printer operations of the application object: connect, build, send, collect, check,
-// each stopping at the first step that fails. The link lives for one operation.
+#include "core/comm/PrinterSession.h"
 
 #include <functional>
 
-#include "core/app/QVJServToolApp.h"
 #include "core/comm/PrinterLink.h"
 
 namespace qx7 {
@@ -35,76 +33,87 @@ int RunCommand(ISpooler* spooler, ISleeper* sleeper, const ILocalTime* clock,
 
 }  // namespace
 
-bool CQVJServToolApp::ResetStatistics() {
-    lastPrinterResult_ = RunCommand(
+int PrinterSession::ListReadyPrinters(std::vector<std::string>& names) const {
+    if (!HasServices()) {
+        return kLinkEnumerateFailed;
+    }
+    PrinterLink link(*spooler_, *sleeper_, *clock_);
+    if (const int result = link.EnumeratePrinters(); result != 0) {
+        return result;
+    }
+    return link.ListQxPrinters(names);
+}
+
+bool PrinterSession::ResetStatistics() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordStatistics); },
         &PrinterLink::CheckInitializeRecordReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::ResetIpAddress() {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::ResetIpAddress() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildSetAddress(0, 0, 0); },
         &PrinterLink::CheckSetAddressReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::ResetTubeCleanWarning() {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::ResetTubeCleanWarning() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordTubeWarning); },
         &PrinterLink::CheckInitializeRecordReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::RecordPumpExchange() {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::RecordPumpExchange() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordPump); },
         &PrinterLink::CheckInitializeRecordReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::RecordCarriageMotorExchange() {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::RecordCarriageMotorExchange() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordCarriageMotor); },
         &PrinterLink::CheckInitializeRecordReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::RecordBatteryExchange() {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::RecordBatteryExchange() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildInitializeRecord(kRecordBattery); },
         &PrinterLink::CheckInitializeRecordReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::StartCarriageSpeedAdjustment() {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::StartCarriageSpeedAdjustment() {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [](PrinterLink& l) { return l.BuildCarriageSpeedStart(); },
         &PrinterLink::CheckCarriageSpeedReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::CalibrateThermistor(int temperature) {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::CalibrateThermistor(int temperature) {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [temperature](PrinterLink& l) { return l.BuildThermistorValue(temperature); },
         &PrinterLink::CheckThermistorReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
-bool CQVJServToolApp::SetPrinterClock(std::uint32_t printerTime) {
-    lastPrinterResult_ = RunCommand(
+bool PrinterSession::SetPrinterClock(std::uint32_t printerTime) {
+    lastResult_ = RunCommand(
         spooler_, sleeper_, clock_, selectedPrinter_,
         [printerTime](PrinterLink& l) { return l.BuildSetClock(printerTime); },
         &PrinterLink::CheckSetClockReply);
-    return lastPrinterResult_ == 0;
+    return lastResult_ == 0;
 }
 
 }  // namespace qx7
