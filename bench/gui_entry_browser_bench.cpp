@@ -64,7 +64,7 @@ double TextExportSeconds(const std::string& path) {
     const qx7::SystemLocalTime clock;
     QElapsedTimer timer;
     timer.start();
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int kind = reader.Open(path);
     if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {
         return -1;

@@ -279,7 +279,7 @@ int EntriesKept() {
     qx7::bench::SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int count = reader.Open(gLog) == 1 && reader.OpenLogData() ? reader.GetEntryCount() : 0;
     reader.Close();
     return count;

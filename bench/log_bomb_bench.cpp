@@ -114,7 +114,7 @@ bool RunOnce(const std::string& kind, const std::string& path) {
         request.jobFileName = "bomb_J.csv";
         return qx7::SaveStatisticsFiles(records, request, context).started == 2;
     }
-    return !qx7::BuildLogFileInformation(path, messages, clock).empty();
+    return !qx7::BuildLogFileInformation(path, clock).empty();
 }
 
 // Peak resident size in MiB of a child running one kind, or -1.

@@ -39,7 +39,7 @@ int ExportOnce(const std::string& path, bool csv) {
     qx7::bench::SilentSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int kind = reader.Open(path);
     if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {
         return -1;

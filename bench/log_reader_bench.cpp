@@ -53,7 +53,7 @@ void ReadWholeLog(benchmark::State& state) {
     const qx7::SystemLocalTime clock;
     std::int64_t delivered = 0;
     for (auto _ : state) {
-        qx7::CQXLogFile reader(messages, clock);
+        qx7::CQXLogFile reader(clock);
         if (reader.Open(path) != 1 || !reader.OpenLogData()) {
             state.SkipWithError("cannot open the generated log");
             return;

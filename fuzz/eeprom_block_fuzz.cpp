@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* record = data + 1;
     const std::size_t length = size - 1;
 
-    qx7::CEEPFile values(messages);
-    qx7::CEEPFile factory(messages);
+    qx7::CEEPFile values;
+    qx7::CEEPFile factory;
     bool factoryLoaded = false;
     if (qx7::LoadSettingsRecord(block.templateNumber, record, length, true, values, factory,
                                 factoryLoaded) == qx7::SettingsLoadResult::Ok) {

@@ -22,7 +22,7 @@ class NullSink final : public qx7::IMessageSink {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     NullSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
-    qx7::CEEPFile file(messages);
+    qx7::CEEPFile file;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (!file.ParseText(text)) {
         return 0;

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::fuzz::FixedUtcClock clock;
     {
-        qx7::CQXLogFile reader(messages, clock);
+        qx7::CQXLogFile reader(clock);
         const int opened = reader.Open(path);
         bool ready = false;
         if (opened == 1) {

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qx7::fuzz::DiscardingSink sink;
     const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::fuzz::FixedUtcClock clock;
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int opened = reader.Open(Path());
     const bool ready =
         (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(Path()));

@@ -178,10 +178,11 @@ class WantedEntries final : public IPositionedLogEntrySource {
 bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
                        const Messages& messages, const LogTextContext& context,
                        const ListingSink& sink, const std::function<bool()>& keepReading) {
-    CQXLogFile reader(messages, context.LocalTime());
+    CQXLogFile reader(context.LocalTime());
     const int opened = reader.Open(path);
     const bool ready =
         (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(path));
+    reader.Report().Show(messages);
     if (ready) {
         if (keepReading) {
             WantedEntries wanted(reader, keepReading);

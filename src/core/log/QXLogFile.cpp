@@ -35,8 +35,7 @@ std::uint32_t ParameterLength(std::uint32_t header) {
 
 }  // namespace
 
-CQXLogFile::CQXLogFile(const Messages& messages, const ILocalTime& clock)
-    : messages_(messages), clock_(clock) {}
+CQXLogFile::CQXLogFile(const ILocalTime& clock) : clock_(clock) {}
 
 CQXLogFile::~CQXLogFile() {
     Close();
@@ -44,6 +43,7 @@ CQXLogFile::~CQXLogFile() {
 
 int CQXLogFile::Open(const std::string& path) {
     Close();
+    report_.Clear();
     openError_ = 0;
     int answer = 0;
     errno = 0;
@@ -212,6 +212,7 @@ bool CQXLogFile::ReadTextBlockHead(std::string_view tag, std::size_t limit, std:
 }
 
 bool CQXLogFile::OpenLogData() {
+    report_.Clear();
     if (file_ == nullptr) {
         return false;
     }
@@ -220,7 +221,7 @@ bool CQXLogFile::OpenLogData() {
         return false;
     }
     if (length < 1 || length % 4 != 0 || length >= kMaxLogDataBytes) {
-        messages_.ShowMessage(kMsgInternalError, kBadDataLengthCode);
+        report_.Add(kMsgInternalError, kBadDataLengthCode);
         return false;
     }
     const std::int64_t payload = TellStream(file_);
@@ -236,6 +237,7 @@ bool CQXLogFile::OpenLogData() {
 
 bool CQXLogFile::OpenRawLog(const std::string& path) {
     Close();
+    report_.Clear();
     int answer = 0;
     file_ = OpenLogFile(path, answer);
     if (file_ == nullptr) {
@@ -296,7 +298,7 @@ bool CQXLogFile::ScanLogData() {
     for (std::uint32_t index = 0; index < wordCount_; ++index) {
         std::uint32_t word = 0;
         if (ReadWord(word) != 1) {
-            messages_.ShowMessage(kMsgInternalError, kScanFailedCode);
+            report_.Add(kMsgInternalError, kScanFailedCode);
             return false;
         }
         switch (state) {

@@ -36,7 +36,7 @@ int EntryCount(const std::string& path) {
     test::RecordingMessageSink sink;
     const Messages messages(kEnglish, sink);
     const SystemLocalTime clock;
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     if (reader.Open(path) != 1 || !reader.OpenLogData()) {
         return -1;
     }
