@@ -101,8 +101,10 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId lang
         return false;
     }
     if (!opened) {
-        cause = reader.Report().Empty() ? std::string("holds no log entries")
-                                        : reader.Report().Cause(language);
+        cause = reader.Report().Cause(language);
+        if (cause.empty()) {
+            cause = "holds no log entries";
+        }
         return false;
     }
     return true;
