@@ -60,11 +60,10 @@ bool Generate(const std::string& path, std::uint32_t entries, bool distinctCodes
 
 double TextExportSeconds(const std::string& path) {
     qx7::CollectingMessageSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
     QElapsedTimer timer;
     timer.start();
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int kind = reader.Open(path);
     if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {
         return -1;

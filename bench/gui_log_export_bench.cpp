@@ -40,7 +40,6 @@
 #include "PeakMemory.h"
 #include "SilentSink.h"
 #include "core/text/MessageSink.h"
-#include "core/text/Messages.h"
 #include "core/app/QVJServToolApp.h"
 #include "core/log/QXLogFile.h"
 #include "gui/app/DesktopOpener.h"
@@ -277,9 +276,8 @@ BENCHMARK(BM_WindowIdle)->Iterations(3)->UseManualTime()->Unit(benchmark::kMilli
 // Entries an export of the log reads.
 int EntriesKept() {
     qx7::bench::SilentSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int count = reader.Open(gLog) == 1 && reader.OpenLogData() ? reader.GetEntryCount() : 0;
     reader.Close();
     return count;

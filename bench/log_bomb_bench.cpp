@@ -90,7 +90,7 @@ bool RunOnce(const std::string& kind, const std::string& path) {
         std::FILE* out = std::fopen("/dev/null", "wb");
         const qx7::LogTextContext context(qx7::kEnglish, clock);
         const bool ok = out != nullptr &&
-                        qx7::StreamLogAnalysis(path, qx7::LogAnalyses()[0], qx7::kNoLimit, messages,
+                        qx7::StreamLogAnalysis(path, qx7::LogAnalyses()[0], qx7::kNoLimit, nullptr,
                                                context, [&](std::string_view text) {
                                                    return std::fwrite(text.data(), 1, text.size(),
                                                                       out) == text.size();
@@ -114,7 +114,7 @@ bool RunOnce(const std::string& kind, const std::string& path) {
         request.jobFileName = "bomb_J.csv";
         return qx7::SaveStatisticsFiles(records, request, context).started == 2;
     }
-    return !qx7::BuildLogFileInformation(path, messages, clock).empty();
+    return !qx7::BuildLogFileInformation(path, clock).empty();
 }
 
 // Peak resident size in MiB of a child running one kind, or -1.

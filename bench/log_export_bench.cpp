@@ -22,7 +22,6 @@
 #include "GeneratedLog.h"
 #include "PeakMemory.h"
 #include "SilentSink.h"
-#include "core/text/Messages.h"
 #include "core/export/LogExport.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"
@@ -36,10 +35,8 @@ namespace fs = std::filesystem;
 
 // One export of a log file to /dev/null; answers the entries read, or -1.
 int ExportOnce(const std::string& path, bool csv) {
-    qx7::bench::SilentSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int kind = reader.Open(path);
     if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {
         return -1;

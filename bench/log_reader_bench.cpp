@@ -9,7 +9,6 @@
 #include <string>
 
 #include "SilentSink.h"
-#include "core/text/Messages.h"
 #include "core/log/QXLogFile.h"
 #include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"
@@ -48,12 +47,10 @@ void ReadWholeLog(benchmark::State& state) {
     const auto entries = static_cast<std::uint32_t>(state.range(0));
     const bool compressed = state.range(1) != 0;
     const std::string& path = LogFile(entries, compressed);
-    qx7::bench::SilentSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::SystemLocalTime clock;
     std::int64_t delivered = 0;
     for (auto _ : state) {
-        qx7::CQXLogFile reader(messages, clock);
+        qx7::CQXLogFile reader(clock);
         if (reader.Open(path) != 1 || !reader.OpenLogData()) {
             state.SkipWithError("cannot open the generated log");
             return;

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/text/Messages.h"
 #include "core/settings/BlockRecord.h"
 #include "core/settings/SettingsRows.h"
 
@@ -35,16 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    NullSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     // The first byte picks the block; the rest is the record as the log holds it.
     const qx7::SettingsBlockInfo& block =
         qx7::kSettingsBlocks[data[0] % qx7::kSettingsBlocks.size()];
     const std::uint8_t* record = data + 1;
     const std::size_t length = size - 1;
 
-    qx7::CEEPFile values(messages);
-    qx7::CEEPFile factory(messages);
+    qx7::CEEPFile values;
+    qx7::CEEPFile factory;
     bool factoryLoaded = false;
     if (qx7::LoadSettingsRecord(block.templateNumber, record, length, true, values, factory,
                                 factoryLoaded) == qx7::SettingsLoadResult::Ok) {

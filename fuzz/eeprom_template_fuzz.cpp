@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/text/Messages.h"
 #include "core/settings/EEPFile.h"
 #include "core/settings/SettingsRows.h"
 
@@ -20,9 +19,7 @@ class NullSink final : public qx7::IMessageSink {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    NullSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
-    qx7::CEEPFile file(messages);
+    qx7::CEEPFile file;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (!file.ParseText(text)) {
         return 0;

@@ -16,7 +16,6 @@
 
 #include "FuzzReaderSupport.h"
 #include "core/log/LogFileAccess.h"
-#include "core/text/Messages.h"
 #include "core/log/QXLogFile.h"
 
 namespace {
@@ -64,11 +63,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     const int descriptors = CountEntries("/proc/self/fd");
-    qx7::fuzz::DiscardingSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::fuzz::FixedUtcClock clock;
     {
-        qx7::CQXLogFile reader(messages, clock);
+        qx7::CQXLogFile reader(clock);
         const int opened = reader.Open(source);
         bool ready = false;
         if (opened == 1) {

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "FuzzReaderSupport.h"
-#include "core/text/Messages.h"
 #include "core/export/EntryBrowsing.h"
 #include "core/log/LogEntryIndex.h"
 #include "core/log/LogFileAccess.h"
@@ -26,10 +25,8 @@ void Check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
-    qx7::fuzz::DiscardingSink sink;
-    const qx7::Messages messages(qx7::kEnglish, sink);
     const qx7::fuzz::FixedUtcClock clock;
-    qx7::CQXLogFile reader(messages, clock);
+    qx7::CQXLogFile reader(clock);
     const int opened = reader.Open(source);
     const bool ready =
         (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(source));

@@ -44,11 +44,9 @@ const LogCommandRegistration kAnalyze(40, [](CLI::App& root) {
         ->check(CLI::IsMember({"1000", "5000", "10000", "all"}, CLI::ignore_case));
     return LogCommand{command, [options](const LogToolContext& context) {
                           const SystemLocalTime clock;
-                          CollectingMessageSink readerSink;
-                          const Messages readerMessages(context.language, readerSink);
-                          CQXLogFile reader(readerMessages, clock);
+                          CQXLogFile reader(clock);
                           LogOpenFailure failure;
-                          if (!OpenLogEntries(reader, options->log, readerSink, failure)) {
+                          if (!OpenLogEntries(reader, options->log, context.language, failure)) {
                               reader.Close();
                               ReportLogOpenFailure(context.programName, options->log, failure);
                               return kExitFailure;

@@ -84,11 +84,9 @@ int RunEntries(const LogToolContext& context, const EntriesOptions& options) {
         (start ? filter.from : filter.to) = bound.value;
     }
 
-    CollectingMessageSink readerSink;
-    const Messages readerMessages(context.language, readerSink);
-    CQXLogFile reader(readerMessages, clock);
+    CQXLogFile reader(clock);
     LogOpenFailure failure;
-    if (!OpenLogEntries(reader, options.log, readerSink, failure)) {
+    if (!OpenLogEntries(reader, options.log, context.language, failure)) {
         reader.Close();
         ReportLogOpenFailure(context.programName, options.log, failure);
         return kExitFailure;

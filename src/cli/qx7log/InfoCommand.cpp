@@ -30,7 +30,7 @@ const LogCommandRegistration kInfo(30, [](CLI::App& root) {
                           StderrMessageSink sink(context.programName);
                           const Messages messages(context.language, sink);
                           const SystemLocalTime clock;
-                          CQXLogFile reader(messages, clock);
+                          CQXLogFile reader(clock);
                           std::string header;
                           const int opened = reader.ReadHeaderText(options->log, header);
                           if (opened < 0) {

@@ -73,18 +73,6 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
                                     : (request.csv ? MakeDefaultCsvPath(request.logPath)
                                                    : MakeTextExportPath(request.logPath));
 
-    ToolOutput output;
-    std::string cause;
-    bool alreadyExists = false;
-    if (!output.Open(outPath, request.logPath, request.force, cause, alreadyExists)) {
-        if (alreadyExists) {
-            ReportAlreadyExists(context, outPath);
-        } else {
-            ReportFailure(context, outPath, failureNumber, cause);
-        }
-        return kExitFailure;
-    }
-
     LogExportJob job;
     job.logPath = request.logPath;
     job.csv = request.csv;
@@ -92,21 +80,37 @@ int RunLogExport(const LogToolContext& context, const LogExportRequest& request)
     job.options.types = EntryTypesFromLetters(request.types);
     job.options.extendedData = request.extendedData;
     job.options.encoder = encoder.get();
-    job.out = output.Stream();
-    job.commit = [&output] { return output.Commit(); };
-    job.commitError = [&output] { return output.Error(); };
-    const LogExportOutcome outcome = ExportLogFile(job, SystemLocalTime());
+    const bool toStandardOutput = outPath == "-";
+    if (toStandardOutput) {
+        job.stream = stdout;
+    } else {
+        job.outPath = outPath;
+        job.existing = request.force ? ExistingTarget::kReplace : ExistingTarget::kKeep;
+    }
+    LogExportOutcome outcome = ExportLogFile(job, SystemLocalTime());
+    if (outcome.failure == LogExportFailure::kNone && toStandardOutput && !FlushStandardOutput()) {
+        outcome.failure = LogExportFailure::kWrite;
+        outcome.writeError = 0;
+    }
     if (outcome.failure == LogExportFailure::kNone) {
         return kExitSuccess;
     }
-    output.Abandon();
+    if (toStandardOutput) {
+        FlushStandardOutput();
+    }
     const int writeError = outcome.writeError;
-    if (outcome.failure == LogExportFailure::kOpen) {
+    if (outcome.failure == LogExportFailure::kOutput) {
+        if (outcome.output.failure == OutputFailure::kExists) {
+            ReportAlreadyExists(context, outPath);
+        } else {
+            ReportFailure(context, outPath, failureNumber, outcome.cause);
+        }
+    } else if (outcome.failure == LogExportFailure::kOpen) {
         ReportLogOpenFailure(context.programName, request.logPath, outcome.openAnswer,
                              outcome.openError, outcome.cause);
     } else if (outcome.failure == LogExportFailure::kRead) {
         ReportFailure(context, request.logPath, failureNumber, outcome.cause);
-    } else if (output.IsStandardOutput()) {
+    } else if (toStandardOutput) {
         EndIfClosedPipe(writeError);
         ReportFailure(context, outPath, failureNumber,
                       writeError != 0 ? std::string("cannot write to standard output: ") +

@@ -11,49 +11,6 @@
 #include "platform/TextEncoding.h"
 
 namespace qx7::cli {
-bool ToolOutput::Open(const std::string& path, const std::string& inputPath, bool force,
-                      std::string& cause, bool& alreadyExists) {
-    alreadyExists = false;
-    if (path == "-") {
-        toStdout_ = true;
-        return true;
-    }
-    cause = OutputRefusal(path, inputPath);
-    if (!cause.empty()) {
-        return false;
-    }
-    const int error = file_.Open(path, force ? ExistingTarget::kReplace : ExistingTarget::kKeep);
-    if (error == EEXIST) {
-        alreadyExists = true;
-        return false;
-    }
-    if (error != 0) {
-        cause = CannotCreateCause(error);
-        return false;
-    }
-    return true;
-}
-
-std::FILE* ToolOutput::Stream() const {
-    return toStdout_ ? stdout : file_.Stream();
-}
-
-bool ToolOutput::Commit() {
-    return toStdout_ ? FlushStandardOutput() : file_.Commit();
-}
-
-void ToolOutput::Abandon() {
-    if (toStdout_) {
-        FlushStandardOutput();
-        return;
-    }
-    file_.Abandon();
-}
-
-int ToolOutput::Error() const {
-    return toStdout_ ? 0 : file_.Error();
-}
-
 std::unique_ptr<ITextEncoder> EncoderFor(const std::string& name, bool& known) {
     auto encoder = MakeTextEncoder(name);
     known = encoder != nullptr;

@@ -1,40 +1,19 @@
 #pragma once
 // What every qx7log command that reads a log or writes a file shares: opening a saved log for
-// its entries, the rules for output files, the output encoding and interruption by signals.
+// its entries, the refusal of an existing output, the output encoding and interruption by signals.
 
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "core/text/Messages.h"
-#include "core/base/AtomicOutputFile.h"
 #include "core/base/TextEncoder.h"
 #include "core/output/ExportOutput.h"
+#include "core/output/OutputFile.h"
 #include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 
 namespace qx7::cli {
-
-// An output file of a command: "-" is standard output; an existing path is replaced only when
-// forced, and never when it is the log being read; the file appears only once complete.
-class ToolOutput {
-  public:
-    // false with `cause` filled; `alreadyExists` tells the refusal of an existing path.
-    bool Open(const std::string& path, const std::string& inputPath, bool force, std::string& cause,
-              bool& alreadyExists);
-    std::FILE* Stream() const;
-    bool IsStandardOutput() const { return toStdout_; }
-    // Moves the file into place (flushes standard output); false on any write error, or when
-    // the name appeared meanwhile and replacing was not forced (Error() is then EEXIST).
-    bool Commit();
-    void Abandon();
-    // The errno of the failure of Commit of a file (standard output: StandardOutputFailure).
-    int Error() const;
-
-  private:
-    bool toStdout_ = false;
-    AtomicOutputFile file_;
-};
 
 // The encoder for --encoding: nullptr for UTF-8 (written as core holds it), an iconv encoder
 // otherwise. `known` is false for a name iconv does not know.

@@ -12,7 +12,6 @@
 #include "cli/qx7log/LogCommand.h"
 #include "cli/qx7log/LogToolSupport.h"
 #include "core/text/Messages.h"
-#include "core/output/ExportOutput.h"
 #include "core/log/QXLogFile.h"
 #include "core/settings/BlockList.h"
 #include "core/settings/EEPFile.h"
@@ -77,15 +76,15 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
         return kExitFailure;
     }
     if (!options.csv.empty()) {
-        const std::string refusal = OutputRefusal(options.csv, options.log);
-        if (!refusal.empty()) {
+        const OutputOpening refusal = CheckOutput(options.csv, options.log);
+        if (!refusal.Opened()) {
             std::fprintf(stderr, "%s: %s: %s\n", context.programName.c_str(), options.csv.c_str(),
-                         refusal.c_str());
+                         refusal.cause.c_str());
             return kExitFailure;
         }
     }
 
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     int opened = 0;
     const std::vector<SettingsBlockSlot> slots = ReadSettingsBlocks(reader, options.log, &opened);
     const int openError = reader.OpenError();
@@ -122,12 +121,14 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
         return kExitFailure;
     }
 
-    CEEPFile values(messages);
-    CEEPFile factory(messages);
+    CEEPFile values;
+    CEEPFile factory;
     bool factoryLoaded = false;
     const SettingsLoadResult loaded =
         LoadSettingsRecord(chosen->block->templateNumber, chosen->record.data(),
                            chosen->record.size(), options.compare, values, factory, factoryLoaded);
+    factory.Report().Show(messages);
+    values.Report().Show(messages);
     if (loaded == SettingsLoadResult::BadRecord) {
         std::fprintf(stderr, "%s: %s: settings block %s fails its length or checksum check\n",
                      context.programName.c_str(), options.log.c_str(), idText.c_str());
@@ -145,10 +146,13 @@ int Run(const SettingsOptions& options, const LogToolContext& context) {
             return kExitFailure;
         }
         // Kept unless forced, also when the name appears while the file is written.
-        return values.SaveCsv(options.csv,
-                              options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep)
-                   ? kExitSuccess
-                   : kExitFailure;
+        if (!values.SaveCsv(options.csv,
+                            options.force ? ExistingTarget::kReplace : ExistingTarget::kKeep,
+                            options.log)) {
+            values.Report().Show(messages);
+            return kExitFailure;
+        }
+        return kExitSuccess;
     }
 
     const SettingsRows rows(values, factoryLoaded ? &factory : nullptr);

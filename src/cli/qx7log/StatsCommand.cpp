@@ -105,10 +105,11 @@ int Run(const StatsOptions& options, const LogToolContext& context) {
     // Bad names are left to the saving, which reports them by number.
     for (const auto& [name, path] :
          {std::pair{&request.dayFileName, &dayPath}, std::pair{&request.jobFileName, &jobPath}}) {
-        const std::string refusal =
-            IsUsableFileName(*name) ? OutputRefusal(*path, options.log) : std::string();
-        if (!refusal.empty()) {
-            std::fprintf(stderr, "%s: %s: %s\n", prefix.c_str(), path->c_str(), refusal.c_str());
+        const OutputOpening refusal =
+            IsUsableFileName(*name) ? CheckOutput(*path, options.log) : OutputOpening();
+        if (!refusal.Opened()) {
+            std::fprintf(stderr, "%s: %s: %s\n", prefix.c_str(), path->c_str(),
+                         refusal.cause.c_str());
             return kExitFailure;
         }
     }

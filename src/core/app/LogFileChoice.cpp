@@ -83,13 +83,12 @@ bool TakeDroppedLogFile(const std::vector<DroppedItem>& items, const Messages& m
     return true;
 }
 
-LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const Messages& messages,
-                                        const ILocalTime& clock) {
+LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const ILocalTime& clock) {
     std::string header;
     int form = 0;
     {
         // Closing the reader removes any temporary file the decompression made.
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         form = reader.ReadHeaderText(logFileName, header);
     }
     const bool show = form != 0;

@@ -55,8 +55,7 @@ struct LogViewerButtons {
     bool showSettings = true;  // 1188
     bool showFileInfo = true;  // 1191
 };
-LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const Messages& messages,
-                                        const ILocalTime& clock);
+LogViewerButtons ChooseLogViewerButtons(const std::string& logFileName, const ILocalTime& clock);
 
 // Where Browse on page 178 opens its file chooser: the edited name inside the start folder (an
 // absolute name stands for itself; an empty one leaves the folder alone). The start folder is

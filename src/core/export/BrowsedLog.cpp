@@ -5,10 +5,7 @@
 namespace qx7 {
 
 BrowsedLog::BrowsedLog(LanguageId language, const ILocalTime& clock)
-    : sink_(std::make_unique<CollectingMessageSink>()),
-      messages_(language, *sink_),
-      reader_(messages_, clock),
-      context_(language, clock) {}
+    : reader_(clock), context_(language, clock) {}
 
 BrowsedLog::~BrowsedLog() {
     Close();
@@ -19,8 +16,7 @@ BrowseOpenResult BrowsedLog::Open(const std::string& path, const IndexProgress& 
     Close();
     codes_.clear();
     cause_.clear();
-    sink_->shown.clear();
-    if (!OpenLogEntries(reader_, path, *sink_, cause_)) {
+    if (!OpenLogEntries(reader_, path, context_.Language(), cause_)) {
         reader_.Close();
         return BrowseOpenResult::kCannotOpen;
     }

@@ -50,8 +50,6 @@ class BrowsedLog {
 
   private:
     // The reader's messages go into the cause, not to the user: a worker thread may be opening.
-    std::unique_ptr<CollectingMessageSink> sink_;
-    Messages messages_;
     CQXLogFile reader_;
     LogEntryIndex index_;
     std::vector<std::uint32_t> codes_;

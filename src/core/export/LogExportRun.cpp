@@ -2,7 +2,6 @@
 
 #include <cerrno>
 
-#include "core/text/Messages.h"
 #include "core/output/ExportOutput.h"
 #include "core/log/LogOpening.h"
 #include "core/log/LogTextContext.h"
@@ -12,11 +11,20 @@ namespace qx7 {
 
 LogExportOutcome ExportLogFile(const LogExportJob& job, const ILocalTime& clock) {
     LogExportOutcome outcome;
-    CollectingMessageSink readerSink;
-    const Messages readerMessages(job.language, readerSink);
-    CQXLogFile reader(readerMessages, clock);
+    AtomicOutputFile file;  // dropped on every way out but a successful Commit
+    std::FILE* out = job.stream;
+    if (out == nullptr) {
+        outcome.output = OpenOutput(file, job.outPath, job.logPath, job.existing);
+        if (!outcome.output.Opened()) {
+            outcome.failure = LogExportFailure::kOutput;
+            outcome.cause = outcome.output.cause;
+            return outcome;
+        }
+        out = file.Stream();
+    }
+    CQXLogFile reader(clock);
     LogOpenFailure openFailure;
-    if (!OpenLogEntries(reader, job.logPath, readerSink, openFailure)) {
+    if (!OpenLogEntries(reader, job.logPath, job.language, openFailure)) {
         reader.Close();
         outcome.failure = LogExportFailure::kOpen;
         outcome.cause = std::move(openFailure.cause);
@@ -31,17 +39,17 @@ LogExportOutcome ExportLogFile(const LogExportJob& job, const ILocalTime& clock)
     const LogTextContext textContext(job.language, clock);
     // A failed write leaves its errno; anything from before would be taken for it.
     errno = 0;
-    int result = job.csv ? ExportCsv(reader, job.out, textContext, job.options, &outcome.counts)
-                         : ExportText(reader, job.out, textContext, job.options, &outcome.counts);
+    int result = job.csv ? ExportCsv(reader, out, textContext, job.options, &outcome.counts)
+                         : ExportText(reader, out, textContext, job.options, &outcome.counts);
     outcome.writeError = errno;
     reader.Close();
     if (job.exported) {
         job.exported();
     }
 
-    if (result == kExportOk && !job.commit()) {
+    if (result == kExportOk && job.stream == nullptr && !file.Commit()) {
         result = kExportWriteFailed;
-        outcome.writeError = job.commitError();
+        outcome.writeError = file.Error();
     }
     if (result == kExportOk) {
         outcome.writeError = 0;

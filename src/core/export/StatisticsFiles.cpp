@@ -9,6 +9,7 @@
 #include "core/base/FileSystem.h"
 #include "core/base/PathText.h"
 #include "core/output/ExportOutput.h"
+#include "core/output/OutputFile.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"
@@ -34,13 +35,18 @@ using BodyWriter = std::function<void(const stats::LineOutput&)>;
 
 // Comment line (when there is one), header and rows, each line in the output encoding and
 // ended by CR LF; the file appears only when complete.
-int WriteCsvFile(const std::string& path, const std::string& comment, const std::string& header,
-                 const BodyWriter& body, int errorCode, const StatisticsOutputContext& context,
-                 ExistingTarget existing) {
+int WriteCsvFile(const std::string& path, const std::string& logPath, const std::string& comment,
+                 const std::string& header, const BodyWriter& body, int errorCode,
+                 const StatisticsOutputContext& context, ExistingTarget existing) {
     AtomicOutputFile file;
-    if (const int error = file.Open(path, existing); error != 0) {
-        // A place that cannot take the file is refused as access; a full disk says so.
-        if (!IsDiskFull(error)) {
+    if (const OutputOpening opening = OpenOutput(file, path, logPath, existing);
+        !opening.Opened()) {
+        // The log itself is refused in words; a place that cannot take the file is refused as
+        // access; a full disk says so.
+        const int error = opening.error;
+        if (opening.failure == OutputFailure::kSameAsInput) {
+            context.messages.ShowMessageWithText(kMsgFileIoError, errorCode, opening.cause);
+        } else if (!IsDiskFull(error)) {
             context.messages.ShowAccessDenied(path, errorCode);
         } else {
             context.messages.ShowMessageWithText(kMsgFileIoError, errorCode,
@@ -189,13 +195,14 @@ std::string OverrideQuestion(const std::string& path) {
 
 int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  bool semicolon, const std::string& comment, const std::string& path,
-                 const StatisticsOutputContext& context, ExistingTarget existing) {
+                 const std::string& logPath, const StatisticsOutputContext& context,
+                 ExistingTarget existing) {
     CStatisticsDayList days;
     days.dateFormat = dateFormat;
     days.semicolon = semicolon;
     days.comment = comment;
     return WriteCsvFile(
-        path, comment, days.HeaderLine(),
+        path, logPath, comment, days.HeaderLine(),
         [&](const stats::LineOutput& line) {
             days.StreamDayRows(records, range, line, context.today);
         },
@@ -204,15 +211,15 @@ int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dat
 
 int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  int timeFormat, bool semicolon, const std::string& comment,
-                 const std::string& path, const StatisticsOutputContext& context,
-                 ExistingTarget existing) {
+                 const std::string& path, const std::string& logPath,
+                 const StatisticsOutputContext& context, ExistingTarget existing) {
     CStatisticsJobList jobs;
     jobs.dateFormat = dateFormat;
     jobs.timeFormat = timeFormat;
     jobs.semicolon = semicolon;
     jobs.comment = comment;
     return WriteCsvFile(
-        path, comment, jobs.HeaderLine(),
+        path, logPath, comment, jobs.HeaderLine(),
         [&](const stats::LineOutput& line) {
             jobs.StreamJobRows(records, range, context.localTime, line, context.today);
         },
@@ -237,9 +244,9 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
             return StatisticsFileOutcome::kBadName;
         }
         // A yes to the question must not let the statistics replace the log they come from.
-        if (const std::string refusal = SameAsInputRefusal(path, request.logPath);
-            !refusal.empty()) {
-            context.messages.ShowMessageWithText(kMsgFileIoError, createError, refusal);
+        if (const OutputOpening refusal = CheckOutput(path, request.logPath);
+            refusal.failure == OutputFailure::kSameAsInput) {
+            context.messages.ShowMessageWithText(kMsgFileIoError, createError, refusal.cause);
             return StatisticsFileOutcome::kCannotCreate;
         }
         // Replacing needs the question's yes; a file that was not there is created only as new.
@@ -254,15 +261,17 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
         return write(existing) == 0 ? StatisticsFileOutcome::kWritten
                                     : StatisticsFileOutcome::kCannotCreate;
     };
-    result.day = save(request.dayFileName, result.dayPath, kStatDayNameError, kStatDayCreateError,
-                      [&](ExistingTarget existing) {
-                          return WriteDayFile(records, request.range, 2, request.semicolon,
-                                              request.comment, result.dayPath, context, existing);
-                      });
+    result.day =
+        save(request.dayFileName, result.dayPath, kStatDayNameError, kStatDayCreateError,
+             [&](ExistingTarget existing) {
+                 return WriteDayFile(records, request.range, 2, request.semicolon, request.comment,
+                                     result.dayPath, request.logPath, context, existing);
+             });
     result.job = save(request.jobFileName, result.jobPath, kStatJobNameError, kStatJobCreateError,
                       [&](ExistingTarget existing) {
                           return WriteJobFile(records, request.range, 1, 1, request.semicolon,
-                                              request.comment, result.jobPath, context, existing);
+                                              request.comment, result.jobPath, request.logPath,
+                                              context, existing);
                       });
     return result;
 }

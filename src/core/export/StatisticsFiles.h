@@ -80,15 +80,17 @@ std::string OverrideQuestion(const std::string& path);
 // Writes one file; 0, or the create error code (message shown: access denied when the file
 // cannot be made there, else message 238 with the path and the system's cause: "cannot write:
 // No space left on device") when the file cannot be created or completed, or when the path exists
-// and `existing` is kKeep (also when the file appeared while being written). An existing file is
-// replaced only once the new one is complete.
+// and `existing` is kKeep (also when the file appeared while being written); message 238 with
+// the refusal when the path is the log `logPath`. An existing file is replaced only once the new
+// one is complete.
 int WriteDayFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  bool semicolon, const std::string& comment, const std::string& path,
-                 const StatisticsOutputContext& context, ExistingTarget existing);
+                 const std::string& logPath, const StatisticsOutputContext& context,
+                 ExistingTarget existing);
 int WriteJobFile(const CLogList& records, const stats::DateRange& range, int dateFormat,
                  int timeFormat, bool semicolon, const std::string& comment,
-                 const std::string& path, const StatisticsOutputContext& context,
-                 ExistingTarget existing);
+                 const std::string& path, const std::string& logPath,
+                 const StatisticsOutputContext& context, ExistingTarget existing);
 
 struct StatisticsSaveRequest {
     // The log the records come from: neither file may replace it.

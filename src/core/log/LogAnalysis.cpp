@@ -176,12 +176,15 @@ class WantedEntries final : public IPositionedLogEntrySource {
 }  // namespace
 
 bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
-                       const Messages& messages, const LogTextContext& context,
+                       MessageReport* report, const LogTextContext& context,
                        const ListingSink& sink, const std::function<bool()>& keepReading) {
-    CQXLogFile reader(messages, context.LocalTime());
+    CQXLogFile reader(context.LocalTime());
     const int opened = reader.Open(path);
     const bool ready =
         (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(path));
+    if (report != nullptr) {
+        *report = reader.Report();
+    }
     if (ready) {
         if (keepReading) {
             WantedEntries wanted(reader, keepReading);
@@ -200,10 +203,12 @@ bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& ana
 std::string RunLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis,
                            long maximum, const Messages& messages, const LogTextContext& context) {
     std::string listing;
-    StreamLogAnalysis(path, analysis, maximum, messages, context, [&](std::string_view text) {
+    MessageReport report;
+    StreamLogAnalysis(path, analysis, maximum, &report, context, [&](std::string_view text) {
         listing += text;
         return true;
     });
+    report.Show(messages);
     return listing;
 }
 

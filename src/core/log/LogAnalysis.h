@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/text/Messages.h"
+#include "core/log/MessageReport.h"
 #include "core/log/LogTextContext.h"
 #include "core/log/QXLogEntry.h"
 
@@ -68,11 +69,14 @@ ListingEnd StreamAnalysisListing(IPositionedLogEntrySource& source,
 // is asked before every entry read and every piece handed over; once it answers false the log
 // is read no further, also while the selected entries are being counted, and nothing more
 // reaches the sink. It may be asked from the thread the listing runs on.
+// The reader's messages (its internal errors) go to `report`, for the caller to show; nullptr
+// when they are not wanted. Nothing is shown here.
 bool StreamLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis, long maximum,
-                       const Messages& messages, const LogTextContext& context,
+                       MessageReport* report, const LogTextContext& context,
                        const ListingSink& sink, const std::function<bool()>& keepReading = {});
 
-// The same as one text; empty when the file cannot be read as a log at all.
+// The same as one text, the reader's messages shown through `messages`; empty when the file
+// cannot be read as a log at all.
 std::string RunLogAnalysis(const std::string& path, const LogAnalysisDefinition& analysis,
                            long maximum, const Messages& messages, const LogTextContext& context);
 

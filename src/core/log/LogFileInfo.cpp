@@ -119,9 +119,8 @@ std::string BuildLogFileInformation(CQXLogFile& reader, const std::string& heade
     return info;
 }
 
-std::string BuildLogFileInformation(const std::string& path, const Messages& messages,
-                                    const ILocalTime& clock) {
-    CQXLogFile reader(messages, clock);
+std::string BuildLogFileInformation(const std::string& path, const ILocalTime& clock) {
+    CQXLogFile reader(clock);
     std::string header;
     if (reader.ReadHeaderText(path, header) != 1) {
         reader.Close();

@@ -18,8 +18,7 @@ class CQXLogFile;
 inline constexpr std::size_t kLongestTextShown = 65536;
 
 // Lines end in CR LF. Empty for a bare log or a file that cannot be read as a container.
-std::string BuildLogFileInformation(const std::string& path, const Messages& messages,
-                                    const ILocalTime& clock);
+std::string BuildLogFileInformation(const std::string& path, const ILocalTime& clock);
 
 // The same over a reader on which ReadHeaderText answered 1, with the header's 12 characters.
 std::string BuildLogFileInformation(CQXLogFile& reader, const std::string& headerText,

@@ -65,16 +65,16 @@ std::string CollectingMessageSink::OneLineText() const {
     return text;
 }
 
-bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
-                    const CollectingMessageSink& readerMessages, std::string& cause) {
+bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
+                    std::string& cause) {
     LogOpenFailure failure;
-    const bool opened = OpenLogEntries(reader, path, readerMessages, failure);
+    const bool opened = OpenLogEntries(reader, path, language, failure);
     cause = std::move(failure.cause);
     return opened;
 }
 
-bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
-                    const CollectingMessageSink& readerMessages, LogOpenFailure& failure) {
+bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
+                    LogOpenFailure& failure) {
     failure = LogOpenFailure();
     std::string& cause = failure.cause;
     if (LookThroughPath(path) == PathKind::kFolder) {
@@ -101,8 +101,10 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
         return false;
     }
     if (!opened) {
-        cause = readerMessages.shown.empty() ? std::string("holds no log entries")
-                                             : readerMessages.OneLineText();
+        cause = reader.Report().Cause(language);
+        if (cause.empty()) {
+            cause = "holds no log entries";
+        }
         return false;
     }
     return true;

@@ -11,7 +11,7 @@
 
 namespace qx7 {
 
-// Keeps the messages the reader shows so that a front end can fold them into its one report.
+// Keeps the messages shown so that a front end can fold them into its one report.
 class CollectingMessageSink final : public IMessageSink {
   public:
     void ShowOk(const std::string& text) override { shown.push_back(text); }
@@ -37,13 +37,13 @@ struct LogOpenFailure {
 };
 
 // Opens a saved log for reading its entries in the reader's order: Open, then OpenLogData for a
-// container or OpenRawLog for a bare log. On failure `failure` says why, with the messages the
-// reader showed.
-bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
-                    const CollectingMessageSink& readerMessages, LogOpenFailure& failure);
+// container or OpenRawLog for a bare log. On failure `failure` says why, with the reader's
+// messages (its Report) in `language`.
+bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
+                    LogOpenFailure& failure);
 // The same with the reason in words only.
-bool OpenLogEntries(CQXLogFile& reader, const std::string& path,
-                    const CollectingMessageSink& readerMessages, std::string& cause);
+bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
+                    std::string& cause);
 
 // Why the reader's Open, ReadHeaderText or LoadStatisticsRecords answered `answer` (-1 .. -12),
 // in words, with the system's cause `error` (an errno; 0 when none is known).

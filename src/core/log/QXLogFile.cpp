@@ -35,8 +35,7 @@ std::uint32_t ParameterLength(std::uint32_t header) {
 
 }  // namespace
 
-CQXLogFile::CQXLogFile(const Messages& messages, const ILocalTime& clock)
-    : messages_(messages), clock_(clock) {}
+CQXLogFile::CQXLogFile(const ILocalTime& clock) : clock_(clock) {}
 
 CQXLogFile::~CQXLogFile() {
     Close();
@@ -48,6 +47,7 @@ int CQXLogFile::Open(const std::string& path) {
 
 int CQXLogFile::Open(const LogSource& source) {
     Close();
+    report_.Clear();
     openError_ = 0;
     int answer = 0;
     errno = 0;
@@ -220,6 +220,7 @@ bool CQXLogFile::ReadTextBlockHead(std::string_view tag, std::size_t limit, std:
 }
 
 bool CQXLogFile::OpenLogData() {
+    report_.Clear();
     if (file_ == nullptr) {
         return false;
     }
@@ -228,7 +229,7 @@ bool CQXLogFile::OpenLogData() {
         return false;
     }
     if (length < 1 || length % 4 != 0 || length >= kMaxLogDataBytes) {
-        messages_.ShowMessage(kMsgInternalError, kBadDataLengthCode);
+        report_.Add(kMsgInternalError, kBadDataLengthCode);
         return false;
     }
     const std::int64_t payload = TellStream(file_);
@@ -248,6 +249,7 @@ bool CQXLogFile::OpenRawLog(const std::string& path) {
 
 bool CQXLogFile::OpenRawLog(const LogSource& source) {
     Close();
+    report_.Clear();
     int answer = 0;
     file_ = source.Open(answer);
     if (file_ == nullptr) {
@@ -308,7 +310,7 @@ bool CQXLogFile::ScanLogData() {
     for (std::uint32_t index = 0; index < wordCount_; ++index) {
         std::uint32_t word = 0;
         if (ReadWord(word) != 1) {
-            messages_.ShowMessage(kMsgInternalError, kScanFailedCode);
+            report_.Add(kMsgInternalError, kScanFailedCode);
             return false;
         }
         switch (state) {

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text/Messages.h"
 #include "core/base/LocalTime.h"
 #include "core/log/LogFileAccess.h"
 #include "core/log/QXLogEntry.h"
+#include "core/log/MessageReport.h"
 
 namespace qx7 {
 
@@ -24,9 +24,8 @@ inline constexpr std::uint64_t kMaxLogDataBytes = 0x80000000ULL;
 
 class CQXLogFile : public IPositionedLogEntrySource {
   public:
-    // Messages carry the internal errors of opening (-150, -152); the clock gives the present
-    // time that bounds the choice of the newest entry.
-    CQXLogFile(const Messages& messages, const ILocalTime& clock);
+    // The clock gives the present time that bounds the choice of the newest entry.
+    explicit CQXLogFile(const ILocalTime& clock);
     ~CQXLogFile() override;
     CQXLogFile(const CQXLogFile&) = delete;
     CQXLogFile& operator=(const CQXLogFile&) = delete;
@@ -41,9 +40,13 @@ class CQXLogFile : public IPositionedLogEntrySource {
     // temporary file, -3 reading, -6 writing the temporary file); 0 when there was none or the
     // failure was no system error (damaged data).
     int OpenError() const { return openError_; }
+    // False when no entries can be read; Report() then holds the internal errors met (242 with
+    // -150 or -152) for the caller to show.
     bool OpenLogData();
     bool OpenRawLog(const std::string& path);
     bool OpenRawLog(const LogSource& source);
+    // The messages of the last Open, OpenLogData or OpenRawLog: the reader shows none itself.
+    const MessageReport& Report() const { return report_; }
     // 1 with the 12 characters of the PC save time; otherwise what Open answered, or
     // kLogHeaderCut (-12) when the container ends within its 28-byte header (-1 when reading it
     // fails).
@@ -82,8 +85,8 @@ class CQXLogFile : public IPositionedLogEntrySource {
     bool PositionAtOldest();
     void ResetPosition(std::uint64_t offset);
 
-    const Messages& messages_;
     const ILocalTime& clock_;
+    MessageReport report_;
 
     // File offsets are 64-bit: a plain container may place its log data past 4 GiB.
     std::int32_t entryCount_ = 0;

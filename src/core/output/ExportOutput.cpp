@@ -18,31 +18,6 @@ bool OutputPathExists(const std::string& path) {
     return LookAtPath(path) != PathKind::kMissing;
 }
 
-std::string SameAsInputRefusal(const std::string& path, const std::string& inputPath) {
-    if (SameFile(inputPath, path) || path == inputPath) {
-        return "is the log being read; choose another output";
-    }
-    return std::string();
-}
-
-std::string OutputRefusal(const std::string& path, const std::string& inputPath) {
-    const PathKind target = LookAtPath(path);
-    if (target == PathKind::kMissing) {
-        return std::string();
-    }
-    if (std::string refusal = SameAsInputRefusal(path, inputPath); !refusal.empty()) {
-        return refusal;
-    }
-    if (target == PathKind::kFolder) {
-        return "is a folder";
-    }
-    if (target != PathKind::kRegularFile && target != PathKind::kSymbolicLink) {
-        return "is not a regular file (a device, pipe or socket); only a regular file or a "
-               "link is replaced";
-    }
-    return std::string();
-}
-
 std::string CannotCreateCause(int error) {
     return std::string("cannot create: ") + std::strerror(error);
 }

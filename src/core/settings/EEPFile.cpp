@@ -5,6 +5,7 @@
 #include "core/base/AtomicOutputFile.h"
 #include "core/base/Resources.h"
 #include "core/output/ExportOutput.h"
+#include "core/output/OutputFile.h"
 
 namespace qx7 {
 namespace {
@@ -50,6 +51,7 @@ std::string ValueText(const CMemEntry& entry, HexSpacing spacing) {
 }
 
 void CEEPFile::Reset() {
+    report_.Clear();
     entries_.clear();
     rowPositions_.clear();
     blockId_ = 0;
@@ -125,10 +127,10 @@ bool CEEPFile::ParseLine(std::string_view line, bool& failedFields, CMemEntry& e
     return true;
 }
 
-bool CEEPFile::Fail(int code) const {
-    messages_.ShowMessage(kMsgInternalError, code);
+bool CEEPFile::Fail(int code) {
+    report_.Add(kMsgInternalError, code);
     if (!headerSeen_) {
-        messages_.ShowMessage(kMsgInternalError, -124);
+        report_.Add(kMsgInternalError, -124);
     }
     return false;
 }
@@ -149,7 +151,7 @@ bool CEEPFile::ParseTemplate() {
         bool failedFields = false;
         if (!ParseLine(line, failedFields, entry)) {
             if (failedFields) {
-                messages_.ShowMessage(kMsgIllegalFormat, -20);
+                report_.Add(kMsgIllegalFormat, -20);
             }
             return Fail(-123);
         }
@@ -185,7 +187,7 @@ bool CEEPFile::ParseTemplate() {
         }
     }
     if (!headerSeen_) {
-        messages_.ShowMessage(kMsgInternalError, -124);
+        report_.Add(kMsgInternalError, -124);
         return false;
     }
     return true;
@@ -257,13 +259,19 @@ std::string CEEPFile::CsvText() const {
     return csv;
 }
 
-bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing) const {
+bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing,
+                       const std::string& logPath) const {
+    report_.Clear();
     AtomicOutputFile file;
-    if (const int error = file.Open(path, existing); error != 0) {
-        // A full disk may already refuse the new file: the only cause worth naming here.
-        messages_.ShowMessageWithText(
-            kMsgFileIoError, kCodeSettingsCsvFailed,
-            IsDiskFull(error) ? path + ": " + CannotCreateCause(error) : path);
+    if (const OutputOpening opening = OpenOutput(file, path, logPath, existing);
+        !opening.Opened()) {
+        // The log itself is refused in words; otherwise a full disk may already refuse the new
+        // file: the only cause worth naming here.
+        const int error = opening.error;
+        report_.AddWithText(kMsgFileIoError, kCodeSettingsCsvFailed,
+                            opening.failure == OutputFailure::kSameAsInput ? opening.cause
+                            : IsDiskFull(error) ? path + ": " + CannotCreateCause(error)
+                                                : path);
         return false;
     }
     // Unlike a plain fopen, a failed write or rename is reported too, with its cause ("No space
@@ -272,7 +280,7 @@ bool CEEPFile::SaveCsv(const std::string& path, ExistingTarget existing) const {
         const int error = file.Error();
         const std::string detail = error == EEXIST ? path : path + ": " + CannotWriteCause(error);
         file.Abandon();
-        messages_.ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, detail);
+        report_.AddWithText(kMsgFileIoError, kCodeSettingsCsvFailed, detail);
         return false;
     }
     return true;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/text/Messages.h"
+#include "core/log/MessageReport.h"
 #include "core/base/AtomicOutputFile.h"
 #include "core/settings/MemEntry.h"
 
@@ -34,7 +35,11 @@ std::string ValueText(const CMemEntry& entry, HexSpacing spacing);
 
 class CEEPFile {
   public:
-    explicit CEEPFile(const Messages& messages) : messages_(messages) {}
+    CEEPFile() = default;
+
+    // The messages of the last LoadTemplate, ParseTemplate, LoadBlock or SaveCsv (242 with the
+    // parse failure's codes, 236 for bad fields, 238 when saving fails): shown by the caller.
+    const MessageReport& Report() const { return report_; }
 
     // Parses the built-in template "templates/<number>.csv"; false for 0, a missing or empty
     // template, or a parse failure.
@@ -60,8 +65,10 @@ class CEEPFile {
     // The CSV text of every entry, in entry order.
     std::string CsvText() const;
     // Writes CsvText to path; the file appears only complete. An existing file is replaced
-    // only with kReplace (after the caller's own question). False after message 238 (-125).
-    bool SaveCsv(const std::string& path, ExistingTarget existing = ExistingTarget::kReplace) const;
+    // only with kReplace (after the caller's own question), the log the block comes from
+    // (`logPath`) never. False with message 238 (-125) in the report.
+    bool SaveCsv(const std::string& path, ExistingTarget existing = ExistingTarget::kReplace,
+                 const std::string& logPath = std::string()) const;
 
     // Releases the source; the entries stay.
     void Close();
@@ -73,9 +80,10 @@ class CEEPFile {
   private:
     void Reset();
     bool ParseLine(std::string_view line, bool& failedFields, CMemEntry& entry) const;
-    bool Fail(int code) const;
+    bool Fail(int code);
 
-    const Messages& messages_;
+    // Mutable: saving, which changes nothing of the file, reports too.
+    mutable MessageReport report_;
     std::vector<CMemEntry> entries_;
     // Position in entries_ of value row i: the display asks for rows one cell at a time.
     std::vector<std::size_t> rowPositions_;

@@ -244,16 +244,6 @@ bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath, Exi
     } unblock{*this, focused};
     const WaitCursorScope wait;
 
-    cause = OutputRefusal(outPath, logPath_);
-    if (!cause.empty()) {
-        return false;
-    }
-    AtomicOutputFile output;  // dropped on every way out but a successful Commit
-    if (const int error = output.Open(outPath, existing); error != 0) {
-        cause = CannotCreateCause(error);
-        return false;
-    }
-
     std::unique_ptr<LogExportProgress> progress;
     LogExportJob job;
     job.logPath = logPath_;
@@ -267,9 +257,8 @@ bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath, Exi
         QCoreApplication::processEvents();
         return true;
     };
-    job.out = output.Stream();
-    job.commit = [&output] { return output.Commit(); };
-    job.commitError = [&output] { return output.Error(); };
+    job.outPath = outPath;
+    job.existing = existing;
     job.opened = [&](int entryCount) {
         const int upper = entryCount / 1000;
         if (kind == ExportKind::kText) {
@@ -284,7 +273,6 @@ bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath, Exi
     if (outcome.failure == LogExportFailure::kNone) {
         return true;
     }
-    output.Abandon();
     cause = outcome.cause;
     return false;
 }

@@ -55,10 +55,12 @@ void AnalysisListingRun::Run(const AnalysisRequest& request, const ILocalTime& c
     CollectingMessageSink sink;
     const qx7::Messages messages(request.language, sink);
     const LogTextContext context(request.language, clock);
+    MessageReport report;
     StreamLogAnalysis(
-        request.path, LogAnalyses()[request.analysis], request.maximum, messages, context,
+        request.path, LogAnalyses()[request.analysis], request.maximum, &report, context,
         [this](std::string_view text) { return Hand(text); },
         [this] { return !stopRequested_.load(std::memory_order_relaxed); });
+    report.Show(messages);
     {
         const std::lock_guard lock(mutex_);
         messages_ = std::move(sink.shown);

@@ -83,8 +83,7 @@ LogFileInfoDialog::LogFileInfoDialog(const PageContext& context, const std::stri
 
     // A bare log or a file that cannot be read has no information: the text stays empty and
     // nothing is said (the reader's own internal errors aside).
-    information_->setPlainText(
-        ViewerText(BuildLogFileInformation(logPath, Msg(), Context().clock)));
+    information_->setPlainText(ViewerText(BuildLogFileInformation(logPath, Context().clock)));
 
     resize(FittedDialogSize(this, information_, kShownColumns, kShownLines));
 }

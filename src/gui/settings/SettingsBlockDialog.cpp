@@ -108,7 +108,7 @@ SettingsBlockDialog::SettingsBlockDialog(const PageContext& context, std::string
                      QWidget* parent)
     : ViewerDialog(context, QStringLiteral("CViewEEP2"), parent),
       logPath_(std::move(logPath)),
-      values_(values != nullptr ? std::move(values) : std::make_unique<CEEPFile>(Msg())),
+      values_(values != nullptr ? std::move(values) : std::make_unique<CEEPFile>()),
       factory_(std::move(factory)),
       rows_(std::make_unique<SettingsRows>(*values_, factory_.get())),
       model_(std::make_unique<SettingsTableModel>(*rows_, LocalText(kMarkExplanation))),
@@ -350,13 +350,11 @@ void SettingsBlockDialog::SaveAs() {
         return;
     }
     saveName_ = ToFileName(chosen);
-    // The chooser's question does not know the log: a yes must not replace it.
-    if (const std::string refusal = SameAsInputRefusal(saveName_, logPath_); !refusal.empty()) {
-        Msg().ShowMessageWithText(kMsgFileIoError, kCodeSettingsCsvFailed, refusal);
-        return;
+    // The chooser asked before replacing an existing file, but does not know the log: a yes
+    // must not replace it.
+    if (!values_->SaveCsv(saveName_, ExistingTarget::kReplace, logPath_)) {
+        values_->Report().Show(Msg());
     }
-    // The chooser asked before replacing an existing file. A failure shows its own message.
-    values_->SaveCsv(saveName_, ExistingTarget::kReplace);
 }
 
 }  // namespace qx7::gui

@@ -98,7 +98,7 @@ SettingsListDialog::SettingsListDialog(const PageContext& context, const std::st
 
     {
         WaitCursorScope wait;
-        CQXLogFile reader(Msg(), Context().clock);
+        CQXLogFile reader(Context().clock);
         slots_ = ReadSettingsBlocks(reader, logPath);
         // Only the records are kept; the file (and a compressed log's inflated copy) goes now.
         reader.Close();
@@ -134,12 +134,15 @@ void SettingsListDialog::Display() {
         return;
     }
     const SettingsBlockSlot& slot = slots_[static_cast<std::size_t>(row)];
-    auto values = std::make_unique<CEEPFile>(Msg());
-    auto factory = std::make_unique<CEEPFile>(Msg());
+    auto values = std::make_unique<CEEPFile>();
+    auto factory = std::make_unique<CEEPFile>();
     bool factoryLoaded = false;
     const SettingsLoadResult loaded =
         LoadSettingsRecord(slot.block->templateNumber, slot.record.data(), slot.record.size(),
                            compare_->isChecked(), *values, *factory, factoryLoaded);
+    // The templates' failures, in the order they were met: the factory's is loaded first.
+    factory->Report().Show(Msg());
+    values->Report().Show(Msg());
     // A record that fails its check shows nothing; a template that fails has said why.
     if (loaded != SettingsLoadResult::Ok) {
         return;

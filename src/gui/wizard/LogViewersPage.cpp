@@ -87,7 +87,7 @@ void LogViewersPage::OnSetActive() {
     App().SetCurrentPage(kPageLogViewer);
     WizardPage::OnSetActive();
     const std::string& logFile = App().GetLogFileName();
-    const LogViewerButtons shown = ChooseLogViewerButtons(logFile, Msg(), Context().clock);
+    const LogViewerButtons shown = ChooseLogViewerButtons(logFile, Context().clock);
     settings_->setVisible(shown.showSettings);
     fileInfo_->setVisible(shown.showFileInfo);
     SetWidgetText(name_, FromFileName(logFile));

@@ -88,7 +88,7 @@ TEST_F(LogFileChoiceTest, ViewerButtonsFollowTheLogsForm) {
     test::WriteFile(dir.File("damaged.zlg"), damaged);
 
     const auto buttons = [&](const std::string& name) {
-        const LogViewerButtons b = ChooseLogViewerButtons(dir.File(name), app.GetMessages(), clock);
+        const LogViewerButtons b = ChooseLogViewerButtons(dir.File(name), clock);
         EXPECT_EQ(b.showSettings, b.showFileInfo);
         return b.showSettings;
     };

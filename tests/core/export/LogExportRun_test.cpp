@@ -7,9 +7,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
-#include "core/text/Messages.h"
 #include "core/output/ExportOutput.h"
 #include "core/log/LogOpening.h"
 #include "core/log/LogTextContext.h"
@@ -50,47 +50,48 @@ class LogExportRunTest : public ::testing::Test {
                                        loggen::GenerateLog(options, loggen::LogForm::Compressed)));
     }
 
-    // A job into a temporary stream, recording the steps as they come.
+    // A job into a file beside the log, recording the steps as they come.
     LogExportJob Job(bool csv) {
         LogExportJob job;
         job.logPath = dir_.File("p1.zlg");
         job.csv = csv;
-        job.out = out_.get();
+        job.outPath = Out();
         job.opened = [this](int entries) { steps_.push_back("opened " + std::to_string(entries)); };
         job.exported = [this] { steps_.emplace_back("exported"); };
-        job.commit = [this] {
-            steps_.emplace_back("commit");
-            return commitError_ == 0;
-        };
-        job.commitError = [this] { return commitError_; };
         return job;
     }
+
+    std::string Out() const { return dir_.File("out.txt"); }
 
     test::ScopedTimeZone tz_{"UTC"};
     test::TempDir dir_;
     SystemLocalTime clock_;
-    std::unique_ptr<std::FILE, FileCloser> out_{std::tmpfile()};
     std::vector<std::string> steps_;
-    int commitError_ = 0;
 };
 
 TEST_F(LogExportRunTest, WritesTheExportOfTheLogsEntriesThenCommits) {
     for (const bool csv : {false, true}) {
         steps_.clear();
-        const LogExportOutcome outcome = ExportLogFile(Job(csv), clock_);
+        LogExportJob job = Job(csv);
+        // The output is published only after the log is closed: not there before.
+        job.exported = [this] {
+            steps_.emplace_back(std::filesystem::exists(Out()) ? "exported, out there"
+                                                               : "exported");
+        };
+        job.existing = ExistingTarget::kReplace;  // the second round replaces the first
+        const LogExportOutcome outcome = ExportLogFile(job, clock_);
         EXPECT_EQ(outcome.failure, LogExportFailure::kNone);
         EXPECT_EQ(outcome.cause, "");
         ASSERT_GT(outcome.counts.entriesRead, 1000);
         const std::string opened = "opened " + std::to_string(outcome.counts.entriesRead);
-        EXPECT_EQ(steps_, (std::vector<std::string>{opened, "exported", "commit"}));
-        const std::string written = Contents(out_.get());
+        EXPECT_EQ(steps_,
+                  (std::vector<std::string>{opened, csv ? "exported, out there" : "exported"}));
+        const std::string written = test::ReadFile(Out());
 
         // The same as the export of the entries read by hand.
-        CollectingMessageSink readerSink;
-        const Messages messages(kEnglish, readerSink);
-        CQXLogFile reader(messages, clock_);
+        CQXLogFile reader(clock_);
         std::string cause;
-        ASSERT_TRUE(OpenLogEntries(reader, dir_.File("p1.zlg"), readerSink, cause)) << cause;
+        ASSERT_TRUE(OpenLogEntries(reader, dir_.File("p1.zlg"), kEnglish, cause)) << cause;
         std::unique_ptr<std::FILE, FileCloser> expected(std::tmpfile());
         const LogTextContext context(kEnglish, clock_);
         ASSERT_EQ(csv ? ExportCsv(reader, expected.get(), context, {})
@@ -98,12 +99,22 @@ TEST_F(LogExportRunTest, WritesTheExportOfTheLogsEntriesThenCommits) {
                   kExportOk);
         reader.Close();
         EXPECT_EQ(written, Contents(expected.get()));
-        out_.reset(std::tmpfile());
     }
 }
 
+TEST_F(LogExportRunTest, AStreamOfTheCallersTakesTheExportAndNoFileIsMade) {
+    std::unique_ptr<std::FILE, FileCloser> stream(std::tmpfile());
+    LogExportJob job = Job(false);
+    job.outPath.clear();
+    job.stream = stream.get();
+    const LogExportOutcome outcome = ExportLogFile(job, clock_);
+    EXPECT_EQ(outcome.failure, LogExportFailure::kNone);
+    EXPECT_GT(Contents(stream.get()).size(), 1000u);
+    EXPECT_EQ(test::FileNames(dir_.Path()), std::vector<std::string>{"p1.zlg"});
+}
+
 TEST_F(LogExportRunTest, EachFailureHasItsCause) {
-    // A log that is not there: nothing exported, nothing committed.
+    // A log that is not there: nothing exported, no output left.
     LogExportJob job = Job(false);
     job.logPath = dir_.File("none.log");
     LogExportOutcome outcome = ExportLogFile(job, clock_);
@@ -112,16 +123,36 @@ TEST_F(LogExportRunTest, EachFailureHasItsCause) {
     EXPECT_TRUE(steps_.empty());
     job.logPath = dir_.Path().string();
     EXPECT_EQ(ExportLogFile(job, clock_).cause, "is a folder, not a log file");
+    EXPECT_EQ(test::FileNames(dir_.Path()), std::vector<std::string>{"p1.zlg"});
 
-    // An output that cannot be put in place: the commit's errno.
-    commitError_ = EEXIST;
+    // The output is refused before the log is read: the log itself, an existing output kept.
+    job = Job(true);
+    job.outPath = job.logPath;
+    job.existing = ExistingTarget::kReplace;
+    outcome = ExportLogFile(job, clock_);
+    EXPECT_EQ(outcome.failure, LogExportFailure::kOutput);
+    EXPECT_EQ(outcome.output.failure, OutputFailure::kSameAsInput);
+    EXPECT_EQ(outcome.cause, "is the log being read; choose another output");
+    test::WriteFile(Out(), "old");
     outcome = ExportLogFile(Job(true), clock_);
+    EXPECT_EQ(outcome.failure, LogExportFailure::kOutput);
+    EXPECT_EQ(outcome.output.failure, OutputFailure::kExists);
+    EXPECT_EQ(outcome.cause, CannotCreateCause(EEXIST));
+    EXPECT_TRUE(steps_.empty());
+    std::filesystem::remove(Out());
+
+    // An output that appears while the export runs is kept: the publish's errno, and the
+    // export made nothing of its own.
+    job = Job(true);
+    job.exported = [this] { test::WriteFile(Out(), "theirs"); };
+    outcome = ExportLogFile(job, clock_);
     EXPECT_EQ(outcome.failure, LogExportFailure::kWrite);
     EXPECT_EQ(outcome.writeError, EEXIST);
     EXPECT_EQ(outcome.cause, CannotWriteCause(EEXIST));
+    EXPECT_EQ(test::ReadFile(Out()), "theirs");
+    std::filesystem::remove(Out());
 
-    // A stopped export is a write failure that commits nothing.
-    commitError_ = 0;
+    // A stopped export is a write failure that publishes nothing.
     steps_.clear();
     job = Job(false);
     job.options.progress = [](int position, int) { return position == 0; };
@@ -130,7 +161,8 @@ TEST_F(LogExportRunTest, EachFailureHasItsCause) {
     EXPECT_EQ(outcome.cause, CannotWriteCause(0));
     ASSERT_EQ(steps_.size(), 2u);
     EXPECT_EQ(steps_.back(), "exported");
-    // Only the log's own files are left: the compressed log's temporary copy went with it.
+    // Only the log's own files are left: the compressed log's temporary copy went with it, and
+    // no output.
     EXPECT_EQ(test::FileNames(dir_.Path()), std::vector<std::string>{"p1.zlg"});
 }
 

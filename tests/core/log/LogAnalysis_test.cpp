@@ -236,6 +236,32 @@ TEST_F(LogAnalysisTest, RunOnFilesListsContainersAndBareLogsAndNothingForUnreada
     EXPECT_FALSE(std::filesystem::exists(dir.File("p1.zlg.qvl")));
 }
 
+// A damaged log's internal error is the caller's to show: the run hands nothing over and
+// reports it; the one-text run shows it through its messages, as the window shows it.
+TEST_F(LogAnalysisTest, ADamagedLogsInternalErrorGoesToTheCaller) {
+    test::TempDir dir;
+    const std::string log = dir.File("cut.log");
+    ASSERT_TRUE(loggen::WriteBytes(
+        log,
+        loggen::ContainerBuilder().BlockWithLength("LGDT", 4000, std::string(16, '\0')).Plain()));
+    MessageReport report;
+    bool handed = false;
+    const ListingSink hand = [&](std::string_view) {
+        handed = true;
+        return true;
+    };
+    EXPECT_FALSE(StreamLogAnalysis(log, Analysis(0), 1000, &report, english, hand));
+    EXPECT_EQ(report.Held(), (std::vector<HeldMessage>{{kMsgInternalError, -152, {}}}));
+    EXPECT_FALSE(StreamLogAnalysis(log, Analysis(0), 1000, nullptr, english, hand));
+    EXPECT_FALSE(handed);
+
+    test::RecordingMessageSink sink;
+    EXPECT_EQ(RunLogAnalysis(log, Analysis(0), 1000, Messages(kEnglish, sink), english), "");
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].substr(sink.shown[0].size() - 7), " (-152)");
+    EXPECT_EQ(sink.shown[0].rfind("Internal Error.", 0), 0u);
+}
+
 TEST_F(LogAnalysisTest, ARunNoLongerWantedStopsReadingAndHandsNothingMore) {
     test::TempDir dir;
     test::RecordingMessageSink sink;
@@ -256,8 +282,9 @@ TEST_F(LogAnalysisTest, ARunNoLongerWantedStopsReadingAndHandsNothingMore) {
     // keepReading agrees `agreed` times, or until the sink has had `piecesWanted` pieces.
     const auto run = [&](int agreed, std::size_t piecesWanted) {
         Run result;
+        MessageReport report;
         result.ready = StreamLogAnalysis(
-            log, Analysis(7), kNoLimit, messages, english,
+            log, Analysis(7), kNoLimit, &report, english,
             [&](std::string_view piece) {
                 result.pieces.emplace_back(piece);
                 return true;

@@ -58,7 +58,7 @@ class LogEntryIndexTest : public ::testing::Test {
 
     // The text export's lines of the log (headers dropped, CR LF removed).
     std::vector<std::string> ExportedLines(const std::string& path, bool extendedData) {
-        CQXLogFile reader(messages_, clock_);
+        CQXLogFile reader(clock_);
         EXPECT_TRUE(OpenEntries(reader, path));
         const std::string out = dir_.File("export.txt");
         std::FILE* file = std::fopen(out.c_str(), "wb");
@@ -93,7 +93,7 @@ TEST_F(LogEntryIndexTest, IndexAndRowsEqualTheSequentialReadingOnEveryForm) {
     const loggen::Ring ring = WrappedRing(4001, 2600);
     ASSERT_TRUE(ring.Wrapped());
     for (const std::string& path : Logs(ring)) {
-        CQXLogFile reader(messages_, clock_);
+        CQXLogFile reader(clock_);
         ASSERT_TRUE(OpenEntries(reader, path)) << path;
         std::vector<CQXLogEntry> sequential;
         CQXLogEntry entry;
@@ -148,7 +148,7 @@ TEST_F(LogEntryIndexTest, RowsOfTheTextTypesAreTheTextExportsLines) {
     for (const bool extendedData : {false, true}) {
         for (const std::string& path : Logs(ring)) {
             const std::vector<std::string> expected = ExportedLines(path, extendedData);
-            CQXLogFile reader(messages_, clock_);
+            CQXLogFile reader(clock_);
             ASSERT_TRUE(OpenEntries(reader, path));
             LogEntryIndex index;
             ASSERT_EQ(index.Build(reader), IndexEnd::kComplete);
@@ -169,7 +169,7 @@ TEST_F(LogEntryIndexTest, RowsOfTheTextTypesAreTheTextExportsLines) {
 TEST_F(LogEntryIndexTest, BuildingStopsWhenAskedAndReplacesAnEarlierIndex) {
     const loggen::Ring ring = WrappedRing(400000, 60000);
     const std::string path = Logs(ring)[0];
-    CQXLogFile reader(messages_, clock_);
+    CQXLogFile reader(clock_);
     ASSERT_TRUE(OpenEntries(reader, path));
     LogEntryIndex index;
     int calls = 0;

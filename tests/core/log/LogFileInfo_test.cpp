@@ -35,7 +35,7 @@ class LogFileInfoTest : public ::testing::Test {
     std::string Info(const std::string& fileBytes) {
         const std::string path = dir.File("p1.log");
         test::WriteFile(path, fileBytes);
-        return BuildLogFileInformation(path, messages, clock);
+        return BuildLogFileInformation(path, clock);
     }
 
     test::TempDir dir;
@@ -123,7 +123,7 @@ TEST_F(LogFileInfoTest, LongTextsAreCutWithDotsAndNeverInsideACharacter) {
 TEST_F(LogFileInfoTest, BareLogsAndUnreadableFilesGiveNothing) {
     EXPECT_EQ(Info("not a container at all, just words"), "");
     EXPECT_EQ(Info("QX7LG1XX" + std::string(10, '\0')), "");  // header cut short
-    EXPECT_EQ(BuildLogFileInformation(dir.File("missing.log"), messages, clock), "");
+    EXPECT_EQ(BuildLogFileInformation(dir.File("missing.log"), clock), "");
     EXPECT_TRUE(sink.shown.empty());
 }
 

@@ -89,14 +89,12 @@ std::string Describe(const CQXLogEntry& entry, std::uint32_t position) {
 class LogSourceTest : public ::testing::Test {
   protected:
     test::TempDir dir;
-    test::RecordingMessageSink sink;
-    Messages messages{kEnglish, sink};
     test::FixedNowLocalTime clock{test::kPrinterEpoch + kPresent};
 
     // Everything a viewer reads of a log, through the calling order the viewers use.
     Reading Read(const LogSource& source) {
         Reading r;
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         r.opened = reader.Open(source);
         r.name = reader.FileName();
         if (r.opened == 1) {
@@ -138,7 +136,7 @@ class LogSourceTest : public ::testing::Test {
         EXPECT_EQ(fromFile.opened, expectedOpen);
         EXPECT_EQ(fromMemory, fromFile);
         // The path overloads read the same as a file source.
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         EXPECT_EQ(reader.Open(path), expectedOpen);
     }
 };
@@ -168,7 +166,7 @@ TEST_F(LogSourceTest, AMemoryLogIsNamedAsGivenAndKeepsItsBytes) {
     EXPECT_FALSE(LogSource::File("printer.log").InMemory());
     // The caller's bytes may change or go: the source holds its own copy.
     std::fill(bytes.begin(), bytes.end(), 0);
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     ASSERT_EQ(reader.Open(source), 0);
     EXPECT_EQ(reader.FileName(), "printer.log");
     ASSERT_TRUE(reader.OpenRawLog(source));

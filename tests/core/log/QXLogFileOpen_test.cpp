@@ -15,7 +15,6 @@
 #include "core/log/QXLogFile.h"
 #include "loggen/LogBuilder.h"
 #include "support/FixedNowLocalTime.h"
-#include "support/RecordingMessageSink.h"
 #include "support/TempDir.h"
 
 // FIFOs and sparse files made with POSIX calls: Linux only; tests/platform/win32 covers Windows.
@@ -32,23 +31,21 @@ class QXLogFileOpenTest : public ::testing::Test {
     void TearDown() override { ::alarm(0); }
 
     test::TempDir dir;
-    test::RecordingMessageSink sink;
-    Messages messages{kEnglish, sink};
     test::FixedNowLocalTime clock{test::kPrinterEpoch + 480000000};
 };
 
 TEST_F(QXLogFileOpenTest, OnlyRegularFilesAreLogs) {
     ASSERT_EQ(::mkfifo(dir.File("fifo.zlg").c_str(), 0600), 0);
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     for (const std::string& path :
          {dir.File("fifo.zlg"), std::string("/dev/zero"), dir.Path().string()}) {
         EXPECT_EQ(reader.Open(path), kLogNotRegularFile) << path;
         EXPECT_FALSE(reader.OpenRawLog(path)) << path;
+        EXPECT_TRUE(reader.Report().Empty()) << path;
         std::string header;
         EXPECT_EQ(reader.ReadHeaderText(path, header), kLogNotRegularFile) << path;
         EXPECT_FALSE(reader.Close()) << path;
     }
-    EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST_F(QXLogFileOpenTest, FileSizeTellsABareLogTooLargeForTheReader) {
@@ -58,7 +55,7 @@ TEST_F(QXLogFileOpenTest, FileSizeTellsABareLogTooLargeForTheReader) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(3ULL << 30)), 0);
     ::close(fd);
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     EXPECT_EQ(reader.FileSize(), 0U);
     ASSERT_EQ(reader.Open(path), 0);
     EXPECT_EQ(reader.FileSize(), 3ULL << 30);
@@ -78,7 +75,7 @@ TEST_F(QXLogFileOpenTest, FileSizeTellsABareLogTooLargeForTheReader) {
 // The reader tells why it could not open, for the front end to word: the system's cause, or
 // a container that ends within its header (it exists: damaged, not missing).
 TEST_F(QXLogFileOpenTest, OpenFailuresCarryTheirCause) {
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     EXPECT_EQ(reader.Open(dir.File("missing.log")), -1);
     EXPECT_EQ(reader.OpenError(), ENOENT);
     EXPECT_EQ(OpenFailureCause(-1, reader.OpenError()), "cannot open: No such file or directory");
@@ -99,7 +96,7 @@ TEST_F(QXLogFileOpenTest, OpenFailuresCarryTheirCause) {
     test::WriteFile(dir.File("bare.bin"), std::string(64, '\0'));
     EXPECT_EQ(reader.Open(dir.File("bare.bin")), 0);
     EXPECT_EQ(reader.OpenError(), 0);
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(reader.Report().Empty());
 }
 
 }  // namespace

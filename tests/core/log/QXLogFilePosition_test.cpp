@@ -83,7 +83,7 @@ class ReaderPositionTest : public ::testing::Test {
 
 TEST_F(ReaderPositionTest, ReadingAgainFromAnyEntryGivesThatEntryAndTheRestAsBefore) {
     for (const std::string& path : Paths()) {
-        CQXLogFile reader(messages_, clock_);
+        CQXLogFile reader(clock_);
         ASSERT_TRUE(OpenEntries(reader, path)) << path;
         const std::vector<Read> all = ReadOn(reader);
         ASSERT_GT(all.size(), 10u);
@@ -103,7 +103,7 @@ TEST_F(ReaderPositionTest, ReadingAgainFromAnyEntryGivesThatEntryAndTheRestAsBef
         reader.Close();
         EXPECT_FALSE(reader.SeekEntry(0));
     }
-    CQXLogFile unopened(messages_, clock_);
+    CQXLogFile unopened(clock_);
     EXPECT_FALSE(unopened.SeekEntry(0));
 }
 
@@ -112,7 +112,7 @@ TEST_F(ReaderPositionTest, AnalysisListingOfAFileIsTheSameWhateverTheStretches) 
     for (const std::string& path : Paths()) {
         std::string expected;
         for (const std::uint32_t stretch : {kListingStretchWords, 1u, 5u, 23u}) {
-            CQXLogFile reader(messages_, clock_);
+            CQXLogFile reader(clock_);
             ASSERT_TRUE(OpenEntries(reader, path));
             std::string listing;
             EXPECT_EQ(StreamAnalysisListing(

@@ -73,6 +73,13 @@ class QXLogFileTest : public ::testing::Test {
     Messages messages{kEnglish, sink};
     test::FixedNowLocalTime clock{test::kPrinterEpoch + kPresent};
 
+    // The messages of the reader's report, as a caller shows them.
+    std::vector<std::string> Shown(const CQXLogFile& reader) {
+        sink.shown.clear();
+        reader.Report().Show(messages);
+        return sink.shown;
+    }
+
     std::string Write(const std::string& name, const std::string& bytes) {
         const std::string path = dir.File(name);
         test::WriteFile(path, bytes);
@@ -117,7 +124,7 @@ class QXLogFileTest : public ::testing::Test {
     }
 
     std::vector<Delivered> ReadRing(const loggen::Ring& ring, int* count = nullptr) {
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         const std::string path =
             Write("ring.log", loggen::ContainerBuilder().LogData(ring).End().Plain());
         auto result = ReadAll(reader, path);
@@ -207,12 +214,12 @@ TEST_P(QXLogFileZoneTest, WrappedRingDeliversTheSurvivorsOldestFirstInEveryForm)
             {"odd.bin", made.ring.Bytes() + "EdG"},  // 1..3 stray bytes are never read
         };
         for (const auto& [name, bytes] : forms) {
-            CQXLogFile reader(messages, clock);
+            CQXLogFile reader(clock);
             EXPECT_EQ(ReadAll(reader, Write(name, bytes)), expected) << name << " " << ringWords;
             EXPECT_EQ(reader.GetEntryCount(), static_cast<int>(MarkersIn(made.ring))) << name;
+            EXPECT_TRUE(Shown(reader).empty()) << name;
         }
     }
-    EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST_P(QXLogFileZoneTest, EntriesBeyondAYearFromNowAreDeliveredButNeverTheNewest) {
@@ -349,7 +356,7 @@ TEST_F(QXLogFileTest, BlocksAreFoundByTagInAnyOrderAndRepeatedly) {
                                   .End()
                                   .TextBlock("Prod", "after the end")
                                   .Plain();
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     ASSERT_EQ(reader.Open(Write("blocks.log", plain)), 1);
     std::string text = "untouched";
     EXPECT_FALSE(reader.ReadTextBlock("Prod", text));
@@ -387,7 +394,7 @@ TEST_F(QXLogFileTest, BlocksAreFoundByTagInAnyOrderAndRepeatedly) {
 }
 
 TEST_F(QXLogFileTest, BlockSearchEndsAtTheFileEndWithoutEndfOrPastABadLength) {
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     std::uint32_t length = 0;
     ASSERT_EQ(
         reader.Open(Write("noend.log", loggen::ContainerBuilder().TextBlock("Cust", "x").Plain())),
@@ -413,7 +420,7 @@ TEST_F(QXLogFileTest, BlockSearchEndsAtTheFileEndWithoutEndfOrPastABadLength) {
 }
 
 TEST_F(QXLogFileTest, HeaderTextIsThePcSaveTime) {
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     std::string text;
     const std::string plain = loggen::ContainerBuilder().SavedAt("201403151345").Plain();
     EXPECT_EQ(reader.ReadHeaderText(Write("h.log", plain), text), 1);
@@ -432,24 +439,23 @@ TEST_F(QXLogFileTest, HeaderTextIsThePcSaveTime) {
 TEST_F(QXLogFileTest, BadLogDataLengthsShowTheInternalErrorMinus150) {
     const std::string entry = loggen::WordBytes(loggen::EntryWords(Entry(1, 1)));
     for (const std::uint32_t length : {0u, 6u, 0x80000000u, 0xFFFFFFFCu}) {
-        sink.shown.clear();
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         ASSERT_EQ(
             reader.Open(Write(
                 "len.log",
                 loggen::ContainerBuilder().BlockWithLength("LGDT", length, entry).End().Plain())),
             1);
         EXPECT_FALSE(reader.OpenLogData()) << length;
-        EXPECT_EQ(sink.shown, std::vector<std::string>{kInternalError + " (-150)"}) << length;
+        EXPECT_EQ(Shown(reader), std::vector<std::string>{kInternalError + " (-150)"}) << length;
     }
 }
 
 TEST_F(QXLogFileTest, LogDataFailuresWithoutAndWithMessage) {
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     // No "LGDT": quietly false.
     ASSERT_EQ(reader.Open(Write("none.log", loggen::ContainerBuilder().End().Plain())), 1);
     EXPECT_FALSE(reader.OpenLogData());
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown(reader).empty());
     // Log data cut short by the end of the file: the scan cannot read a word.
     const std::string entry = loggen::WordBytes(loggen::EntryWords(Entry(1, 1)));
     ASSERT_EQ(
@@ -457,15 +463,14 @@ TEST_F(QXLogFileTest, LogDataFailuresWithoutAndWithMessage) {
                           loggen::ContainerBuilder().BlockWithLength("LGDT", 4000, entry).Plain())),
         1);
     EXPECT_FALSE(reader.OpenLogData());
-    EXPECT_EQ(sink.shown, std::vector<std::string>{kInternalError + " (-152)"});
+    EXPECT_EQ(Shown(reader), std::vector<std::string>{kInternalError + " (-152)"});
     // Words but no complete entry: fails without a message.
-    sink.shown.clear();
     ASSERT_EQ(
         reader.Open(Write("partial.log",
                           loggen::ContainerBuilder().LogData(entry.substr(0, 12)).End().Plain())),
         1);
     EXPECT_FALSE(reader.OpenLogData());
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown(reader).empty());
     // Nothing open at all.
     reader.Close();
     EXPECT_FALSE(reader.OpenLogData());
@@ -474,16 +479,18 @@ TEST_F(QXLogFileTest, LogDataFailuresWithoutAndWithMessage) {
 }
 
 TEST_F(QXLogFileTest, ShortFilesAreBareLogsWithoutEntries) {
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     for (const std::string& bytes : {std::string(), std::string("EdGe\x01", 5),
                                      std::string("QX7LG1X"), std::string("\x45\x64\x47\x65")}) {
         const std::string path = Write("short.log", bytes);
         EXPECT_EQ(reader.Open(path), 0) << bytes.size();
         EXPECT_FALSE(reader.OpenRawLog(path)) << bytes.size();
+        EXPECT_TRUE(Shown(reader).empty()) << bytes.size();
     }
     EXPECT_FALSE(reader.OpenRawLog(dir.File("missing.log")));
+    EXPECT_TRUE(Shown(reader).empty());
     EXPECT_EQ(reader.Open(dir.File("missing.log")), -1);
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown(reader).empty());
 }
 
 TEST_F(QXLogFileTest, ExtensionsPlayNoPart) {
@@ -491,7 +498,7 @@ TEST_F(QXLogFileTest, ExtensionsPlayNoPart) {
     ring.Write(Entry(5, 0x00010000));
     const std::string plain = loggen::ContainerBuilder().LogData(ring).End().Plain();
     const auto expected = ExpectedAll({Entry(5, 0x00010000)});
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     EXPECT_EQ(ReadAll(reader, Write("compressed.log", loggen::Compress(plain))), expected);
     EXPECT_EQ(ReadAll(reader, Write("plain.zlg", plain)), expected);
     EXPECT_EQ(ReadAll(reader, Write("bare.zlg", ring.Bytes())), expected);
@@ -510,7 +517,7 @@ TEST_F(QXLogFileTest, TheInflatedCopyHasNoNameAndGoesWithTheReader) {
         Write("p1.zlg", loggen::Compress(loggen::ContainerBuilder().LogData(ring).End().Plain()));
     const auto before = descriptors();
     {
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         ASSERT_EQ(reader.Open(path), 1);
         // Nothing beside the log, nothing by name in the temporary folder; messages name the log.
         EXPECT_EQ(entries(dir.Path()), 1);
@@ -523,7 +530,7 @@ TEST_F(QXLogFileTest, TheInflatedCopyHasNoNameAndGoesWithTheReader) {
         EXPECT_FALSE(reader.Close());
 
         // Two readers of one compressed log at once each have their own copy.
-        CQXLogFile second(messages, clock);
+        CQXLogFile second(clock);
         ASSERT_EQ(reader.Open(path), 1);
         EXPECT_EQ(ReadAll(second, path), ExpectedAll({Entry(5, 0x00010000)}));
         EXPECT_TRUE(reader.OpenLogData());
@@ -549,7 +556,7 @@ TEST_F(QXLogFileTest, ACompressedLogInAFolderNobodyCanWriteOpens) {
     std::FILE* held = std::fopen(path.c_str(), "rb");
     ASSERT_NE(held, nullptr);
     const std::string procPath = "/proc/self/fd/" + std::to_string(::fileno(held));
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     EXPECT_EQ(ReadAll(reader, procPath), ExpectedAll({Entry(5, 0x00010000)}));
     reader.Close();
     std::fclose(held);
@@ -581,7 +588,7 @@ TEST_F(QXLogFileTest, DamagedCompressedLogsFailAndLeaveNoTemporaryFiles) {
          "QX7LG1ZL" + loggen::Compress(compressed).substr(8)},
     };
     for (const auto& [what, bytes] : damaged) {
-        CQXLogFile reader(messages, clock);
+        CQXLogFile reader(clock);
         const std::string path = Write("d.zlg", bytes);
         EXPECT_EQ(reader.Open(path), -5) << what;
         reader.Close();
@@ -598,7 +605,7 @@ TEST_F(QXLogFileTest, AShortReadWhileDeliveringAnswersMinus1) {
         ring.Write(Entry(i + 1, i));
     }
     const std::string path = Write("shrinking.log", ring.Bytes());
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     ASSERT_EQ(reader.Open(path), 0);
     ASSERT_TRUE(reader.OpenRawLog(path));
     ASSERT_EQ(::truncate(path.c_str(), 100000), 0);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "core/output/OutputFile.h"
 #include "core/text/StringTable.h"
 #include "support/TempDir.h"
 
@@ -47,16 +48,17 @@ TEST(ExportOutputTest, AnythingOfTheNameCountsAsExistingButOnlyFilesAndLinksMayB
         EXPECT_TRUE(OutputPathExists(path)) << path;
     }
 
-    EXPECT_EQ(OutputRefusal(dir.File("missing.txt"), log), "");
-    EXPECT_EQ(OutputRefusal(file, log), "");
-    EXPECT_EQ(OutputRefusal(dangling, log), "");
-    EXPECT_EQ(OutputRefusal(folder, log), "is a folder");
+    EXPECT_EQ(CheckOutput(dir.File("missing.txt"), log).cause, "");
+    EXPECT_EQ(CheckOutput(file, log).cause, "");
+    EXPECT_EQ(CheckOutput(dangling, log).cause, "");
+    EXPECT_EQ(CheckOutput(folder, log).cause, "is a folder");
     // The log itself, by its own name, through a link or under a second name, is never an
     // output.
     for (const std::string& same : {log, toLog, hardLog}) {
-        EXPECT_EQ(OutputRefusal(same, log), "is the log being read; choose another output") << same;
+        EXPECT_EQ(CheckOutput(same, log).cause, "is the log being read; choose another output")
+            << same;
     }
-    EXPECT_EQ(OutputRefusal(pipe, log).rfind("is not a regular file", 0), 0u);
+    EXPECT_EQ(CheckOutput(pipe, log).cause.rfind("is not a regular file", 0), 0u);
 }
 #endif
 

@@ -4,7 +4,6 @@
 
 #include "loggen/LogBuilder.h"
 #include "support/FixedNowLocalTime.h"
-#include "support/RecordingMessageSink.h"
 #include "support/TempDir.h"
 
 namespace qx7 {
@@ -18,13 +17,13 @@ class BlockListTest : public ::testing::Test {
     std::vector<SettingsBlockSlot> Read(const std::string& bytes, int* opened = nullptr) {
         const std::string path = dir.File("p1.log");
         test::WriteFile(path, bytes);
-        CQXLogFile reader(messages, clock);
-        return ReadSettingsBlocks(reader, path, opened);
+        CQXLogFile reader(clock);
+        auto slots = ReadSettingsBlocks(reader, path, opened);
+        EXPECT_TRUE(reader.Report().Empty());
+        return slots;
     }
 
     test::TempDir dir;
-    test::RecordingMessageSink sink;
-    Messages messages{kEnglish, sink};
     test::FixedNowLocalTime clock{1700000000};
 };
 
@@ -40,7 +39,6 @@ TEST_F(BlockListTest, SlotsHoldTemplateRecordAndItemTextInBlockOrder) {
     EXPECT_EQ(std::string(slots[0].record.begin(), slots[0].record.end()), general);
     EXPECT_EQ(slots[1].itemText, "8015 : Interlace");
     EXPECT_EQ(std::string(slots[1].record.begin(), slots[1].record.end()), interlace);
-    EXPECT_TRUE(sink.shown.empty());
 }
 
 TEST_F(BlockListTest, BlocksThatCannotBeReadAreLeftOut) {
@@ -64,10 +62,10 @@ TEST_F(BlockListTest, BareAndMissingLogsHaveNoBlocks) {
     int opened = 5;
     EXPECT_TRUE(Read(std::string(40, 'x'), &opened).empty());
     EXPECT_EQ(opened, 0);
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     EXPECT_TRUE(ReadSettingsBlocks(reader, dir.File("missing.log"), &opened).empty());
     EXPECT_EQ(opened, -1);
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(reader.Report().Empty());
 }
 
 }  // namespace

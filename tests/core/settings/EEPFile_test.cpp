@@ -22,7 +22,14 @@ class EEPFileTest : public ::testing::Test {
   protected:
     test::RecordingMessageSink sink;
     Messages messages{kEnglish, sink};
-    CEEPFile file{messages};
+    CEEPFile file;
+
+    // The messages of the file's last operation, as its caller shows them.
+    std::vector<std::string> Shown() {
+        sink.shown.clear();
+        file.Report().Show(messages);
+        return sink.shown;
+    }
 };
 
 struct TemplateFacts {
@@ -63,7 +70,7 @@ TEST_F(EEPFileTest, EveryBuiltInTemplateParsesWithItsHeaderCountAndSize) {
         ASSERT_NE(last, nullptr);
         EXPECT_EQ(last->address + last->size, f.bytes);
     }
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(EEPFileTest, BuiltInTemplatesEndEveryLineWithCrLf) {
@@ -109,7 +116,7 @@ TEST_F(EEPFileTest, CsvOfEveryTemplateParsesBackToTheSameEntries) {
         SCOPED_TRACE(number);
         ASSERT_TRUE(file.LoadTemplate(number));
         const std::vector<CMemEntry> original = file.Entries();
-        CEEPFile again(messages);
+        CEEPFile again;
         ASSERT_TRUE(again.ParseText(file.CsvText()));
         ASSERT_EQ(again.Entries().size(), original.size());
         for (std::size_t i = 0; i < original.size(); ++i) {
@@ -124,7 +131,7 @@ TEST_F(EEPFileTest, CsvOfEveryTemplateParsesBackToTheSameEntries) {
             EXPECT_EQ(a.index >= 0 ? a.name + " " : a.name, b.name);
         }
     }
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(EEPFileTest, CommentsAreKeptAndWrittenBack) {
@@ -134,7 +141,7 @@ TEST_F(EEPFileTest, CommentsAreKeptAndWrittenBack) {
                              ",,,,#five empty fields\r\n"
                              "1,2,0x12,0,\"a,b#c\"";  // last line without an end
     ASSERT_TRUE(file.ParseText(text));
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown().empty());
     ASSERT_EQ(file.Entries().size(), 5u);
     EXPECT_EQ(file.Entries()[0].index, kCommentIndex);
     EXPECT_EQ(file.Entries()[0].text, "# first remark, with a comma");
@@ -149,53 +156,45 @@ TEST_F(EEPFileTest, CommentsAreKeptAndWrittenBack) {
 
 TEST_F(EEPFileTest, HeaderPlacementFailures) {
     EXPECT_FALSE(file.ParseText("0,4,0,1,x\r\n" + std::string(kHeader)));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-120), Internal(-124)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-120), Internal(-124)}));
 
-    sink.shown.clear();
     EXPECT_FALSE(file.ParseText(std::string(kHeader) + "# note\r\n" + kHeader));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-121)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-121)}));
 
-    sink.shown.clear();
     EXPECT_FALSE(file.ParseText("0,4,0,1,x\r\n1,4,0,1,y\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-124)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-124)}));
 
-    sink.shown.clear();
     EXPECT_FALSE(file.ParseText("\r\n\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-124)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-124)}));
 }
 
 TEST_F(EEPFileTest, NumberingMustRunWithoutGapsOrRepeats) {
     const std::string rows =
         std::string(kHeader) + "0,4,0,1,a\r\n1,4,0,1,b\r\n2,4,0,1,c\r\n3,4,0,1,d\r\n";
     EXPECT_FALSE(file.ParseText(rows + "5,4,0,1,f\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-122)}));
-    sink.shown.clear();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-122)}));
     EXPECT_FALSE(file.ParseText(rows + "3,4,0,1,again\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-122)}));
-    sink.shown.clear();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-122)}));
     EXPECT_FALSE(file.ParseText(rows + "-5,-1,0,1,other\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-122)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-122)}));
     // A row numbered in turn but marked "not a parameter" (size -1) would give a negative size.
-    sink.shown.clear();
     EXPECT_FALSE(file.ParseText(rows + "4,-1,0,1,not a parameter\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-122)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-122)}));
 }
 
 TEST_F(EEPFileTest, BadLinesReportIllegalFormatOnlyForBadValues) {
     EXPECT_FALSE(file.ParseText(std::string(kHeader) + "0,4,zz,1,a\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{"Illegal format (-20)", Internal(-123)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"Illegal format (-20)", Internal(-123)}));
 
     for (const std::string line : {"0,4,0,1", "0,4,0,1,a,b", "0", "  ", "0,,,,"}) {
         SCOPED_TRACE(line);
-        sink.shown.clear();
         EXPECT_FALSE(file.ParseText(std::string(kHeader) + line + "\r\n"));
-        ASSERT_FALSE(sink.shown.empty());
-        EXPECT_EQ(sink.shown.back(), Internal(-123));
+        ASSERT_FALSE(Shown().empty());
+        EXPECT_EQ(Shown().back(), Internal(-123));
     }
 
-    sink.shown.clear();
     EXPECT_FALSE(file.ParseText("0,4,0,1,\"unterminated\r\n" + std::string(kHeader)));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{
+    EXPECT_EQ(Shown(), (std::vector<std::string>{
                               Internal(-120), Internal(-124)}));  // the quote ends with its line
 }
 
@@ -204,13 +203,14 @@ TEST_F(EEPFileTest, FieldsHoldAtMost255Characters) {
     EXPECT_EQ(file.FindEntry(0)->name.size(), 255u);
     EXPECT_FALSE(
         file.ParseText(std::string(kHeader) + "0,4,0,1," + std::string(256, 'n') + "\r\n"));
-    EXPECT_EQ(sink.shown, (std::vector<std::string>{Internal(-123)}));
+    EXPECT_EQ(Shown(), (std::vector<std::string>{Internal(-123)}));
 }
 
 TEST_F(EEPFileTest, MissingTemplatesFailQuietlyAndReloadingStartsAfresh) {
     EXPECT_FALSE(file.LoadTemplate(0));
+    EXPECT_TRUE(file.Report().Empty());
     EXPECT_FALSE(file.LoadTemplate(999));
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown().empty());
     ASSERT_TRUE(file.LoadTemplate(221));
     file.Close();
     EXPECT_EQ(file.GetCount(), 32);  // entries survive Close

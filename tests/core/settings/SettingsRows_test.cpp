@@ -38,8 +38,15 @@ class SettingsRowsTest : public ::testing::Test {
   protected:
     test::RecordingMessageSink sink;
     Messages messages{kEnglish, sink};
-    CEEPFile values{messages};
-    CEEPFile factory{messages};
+    CEEPFile values;
+    CEEPFile factory;
+
+    // The messages of a file's last operation, as its caller shows them.
+    std::vector<std::string> Shown(const CEEPFile& file) {
+        sink.shown.clear();
+        file.Report().Show(messages);
+        return sink.shown;
+    }
 };
 
 TEST_F(SettingsRowsTest, FactoryValuesCarryNoMarkAndAChangedValueDoes) {
@@ -213,12 +220,12 @@ TEST_F(SettingsRowsTest, SavedCsvIsExactAndAFailedSaveLeavesNothing) {
     EXPECT_NE(csv.find("\r\n21,1,255,2,\"ip address1\" \r\n"), std::string::npos);
     EXPECT_EQ(csv.substr(csv.size() - 27), "\r\n56,4,0,1,\"reserve[25]\" \r\n");
     EXPECT_EQ(csv, values.CsvText());
-    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(Shown(values).empty());
 
     test::WriteFile(dir.File("plain"), "");
     const std::string impossible = dir.File("plain") + "/EEPROM-8011.csv";
     EXPECT_FALSE(values.SaveCsv(impossible));
-    EXPECT_EQ(sink.shown,
+    EXPECT_EQ(Shown(values),
               (std::vector<std::string>{"File I/O Error.\nRestart PC and try again. (-125)(" +
                                         impossible + ")"}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
@@ -239,7 +246,7 @@ TEST_F(SettingsRowsTest, AnIncompleteCsvIsReportedWithItsCause) {
         const std::vector<std::string> expected = {
             "File I/O Error.\nRestart PC and try again. (-125)(" + path +
             ": cannot write: File too large)"};
-        return !saved && sink.shown == expected;
+        return !saved && Shown(values) == expected;
     }));
     EXPECT_TRUE(test::FileNames(dir.Path()).empty());
 }

@@ -84,7 +84,7 @@ int EntryCountOf(const std::string& path) {
     RecordingMessageSink sink;
     const Messages messages(kEnglish, sink);
     const SystemLocalTime clock;
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     const bool opened = reader.Open(path) == 1 && reader.OpenLogData();
     const int count = opened ? reader.GetEntryCount() : -1;
     reader.Close();

@@ -18,7 +18,6 @@
 #include "core/log/LogFileAccess.h"
 #include "core/log/QXLogFile.h"
 #include "platform/SystemLocalTime.h"
-#include "support/RecordingMessageSink.h"
 #include "support/TempDir.h"
 
 namespace qx7 {
@@ -33,10 +32,8 @@ std::string SampleLog() {
 }
 
 int EntryCount(const std::string& path) {
-    test::RecordingMessageSink sink;
-    const Messages messages(kEnglish, sink);
     const SystemLocalTime clock;
-    CQXLogFile reader(messages, clock);
+    CQXLogFile reader(clock);
     if (reader.Open(path) != 1 || !reader.OpenLogData()) {
         return -1;
     }
