@@ -4,8 +4,9 @@
 
 namespace qx7::gui {
 
-BatteryExchangeDonePage::BatteryExchangeDonePage(const PageContext& context) : ProcedurePage(context, 173, {1084}) {}
+BatteryExchangeDonePage::BatteryExchangeDonePage(const PageContext& context)
+    : ProcedurePage(context, PageId::kBatteryExchangeDone, {1084}) {}
 
-QX7_REGISTER_WIZARD_PAGE(BatteryExchangeDonePage, 173);
+QX7_REGISTER_WIZARD_PAGE(BatteryExchangeDonePage, PageId::kBatteryExchangeDone);
 
 }  // namespace qx7::gui

@@ -5,8 +5,8 @@
 namespace qx7::gui {
 
 BatteryExchangePage::BatteryExchangePage(const PageContext& context)
-    : ProcedurePage(context, 172, {1083}, Hourglass::kShown) {}
+    : ProcedurePage(context, PageId::kBatteryExchange, {1083}, Hourglass::kShown) {}
 
-QX7_REGISTER_WIZARD_PAGE(BatteryExchangePage, 172);
+QX7_REGISTER_WIZARD_PAGE(BatteryExchangePage, PageId::kBatteryExchange);
 
 }  // namespace qx7::gui

@@ -5,8 +5,8 @@
 namespace qx7::gui {
 
 CarriageMotorPage::CarriageMotorPage(const PageContext& context)
-    : ProcedurePage(context, 206, {1161}, Hourglass::kShown) {}
+    : ProcedurePage(context, PageId::kCarriageMotor, {1161}, Hourglass::kShown) {}
 
-QX7_REGISTER_WIZARD_PAGE(CarriageMotorPage, 206);
+QX7_REGISTER_WIZARD_PAGE(CarriageMotorPage, PageId::kCarriageMotor);
 
 }  // namespace qx7::gui

@@ -9,7 +9,8 @@
 
 namespace qx7::gui {
 
-CarriageOriginPage::CarriageOriginPage(const PageContext& context) : ProcedurePage(context, 157, {1329}) {
+CarriageOriginPage::CarriageOriginPage(const PageContext& context)
+    : ProcedurePage(context, PageId::kCarriageOrigin, {1329}) {
     confirm_ = new QCheckBox(this);
     SetControlNumber(confirm_, 1328);
     // Below the instruction, above the stretch the base layout ends with.
@@ -25,6 +26,6 @@ void CarriageOriginPage::OnSetActive() {
     confirm_->setChecked(false);
 }
 
-QX7_REGISTER_WIZARD_PAGE(CarriageOriginPage, 157);
+QX7_REGISTER_WIZARD_PAGE(CarriageOriginPage, PageId::kCarriageOrigin);
 
 }  // namespace qx7::gui

@@ -4,8 +4,9 @@
 
 namespace qx7::gui {
 
-CarriageSpeedStartPage::CarriageSpeedStartPage(const PageContext& context) : ProcedurePage(context, 148, {1043}) {}
+CarriageSpeedStartPage::CarriageSpeedStartPage(const PageContext& context)
+    : ProcedurePage(context, PageId::kCarriageSpeedStart, {1043}) {}
 
-QX7_REGISTER_WIZARD_PAGE(CarriageSpeedStartPage, 148);
+QX7_REGISTER_WIZARD_PAGE(CarriageSpeedStartPage, PageId::kCarriageSpeedStart);
 
 }  // namespace qx7::gui

@@ -4,8 +4,9 @@
 
 namespace qx7::gui {
 
-CarriageSpeedWaitPage::CarriageSpeedWaitPage(const PageContext& context) : ProcedurePage(context, 149, {1044}) {}
+CarriageSpeedWaitPage::CarriageSpeedWaitPage(const PageContext& context)
+    : ProcedurePage(context, PageId::kCarriageSpeedWait, {1044}) {}
 
-QX7_REGISTER_WIZARD_PAGE(CarriageSpeedWaitPage, 149);
+QX7_REGISTER_WIZARD_PAGE(CarriageSpeedWaitPage, PageId::kCarriageSpeedWait);
 
 }  // namespace qx7::gui

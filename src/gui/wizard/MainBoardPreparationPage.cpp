@@ -4,8 +4,9 @@
 
 namespace qx7::gui {
 
-MainBoardPreparationPage::MainBoardPreparationPage(const PageContext& context) : ProcedurePage(context, 263, {1304}) {}
+MainBoardPreparationPage::MainBoardPreparationPage(const PageContext& context)
+    : ProcedurePage(context, PageId::kMainBoardPreparation, {1304}) {}
 
-QX7_REGISTER_WIZARD_PAGE(MainBoardPreparationPage, 263);
+QX7_REGISTER_WIZARD_PAGE(MainBoardPreparationPage, PageId::kMainBoardPreparation);
 
 }  // namespace qx7::gui

@@ -24,9 +24,9 @@ bool IsExecutableFile(const std::string& path) {
 
 }  // namespace
 
-MaintenanceToolPage::MaintenanceToolPage(const PageContext& context, int templateId,
+MaintenanceToolPage::MaintenanceToolPage(const PageContext& context, PageId page,
                                          std::initializer_list<int> texts)
-    : ConfirmationBoxPage(context, templateId) {
+    : ConfirmationBoxPage(context, page) {
     auto* layout = new QVBoxLayout(this);
     bool heading = true;
     for (int number : texts) {

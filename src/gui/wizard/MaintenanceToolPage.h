@@ -25,8 +25,7 @@ class MaintenanceToolPage : public ConfirmationBoxPage {
   protected:
     // The texts in the order given, the first as the page's heading, then the button and the
     // confirmation box.
-    MaintenanceToolPage(const PageContext& context, int templateId,
-                        std::initializer_list<int> texts);
+    MaintenanceToolPage(const PageContext& context, PageId page, std::initializer_list<int> texts);
 
   private:
     QPushButton* start_ = nullptr;

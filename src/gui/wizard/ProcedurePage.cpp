@@ -10,9 +10,9 @@
 
 namespace qx7::gui {
 
-ProcedurePage::ProcedurePage(const PageContext& context, int templateId,
+ProcedurePage::ProcedurePage(const PageContext& context, PageId page,
                              std::initializer_list<int> labels, Hourglass hourglass)
-    : WizardPage(context, templateId), hourglass_(hourglass) {
+    : WizardPage(context, page), hourglass_(hourglass) {
     auto* layout = new QVBoxLayout(this);
     for (const int number : labels) {
         auto* label = new QLabel(this);

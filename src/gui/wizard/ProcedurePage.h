@@ -20,7 +20,7 @@ class ProcedurePage : public WizardPage {
     enum class Hourglass { kShown, kNotShown };
 
     // Lays out one label per control number, top to bottom in that order.
-    ProcedurePage(const PageContext& context, int templateId, std::initializer_list<int> labels,
+    ProcedurePage(const PageContext& context, PageId page, std::initializer_list<int> labels,
                   Hourglass hourglass = Hourglass::kNotShown);
 
   private:

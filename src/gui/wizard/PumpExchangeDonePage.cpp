@@ -4,8 +4,9 @@
 
 namespace qx7::gui {
 
-PumpExchangeDonePage::PumpExchangeDonePage(const PageContext& context) : ProcedurePage(context, 284, {1331}) {}
+PumpExchangeDonePage::PumpExchangeDonePage(const PageContext& context)
+    : ProcedurePage(context, PageId::kPumpExchangeDone, {1331}) {}
 
-QX7_REGISTER_WIZARD_PAGE(PumpExchangeDonePage, 284);
+QX7_REGISTER_WIZARD_PAGE(PumpExchangeDonePage, PageId::kPumpExchangeDone);
 
 }  // namespace qx7::gui

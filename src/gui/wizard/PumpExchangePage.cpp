@@ -5,8 +5,8 @@
 namespace qx7::gui {
 
 PumpExchangePage::PumpExchangePage(const PageContext& context)
-    : ProcedurePage(context, 283, {1330}, Hourglass::kShown) {}
+    : ProcedurePage(context, PageId::kPumpExchange, {1330}, Hourglass::kShown) {}
 
-QX7_REGISTER_WIZARD_PAGE(PumpExchangePage, 283);
+QX7_REGISTER_WIZARD_PAGE(PumpExchangePage, PageId::kPumpExchange);
 
 }  // namespace qx7::gui

@@ -5,8 +5,8 @@
 namespace qx7::gui {
 
 SettingsResetPage::SettingsResetPage(const PageContext& context)
-    : ProcedurePage(context, 279, {1321, 1322}, Hourglass::kShown) {}
+    : ProcedurePage(context, PageId::kSettingsReset, {1321, 1322}, Hourglass::kShown) {}
 
-QX7_REGISTER_WIZARD_PAGE(SettingsResetPage, 279);
+QX7_REGISTER_WIZARD_PAGE(SettingsResetPage, PageId::kSettingsReset);
 
 }  // namespace qx7::gui

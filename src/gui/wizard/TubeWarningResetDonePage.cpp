@@ -4,8 +4,9 @@
 
 namespace qx7::gui {
 
-TubeWarningResetDonePage::TubeWarningResetDonePage(const PageContext& context) : ProcedurePage(context, 282, {1325, 1326}) {}
+TubeWarningResetDonePage::TubeWarningResetDonePage(const PageContext& context)
+    : ProcedurePage(context, PageId::kTubeWarningResetDone, {1325, 1326}) {}
 
-QX7_REGISTER_WIZARD_PAGE(TubeWarningResetDonePage, 282);
+QX7_REGISTER_WIZARD_PAGE(TubeWarningResetDonePage, PageId::kTubeWarningResetDone);
 
 }  // namespace qx7::gui

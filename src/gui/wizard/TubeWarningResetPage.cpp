@@ -5,8 +5,8 @@
 namespace qx7::gui {
 
 TubeWarningResetPage::TubeWarningResetPage(const PageContext& context)
-    : ProcedurePage(context, 281, {1324, 1323}, Hourglass::kShown) {}
+    : ProcedurePage(context, PageId::kTubeWarningReset, {1324, 1323}, Hourglass::kShown) {}
 
-QX7_REGISTER_WIZARD_PAGE(TubeWarningResetPage, 281);
+QX7_REGISTER_WIZARD_PAGE(TubeWarningResetPage, PageId::kTubeWarningReset);
 
 }  // namespace qx7::gui

@@ -93,7 +93,8 @@ TEST_P(ProcedurePageTest, NextInDemoModeFollowsTheRoadWithoutAPrinter) {
         ASSERT_TRUE(driver->Choose(1328));
         QCoreApplication::processEvents();
     }
-    const int expected = NextPageAfter(arrival.page, arrival.operation);
+    const int expected =
+        PageNumber(NextPageAfter(static_cast<PageId>(arrival.page), arrival.operation));
     ASSERT_TRUE(NextTo(expected)) << arrival.page;
     EXPECT_EQ(harness.app.History().back(), expected);
     EXPECT_TRUE(harness.spooler.calls.empty());
