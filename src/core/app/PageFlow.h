@@ -80,7 +80,9 @@ std::optional<PageId> PageFromNumber(int number);
 struct WizardPageInfo {
     PageId templateId;
     const char* className;    // the page's name in the product's documents: "CServChgParts"
-    const char* windowClass;  // the window's class for it, named by its role: "PartsMenuPage"
+    const char* windowClass;  // the window's class that serves it: "PartsMenuPage"; the rows
+                              // of the window's procedure page table name "ProcedurePage" or
+                              // "MaintenanceToolPage"
     int titleString;        // string-table number of the page title, in both languages
     int buttonsOnShow;      // wizard button flags on arrival, or kButtonsUnchanged; a page
                             // with a confirmation box or a printer list starts with Back only

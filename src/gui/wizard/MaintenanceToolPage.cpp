@@ -25,7 +25,7 @@ bool IsExecutableFile(const std::string& path) {
 }  // namespace
 
 MaintenanceToolPage::MaintenanceToolPage(const PageContext& context, PageId page,
-                                         std::initializer_list<int> texts)
+                                         std::span<const int> texts)
     : ConfirmationBoxPage(context, page) {
     auto* layout = new QVBoxLayout(this);
     bool heading = true;
