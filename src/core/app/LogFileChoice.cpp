@@ -61,16 +61,16 @@ int LogFileNext(CQVJServToolApp& app, const std::string& editedName) {
         messages.ShowMessage(kMsgOpenFileFailed, kCodeLogFileNotOpened);
         return app.GoNext(kStayOnPage);
     }
-    return GoToNextPage(app, kPageLogFile);
+    return GoToNextPage(app, PageId::kLogFileChoice);
 }
 
 int StartOnLogFile(CQVJServToolApp& app, const std::string& path) {
     app.ClearHistory();
     app.SetOperation(kOperationNone);
-    app.GoNext(kPageOperationMenu);
-    app.GoNext(kPageLogFile);
+    app.GoNext(PageNumber(PageId::kOperationMenu));
+    app.GoNext(PageNumber(PageId::kLogFileChoice));
     const int page = LogFileNext(app, path);
-    return page == -1 ? kPageLogFile : page;
+    return page == -1 ? PageNumber(PageId::kLogFileChoice) : page;
 }
 
 bool TakeDroppedLogFile(const std::vector<DroppedItem>& items, const Messages& messages,

@@ -28,59 +28,85 @@ constexpr int kTitleIpAddress = 5016;
 constexpr int kTitleTubeWarning = 5017;
 constexpr int kTitleCarriageOrigin = 5018;
 
+// clang-format off: one row per line, as a table
 constexpr std::array<WizardPageInfo, 26> kPages = {{
-    {133, "CServChgParts", "PartsMenuPage", kTitleServiceTool, kWizardNext, 0, false},
-    {156, "CServSelOpe", "OperationMenuPage", kTitleServiceTool, kWizardNext, 0, false},
-    {130, "CServFirst", "ConnectionPage", kTitleServiceTool, kWizardBackNext, 0, false},
+    {PageId::kPartsMenu, "CServChgParts", "PartsMenuPage", kTitleServiceTool, kWizardNext, 0,
+     false},
+    {PageId::kOperationMenu, "CServSelOpe", "OperationMenuPage", kTitleServiceTool, kWizardNext, 0,
+     false},
+    {PageId::kConnection, "CServFirst", "ConnectionPage", kTitleServiceTool, kWizardBackNext, 0,
+     false},
     // Next joins Back once a printer is listed (PrinterListButtons).
-    {217, "CServPSel", "PrinterSelectionPage", kTitleSelectPrinter, kWizardBack, 0, false},
-    {135, "CAdjThermis", "ThermistorPreparationPage", kTitleThermistor, kWizardBack, 1327, true},
-    {136, "CAdjThermis2", "ThermistorTemperaturePage", kTitleThermistor, kWizardBackNext, 0, true},
-    {147, "CAdjThermis3", "ThermistorDonePage", kTitleThermistor, kWizardBackNext, 0, false},
-    {279, "CResetVoltage", "SettingsResetPage", kTitleResetSetting, kWizardBackNext, 0, false},
-    {148, "CAdjCRSpeed1", "CarriageSpeedStartPage", kTitleCarriageSpeedStart, kWizardBackNext, 0, true},
-    {149, "CAdjCRSpeed2", "CarriageSpeedWaitPage", kTitleCarriageSpeed, kWizardBackNext, 0, false},
-    {160, "CSetDate", "PrinterDatePage", kTitleSetDate, kWizardBackNext, 0, true},
-    {163, "CSetDate2", "PrinterDateDonePage", kTitleSetDate, kWizardBackNext, 0, true},
-    {172, "CBatteryChg1", "BatteryExchangePage", kTitleBattery, kWizardBackNext, 0, true},
-    {173, "CBatteryChg2", "BatteryExchangeDonePage", kTitleBattery, kWizardBackNext, 0, true},
-    {283, "CPumpChg1", "PumpExchangePage", kTitleTubePump, kWizardBackNext, 0, true},
-    {284, "CPumpChg2", "PumpExchangeDonePage", kTitleTubePump, kWizardBackNext, 0, true},
-    {178, "CChkLog1", "LogFileChoicePage", kTitleViewLog, kWizardBackNext, 0, false},
-    {225, "CViewLogFile", "LogViewersPage", kTitleCheckLog, kWizardBackFinish, 0, false},
-    {206, "CCRMotorChg1", "CarriageMotorPage", kTitleCarriageMotor, kWizardBackNext, 0, true},
-    {257, "CFirePage", "FiringAdjustmentPage", kTitleFiring, kWizardBack, 1298, false},
-    {263, "CInAdvanceMain", "MainBoardPreparationPage", kTitleMainBoard, kWizardBackNext, 0, false},
-    {265, "CSetPosPage", "ColorAlignmentPage", kTitleAlignment, kWizardBack, 1312, false},
-    {286, "CSetIpPage", "IpAddressPage", kTitleIpAddress, kWizardBack, 1335, false},
-    {281, "CResetTube", "TubeWarningResetPage", kTitleTubeWarning, kButtonsUnchanged, 0, false},
-    {282, "CResetTube2", "TubeWarningResetDonePage", kTitleTubeWarning, kButtonsUnchanged, 0, false},
-    {157, "CCROrigin", "CarriageOriginPage", kTitleCarriageOrigin, kWizardBack, 1328, false},
+    {PageId::kPrinterSelection, "CServPSel", "PrinterSelectionPage", kTitleSelectPrinter,
+     kWizardBack, 0, false},
+    {PageId::kThermistorPreparation, "CAdjThermis", "ThermistorPreparationPage", kTitleThermistor,
+     kWizardBack, 1327, true},
+    {PageId::kThermistorTemperature, "CAdjThermis2", "ThermistorTemperaturePage", kTitleThermistor,
+     kWizardBackNext, 0, true},
+    {PageId::kThermistorDone, "CAdjThermis3", "ThermistorDonePage", kTitleThermistor,
+     kWizardBackNext, 0, false},
+    {PageId::kSettingsReset, "CResetVoltage", "ProcedurePage", kTitleResetSetting, kWizardBackNext,
+     0, false},
+    {PageId::kCarriageSpeedStart, "CAdjCRSpeed1", "ProcedurePage", kTitleCarriageSpeedStart,
+     kWizardBackNext, 0, true},
+    {PageId::kCarriageSpeedWait, "CAdjCRSpeed2", "ProcedurePage", kTitleCarriageSpeed,
+     kWizardBackNext, 0, false},
+    {PageId::kPrinterDate, "CSetDate", "PrinterDatePage", kTitleSetDate, kWizardBackNext, 0, true},
+    {PageId::kPrinterDateDone, "CSetDate2", "PrinterDateDonePage", kTitleSetDate, kWizardBackNext,
+     0, true},
+    {PageId::kBatteryExchange, "CBatteryChg1", "ProcedurePage", kTitleBattery, kWizardBackNext, 0,
+     true},
+    {PageId::kBatteryExchangeDone, "CBatteryChg2", "ProcedurePage", kTitleBattery, kWizardBackNext,
+     0, true},
+    {PageId::kPumpExchange, "CPumpChg1", "ProcedurePage", kTitleTubePump, kWizardBackNext, 0, true},
+    {PageId::kPumpExchangeDone, "CPumpChg2", "ProcedurePage", kTitleTubePump, kWizardBackNext, 0,
+     true},
+    {PageId::kLogFileChoice, "CChkLog1", "LogFileChoicePage", kTitleViewLog, kWizardBackNext, 0,
+     false},
+    {PageId::kLogViewers, "CViewLogFile", "LogViewersPage", kTitleCheckLog, kWizardBackFinish, 0,
+     false},
+    {PageId::kCarriageMotor, "CCRMotorChg1", "ProcedurePage", kTitleCarriageMotor, kWizardBackNext,
+     0, true},
+    {PageId::kFiringAdjustment, "CFirePage", "MaintenanceToolPage", kTitleFiring, kWizardBack, 1298,
+     false},
+    {PageId::kMainBoardPreparation, "CInAdvanceMain", "ProcedurePage", kTitleMainBoard,
+     kWizardBackNext, 0, false},
+    {PageId::kColorAlignment, "CSetPosPage", "MaintenanceToolPage", kTitleAlignment, kWizardBack,
+     1312, false},
+    {PageId::kIpAddress, "CSetIpPage", "MaintenanceToolPage", kTitleIpAddress, kWizardBack, 1335,
+     false},
+    {PageId::kTubeWarningReset, "CResetTube", "ProcedurePage", kTitleTubeWarning, kButtonsUnchanged,
+     0, false},
+    {PageId::kTubeWarningResetDone, "CResetTube2", "ProcedurePage", kTitleTubeWarning,
+     kButtonsUnchanged, 0, false},
+    {PageId::kCarriageOrigin, "CCROrigin", "ProcedurePage", kTitleCarriageOrigin, kWizardBack, 1328,
+     false},
 }};
+// clang-format on
 
 bool IsSelected(const std::vector<int>& selected, int choice) {
     return std::find(selected.begin(), selected.end(), choice) != selected.end();
 }
 
 // The road of the operation code that the printer selection page opens.
-int PageAfterPrinterSelection(int operation) {
+std::optional<PageId> PageAfterPrinterSelection(int operation) {
     switch (operation) {
         case kOperationBattery:
         case kOperationSetClock:
-            return 160;
+            return PageId::kPrinterDate;
         case kOperationMainBoard:
         case kOperationCarriageBoard:
-            return 157;
+            return PageId::kCarriageOrigin;
         case kOperationCarriageBelt:
-            return 148;
+            return PageId::kCarriageSpeedStart;
         case kOperationCarriageMotor:
-            return 206;
+            return PageId::kCarriageMotor;
         case kOperationTubePump:
-            return 283;
+            return PageId::kPumpExchange;
         case kOperationResetTubeWarning:
-            return 281;
+            return PageId::kTubeWarningReset;
         default:
-            return kStayOnPage;
+            return std::nullopt;
     }
 }
 
@@ -92,11 +118,20 @@ std::span<const WizardPageInfo> WizardPages() {
 
 const WizardPageInfo* FindWizardPage(int templateId) {
     for (const WizardPageInfo& page : kPages) {
-        if (page.templateId == templateId) {
+        if (PageNumber(page.templateId) == templateId) {
             return &page;
         }
     }
     return nullptr;
+}
+
+const WizardPageInfo* FindWizardPage(PageId page) {
+    return FindWizardPage(PageNumber(page));
+}
+
+std::optional<PageId> PageFromNumber(int number) {
+    const WizardPageInfo* page = FindWizardPage(number);
+    return page != nullptr ? std::optional<PageId>(page->templateId) : std::nullopt;
 }
 
 int ConfirmBoxButtons(bool ticked) {
@@ -107,8 +142,8 @@ int PrinterListButtons(bool listed) {
     return listed ? kWizardBackNext : kWizardBack;
 }
 
-bool IsMenuPage(int templateId) {
-    return templateId == kPagePartsMenu || templateId == kPageOperationMenu;
+bool IsMenuPage(PageId page) {
+    return page == PageId::kPartsMenu || page == PageId::kOperationMenu;
 }
 
 MenuDecision PartsMenuDecision(const std::vector<int>& selectedChoices) {
@@ -117,121 +152,126 @@ MenuDecision PartsMenuDecision(const std::vector<int>& selectedChoices) {
         MenuDecision decision;
     };
     static constexpr Choice kChoices[] = {
-        {1013, {kOperationTubePump, kPageConnect}},
-        {1012, {kOperationCarriageMotor, kPageConnect}},
-        {1010, {kOperationCarriageBelt, kPageConnect}},
-        {1009, {kOperationBattery, kPageConnect}},
-        {1008, {kOperationMainBoard, 263}},
-        {1007, {kOperationCarriageBoard, kPageConnect}},
+        {1013, {kOperationTubePump, PageId::kConnection}},
+        {1012, {kOperationCarriageMotor, PageId::kConnection}},
+        {1010, {kOperationCarriageBelt, PageId::kConnection}},
+        {1009, {kOperationBattery, PageId::kConnection}},
+        {1008, {kOperationMainBoard, PageId::kMainBoardPreparation}},
+        {1007, {kOperationCarriageBoard, PageId::kConnection}},
     };
     for (const Choice& choice : kChoices) {
         if (IsSelected(selectedChoices, choice.control)) {
             return choice.decision;
         }
     }
-    return {kOperationHeads, 257};
+    return {kOperationHeads, PageId::kFiringAdjustment};
 }
 
 MenuDecision OperationMenuDecision(const std::vector<int>& selectedChoices) {
     if (IsSelected(selectedChoices, 1026)) {
-        return {kOperationSetClock, kPageConnect};
+        return {kOperationSetClock, PageId::kConnection};
     }
     if (IsSelected(selectedChoices, 1025)) {
-        return {kOperationNone, kPageLogFile};
+        return {kOperationNone, PageId::kLogFileChoice};
     }
     if (IsSelected(selectedChoices, 1028)) {
-        return {kOperationResetTubeWarning, kPageConnect};
+        return {kOperationResetTubeWarning, PageId::kConnection};
     }
-    return {kOperationPartsMenu, kPagePartsMenu};
+    return {kOperationPartsMenu, PageId::kPartsMenu};
 }
 
-int NextPageAfter(int templateId, int operation) {
-    switch (templateId) {
-        case kPageConnect:
-            return kPagePrinterSelection;
-        case kPagePrinterSelection:
+std::optional<PageId> NextPageAfter(PageId page, int operation) {
+    switch (page) {
+        case PageId::kConnection:
+            return PageId::kPrinterSelection;
+        case PageId::kPrinterSelection:
             return PageAfterPrinterSelection(operation);
-        case 263:
-            return kPageConnect;
-        case 157:
-            return operation == kOperationCarriageBoard ? 135 : 160;
-        case 160:
-            return 163;
-        case 163:
+        case PageId::kMainBoardPreparation:
+            return PageId::kConnection;
+        case PageId::kCarriageOrigin:
+            return operation == kOperationCarriageBoard ? PageId::kThermistorPreparation
+                                                        : PageId::kPrinterDate;
+        case PageId::kPrinterDate:
+            return PageId::kPrinterDateDone;
+        case PageId::kPrinterDateDone:
             if (operation == kOperationMainBoard) {
-                return 279;
+                return PageId::kSettingsReset;
             }
-            return operation == kOperationSetClock ? kPageOperationMenu : 172;
-        case 172:
-            return 173;
-        case 173:
+            return operation == kOperationSetClock ? PageId::kOperationMenu
+                                                   : PageId::kBatteryExchange;
+        case PageId::kBatteryExchange:
+            return PageId::kBatteryExchangeDone;
+        case PageId::kBatteryExchangeDone:
             if (operation == kOperationBattery) {
-                return kPagePartsMenu;
+                return PageId::kPartsMenu;
             }
-            return operation == kOperationMainBoard ? 148 : kPageOperationMenu;
-        case 279:
-        case 206:
-            return 148;
-        case 148:
-            return 149;
-        case 149:
-            return operation == kOperationMainBoard ? 135 : kPagePartsMenu;
-        case 283:
-            return 284;
-        case 284:
+            return operation == kOperationMainBoard ? PageId::kCarriageSpeedStart
+                                                    : PageId::kOperationMenu;
+        case PageId::kSettingsReset:
+        case PageId::kCarriageMotor:
+            return PageId::kCarriageSpeedStart;
+        case PageId::kCarriageSpeedStart:
+            return PageId::kCarriageSpeedWait;
+        case PageId::kCarriageSpeedWait:
+            return operation == kOperationMainBoard ? PageId::kThermistorPreparation
+                                                    : PageId::kPartsMenu;
+        case PageId::kPumpExchange:
+            return PageId::kPumpExchangeDone;
+        case PageId::kPumpExchangeDone:
             if (operation == kOperationMainBoard) {
-                return 148;
+                return PageId::kCarriageSpeedStart;
             }
-            return operation == kOperationTubePump ? kPagePartsMenu : kPageOperationMenu;
-        case 135:
-            return 136;
-        case 136:
-            return operation == kOperationMainBoard ? 257 : 147;
-        case 147:
-            return kPageOperationMenu;
-        case 257:
-            return 265;
-        case 265:
-            return operation == kOperationMainBoard ? 286 : kPageOperationMenu;
-        case 286:
-            return kPageOperationMenu;
-        case 281:
-            return 282;
-        case 282:
-            return kPageOperationMenu;
-        case kPageLogFile:
-            return kPageLogViewer;
+            return operation == kOperationTubePump ? PageId::kPartsMenu : PageId::kOperationMenu;
+        case PageId::kThermistorPreparation:
+            return PageId::kThermistorTemperature;
+        case PageId::kThermistorTemperature:
+            return operation == kOperationMainBoard ? PageId::kFiringAdjustment
+                                                    : PageId::kThermistorDone;
+        case PageId::kThermistorDone:
+            return PageId::kOperationMenu;
+        case PageId::kFiringAdjustment:
+            return PageId::kColorAlignment;
+        case PageId::kColorAlignment:
+            return operation == kOperationMainBoard ? PageId::kIpAddress : PageId::kOperationMenu;
+        case PageId::kIpAddress:
+            return PageId::kOperationMenu;
+        case PageId::kTubeWarningReset:
+            return PageId::kTubeWarningResetDone;
+        case PageId::kTubeWarningResetDone:
+            return PageId::kOperationMenu;
+        case PageId::kLogFileChoice:
+            return PageId::kLogViewers;
         default:
             // The menus decide by choice; 225 ends the wizard with Finish.
-            return kStayOnPage;
+            return std::nullopt;
     }
 }
 
-std::vector<ControlText> PageControlTexts(int templateId, int operation) {
-    switch (templateId) {
-        case kPagePartsMenu:
+std::vector<ControlText> PageControlTexts(PageId page, int operation) {
+    switch (page) {
+        case PageId::kPartsMenu:
             return {{1272, 310}, {1009, 313}, {1012, 317}, {1013, 119}, {1007, 314},
                     {1008, 315}, {1004, 311}, {1010, 312}, {1057, 381}, {1094, 204}};
-        case kPageOperationMenu:
+        case PageId::kOperationMenu:
             return {{1056, 126}, {1057, 381}, {1278, 324}, {1003, 209},
                     {1026, 226}, {1025, 210}, {1028, 390}, {1094, 204}};
-        case kPageConnect:
+        case PageId::kConnection:
             return {{1006, 127}, {1320, 387}};
-        case kPagePrinterSelection:
+        case PageId::kPrinterSelection:
             return {{1176, 203}, {1273, 318}, {1177, 319}};
-        case 135:
+        case PageId::kThermistorPreparation:
             return {{1007, 104}, {1327, operation == kOperationMainBoard ? 110 : 103}};
-        case 136:
+        case PageId::kThermistorTemperature:
             return {{1009, 105}, {1010, 353}, {1011, 354}, {1290, 352}};
-        case 147:
+        case PageId::kThermistorDone:
             return {{1042, 116}};
-        case 279:
+        case PageId::kSettingsReset:
             return {{1321, 388}, {1322, 385}};
-        case 148:
+        case PageId::kCarriageSpeedStart:
             return {{1043, 117}};
-        case 149:
+        case PageId::kCarriageSpeedWait:
             return {{1044, 118}};
-        case 160: {
+        case PageId::kPrinterDate: {
             std::vector<ControlText> texts = {{1066, 131}};
             for (int i = 0; i <= 6; ++i) {
                 texts.push_back({1279 + i, 325 + i});
@@ -239,62 +279,62 @@ std::vector<ControlText> PageControlTexts(int templateId, int operation) {
             texts.push_back({1073, 332});
             return texts;
         }
-        case 163:
+        case PageId::kPrinterDateDone:
             return {{1070, 133}};
-        case 172:
+        case PageId::kBatteryExchange:
             return {{1083, 143}};
-        case 173:
+        case PageId::kBatteryExchangeDone:
             return {{1084, 142}};
-        case 283:
+        case PageId::kPumpExchange:
             return {{1330, 120}};
-        case 284:
+        case PageId::kPumpExchangeDone:
             return {{1331, 121}};
-        case kPageLogFile:
+        case PageId::kLogFileChoice:
             return {{1094, 148}, {1096, 308}, {65535, 309}};
-        case kPageLogViewer:
+        case PageId::kLogViewers:
             return {{1187, 205}, {1191, 333}, {1189, 334}, {1188, 335},
                     {1208, 336}, {1192, 337}, {65535, 338}};
-        case 206:
+        case PageId::kCarriageMotor:
             return {{1161, 195}};
-        case 257:
+        case PageId::kFiringAdjustment:
             return {{1299, 373}, {1295, 362}, {1296, 363}, {1297, 364}, {1298, 365}};
-        case 263:
+        case PageId::kMainBoardPreparation:
             return {{1304, 370}};
-        case 265:
+        case PageId::kColorAlignment:
             return {{1309, 375}, {1310, 376}, {1311, 378}, {1297, 364}, {1312, 380}};
-        case 286:
+        case PageId::kIpAddress:
             return {{1333, 123}, {1334, 128}, {1297, 364}, {1335, 129}};
-        case 281:
+        case PageId::kTubeWarningReset:
             return {{1324, 391}, {1323, 385}};
-        case 282:
+        case PageId::kTubeWarningResetDone:
             return {{1325, 392}, {1326, 385}};
-        case 157:
+        case PageId::kCarriageOrigin:
             return {{1329, 112}, {1328, 114}};
         default:
             return {};
     }
 }
 
-void EnterMenuPage(CQVJServToolApp& app, int templateId) {
-    app.SetCurrentPage(templateId);
+void EnterMenuPage(CQVJServToolApp& app, PageId page) {
+    app.SetCurrentPage(PageNumber(page));
     app.ClearHistory();
-    app.GoNext(templateId);
+    app.GoNext(PageNumber(page));
     app.SetOperation(kOperationNone);
 }
 
-int LeaveMenuPage(CQVJServToolApp& app, int templateId, const std::vector<int>& selectedChoices) {
-    if (!IsMenuPage(templateId)) {
+int LeaveMenuPage(CQVJServToolApp& app, PageId page, const std::vector<int>& selectedChoices) {
+    if (!IsMenuPage(page)) {
         return kStayOnPage;
     }
-    const MenuDecision decision = templateId == kPagePartsMenu
+    const MenuDecision decision = page == PageId::kPartsMenu
                                       ? PartsMenuDecision(selectedChoices)
                                       : OperationMenuDecision(selectedChoices);
     app.SetOperation(decision.operation);
-    return app.GoNext(decision.nextPage);
+    return app.GoNext(PageNumber(decision.nextPage));
 }
 
-int GoToNextPage(CQVJServToolApp& app, int templateId) {
-    return app.GoNext(NextPageAfter(templateId, app.GetOperation()));
+int GoToNextPage(CQVJServToolApp& app, PageId page) {
+    return app.GoNext(PageNumber(NextPageAfter(page, app.GetOperation())));
 }
 
 }  // namespace qx7

@@ -7,11 +7,6 @@
 #include "core/base/PrinterTime.h"
 
 namespace qx7 {
-namespace {
-
-constexpr int kPageSetDate = 160;
-
-}  // namespace
 
 DateFieldTexts DateFieldTextsFrom(const CivilTime& time) {
     return {std::to_string(time.year), std::to_string(time.month),  std::to_string(time.day),
@@ -88,7 +83,7 @@ SetDateNextResult SetDateNext(CQVJServToolApp& app, const DateFieldTexts& texts,
         }
     }
     result.outcome = SetDateOutcome::Moved;
-    result.page = GoToNextPage(app, kPageSetDate);
+    result.page = GoToNextPage(app, PageId::kPrinterDate);
     return result;
 }
 

@@ -22,7 +22,7 @@ PrinterListResult FillPrinterList(const CQVJServToolApp& app) {
 
 int PrinterSelectionNext(CQVJServToolApp& app, const std::string& chosenName) {
     app.Printer().SetSelectedPrinter(chosenName);
-    return GoToNextPage(app, kPagePrinterSelection);
+    return GoToNextPage(app, PageId::kPrinterSelection);
 }
 
 }  // namespace qx7

@@ -89,8 +89,9 @@ HandOverParse ParseHandOver(std::string_view bytes, HandOverRequest& request) {
 }
 
 HandedLogPlace PlaceForHandedLog(const RunningWindowState& state) {
-    const bool quietPage = IsMenuPage(state.currentPage) || state.currentPage == kPageLogFile ||
-                           state.currentPage == kPageLogViewer;
+    const std::optional<PageId> page = PageFromNumber(state.currentPage);
+    const bool quietPage = page && (IsMenuPage(*page) || *page == PageId::kLogFileChoice ||
+                                    *page == PageId::kLogViewers);
     return state.wizardShown && quietPage && !state.busy && !state.dialogOpen
                ? HandedLogPlace::kLogPage
                : HandedLogPlace::kEntryBrowser;

@@ -29,40 +29,41 @@ bool StepWithLinkCode(CQVJServToolApp& app, bool (PrinterSession::*operation)())
 
 }  // namespace
 
-int ServicePageNext(CQVJServToolApp& app, int templateId) {
+int ServicePageNext(CQVJServToolApp& app, PageId page) {
     bool passed = true;
-    switch (templateId) {
-        case kPagePartsMenu:
-        case kPageOperationMenu:
-        case kPagePrinterSelection:
-        case 136:
-        case 160:
-        case kPageLogFile:
-        case kPageLogViewer:
+    switch (page) {
+        case PageId::kPartsMenu:
+        case PageId::kOperationMenu:
+        case PageId::kPrinterSelection:
+        case PageId::kThermistorTemperature:
+        case PageId::kPrinterDate:
+        case PageId::kLogFileChoice:
+        case PageId::kLogViewers:
             return kStayOnPage;
-        case 279:
+        case PageId::kSettingsReset:
             passed = Step(app, &PrinterSession::ResetStatistics, kCodeResetStatisticsFailed) &&
                      Step(app, &PrinterSession::ResetIpAddress, kCodeResetIpAddressFailed);
             break;
-        case 172:
+        case PageId::kBatteryExchange:
             passed = Step(app, &PrinterSession::RecordBatteryExchange, 0);
             break;
-        case 283:
+        case PageId::kPumpExchange:
             passed = Step(app, &PrinterSession::RecordPumpExchange, 0);
             break;
-        case 281:
-            passed = Step(app, &PrinterSession::ResetTubeCleanWarning, kCodeResetTubeWarningFailed);
+        case PageId::kTubeWarningReset:
+            passed =
+                Step(app, &PrinterSession::ResetTubeCleanWarning, kCodeResetTubeWarningFailed);
             break;
-        case 206:
+        case PageId::kCarriageMotor:
             passed = StepWithLinkCode(app, &PrinterSession::RecordCarriageMotorExchange);
             break;
-        case 148:
+        case PageId::kCarriageSpeedStart:
             passed = StepWithLinkCode(app, &PrinterSession::StartCarriageSpeedAdjustment);
             break;
         default:
             break;
     }
-    return passed ? GoToNextPage(app, templateId) : app.GoNext(kStayOnPage);
+    return passed ? GoToNextPage(app, page) : app.GoNext(kStayOnPage);
 }
 
 }  // namespace qx7

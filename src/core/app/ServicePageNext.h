@@ -2,6 +2,8 @@
 // Next on the procedure pages that take no input: the page's printer step (skipped in demo
 // mode), its failure message, and the page that follows.
 
+#include "core/app/PageFlow.h"
+
 namespace qx7 {
 
 class CQVJServToolApp;
@@ -18,6 +20,6 @@ inline constexpr int kCodeResetTubeWarningFailed = -69;
 // link step's result code, the session's GetLastResult). The other pages have no step. On
 // success (or in demo mode) the answer is GoNext(next page), otherwise -1. Pages with input of
 // their own (the menus, 217, 136, 160, 178) and 225 are not handled here and answer -1.
-int ServicePageNext(CQVJServToolApp& app, int templateId);
+int ServicePageNext(CQVJServToolApp& app, PageId page);
 
 }  // namespace qx7

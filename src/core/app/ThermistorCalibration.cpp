@@ -12,7 +12,6 @@
 namespace qx7 {
 namespace {
 
-constexpr int kPageThermistorEntry = 136;
 constexpr double kLargestReading = 1e15;
 constexpr double kLargestWholeF = 1e9;
 
@@ -117,7 +116,7 @@ ThermistorNextResult ThermistorCalibrationNext(CQVJServToolApp& app, bool fahren
         }
         return result;
     }
-    result.page = GoToNextPage(app, kPageThermistorEntry);
+    result.page = GoToNextPage(app, PageId::kThermistorTemperature);
     return result;
 }
 

@@ -15,11 +15,11 @@ std::string VersionLine(const ProgramVersion& version) {
            std::to_string(version.build) + "." + std::to_string(version.revision);
 }
 
-std::string MenuVersionText(int templateId, std::string_view versionLine) {
-    if (templateId == kPagePartsMenu) {
+std::string MenuVersionText(PageId page, std::string_view versionLine) {
+    if (page == PageId::kPartsMenu) {
         return "QX-7 Service Tool for User: Version " + std::string(versionLine);
     }
-    if (templateId == kPageOperationMenu) {
+    if (page == PageId::kOperationMenu) {
         return "QX-7 Service Tool : Version " + std::string(versionLine);
     }
     return {};

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/app/PageFlow.h"
+
 namespace qx7 {
 
 struct ProgramVersion {
@@ -21,6 +23,6 @@ std::string VersionLine(const ProgramVersion& version);
 
 // The text of the version field 1093 of a menu page: "QX-7 Service Tool for User: Version "
 // (133) or "QX-7 Service Tool : Version " (156) followed by the line; empty for other pages.
-std::string MenuVersionText(int templateId, std::string_view versionLine);
+std::string MenuVersionText(PageId page, std::string_view versionLine);
 
 }  // namespace qx7

@@ -10,17 +10,17 @@ PageRegistry& PageRegistry::Global() {
     return registry;
 }
 
-bool PageRegistry::Add(int templateId, std::string className, PageMaker make) {
-    if (entries_.count(templateId) != 0) {
-        duplicates_.push_back(std::to_string(templateId) + " " + className);
+bool PageRegistry::Add(PageId page, std::string className, PageMaker make) {
+    if (entries_.count(page) != 0) {
+        duplicates_.push_back(std::to_string(PageNumber(page)) + " " + className);
         return false;
     }
-    entries_[templateId] = Entry{templateId, std::move(className), std::move(make)};
+    entries_[page] = Entry{page, std::move(className), std::move(make)};
     return true;
 }
 
-const PageRegistry::Entry* PageRegistry::Find(int templateId) const {
-    const auto it = entries_.find(templateId);
+const PageRegistry::Entry* PageRegistry::Find(PageId page) const {
+    const auto it = entries_.find(page);
     return it == entries_.end() ? nullptr : &it->second;
 }
 

@@ -137,7 +137,8 @@ void ShowStartPage(WizardSheet& sheet, const GuiOptions& options) {
         return;
     }
     // Back leads to the operation menu with the saved-log choice taken, as if it had been.
-    if (auto* menu = qobject_cast<MenuPage*>(sheet.Page(kPageOperationMenu)); menu != nullptr) {
+    if (auto* menu = qobject_cast<MenuPage*>(sheet.Page(PageNumber(PageId::kOperationMenu)));
+        menu != nullptr) {
         menu->ShowChosen(kChoiceSavedLog);
     }
     sheet.SetActivePage(StartOnLogFile(sheet.Context().app, options.logFile));

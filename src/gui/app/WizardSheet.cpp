@@ -79,7 +79,7 @@ WizardSheet::WizardSheet(const PageContext& context, std::span<const WizardPageI
         const PageRegistry::Entry* entry = registry.Find(info.templateId);
         WizardPage* page = entry != nullptr ? entry->make(context_) : nullptr;
         if (page == nullptr) {
-            missing_.push_back(info.templateId);
+            missing_.push_back(PageNumber(info.templateId));
             continue;
         }
         page->AttachToSheet(this, info);
@@ -94,7 +94,8 @@ WizardSheet::WizardSheet(const PageContext& context, std::span<const WizardPageI
 WizardSheet::~WizardSheet() = default;
 
 int WizardSheet::CurrentTemplate() const {
-    return current_ < 0 ? 0 : pages_[static_cast<std::size_t>(current_)].info.templateId;
+    return current_ < 0 ? 0
+                        : PageNumber(pages_[static_cast<std::size_t>(current_)].info.templateId);
 }
 
 WizardPage* WizardSheet::CurrentPage() const {
@@ -108,7 +109,7 @@ WizardPage* WizardSheet::Page(int templateId) const {
 
 int WizardSheet::IndexOf(int templateId) const {
     for (std::size_t i = 0; i < pages_.size(); ++i) {
-        if (pages_[i].info.templateId == templateId) {
+        if (PageNumber(pages_[i].info.templateId) == templateId) {
             return static_cast<int>(i);
         }
     }
@@ -309,7 +310,7 @@ void WizardSheet::Activate(std::size_t index) {
     pageChoseFocus_ = false;
     const PageSlot& slot = pages_[index];
     stack_->setCurrentWidget(slot.page);
-    setWindowTitle(PageTitle(slot.info.templateId));
+    setWindowTitle(PageTitle(PageNumber(slot.info.templateId)));
     slot.page->OnSetActive();
     // The page's texts are in: its choices and buttons get their Alt+letters, none of them the
     // letter of Back, Next or Finish.
@@ -317,7 +318,7 @@ void WizardSheet::Activate(std::size_t index) {
                                    MnemonicOf(finish_->text()) +
                                    MnemonicOf(cancel_->text()));
     FitToPage();
-    emit PageShown(slot.info.templateId);
+    emit PageShown(PageNumber(slot.info.templateId));
 }
 
 void WizardSheet::ApplyButtons() {

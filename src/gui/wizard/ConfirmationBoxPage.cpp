@@ -8,10 +8,10 @@
 
 namespace qx7::gui {
 
-ConfirmationBoxPage::ConfirmationBoxPage(const PageContext& context, int templateId)
-    : WizardPage(context, templateId) {
+ConfirmationBoxPage::ConfirmationBoxPage(const PageContext& context, PageId page)
+    : WizardPage(context, page) {
     box_ = new QCheckBox(this);
-    const WizardPageInfo* info = FindWizardPage(templateId);
+    const WizardPageInfo* info = FindWizardPage(page);
     SetControlNumber(box_, info != nullptr ? info->confirmBox : 0);
     connect(box_, &QCheckBox::toggled, this,
             [this](bool ticked) { SetWizardButtons(ConfirmBoxButtons(ticked)); });

@@ -21,7 +21,7 @@ class ConfirmationBoxPage : public WizardPage {
     bool IsConfirmed() const;
 
   protected:
-    ConfirmationBoxPage(const PageContext& context, int templateId);
+    ConfirmationBoxPage(const PageContext& context, PageId page);
 
     // The page's box, numbered as the page table says; the page puts it into its layout.
     QCheckBox* ConfirmationBox() const { return box_; }

@@ -10,7 +10,8 @@
 
 namespace qx7::gui {
 
-ConnectionPage::ConnectionPage(const PageContext& context) : WizardPage(context, kPageConnect) {
+ConnectionPage::ConnectionPage(const PageContext& context)
+    : WizardPage(context, PageId::kConnection) {
     auto* steps = new QLabel(this);
     SetControlNumber(steps, 1006);
     steps->setWordWrap(true);
@@ -31,10 +32,10 @@ ConnectionPage::ConnectionPage(const PageContext& context) : WizardPage(context,
 }
 
 void ConnectionPage::OnSetActive() {
-    App().SetCurrentPage(kPageConnect);
+    App().SetCurrentPage(PageNumber(PageId::kConnection));
     WizardPage::OnSetActive();
 }
 
-QX7_REGISTER_WIZARD_PAGE(ConnectionPage, kPageConnect);
+QX7_REGISTER_WIZARD_PAGE(ConnectionPage, PageId::kConnection);
 
 }  // namespace qx7::gui

@@ -36,7 +36,8 @@ constexpr char kLogFilter[] = "LOG Files (*.log *.zlg);;All Files (*)";
 
 }  // namespace
 
-LogFileChoicePage::LogFileChoicePage(const PageContext& context) : WizardPage(context, kPageLogFile) {
+LogFileChoicePage::LogFileChoicePage(const PageContext& context)
+    : WizardPage(context, PageId::kLogFileChoice) {
     auto* instructions = new QLabel(this);
     SetControlNumber(instructions, kInstructions);
     instructions->setWordWrap(true);
@@ -70,7 +71,7 @@ LogFileChoicePage::LogFileChoicePage(const PageContext& context) : WizardPage(co
 }
 
 void LogFileChoicePage::OnSetActive() {
-    App().SetCurrentPage(kPageLogFile);
+    App().SetCurrentPage(PageNumber(PageId::kLogFileChoice));
     WizardPage::OnSetActive();
     if (firstActivation_) {
         // Relative names are taken from the data folder, as a Windows install keeps its logs
@@ -128,6 +129,6 @@ void LogFileChoicePage::dropEvent(QDropEvent* event) {
         Qt::QueuedConnection);
 }
 
-QX7_REGISTER_WIZARD_PAGE(LogFileChoicePage, kPageLogFile);
+QX7_REGISTER_WIZARD_PAGE(LogFileChoicePage, PageId::kLogFileChoice);
 
 }  // namespace qx7::gui

@@ -31,7 +31,8 @@ constexpr int kNameField = 1190;
 
 }  // namespace
 
-LogViewersPage::LogViewersPage(const PageContext& context) : WizardPage(context, kPageLogViewer) {
+LogViewersPage::LogViewersPage(const PageContext& context)
+    : WizardPage(context, PageId::kLogViewers) {
     auto* instructions = new QLabel(this);
     SetControlNumber(instructions, kInstructions);
     instructions->setWordWrap(true);
@@ -84,7 +85,7 @@ LogViewersPage::LogViewersPage(const PageContext& context) : WizardPage(context,
 }
 
 void LogViewersPage::OnSetActive() {
-    App().SetCurrentPage(kPageLogViewer);
+    App().SetCurrentPage(PageNumber(PageId::kLogViewers));
     WizardPage::OnSetActive();
     const std::string& logFile = App().GetLogFileName();
     const LogViewerButtons shown = ChooseLogViewerButtons(logFile, Context().clock);
@@ -108,6 +109,6 @@ void LogViewersPage::OpenViewer(int buttonNumber) {
     ShowLogViewer(viewer);
 }
 
-QX7_REGISTER_WIZARD_PAGE(LogViewersPage, kPageLogViewer);
+QX7_REGISTER_WIZARD_PAGE(LogViewersPage, PageId::kLogViewers);
 
 }  // namespace qx7::gui

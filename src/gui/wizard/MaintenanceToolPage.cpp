@@ -24,9 +24,9 @@ bool IsExecutableFile(const std::string& path) {
 
 }  // namespace
 
-MaintenanceToolPage::MaintenanceToolPage(const PageContext& context, int templateId,
-                                         std::initializer_list<int> texts)
-    : ConfirmationBoxPage(context, templateId) {
+MaintenanceToolPage::MaintenanceToolPage(const PageContext& context, PageId page,
+                                         std::span<const int> texts)
+    : ConfirmationBoxPage(context, page) {
     auto* layout = new QVBoxLayout(this);
     bool heading = true;
     for (int number : texts) {

@@ -27,7 +27,7 @@ QLineEdit* MakeReadOnlyField(QWidget* parent, int number) {
 
 }  // namespace
 
-MenuPage::MenuPage(const PageContext& context, int templateId) : WizardPage(context, templateId) {}
+MenuPage::MenuPage(const PageContext& context, PageId page) : WizardPage(context, page) {}
 
 QGroupBox* MenuPage::MakeChoiceGroup(int groupNumber, std::initializer_list<Choice> choices,
                                      int initial) {

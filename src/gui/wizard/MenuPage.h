@@ -39,7 +39,7 @@ class MenuPage : public WizardPage {
         const char* placeholder = "";
     };
 
-    MenuPage(const PageContext& context, int templateId);
+    MenuPage(const PageContext& context, PageId page);
 
     // The group box of choices, each radio numbered; `initial` starts checked.
     QGroupBox* MakeChoiceGroup(int groupNumber, std::initializer_list<Choice> choices, int initial);

@@ -8,7 +8,8 @@
 
 namespace qx7::gui {
 
-OperationMenuPage::OperationMenuPage(const PageContext& context) : MenuPage(context, kPageOperationMenu) {
+OperationMenuPage::OperationMenuPage(const PageContext& context)
+    : MenuPage(context, PageId::kOperationMenu) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeNote(1056));
     layout->addWidget(MakeNote(1057));
@@ -25,6 +26,6 @@ OperationMenuPage::OperationMenuPage(const PageContext& context) : MenuPage(cont
     layout->addWidget(MakeVersionFields());
 }
 
-QX7_REGISTER_WIZARD_PAGE(OperationMenuPage, kPageOperationMenu);
+QX7_REGISTER_WIZARD_PAGE(OperationMenuPage, PageId::kOperationMenu);
 
 }  // namespace qx7::gui

@@ -8,7 +8,7 @@
 
 namespace qx7::gui {
 
-PartsMenuPage::PartsMenuPage(const PageContext& context) : MenuPage(context, kPagePartsMenu) {
+PartsMenuPage::PartsMenuPage(const PageContext& context) : MenuPage(context, PageId::kPartsMenu) {
     auto* layout = new QVBoxLayout(this);
     // Battery, carriage motor and tube pump for everyone; the roads of the other parts need a
     // technician and show with --service.
@@ -26,6 +26,6 @@ PartsMenuPage::PartsMenuPage(const PageContext& context) : MenuPage(context, kPa
     layout->addWidget(MakeVersionFields());
 }
 
-QX7_REGISTER_WIZARD_PAGE(PartsMenuPage, kPagePartsMenu);
+QX7_REGISTER_WIZARD_PAGE(PartsMenuPage, PageId::kPartsMenu);
 
 }  // namespace qx7::gui

@@ -9,7 +9,8 @@
 
 namespace qx7::gui {
 
-PrinterDateDonePage::PrinterDateDonePage(const PageContext& context) : WizardPage(context, 163) {
+PrinterDateDonePage::PrinterDateDonePage(const PageContext& context)
+    : WizardPage(context, PageId::kPrinterDateDone) {
     auto* done = new QLabel(this);
     SetControlNumber(done, 1070);
     done->setWordWrap(true);
@@ -23,6 +24,6 @@ int PrinterDateDonePage::OnWizardNext() {
     return WizardPage::OnWizardNext();
 }
 
-QX7_REGISTER_WIZARD_PAGE(PrinterDateDonePage, 163);
+QX7_REGISTER_WIZARD_PAGE(PrinterDateDonePage, PageId::kPrinterDateDone);
 
 }  // namespace qx7::gui

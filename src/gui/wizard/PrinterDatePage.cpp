@@ -13,7 +13,6 @@
 namespace qx7::gui {
 namespace {
 
-constexpr int kPage = 160;
 constexpr int kUsePcTime = 1073;
 constexpr int kZoneLabel = 1279;
 constexpr int kZoneName = 1226;
@@ -35,7 +34,8 @@ constexpr std::size_t kFirstTimeField = 3;
 
 }  // namespace
 
-PrinterDatePage::PrinterDatePage(const PageContext& context) : WizardPage(context, kPage) {
+PrinterDatePage::PrinterDatePage(const PageContext& context)
+    : WizardPage(context, PageId::kPrinterDate) {
     auto* steps = new QLabel(this);
     SetControlNumber(steps, 1066);
     steps->setWordWrap(true);
@@ -171,6 +171,6 @@ bool PrinterDatePage::OnQueryCancel() {
     return true;
 }
 
-QX7_REGISTER_WIZARD_PAGE(PrinterDatePage, kPage);
+QX7_REGISTER_WIZARD_PAGE(PrinterDatePage, PageId::kPrinterDate);
 
 }  // namespace qx7::gui

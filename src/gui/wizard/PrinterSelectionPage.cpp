@@ -15,7 +15,8 @@
 
 namespace qx7::gui {
 
-PrinterSelectionPage::PrinterSelectionPage(const PageContext& context) : WizardPage(context, kPagePrinterSelection) {
+PrinterSelectionPage::PrinterSelectionPage(const PageContext& context)
+    : WizardPage(context, PageId::kPrinterSelection) {
     auto* steps = new QLabel(this);
     SetControlNumber(steps, 1176);
     steps->setWordWrap(true);
@@ -54,7 +55,7 @@ PrinterSelectionPage::PrinterSelectionPage(const PageContext& context) : WizardP
 }
 
 void PrinterSelectionPage::OnSetActive() {
-    App().SetCurrentPage(kPagePrinterSelection);
+    App().SetCurrentPage(PageNumber(PageId::kPrinterSelection));
     // The texts first, so that the page behind a "not found" box already reads right.
     WizardPage::OnSetActive();
     FillList();
@@ -83,6 +84,6 @@ int PrinterSelectionPage::OnWizardNext() {
     return PrinterSelectionNext(App(), chosen_);
 }
 
-QX7_REGISTER_WIZARD_PAGE(PrinterSelectionPage, kPagePrinterSelection);
+QX7_REGISTER_WIZARD_PAGE(PrinterSelectionPage, PageId::kPrinterSelection);
 
 }  // namespace qx7::gui

@@ -8,7 +8,8 @@
 
 namespace qx7::gui {
 
-ThermistorDonePage::ThermistorDonePage(const PageContext& context) : WizardPage(context, 147) {
+ThermistorDonePage::ThermistorDonePage(const PageContext& context)
+    : WizardPage(context, PageId::kThermistorDone) {
     auto* done = new QLabel(this);
     SetControlNumber(done, 1042);
     done->setWordWrap(true);
@@ -17,6 +18,6 @@ ThermistorDonePage::ThermistorDonePage(const PageContext& context) : WizardPage(
     layout->addStretch(1);
 }
 
-QX7_REGISTER_WIZARD_PAGE(ThermistorDonePage, 147);
+QX7_REGISTER_WIZARD_PAGE(ThermistorDonePage, PageId::kThermistorDone);
 
 }  // namespace qx7::gui

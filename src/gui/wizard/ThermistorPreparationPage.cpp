@@ -8,7 +8,8 @@
 
 namespace qx7::gui {
 
-ThermistorPreparationPage::ThermistorPreparationPage(const PageContext& context) : ConfirmationBoxPage(context, 135) {
+ThermistorPreparationPage::ThermistorPreparationPage(const PageContext& context)
+    : ConfirmationBoxPage(context, PageId::kThermistorPreparation) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeInstruction(1007));
     layout->addSpacing(12);
@@ -16,6 +17,6 @@ ThermistorPreparationPage::ThermistorPreparationPage(const PageContext& context)
     layout->addStretch(1);
 }
 
-QX7_REGISTER_WIZARD_PAGE(ThermistorPreparationPage, 135);
+QX7_REGISTER_WIZARD_PAGE(ThermistorPreparationPage, PageId::kThermistorPreparation);
 
 }  // namespace qx7::gui

@@ -14,7 +14,6 @@
 namespace qx7::gui {
 namespace {
 
-constexpr int kPage = 136;
 constexpr int kRadioFahrenheit = 1010;
 constexpr int kRadioCelsius = 1011;
 constexpr int kEditFahrenheit = 1013;
@@ -43,7 +42,8 @@ void ShowIfDifferent(QLineEdit* edit, const std::optional<std::string>& text) {
 
 }  // namespace
 
-ThermistorTemperaturePage::ThermistorTemperaturePage(const PageContext& context) : WizardPage(context, kPage) {
+ThermistorTemperaturePage::ThermistorTemperaturePage(const PageContext& context)
+    : WizardPage(context, PageId::kThermistorTemperature) {
     auto* steps = new QLabel(this);
     SetControlNumber(steps, 1009);
     steps->setWordWrap(true);
@@ -154,6 +154,6 @@ int ThermistorTemperaturePage::OnWizardNext() {
     return result.page;
 }
 
-QX7_REGISTER_WIZARD_PAGE(ThermistorTemperaturePage, kPage);
+QX7_REGISTER_WIZARD_PAGE(ThermistorTemperaturePage, PageId::kThermistorTemperature);
 
 }  // namespace qx7::gui

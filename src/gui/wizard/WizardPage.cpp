@@ -6,14 +6,11 @@
 
 namespace qx7::gui {
 
-WizardPage::WizardPage(const PageContext& context, int templateId, QWidget* parent)
-    : QWidget(parent), context_(context), templateId_(templateId), info_{templateId,
-                                                                         "",
-                                                                         "",
-                                                                         0,
-                                                                         kButtonsUnchanged,
-                                                                         0,
-                                                                         false} {}
+WizardPage::WizardPage(const PageContext& context, PageId page, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      templateId_(page),
+      info_{page, "", "", 0, kButtonsUnchanged, 0, false} {}
 
 WizardPage::~WizardPage() = default;
 

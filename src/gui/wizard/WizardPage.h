@@ -22,10 +22,10 @@ class WizardPage : public QWidget {
     Q_OBJECT
 
   public:
-    WizardPage(const PageContext& context, int templateId, QWidget* parent = nullptr);
+    WizardPage(const PageContext& context, PageId page, QWidget* parent = nullptr);
     ~WizardPage() override;
 
-    int TemplateId() const { return templateId_; }
+    PageId TemplateId() const { return templateId_; }
     // The page's row of the sheet's page table (title, buttons on arrival, Cancel rule).
     const WizardPageInfo& Info() const { return info_; }
 
@@ -79,7 +79,7 @@ class WizardPage : public QWidget {
 
   private:
     PageContext context_;
-    int templateId_;
+    PageId templateId_;
     WizardPageInfo info_;
     WizardSheet* sheet_ = nullptr;
 };

@@ -13,13 +13,21 @@
 namespace qx7 {
 namespace {
 
+// The tests write pages by their template numbers, as the history keeps them; 999 is none.
+PageId Page(int number) {
+    return static_cast<PageId>(number);
+}
+int Next(int page, int operation) {
+    return PageNumber(NextPageAfter(Page(page), operation));
+}
+
 TEST(WizardPagesTest, SheetOrderClassesAndLookup) {
     const int order[] = {133, 156, 130, 217, 135, 136, 147, 279, 148, 149, 160, 163, 172,
                          173, 283, 284, 178, 225, 206, 257, 263, 265, 286, 281, 282, 157};
     const auto pages = WizardPages();
     ASSERT_EQ(pages.size(), 26u);
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        EXPECT_EQ(pages[i].templateId, order[i]) << i;
+        EXPECT_EQ(PageNumber(pages[i].templateId), order[i]) << i;
         EXPECT_EQ(FindWizardPage(order[i]), &pages[i]);
     }
     EXPECT_STREQ(FindWizardPage(133)->className, "CServChgParts");
@@ -29,6 +37,21 @@ TEST(WizardPagesTest, SheetOrderClassesAndLookup) {
     EXPECT_STREQ(FindWizardPage(157)->className, "CCROrigin");
     EXPECT_EQ(FindWizardPage(134), nullptr);
     EXPECT_EQ(FindWizardPage(-1), nullptr);
+}
+
+TEST(WizardPagesTest, PagesAndTheirNumbersConvertBothWays) {
+    for (const WizardPageInfo& page : WizardPages()) {
+        const int number = PageNumber(page.templateId);
+        EXPECT_EQ(PageFromNumber(number), page.templateId) << number;
+        EXPECT_EQ(FindWizardPage(page.templateId), FindWizardPage(number)) << number;
+    }
+    EXPECT_EQ(PageNumber(PageId::kPrinterSelection), 217);
+    EXPECT_EQ(FindWizardPage(Page(999)), nullptr);
+    EXPECT_EQ(PageNumber(std::nullopt), kStayOnPage);
+    // Numbers the history may hold that are no page: staying, nothing yet, an unknown one.
+    for (const int number : {kStayOnPage, 0, 134, 999}) {
+        EXPECT_EQ(PageFromNumber(number), std::nullopt) << number;
+    }
 }
 
 TEST(WizardPagesTest, TitlesResolveInBothLanguages) {
@@ -54,7 +77,8 @@ TEST(WizardPagesTest, TitlesResolveInBothLanguages) {
     for (const WizardPageInfo& page : WizardPages()) {
         EXPECT_GE(page.titleString, 5001);
         std::string japanese;
-        EXPECT_EQ(LoadLocalString(kJapanese, page.titleString, japanese), 0) << page.templateId;
+        EXPECT_EQ(LoadLocalString(kJapanese, page.titleString, japanese), 0)
+            << PageNumber(page.templateId);
         ++pagesPerTitle[page.titleString];
     }
     // One number per distinct title: the pages sharing a caption share its entry.
@@ -68,9 +92,9 @@ TEST(WizardPagesTest, ButtonsConfirmBoxesAndCancel) {
     const std::map<int, int> boxes = {
         {135, 1327}, {157, 1328}, {257, 1298}, {265, 1312}, {286, 1335}};
     for (const WizardPageInfo& page : WizardPages()) {
-        SCOPED_TRACE(page.templateId);
-        EXPECT_EQ(page.cancelAsks, asks.contains(page.templateId));
-        const auto box = boxes.find(page.templateId);
+        SCOPED_TRACE(PageNumber(page.templateId));
+        EXPECT_EQ(page.cancelAsks, asks.contains(PageNumber(page.templateId)));
+        const auto box = boxes.find(PageNumber(page.templateId));
         EXPECT_EQ(page.confirmBox, box == boxes.end() ? 0 : box->second);
         if (page.confirmBox != 0) {
             EXPECT_EQ(page.buttonsOnShow, kWizardBack);
@@ -92,7 +116,7 @@ TEST(WizardPagesTest, ButtonsConfirmBoxesAndCancel) {
 TEST(MenuDecisionTest, PartsMenuTakesTheFirstSelectedInTestOrder) {
     const auto decide = [](std::vector<int> selected) {
         const MenuDecision d = PartsMenuDecision(selected);
-        return std::pair{d.operation, d.nextPage};
+        return std::pair{d.operation, PageNumber(d.nextPage)};
     };
     EXPECT_EQ(decide({1009}), std::pair(4, 130));
     EXPECT_EQ(decide({1012}), std::pair(10, 130));
@@ -112,7 +136,7 @@ TEST(MenuDecisionTest, PartsMenuTakesTheFirstSelectedInTestOrder) {
 TEST(MenuDecisionTest, OperationMenu) {
     const auto decide = [](std::vector<int> selected) {
         const MenuDecision d = OperationMenuDecision(selected);
-        return std::pair{d.operation, d.nextPage};
+        return std::pair{d.operation, PageNumber(d.nextPage)};
     };
     EXPECT_EQ(decide({1026}), std::pair(12, 130));
     EXPECT_EQ(decide({1025}), std::pair(0, 178));
@@ -125,28 +149,28 @@ TEST(MenuDecisionTest, OperationMenu) {
 }
 
 TEST(NextPageTest, PagesThatDependOnTheOperation) {
-    EXPECT_EQ(NextPageAfter(217, 4), 160);
-    EXPECT_EQ(NextPageAfter(217, 12), 160);
-    EXPECT_EQ(NextPageAfter(217, 5), 157);
-    EXPECT_EQ(NextPageAfter(217, 8), 157);
-    EXPECT_EQ(NextPageAfter(217, 7), 148);
-    EXPECT_EQ(NextPageAfter(217, 10), 206);
-    EXPECT_EQ(NextPageAfter(217, 11), 283);
-    EXPECT_EQ(NextPageAfter(217, 14), 281);
+    EXPECT_EQ(Next(217, 4), 160);
+    EXPECT_EQ(Next(217, 12), 160);
+    EXPECT_EQ(Next(217, 5), 157);
+    EXPECT_EQ(Next(217, 8), 157);
+    EXPECT_EQ(Next(217, 7), 148);
+    EXPECT_EQ(Next(217, 10), 206);
+    EXPECT_EQ(Next(217, 11), 283);
+    EXPECT_EQ(Next(217, 14), 281);
     for (const int code : {0, 3, 9, 13, -1}) {
-        EXPECT_EQ(NextPageAfter(217, code), kStayOnPage) << code;
+        EXPECT_EQ(Next(217, code), kStayOnPage) << code;
     }
-    EXPECT_EQ(NextPageAfter(173, 5), 148);  // main board road after a battery record
-    EXPECT_EQ(NextPageAfter(173, 0), 156);
-    EXPECT_EQ(NextPageAfter(284, 5), 148);
-    EXPECT_EQ(NextPageAfter(284, 14), 156);
-    EXPECT_EQ(NextPageAfter(163, 8), 172);
-    EXPECT_EQ(NextPageAfter(149, 10), 133);
-    EXPECT_EQ(NextPageAfter(157, 0), 160);
-    EXPECT_EQ(NextPageAfter(265, 9), 156);
-    EXPECT_EQ(NextPageAfter(225, 0), kStayOnPage);
-    EXPECT_EQ(NextPageAfter(133, 4), kStayOnPage);
-    EXPECT_EQ(NextPageAfter(999, 4), kStayOnPage);
+    EXPECT_EQ(Next(173, 5), 148);  // main board road after a battery record
+    EXPECT_EQ(Next(173, 0), 156);
+    EXPECT_EQ(Next(284, 5), 148);
+    EXPECT_EQ(Next(284, 14), 156);
+    EXPECT_EQ(Next(163, 8), 172);
+    EXPECT_EQ(Next(149, 10), 133);
+    EXPECT_EQ(Next(157, 0), 160);
+    EXPECT_EQ(Next(265, 9), 156);
+    EXPECT_EQ(Next(225, 0), kStayOnPage);
+    EXPECT_EQ(Next(133, 4), kStayOnPage);
+    EXPECT_EQ(Next(999, 4), kStayOnPage);
 }
 
 // Walks roads as the pages do: menus through EnterMenuPage/LeaveMenuPage, the others through
@@ -154,22 +178,22 @@ TEST(NextPageTest, PagesThatDependOnTheOperation) {
 class RoadTest : public ::testing::Test {
   protected:
     void Arrive(int page) {
-        if (IsMenuPage(page)) {
-            EnterMenuPage(app, page);
+        if (IsMenuPage(Page(page))) {
+            EnterMenuPage(app, Page(page));
         }
     }
     // Walks from a menu with a choice; answers the pages shown (225 ends with Finish).
     std::vector<int> Walk(int menu, int choice) {
         Arrive(menu);
         std::vector<int> shown{menu};
-        int page = LeaveMenuPage(app, menu, {choice});
+        int page = LeaveMenuPage(app, Page(menu), {choice});
         while (page != kStayOnPage) {
             shown.push_back(page);
             Arrive(page);
-            if (IsMenuPage(page) || shown.size() > 30) {
+            if (IsMenuPage(Page(page)) || shown.size() > 30) {
                 break;
             }
-            page = GoToNextPage(app, page);
+            page = GoToNextPage(app, Page(page));
         }
         return shown;
     }
@@ -210,7 +234,7 @@ TEST_F(RoadTest, EveryRoadForwards) {
             // Finish ends the wizard there; the history holds the whole road.
             EXPECT_EQ(app.History(), road.pages);
             EXPECT_EQ(app.GetOperation(), 0);
-            EXPECT_EQ(GoToNextPage(app, 225), kStayOnPage);
+            EXPECT_EQ(GoToNextPage(app, Page(225)), kStayOnPage);
             EXPECT_EQ(app.History(), road.pages);
         } else {
             // Back at a menu: a fresh history and no operation.
@@ -225,15 +249,15 @@ TEST_F(RoadTest, BackFromEveryStepWalksTheRoadBackToItsMenu) {
     for (const Road& road : kRoads) {
         // Stop at every page that is no menu, then press Back until the menu is reached.
         for (std::size_t stop = 1; stop < road.pages.size(); ++stop) {
-            if (IsMenuPage(road.pages[stop])) {
+            if (IsMenuPage(Page(road.pages[stop]))) {
                 continue;
             }
             SCOPED_TRACE(::testing::Message() << road.operation << " stop " << stop);
             Arrive(road.menu);
-            int page = LeaveMenuPage(app, road.menu, {road.choice});
+            int page = LeaveMenuPage(app, Page(road.menu), {road.choice});
             for (std::size_t i = 1; i < stop; ++i) {
                 ASSERT_EQ(page, road.pages[i]);
-                page = GoToNextPage(app, page);
+                page = GoToNextPage(app, Page(page));
             }
             ASSERT_EQ(page, road.pages[stop]);
             const std::vector<int> walked(road.pages.begin(),
@@ -253,18 +277,18 @@ TEST_F(RoadTest, BackFromEveryStepWalksTheRoadBackToItsMenu) {
 
 TEST_F(RoadTest, StayingOnAPageLeavesTheHistory) {
     Arrive(133);
-    ASSERT_EQ(LeaveMenuPage(app, 133, {1009}), 130);
-    ASSERT_EQ(GoToNextPage(app, 130), 217);
+    ASSERT_EQ(LeaveMenuPage(app, Page(133), {1009}), 130);
+    ASSERT_EQ(GoToNextPage(app, Page(130)), 217);
     app.SetOperation(13);  // no road behind the printer page for this code
-    EXPECT_EQ(GoToNextPage(app, 217), kStayOnPage);
+    EXPECT_EQ(GoToNextPage(app, Page(217)), kStayOnPage);
     EXPECT_EQ(app.History(), (std::vector<int>{133, 130, 217}));
-    EXPECT_EQ(LeaveMenuPage(app, 217, {1009}), kStayOnPage);
+    EXPECT_EQ(LeaveMenuPage(app, Page(217), {1009}), kStayOnPage);
     EXPECT_EQ(app.History(), (std::vector<int>{133, 130, 217}));
 }
 
 TEST_F(RoadTest, ThirdRoadResetsTheCodeOnArrivalAtThePartsMenu) {
     Arrive(156);
-    EXPECT_EQ(LeaveMenuPage(app, 156, {1003}), 133);
+    EXPECT_EQ(LeaveMenuPage(app, Page(156), {1003}), 133);
     EXPECT_EQ(app.GetOperation(), 3);
     Arrive(133);
     EXPECT_EQ(app.GetOperation(), 0);
@@ -275,7 +299,7 @@ TEST(PageControlTextsTest, ListsInTheOrderThePagesSetThem) {
     using Texts = std::vector<std::pair<int, int>>;
     const auto texts = [](int page, int operation = 0) {
         Texts pairs;
-        for (const ControlText& t : PageControlTexts(page, operation)) {
+        for (const ControlText& t : PageControlTexts(Page(page), operation)) {
             pairs.emplace_back(t.control, t.stringNumber);
         }
         return pairs;
@@ -326,7 +350,7 @@ TEST(PageControlTextsTest, ListsInTheOrderThePagesSetThem) {
 
 TEST(PageControlTextsTest, EveryPageSetsTextsThatResolveAndItsBoxText) {
     for (const WizardPageInfo& page : WizardPages()) {
-        SCOPED_TRACE(page.templateId);
+        SCOPED_TRACE(PageNumber(page.templateId));
         for (const int operation : {0, 5}) {
             const auto texts = PageControlTexts(page.templateId, operation);
             EXPECT_FALSE(texts.empty());

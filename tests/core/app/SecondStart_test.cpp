@@ -135,14 +135,16 @@ TEST(HandedLogPlaceTest, TheLogPageOnlyWhereNothingIsUnderWay) {
     const auto place = [](bool wizard, int page, bool busy = false, bool dialog = false) {
         return PlaceForHandedLog({wizard, page, busy, dialog});
     };
-    for (const int page : {kPagePartsMenu, kPageOperationMenu, kPageLogFile, kPageLogViewer}) {
+    for (const int page : {PageNumber(PageId::kPartsMenu), PageNumber(PageId::kOperationMenu),
+                           PageNumber(PageId::kLogFileChoice), PageNumber(PageId::kLogViewers)}) {
         EXPECT_EQ(place(true, page), HandedLogPlace::kLogPage) << page;
         EXPECT_EQ(place(true, page, true), HandedLogPlace::kEntryBrowser) << page;
         EXPECT_EQ(place(true, page, false, true), HandedLogPlace::kEntryBrowser) << page;
         EXPECT_EQ(place(false, page), HandedLogPlace::kEntryBrowser) << page;
     }
     // A procedure under way (printer selection, the thermistor, the clock) keeps its page.
-    for (const int page : {kPageConnect, kPagePrinterSelection, 135, 160, 172}) {
+    for (const int page :
+         {PageNumber(PageId::kConnection), PageNumber(PageId::kPrinterSelection), 135, 160, 172}) {
         EXPECT_EQ(place(true, page), HandedLogPlace::kEntryBrowser) << page;
     }
 }

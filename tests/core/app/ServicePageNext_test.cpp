@@ -16,6 +16,11 @@
 namespace qx7 {
 namespace {
 
+// The tests write pages by their template numbers, as the history keeps them.
+PageId Page(int number) {
+    return static_cast<PageId>(number);
+}
+
 const std::string kCommunication =
     "Communication Error.\nCheck Connection and try again.\nIf another Communication Error "
     "occurs, QX-7 Printer needs restart.\nTurn QX-7 Printer OFF and ON and try again.";
@@ -50,13 +55,13 @@ TEST_F(ServicePageTest, ResetPageRetriesBothStepsAfterAFailure) {
     app.SetOperation(kOperationMainBoard);
     app.GoNext(279);
     Reply(0x24, 1);
-    EXPECT_EQ(ServicePageNext(app, 279), -1);  // statistics refused: the address is not sent
+    EXPECT_EQ(ServicePageNext(app, Page(279)), -1);  // statistics refused: the address is not sent
     Reply(0x24);
     Reply(0x2D, 1);
-    EXPECT_EQ(ServicePageNext(app, 279), -1);
+    EXPECT_EQ(ServicePageNext(app, Page(279)), -1);
     Reply(0x24);
     Reply(0x2D);
-    EXPECT_EQ(ServicePageNext(app, 279), 148);
+    EXPECT_EQ(ServicePageNext(app, Page(279)), 148);
     EXPECT_EQ(SentCommands(), (std::vector<int>{0x42, 0x42, 0x41, 0x42, 0x41}));
     EXPECT_EQ(sink.shown,
               (std::vector<std::string>{kCommunication + " (-66)", kCommunication + " (-67)"}));
@@ -66,7 +71,7 @@ TEST_F(ServicePageTest, ResetPageRetriesBothStepsAfterAFailure) {
 TEST_F(ServicePageTest, EachStepFailsWithItsOwnMessage) {
     spooler.printers[0].ready.bytes[0] = 1;  // switched off: every step fails at once
     for (const int page : {172, 283, 281, 206, 148}) {
-        EXPECT_EQ(ServicePageNext(app, page), -1) << page;
+        EXPECT_EQ(ServicePageNext(app, Page(page)), -1) << page;
     }
     // The carriage steps name the link's failing step: not ready.
     EXPECT_EQ(sink.shown,
@@ -80,8 +85,8 @@ TEST_F(ServicePageTest, CarriageStepsShowTheCodeOfTheStepThatFailed) {
     app.SetOperation(kOperationCarriageMotor);
     app.GoNext(206);
     Reply(0x24, 1);
-    EXPECT_EQ(ServicePageNext(app, 206), -1);  // refused
-    EXPECT_EQ(ServicePageNext(app, 148), -1);  // no reply at all
+    EXPECT_EQ(ServicePageNext(app, Page(206)), -1);  // refused
+    EXPECT_EQ(ServicePageNext(app, Page(148)), -1);  // no reply at all
     EXPECT_EQ(sink.shown,
               (std::vector<std::string>{kCommunication + " (-12)", kCommunication + " (-31)"}));
     EXPECT_EQ(app.History(), std::vector<int>{206});
@@ -91,18 +96,18 @@ TEST_F(ServicePageTest, CarriageStepsShowTheCodeOfTheStepThatFailed) {
 TEST_F(ServicePageTest, StepsThatPassMoveOn) {
     app.SetOperation(kOperationBattery);
     Reply(0x24);
-    EXPECT_EQ(ServicePageNext(app, 172), 173);
+    EXPECT_EQ(ServicePageNext(app, Page(172)), 173);
     app.SetOperation(kOperationTubePump);
     Reply(0x24);
-    EXPECT_EQ(ServicePageNext(app, 283), 284);
+    EXPECT_EQ(ServicePageNext(app, Page(283)), 284);
     app.SetOperation(kOperationResetTubeWarning);
     Reply(0x24);
-    EXPECT_EQ(ServicePageNext(app, 281), 282);
+    EXPECT_EQ(ServicePageNext(app, Page(281)), 282);
     app.SetOperation(kOperationCarriageMotor);
     Reply(0x24);
-    EXPECT_EQ(ServicePageNext(app, 206), 148);
+    EXPECT_EQ(ServicePageNext(app, Page(206)), 148);
     Reply(0x28);
-    EXPECT_EQ(ServicePageNext(app, 148), 149);
+    EXPECT_EQ(ServicePageNext(app, Page(148)), 149);
     EXPECT_EQ(SentCommands(), (std::vector<int>{0x42, 0x42, 0x42, 0x42, 0x35}));
     // Record kinds: battery 6, pump 4, tube warning 3, carriage motor 5.
     EXPECT_EQ(spooler.jobs[0][2472], 6);
@@ -114,7 +119,7 @@ TEST_F(ServicePageTest, StepsThatPassMoveOn) {
 
 TEST_F(ServicePageTest, PagesWithInputOfTheirOwnAreNotHandled) {
     for (const int page : {133, 156, 217, 136, 160, 178, 225}) {
-        EXPECT_EQ(ServicePageNext(app, page), -1) << page;
+        EXPECT_EQ(ServicePageNext(app, Page(page)), -1) << page;
     }
     EXPECT_TRUE(app.History().empty());
     EXPECT_TRUE(spooler.calls.empty());
@@ -128,7 +133,7 @@ TEST_F(ServicePageTest, DemoModeWalksEveryRoadWithoutAPrinter) {
     test::WriteFile(dir.File("p1.log"), "QX7LG1XX");
     const auto next = [&](int page) {
         switch (page) {
-            case kPagePrinterSelection: {
+            case PageNumber(PageId::kPrinterSelection): {
                 const PrinterListResult list = FillPrinterList(app);
                 return PrinterSelectionNext(app, list.names.at(0));
             }
@@ -139,10 +144,10 @@ TEST_F(ServicePageTest, DemoModeWalksEveryRoadWithoutAPrinter) {
             }
             case 160:
                 return SetDateNext(app, DateFieldTextsFrom({2015, 2, 1, 0, 0, 0}), clock).page;
-            case kPageLogFile:
+            case PageNumber(PageId::kLogFileChoice):
                 return LogFileNext(app, dir.File("p1.log"));
             default:
-                return ServicePageNext(app, page);
+                return ServicePageNext(app, Page(page));
         }
     };
     const struct {
@@ -163,12 +168,12 @@ TEST_F(ServicePageTest, DemoModeWalksEveryRoadWithoutAPrinter) {
     };
     for (const auto& road : roads) {
         SCOPED_TRACE(road.choice);
-        EnterMenuPage(app, road.menu);
+        EnterMenuPage(app, Page(road.menu));
         std::vector<int> shown;
-        int page = LeaveMenuPage(app, road.menu, {road.choice});
+        int page = LeaveMenuPage(app, Page(road.menu), {road.choice});
         while (page != kStayOnPage && shown.size() < 20) {
             shown.push_back(page);
-            if (IsMenuPage(page)) {
+            if (IsMenuPage(Page(page))) {
                 break;
             }
             page = next(page);

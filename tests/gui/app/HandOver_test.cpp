@@ -179,12 +179,12 @@ TEST_F(HandedLogTest, OnAMenuOrTheLogRoadTheLogPageShowsIt) {
     const std::string second = Log("second.zlg");
     OpenOnMenu("handed-menu");
     HandOver(first);
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_EQ(driver->Text(1190), QString::fromStdString(first));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178, 225}));
     // Already on the road: the next log replaces it there.
     HandOver(second);
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_EQ(driver->Text(1190), QString::fromStdString(second));
     EXPECT_EQ(harness.app.GetLogFileName(), second);
     EXPECT_TRUE(Browsers().empty());
@@ -194,15 +194,15 @@ TEST_F(HandedLogTest, OnAMenuOrTheLogRoadTheLogPageShowsIt) {
 TEST_F(HandedLogTest, DuringAProcedureTheLogOpensBesideIt) {
     const std::string log = Log("beside.zlg");
     OpenOnMenu("handed-procedure");
-    ASSERT_TRUE(sheet->SetActivePage(kPageConnect));
-    ASSERT_TRUE(driver->WaitForPage(kPageConnect));
+    ASSERT_TRUE(sheet->SetActivePage(PageNumber(PageId::kConnection)));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kConnection)));
     HandOver(log);
     std::vector<gui::EntryBrowser*> browsers;
     ASSERT_TRUE(QTest::qWaitFor([&] { return (browsers = Browsers()).size() == 1; }, kWaitMs));
     ASSERT_TRUE(QTest::qWaitFor([&] { return browsers[0]->IsLoaded(); }, kWaitMs));
     EXPECT_EQ(browsers[0]->Model()->rowCount(), 40);
     ScreenshotViewer(browsers[0], QStringLiteral("handed-browser"));
-    EXPECT_EQ(driver->Current(), kPageConnect);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kConnection));
     browsers[0]->reject();
 }
 
@@ -226,7 +226,7 @@ TEST_F(HandedLogTest, OverAnOpenViewerTheLogOpensAboveIt) {
         },
         kWaitMs));
     EXPECT_EQ(handed->windowModality(), Qt::ApplicationModal);
-    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kLogViewers));
     EXPECT_EQ(harness.app.GetLogFileName(), first);
     ASSERT_TRUE(QTest::qWaitFor([&] { return handed->IsLoaded(); }, kWaitMs));
     EXPECT_EQ(handed->Model()->rowCount(), 40);
@@ -243,7 +243,7 @@ TEST_F(HandedLogTest, ARequestWithoutALogBringsTheWindowBack) {
     gui::CarryOutHandOver({}, sheet->Context(), sheet.get(), sheet.get());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->isMinimized(); }, kWaitMs));
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(driver->Current(), kPageOperationMenu);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kOperationMenu));
 }
 
 // The desktop's "Open a saved log…": the chooser over the sheet, then the log page.
@@ -255,7 +255,7 @@ TEST_F(HandedLogTest, OpenLogChoosesAndShowsTheLogPage) {
     driver = std::make_unique<SheetDriver>(*sheet, "open-log");
     ASSERT_TRUE(driver->Show());
     gui::OpenChosenLog(*sheet);
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     driver->Screenshot();
     EXPECT_EQ(driver->Text(1190), QString::fromStdString(log));
     ASSERT_EQ(harness.files.calls.size(), 1u);
@@ -293,15 +293,15 @@ TEST_F(HandedLogTest, ALogNamedInLatin1OpensFromEveryRoad) {
     driver = std::make_unique<SheetDriver>(*sheet, "latin1");
     gui::ShowStartPage(*sheet, harness.options);
     ASSERT_TRUE(driver->Show());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_EQ(harness.app.GetLogFileName(), log);
     EXPECT_EQ(driver->Text(1190), shown);
     driver->Screenshot();
     // Back on the log file page, Next again: the edit holds the text alone.
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_EQ(harness.app.GetLogFileName(), log);
     EXPECT_TRUE(harness.sink.shown.empty());
 
@@ -379,7 +379,7 @@ TEST_F(HandedLogJapaneseTest, OpenLogChoosesAndShowsTheLogPage) {
     driver = std::make_unique<SheetDriver>(*sheet, "open-log");
     ASSERT_TRUE(driver->Show());
     gui::OpenChosenLog(*sheet);
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     driver->Screenshot();
     EXPECT_TRUE(harness.sink.shown.empty());
 }

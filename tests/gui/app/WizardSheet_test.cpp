@@ -27,11 +27,11 @@ constexpr int kUnregistered = 217;
 
 // Four pages, one of them (217) without a class.
 constexpr WizardPageInfo kPages[] = {
-    {133, "ScriptedPage", "ScriptedPage", 102, kWizardNext, 0, false},
-    {130, "ScriptedPage", "ScriptedPage", 318, kWizardBackNext, 0, false},
-    {kUnregistered, "ScriptedPage", "ScriptedPage", 318, kWizardBack, 0, false},
-    {160, "ScriptedPage", "ScriptedPage", kMissingTitle, kWizardBackNext, 0, true},
-    {225, "ScriptedPage", "ScriptedPage", 102, kWizardBackFinish, 0, false},
+    {PageId{133}, "ScriptedPage", "ScriptedPage", 102, kWizardNext, 0, false},
+    {PageId{130}, "ScriptedPage", "ScriptedPage", 318, kWizardBackNext, 0, false},
+    {PageId{kUnregistered}, "ScriptedPage", "ScriptedPage", 318, kWizardBack, 0, false},
+    {PageId{160}, "ScriptedPage", "ScriptedPage", kMissingTitle, kWizardBackNext, 0, true},
+    {PageId{225}, "ScriptedPage", "ScriptedPage", 102, kWizardBackFinish, 0, false},
 };
 
 std::string Entry(LanguageId language, int number) {
@@ -457,12 +457,12 @@ TEST(PageRegistryTest, ASecondClassForATemplateIsRefusedAndListed) {
     const auto make = [](const gui::PageContext& context) -> gui::WizardPage* {
         return new ScriptedPage(context, 130);
     };
-    EXPECT_TRUE(registry.Add(130, "CServFirst", make));
-    EXPECT_FALSE(registry.Add(130, "CSomethingElse", make));
-    ASSERT_NE(registry.Find(130), nullptr);
-    EXPECT_EQ(registry.Find(130)->className, "CServFirst");
+    EXPECT_TRUE(registry.Add(PageId{130}, "CServFirst", make));
+    EXPECT_FALSE(registry.Add(PageId{130}, "CSomethingElse", make));
+    ASSERT_NE(registry.Find(PageId{130}), nullptr);
+    EXPECT_EQ(registry.Find(PageId{130})->className, "CServFirst");
     EXPECT_EQ(registry.Duplicates(), std::vector<std::string>{"130 CSomethingElse"});
-    EXPECT_EQ(registry.Find(133), nullptr);
+    EXPECT_EQ(registry.Find(PageId{133}), nullptr);
 }
 
 }  // namespace

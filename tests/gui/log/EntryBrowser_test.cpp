@@ -469,14 +469,14 @@ TEST_F(EntryBrowserTest, ALogOnTheCommandLineStartsOnTheLogPageWithTheRoadBehind
     driver = std::make_unique<SheetDriver>(*sheet, "command-line");
     gui::ShowStartPage(*sheet, harness.options);
     ASSERT_TRUE(driver->Show());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178, 225}));
     EXPECT_EQ(driver->Text(1190), QString::fromStdString(log));
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(log));
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageOperationMenu));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kOperationMenu)));
     EXPECT_TRUE(driver->IsChecked(1025));
     EXPECT_TRUE(harness.sink.shown.empty());
 }
@@ -490,7 +490,7 @@ TEST_F(EntryBrowserTest, AMissingLogOnTheCommandLineSaysSoOnTheLogFilePage) {
     driver = std::make_unique<SheetDriver>(*sheet, "command-line-missing");
     gui::ShowStartPage(*sheet, harness.options);
     ASSERT_TRUE(driver->Show());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.sink.shown, std::vector<std::string>{MessageWithCode(kEnglish, 233, -10)});
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(log));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178}));

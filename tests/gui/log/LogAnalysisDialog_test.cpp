@@ -275,7 +275,7 @@ TEST_F(LogAnalTest, NoSelectedEntrySaysSoAndAnUnreadableLogShowsNothing) {
     Close(viewer);
 
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     const std::string damaged = DamagedCompressedLog("damaged.zlg");
     ToViewerPage(damaged);
     auto* unreadable = qobject_cast<gui::LogAnalysisDialog*>(PressViewer(kAnalysisButton));

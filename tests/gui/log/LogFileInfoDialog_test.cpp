@@ -136,7 +136,7 @@ TEST_F(LogFileInfoTest, CompressedContainersAndTheSampleShowTheSameAndLeaveNothi
     ExpectNoTemporaries();
 
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     const std::string sample = SampleLog();
     ToViewerPage(sample);
     QDialog* viewer = PressViewer(kFileInfoButton);
@@ -178,7 +178,7 @@ TEST_F(LogFileInfoTest, TheLinesShowAsATableThatGrowsWithTheDialog) {
     EXPECT_EQ(text->size(), before + QSize(120, 80));
     QTest::keyClick(viewer, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !viewer->isVisible(); }, 5000));
-    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kLogViewers));
 }
 
 TEST_F(LogFileInfoTest, LogsWithoutInformationShowAnEmptyTextAndSayNothing) {
@@ -190,7 +190,7 @@ TEST_F(LogFileInfoTest, LogsWithoutInformationShowAnEmptyTextAndSayNothing) {
 
     // A bare log hides it; the dialog, were it opened on one, shows an empty text.
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     const std::string bare = BareLog("bare.bin");
     ToViewerPage(bare);
     EXPECT_FALSE(driver->IsShown(kFileInfoButton));

@@ -85,7 +85,7 @@ TEST_F(BlockListTest, ListsWhatQx7logListsAndHoldsNothingOfTheFileWhileOpen) {
     QPointer<QDialog> watched(list);
     QTest::mouseClick(ViewerControl<QPushButton>(list, 1058), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kDialogWaitMs));
-    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kLogViewers));
     EXPECT_TRUE(harness.sink.shown.empty());
     ExpectNoTemporaries();
 }
@@ -197,7 +197,7 @@ TEST_F(BlockListTest, DoubleClickAndEnterDisplayTheBlockAndEscapeGoesBackOneDial
     EXPECT_EQ(list->findChildren<QDialog*>(QStringLiteral("CViewEEP2")).size(), 1);
     ASSERT_TRUE(CloseByEscape(shown));
     ASSERT_TRUE(CloseByEscape(list));
-    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kLogViewers));
     EXPECT_TRUE(harness.sink.shown.empty());
 }
 

@@ -72,7 +72,7 @@ class PageTest {
     // Every control text the page table lists for the page on show, as the string table has it.
     void ExpectTableTexts() {
         for (const ControlText& text :
-             PageControlTexts(driver->Current(), harness.app.GetOperation())) {
+             PageControlTexts(driver->CurrentPage(), harness.app.GetOperation())) {
             EXPECT_EQ(driver->Text(text.control), Entry(Language(), text.stringNumber))
                 << "page " << driver->Current() << " control " << text.control;
         }

@@ -17,8 +17,9 @@ namespace qx7::test {
 
 class ScriptedPage final : public gui::WizardPage {
   public:
+    // Any number, also one that is no page of the program's table.
     ScriptedPage(const gui::PageContext& context, int templateId)
-        : WizardPage(context, templateId) {
+        : WizardPage(context, static_cast<PageId>(templateId)) {
         label = new QLabel(QStringLiteral("label placeholder"), this);
         gui::SetControlNumber(label, 1009);
         edit = new QLineEdit(this);
@@ -87,7 +88,7 @@ class ScriptedPage final : public gui::WizardPage {
 inline gui::PageRegistry ScriptedRegistry(std::initializer_list<int> templates) {
     gui::PageRegistry registry;
     for (int templateId : templates) {
-        registry.Add(templateId, "ScriptedPage",
+        registry.Add(static_cast<PageId>(templateId), "ScriptedPage",
                      [templateId](const gui::PageContext& context) -> gui::WizardPage* {
                          return new ScriptedPage(context, templateId);
                      });
@@ -107,9 +108,9 @@ inline gui::PageRegistry RegistryWithStandIns() {
                 info.buttonsOnShow != kButtonsUnchanged && (info.buttonsOnShow & kWizardFinish) != 0
                     ? kWizardBackFinish
                     : kWizardBackNext;
-            const int templateId = info.templateId;
+            const int templateId = PageNumber(info.templateId);
             registry.Add(
-                templateId, "ScriptedPage",
+                info.templateId, "ScriptedPage",
                 [templateId, buttons](const gui::PageContext& context) -> gui::WizardPage* {
                     auto* page = new ScriptedPage(context, templateId);
                     page->nextAnswer.reset();

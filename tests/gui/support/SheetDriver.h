@@ -41,6 +41,8 @@ class SheetDriver {
     // Waits until the sheet shows the page and the button requests of its activation are in.
     bool WaitForPage(int templateId, int timeoutMs = 5000);
     int Current() const { return sheet_.CurrentTemplate(); }
+    // The same as the page table names it.
+    PageId CurrentPage() const { return static_cast<PageId>(Current()); }
     // Every page shown since the driver was made, in order.
     const std::vector<int>& PagesShown() const { return *shown_; }
 

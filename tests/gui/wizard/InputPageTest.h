@@ -103,7 +103,8 @@ class InputPageTest : public ::testing::TestWithParam<LanguageId> {
 
     // The texts the page table lists for the page on show, from the table of the language.
     void ExpectTableTexts() {
-        for (const ControlText& text : PageControlTexts(Current(), harness->app.GetOperation())) {
+        for (const ControlText& text :
+             PageControlTexts(driver->CurrentPage(), harness->app.GetOperation())) {
             EXPECT_EQ(driver->Text(text.control), TableText(Language(), text.stringNumber))
                 << "control " << text.control;
         }

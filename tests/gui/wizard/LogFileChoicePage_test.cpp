@@ -55,10 +55,10 @@ class LogFilePageTest : public LogPageTest {
 
 TEST_F(LogFilePageTest, ArrivesWithItsTextsBackAndNextAndTheFocusInTheName) {
     OpenLogFilePage("0");
-    EXPECT_EQ(harness.app.GetCurrentPage(), kPageLogFile);
+    EXPECT_EQ(harness.app.GetCurrentPage(), PageNumber(PageId::kLogFileChoice));
     EXPECT_EQ(harness.app.GetOperation(), 0);
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178}));
-    EXPECT_EQ(sheet->windowTitle(), sheet->PageTitle(kPageLogFile));
+    EXPECT_EQ(sheet->windowTitle(), sheet->PageTitle(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(sheet->windowTitle(), Entry(kEnglish, 5010));
     ExpectTableTexts();
     EXPECT_EQ(driver->Text(65535), "LOG File (*.log , *.zlg)");
@@ -78,19 +78,19 @@ TEST_F(LogFilePageTest, ArrivesWithItsTextsBackAndNextAndTheFocusInTheName) {
 TEST_F(LogFilePageTest, NextRefusesAnEmptyOrUnopenableNameAndKeepsIt) {
     OpenLogFilePage("next");
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.sink.shown.back(), MessageWithCode(kEnglish, 234, -11));
     EXPECT_EQ(harness.sink.shown.back(), "Please input the Log File Name. (-11)");
 
     const std::string missing = dir.File("missing.zlg");
     ASSERT_TRUE(driver->SetText(1095, QString::fromStdString(missing)));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.sink.shown.back(), "Open file failed. Check file name. (-10)");
     // A folder is no log either.
     ASSERT_TRUE(driver->SetText(1095, QString::fromStdString(dir.Path().string())));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.sink.shown.size(), 3u);
     EXPECT_EQ(harness.sink.shown.back(), "Open file failed. Check file name. (-10)");
 
@@ -148,7 +148,7 @@ TEST_F(LogFilePageTest, OneDroppedFileReplacesTheNameAndAnythingElseIsRefused) {
         Urls({QUrl::fromLocalFile(QString::fromStdString(PlainLog("p1.log")))}));
     ASSERT_TRUE(DropOnNameField(*driver, *log, harness.sink));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_EQ(harness.app.GetLogFileName(), dir.File("p1.log"));
 }
 
@@ -157,7 +157,7 @@ TEST_F(LogFilePageTest, ComingBackShowsTheNameLastStoredEvenARefusedOne) {
     const std::string log = CompressedLog("p1.zlg");
     ToViewerPage(log);
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(log));
     EXPECT_EQ(QApplication::focusWidget(), driver->Control(1095));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178}));
@@ -166,9 +166,9 @@ TEST_F(LogFilePageTest, ComingBackShowsTheNameLastStoredEvenARefusedOne) {
     const std::string missing = dir.File("gone.zlg");
     ASSERT_TRUE(driver->SetText(1095, QString::fromStdString(missing)));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageOperationMenu));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kOperationMenu)));
     ToLogFilePage();
     EXPECT_EQ(driver->Text(1095), QString::fromStdString(missing));
 }
@@ -198,7 +198,7 @@ TEST_F(LogFilePageTest, BrowseStartsAtTheNameAndOnlyOkReplacesIt) {
     QTest::mouseClick(browse, Qt::LeftButton);
     EXPECT_EQ(harness.files.calls.back().start, QString::fromStdString(log));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     EXPECT_TRUE(harness.sink.shown.empty());
 }
 
@@ -228,7 +228,7 @@ TEST_F(LogFilePageTest, TheDataFolderBecomesTheCurrentFolderOnTheFirstShowingOnl
     // The second showing leaves the current folder alone.
     std::filesystem::current_path(dir.Path());
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir.Path()));
     EXPECT_TRUE(harness.sink.shown.empty());
 }
@@ -260,7 +260,7 @@ TEST_F(DemoLogFilePageTest, DemoModeChecksTheNameAllTheSame) {
     ASSERT_TRUE(harness.app.IsDemoMode());
     OpenLogFilePage("demo");
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.sink.shown,
               std::vector<std::string>{"Please input the Log File Name. (-11)"});
     ToViewerPage(PlainLog("p1.log"));
@@ -279,7 +279,7 @@ TEST_F(JapaneseLogFilePageTest, JapaneseTextsFitAndTheMessagesReadAsInEnglish) {
     ExpectLabelsFit();
     driver->Screenshot();
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.sink.shown.back(), MessageWithCode(kJapanese, 234, -11));
     EXPECT_EQ(harness.sink.shown.back(), "Please input the Log File Name. (-11)");
 }

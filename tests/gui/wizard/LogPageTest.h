@@ -53,7 +53,7 @@ class LogPageTest : public ::testing::Test {
     void OpenOnMenu(const std::string& road) {
         sheet = harness.MakeSheet(WizardPages(), registry);
         driver = std::make_unique<SheetDriver>(*sheet, road);
-        ASSERT_TRUE(sheet->SetActivePage(kPageOperationMenu));
+        ASSERT_TRUE(sheet->SetActivePage(PageNumber(PageId::kOperationMenu)));
         ASSERT_TRUE(driver->Show());
     }
 
@@ -61,7 +61,7 @@ class LogPageTest : public ::testing::Test {
     void ToLogFilePage() {
         ASSERT_TRUE(driver->Choose(1025));
         ASSERT_TRUE(driver->Next());
-        ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     }
 
     // Opens the sheet and walks to the log file page.
@@ -74,13 +74,13 @@ class LogPageTest : public ::testing::Test {
     void ToViewerPage(const std::string& logFile) {
         ASSERT_TRUE(driver->SetText(1095, QString::fromStdString(logFile)));
         ASSERT_TRUE(driver->Next());
-        ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
     }
 
     // Every control text the page table lists for the page on show.
     void ExpectTableTexts() {
         for (const ControlText& text :
-             PageControlTexts(driver->Current(), harness.app.GetOperation())) {
+             PageControlTexts(driver->CurrentPage(), harness.app.GetOperation())) {
             EXPECT_EQ(driver->Text(text.control), Entry(Language(), text.stringNumber))
                 << "control " << text.control;
         }

@@ -42,7 +42,7 @@ class ViewerPageTest : public LogPageTest {
 TEST_F(ViewerPageTest, AContainerShowsEveryViewerWithItsTextsAndName) {
     const std::string log = PlainLog("p1.log");
     OpenViewerPage("container", log);
-    EXPECT_EQ(harness.app.GetCurrentPage(), kPageLogViewer);
+    EXPECT_EQ(harness.app.GetCurrentPage(), PageNumber(PageId::kLogViewers));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178, 225}));
     EXPECT_EQ(sheet->windowTitle(), Entry(kEnglish, 5011));
     ExpectTableTexts();
@@ -92,7 +92,7 @@ TEST_F(ViewerPageTest, EachShowingAsksTheLogsFormAgain) {
     };
     for (const auto& log : logs) {
         ASSERT_TRUE(driver->Back()) << log.file;
-        ASSERT_TRUE(driver->WaitForPage(kPageLogFile)) << log.file;
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice))) << log.file;
         ToViewerPage(log.file);
         ExpectContainerButtons(log.containerButtons);
         EXPECT_EQ(driver->Text(1190), QString::fromStdString(log.file));
@@ -179,7 +179,7 @@ TEST_F(ViewerPageTest, TheKeyboardAloneOpensViewersAndKeepsTheSheet) {
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->objectName(), "CEEPDispSel");
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_EQ(driver->Current(), kPageLogViewer);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kLogViewers));
     // Escape closes the viewer alone; the focus comes back to the button.
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return viewer->isAncestorOf(QApplication::focusWidget()); }, 10000));
@@ -254,10 +254,10 @@ TEST_F(ViewerPageTest, CancelClosesWithoutAQuestion) {
 TEST_F(ViewerPageTest, BackWalksTheRoadToTheMenu) {
     OpenViewerPage("back", CompressedLog("p1.zlg"));
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageLogFile));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogFileChoice)));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178}));
     ASSERT_TRUE(driver->Back());
-    ASSERT_TRUE(driver->WaitForPage(kPageOperationMenu));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kOperationMenu)));
     EXPECT_EQ(harness.app.History(), std::vector<int>{156});
     EXPECT_EQ(driver->PagesShown(), (std::vector<int>{156, 178, 225, 178, 156}));
     // The menu kept its choice.
@@ -281,7 +281,7 @@ class SavedLogRoadTest : public ViewerPageTest {
         ASSERT_TRUE(driver->SetText(1095, QString::fromStdString(log)));
         driver->Screenshot();
         ASSERT_TRUE(driver->Next());
-        ASSERT_TRUE(driver->WaitForPage(kPageLogViewer));
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kLogViewers)));
         ExpectTableTexts();
         ExpectContainerButtons(true);
         EXPECT_EQ(driver->Text(1190), QString::fromStdString(log));

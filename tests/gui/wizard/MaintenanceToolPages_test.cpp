@@ -90,7 +90,7 @@ TEST_P(MaintenanceToolPagesTest, NextOpensOnlyWhileTheBoxIsTickedAndBackClearsIt
         QCoreApplication::processEvents();
         EXPECT_FALSE(NextEnabled());
         ASSERT_TRUE(driver->Choose(Box()));
-        NextTo(page == 257 ? 265 : page == 265 ? 286 : kPageOperationMenu);
+        NextTo(page == 257 ? 265 : page == 265 ? 286 : PageNumber(PageId::kOperationMenu));
         if (page == 265) {
             BackTo(265);
             EXPECT_FALSE(driver->IsChecked(Box()));
@@ -109,7 +109,7 @@ TEST_P(MaintenanceToolPagesTest, TheAlignmentEndsTheHeadsRoadAtTheOperationMenu)
     ASSERT_TRUE(driver->Choose(Box()));
     NextTo(265);
     ASSERT_TRUE(driver->Choose(Box()));
-    NextTo(kPageOperationMenu);
+    NextTo(PageNumber(PageId::kOperationMenu));
     EXPECT_EQ(harness->app.GetOperation(), kOperationNone);
     // Cancel closes at once on these pages.
     ASSERT_TRUE(sheet->SetActivePage(265));

@@ -63,7 +63,7 @@ class RoadStartTest : public ::testing::Test {
     // Every control text the page table lists for the page on show, as the table has it.
     void ExpectTableTexts(LanguageId language) {
         for (const ControlText& text :
-             PageControlTexts(driver->Current(), harness.app.GetOperation())) {
+             PageControlTexts(driver->CurrentPage(), harness.app.GetOperation())) {
             EXPECT_EQ(driver->Text(text.control), Entry(language, text.stringNumber))
                 << "control " << text.control;
         }
@@ -87,7 +87,7 @@ class RoadStartTest : public ::testing::Test {
 
 TEST_F(RoadStartTest, TheWizardOpensOnThePartsMenuWithLithiumBatteryAndOnlyNext) {
     Open("start");
-    EXPECT_EQ(driver->Current(), kPagePartsMenu);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kPartsMenu));
     EXPECT_TRUE(driver->IsChecked(1009));
     EXPECT_FALSE(driver->IsEnabled("backButton"));
     EXPECT_TRUE(driver->IsEnabled("nextButton"));
@@ -113,9 +113,9 @@ TEST_F(RoadStartTest, EachVisiblePartOpensItsRoadAndBackStartsAfresh) {
         int operation;
     } roads[] = {{1012, 10}, {1013, 11}, {1009, 4}};
     for (const auto& road : roads) {
-        ChooseAndGo(road.choice, kPageConnect, road.operation);
+        ChooseAndGo(road.choice, PageNumber(PageId::kConnection), road.operation);
         ASSERT_TRUE(driver->Back());
-        ASSERT_TRUE(driver->WaitForPage(kPagePartsMenu));
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kPartsMenu)));
         EXPECT_EQ(harness.app.History(), std::vector<int>{133});
         EXPECT_EQ(harness.app.GetOperation(), 0);
         // The page keeps its choice between showings.
@@ -150,11 +150,11 @@ TEST_F(RoadStartTest, AltAndAChoicesLetterChoosesItAndEnterGoesOn) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return third->isChecked(); }, 5000));
     EXPECT_EQ(QApplication::focusWidget(), third);
     driver->Press(Qt::Key_Return);
-    ASSERT_TRUE(driver->WaitForPage(kPageConnect));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kConnection)));
     EXPECT_EQ(harness.app.GetOperation(), 11);
     // Alt+B is Back.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::AltModifier);
-    EXPECT_TRUE(driver->WaitForPage(kPagePartsMenu));
+    EXPECT_TRUE(driver->WaitForPage(PageNumber(PageId::kPartsMenu)));
 }
 
 TEST_F(RoadStartTest, ServiceModeShowsTheHiddenPartsAndTheirRoads) {
@@ -172,15 +172,15 @@ TEST_F(RoadStartTest, ServiceModeShowsTheHiddenPartsAndTheirRoads) {
     for (const auto& road : roads) {
         ChooseAndGo(road.choice, road.page, road.operation);
         ASSERT_TRUE(driver->Back());
-        ASSERT_TRUE(driver->WaitForPage(kPagePartsMenu));
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kPartsMenu)));
     }
 }
 
 TEST_F(RoadStartTest, TheConnectionPageShowsTheStepsAndKeepsTheRedWarningHidden) {
     harness.spooler.Add("QX-7 A");  // the printer selection that follows finds one
     Open("connect");
-    ChooseAndGo(1009, kPageConnect, kOperationBattery);
-    EXPECT_EQ(harness.app.GetCurrentPage(), kPageConnect);
+    ChooseAndGo(1009, PageNumber(PageId::kConnection), kOperationBattery);
+    EXPECT_EQ(harness.app.GetCurrentPage(), PageNumber(PageId::kConnection));
     EXPECT_TRUE(driver->IsEnabled("backButton"));
     EXPECT_TRUE(driver->IsEnabled("nextButton"));
     ExpectTableTexts(kEnglish);
@@ -191,18 +191,18 @@ TEST_F(RoadStartTest, TheConnectionPageShowsTheStepsAndKeepsTheRedWarningHidden)
     driver->Screenshot();
 
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPagePrinterSelection));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kPrinterSelection)));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{133, 130, 217}));
     EXPECT_TRUE(harness.sink.shown.empty());
 }
 
 TEST_F(RoadStartTest, TheOperationMenuOffersItsRoadsAndNeverBack) {
-    Open("operations", kPageOperationMenu);
-    EXPECT_EQ(driver->Current(), kPageOperationMenu);
+    Open("operations", PageNumber(PageId::kOperationMenu));
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kOperationMenu));
     EXPECT_TRUE(driver->IsChecked(1003));
     EXPECT_FALSE(driver->IsEnabled("backButton"));
     EXPECT_EQ(harness.app.History(), std::vector<int>{156});
-    EXPECT_EQ(harness.app.GetCurrentPage(), kPageOperationMenu);
+    EXPECT_EQ(harness.app.GetCurrentPage(), PageNumber(PageId::kOperationMenu));
     ExpectTableTexts(kEnglish);
     EXPECT_EQ(driver->Text(1093), "QX-7 Service Tool : Version 2.0.4.0");
     EXPECT_FALSE(driver->IsShown(1027));
@@ -217,7 +217,7 @@ TEST_F(RoadStartTest, TheOperationMenuOffersItsRoadsAndNeverBack) {
     for (const auto& road : roads) {
         ChooseAndGo(road.choice, road.page, road.operation);
         ASSERT_TRUE(driver->Back());
-        ASSERT_TRUE(driver->WaitForPage(kPageOperationMenu));
+        ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kOperationMenu)));
         EXPECT_EQ(harness.app.History(), std::vector<int>{156});
         EXPECT_EQ(harness.app.GetOperation(), 0);
         EXPECT_FALSE(driver->Back());
@@ -226,19 +226,19 @@ TEST_F(RoadStartTest, TheOperationMenuOffersItsRoadsAndNeverBack) {
     // The parts menu: code 3 on the way, 0 again on arrival.
     ASSERT_TRUE(driver->Choose(1003));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPagePartsMenu));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kPartsMenu)));
     EXPECT_EQ(harness.app.GetOperation(), 0);
     EXPECT_EQ(harness.app.History(), std::vector<int>{133});
 }
 
 TEST_F(RoadStartTest, ServiceModeShowsTheBoardSettingChoiceWhichLeadsToThePartsMenu) {
     harness.options.serviceMode = true;
-    Open("operations-service", kPageOperationMenu);
+    Open("operations-service", PageNumber(PageId::kOperationMenu));
     ASSERT_TRUE(driver->IsShown(1027));
     EXPECT_EQ(driver->Text(1027), "Board Settings");
     ASSERT_TRUE(driver->Choose(1027));
     ASSERT_TRUE(driver->Next());
-    ASSERT_TRUE(driver->WaitForPage(kPagePartsMenu));
+    ASSERT_TRUE(driver->WaitForPage(PageNumber(PageId::kPartsMenu)));
 }
 
 class DemoRoadTest : public RoadStartTest {
@@ -272,7 +272,7 @@ TEST_F(JapaneseRoadStartTest, JapaneseTextsFitTheirPages) {
     EXPECT_EQ(sheet->windowTitle(), Entry(kJapanese, 5001));
     ExpectLabelsFit();
     driver->Screenshot();
-    ChooseAndGo(1009, kPageConnect, kOperationBattery);
+    ChooseAndGo(1009, PageNumber(PageId::kConnection), kOperationBattery);
     ExpectTableTexts(kJapanese);
     EXPECT_EQ(driver->Text(1006).count(QLatin1Char('\n')), 3);  // four steps in Japanese
     ExpectLabelsFit();
@@ -281,7 +281,7 @@ TEST_F(JapaneseRoadStartTest, JapaneseTextsFitTheirPages) {
 
 TEST_F(JapaneseRoadStartTest, JapaneseOperationMenu) {
     harness.options.serviceMode = true;
-    Open("operations", kPageOperationMenu);
+    Open("operations", PageNumber(PageId::kOperationMenu));
     ExpectTableTexts(kJapanese);
     ExpectLabelsFit();
     driver->Screenshot();
@@ -292,11 +292,11 @@ TEST(PageRegistration, EveryRegisteredClassIsTheTablesClassForItsPage) {
     EXPECT_TRUE(registry.Duplicates().empty());
     for (const auto& [templateId, entry] : registry.Entries()) {
         const WizardPageInfo* info = FindWizardPage(templateId);
-        ASSERT_NE(info, nullptr) << templateId;
-        EXPECT_EQ(entry.className, info->windowClass) << templateId;
+        ASSERT_NE(info, nullptr) << PageNumber(templateId);
+        EXPECT_EQ(entry.className, info->windowClass) << PageNumber(templateId);
     }
-    for (int page : {kPagePartsMenu, kPageOperationMenu, kPageConnect}) {
-        EXPECT_NE(registry.Find(page), nullptr) << page;
+    for (PageId page : {PageId::kPartsMenu, PageId::kOperationMenu, PageId::kConnection}) {
+        EXPECT_NE(registry.Find(page), nullptr) << PageNumber(page);
     }
 }
 

@@ -24,10 +24,10 @@ class PrinterSelectionTest : public PageTest, public ::testing::TestWithParam<La
 
     // Arrives at 217 on the road of the operation code, as from page 130.
     void Arrive(const std::string& road, int operation) {
-        Open(road, kPageConnect);
+        Open(road, PageNumber(PageId::kConnection));
         harness.app.SetOperation(operation);
-        harness.app.GoNext(kPageConnect);
-        ASSERT_TRUE(NextTo(kPagePrinterSelection));
+        harness.app.GoNext(PageNumber(PageId::kConnection));
+        ASSERT_TRUE(NextTo(PageNumber(PageId::kPrinterSelection)));
     }
     QComboBox& List() { return *driver->ControlAs<QComboBox>(1000); }
     QStringList Listed() {
@@ -57,7 +57,7 @@ TEST_P(PrinterSelectionTest, ReadyPrinterIsListedSelectedAndChosenOnNext) {
     EXPECT_EQ(QApplication::focusWidget(), &List());
     EXPECT_TRUE(driver->IsEnabled("backButton"));
     EXPECT_TRUE(driver->IsEnabled("nextButton"));
-    EXPECT_EQ(harness.app.GetCurrentPage(), kPagePrinterSelection);
+    EXPECT_EQ(harness.app.GetCurrentPage(), PageNumber(PageId::kPrinterSelection));
     EXPECT_TRUE(harness.sink.shown.empty());
     // Not the application's printer until Next.
     EXPECT_EQ(harness.app.Printer().GetSelectedPrinter(), "");
@@ -79,7 +79,7 @@ TEST_P(PrinterSelectionTest, OfflinePrinterGivesNotFoundOncePerShowingOrSearchAn
     EXPECT_FALSE(driver->IsEnabled("nextButton"));
     driver->Press(Qt::Key_Return);  // Enter does not pass a greyed Next
     QCoreApplication::processEvents();
-    EXPECT_EQ(driver->Current(), kPagePrinterSelection);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kPrinterSelection));
     ExpectNothingClipped();
     driver->Screenshot();
 
@@ -98,7 +98,7 @@ TEST_P(PrinterSelectionTest, OfflinePrinterGivesNotFoundOncePerShowingOrSearchAn
 
     // Back and again: a new showing lists afresh.
     simulators[1]->Stop();
-    ASSERT_TRUE(BackTo(kPagePrinterSelection));
+    ASSERT_TRUE(BackTo(PageNumber(PageId::kPrinterSelection)));
     EXPECT_EQ(harness.sink.shown.size(), 3u);
     EXPECT_EQ(harness.sink.shown.back(), NotFound());
     EXPECT_EQ(List().count(), 0);
@@ -154,7 +154,7 @@ TEST_P(PrinterSelectionTest, OperationWithoutARoadStays) {
     Arrive("no-road", kOperationNone);
     EXPECT_TRUE(driver->Next());
     QCoreApplication::processEvents();
-    EXPECT_EQ(driver->Current(), kPagePrinterSelection);
+    EXPECT_EQ(driver->Current(), PageNumber(PageId::kPrinterSelection));
     EXPECT_EQ(harness.app.History(), (std::vector<int>{130, 217}));
 }
 

@@ -96,7 +96,7 @@ class PrinterStepTest : public PageTest {
         harness.app.Printer().SetServices(harness.spoolDirectory.get(), &sleeper, &harness.clock);
         harness.app.Printer().SetSelectedPrinter("QX-7 Simulator");
         harness.app.SetOperation(step.operation);
-        harness.app.GoNext(kPagePrinterSelection);
+        harness.app.GoNext(PageNumber(PageId::kPrinterSelection));
         harness.app.GoNext(step.page);
         Open("steps", step.page);
     }
@@ -193,7 +193,8 @@ TEST_F(PrinterStepRulesTest, SuccessMovesOnAfterExactlyTheCommandsOfThePage) {
     for (const StepPage& step : kStepPages) {
         SCOPED_TRACE(step.page);
         ArriveWithPrinter(step, {});
-        ASSERT_TRUE(NextTo(NextPageAfter(step.page, step.operation)));
+        ASSERT_TRUE(
+            NextTo(PageNumber(NextPageAfter(static_cast<PageId>(step.page), step.operation))));
         EXPECT_EQ(simulators.back()->Journal(),
                   step.page == 279 ? "record 2\naddress 0 0 0\n" : step.journal);
         EXPECT_TRUE(harness.sink.shown.empty());

@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
+#include <utility>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
 
 #include "core/app/PageFlow.h"
+#include "gui/app/PageRegistry.h"
 #include "gui/app/WizardSheet.h"
 #include "gui/support/PageTest.h"
 
@@ -93,7 +96,8 @@ TEST_P(ProcedurePageTest, NextInDemoModeFollowsTheRoadWithoutAPrinter) {
         ASSERT_TRUE(driver->Choose(1328));
         QCoreApplication::processEvents();
     }
-    const int expected = NextPageAfter(arrival.page, arrival.operation);
+    const int expected =
+        PageNumber(NextPageAfter(static_cast<PageId>(arrival.page), arrival.operation));
     ASSERT_TRUE(NextTo(expected)) << arrival.page;
     EXPECT_EQ(harness.app.History().back(), expected);
     EXPECT_TRUE(harness.spooler.calls.empty());
@@ -163,6 +167,29 @@ TEST_F(ProcedurePageRulesTest, OriginPageOpensNextOnlyWhileTickedAndClearsTheBox
     ASSERT_TRUE(driver->Choose(1328));
     QCoreApplication::processEvents();
     ASSERT_TRUE(NextTo(160));
+}
+
+// The rows of the procedure page table: each page is made by the class its kind names (not a
+// stand-in), under its own number.
+TEST_F(ProcedurePageRulesTest, EachTablePageIsServedByTheClassOfItsKind) {
+    const std::pair<int, std::string> served[] = {
+        {263, "ProcedurePage"},       {279, "ProcedurePage"},       {148, "ProcedurePage"},
+        {149, "ProcedurePage"},       {172, "ProcedurePage"},       {173, "ProcedurePage"},
+        {283, "ProcedurePage"},       {284, "ProcedurePage"},       {206, "ProcedurePage"},
+        {281, "ProcedurePage"},       {282, "ProcedurePage"},       {157, "ProcedurePage"},
+        {257, "MaintenanceToolPage"}, {265, "MaintenanceToolPage"}, {286, "MaintenanceToolPage"},
+    };
+    Open("classes", 263);
+    for (const auto& [page, className] : served) {
+        const gui::PageRegistry::Entry* entry =
+            gui::PageRegistry::Global().Find(static_cast<PageId>(page));
+        ASSERT_NE(entry, nullptr) << page;
+        EXPECT_EQ(entry->className, className) << page;
+        const gui::WizardPage* made = sheet->Page(page);
+        ASSERT_NE(made, nullptr) << page;
+        EXPECT_EQ(PageNumber(made->TemplateId()), page);
+        EXPECT_EQ(made->metaObject()->className(), "qx7::gui::" + className) << page;
+    }
 }
 
 TEST_F(ProcedurePageRulesTest, TubeWarningPagesKeepTheButtonsThePageBeforeLeft) {

@@ -70,7 +70,7 @@ class ServiceRoadTest : public ::testing::TestWithParam<RoadCase> {
     std::string MissingSenders() const {
         std::string missing;
         for (int page : TheRoad().sending) {
-            if (gui::PageRegistry::Global().Find(page) == nullptr) {
+            if (gui::PageRegistry::Global().Find(PageId{page}) == nullptr) {
                 missing +=
                     std::string(missing.empty() ? "" : ", ") + FindWizardPage(page)->className;
             }

@@ -266,7 +266,7 @@ TEST_P(ThermistorPagesTest, TheEndPageLeadsToTheOperationMenuAndCancelClosesAtOn
     driver->Screenshot();
     BackTo(136);
     NextTo(147);
-    NextTo(kPageOperationMenu);
+    NextTo(PageNumber(PageId::kOperationMenu));
     ASSERT_TRUE(sheet->SetActivePage(147));
     ASSERT_TRUE(driver->Cancel());
     EXPECT_TRUE(harness->sink.asked.empty());
