@@ -264,29 +264,28 @@ void EntryBrowser::BuildControls() {
 
 void EntryBrowser::StartLoading() {
     pages_->setCurrentIndex(0);
-    cancel_ = false;
-    // The worker has the log to itself until it hands it over in OnLoaded.
-    worker_ = std::thread([this] {
-        const BrowseOpenResult result = log_->Open(
-            logPath_,
-            [this](std::size_t indexed, int total) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, indexed, total] { OnProgress(static_cast<qulonglong>(indexed), total); },
-                    Qt::QueuedConnection);
-                return true;
-            },
-            &cancel_);
-        QMetaObject::invokeMethod(
-            this, [this, result] { OnLoaded(result); }, Qt::QueuedConnection);
-    });
+    // The work has the log to itself until it hands it over in OnLoaded.
+    worker_ = std::make_unique<BackgroundWork>(
+        this,
+        [this, log = log_.get(), path = logPath_](const std::atomic<bool>& stop) {
+            return log->Open(
+                path,
+                [this](std::size_t indexed, int total) {
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, indexed, total] {
+                            OnProgress(static_cast<qulonglong>(indexed), total);
+                        },
+                        Qt::QueuedConnection);
+                    return true;
+                },
+                &stop);
+        },
+        [this](BrowseOpenResult result) { OnLoaded(result); });
 }
 
 void EntryBrowser::StopWorker() {
-    cancel_ = true;
-    if (worker_.joinable()) {
-        worker_.join();
-    }
+    worker_.reset();
 }
 
 void EntryBrowser::OnProgress(qulonglong indexed, int total) {

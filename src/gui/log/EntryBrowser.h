@@ -5,12 +5,11 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "core/export/BrowsedLog.h"
+#include "gui/app/BackgroundWork.h"
 #include "gui/app/ViewerDialog.h"
 
 class QCheckBox;
@@ -74,8 +73,7 @@ class EntryBrowser final : public ViewerDialog {
 
     std::string logPath_;
     std::unique_ptr<BrowsedLog> log_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
+    std::unique_ptr<BackgroundWork> worker_;  // opens and indexes the log
     bool loaded_ = false;
     bool closed_ = false;
 
