@@ -32,6 +32,16 @@ int ViewerDialog::SetCtrlText(int control, int number) const {
     return gui::SetCtrlText(Control(control), number, Language());
 }
 
+void ViewerDialog::BeginReading() {
+    reading_ = true;
+    setCursor(Qt::BusyCursor);
+}
+
+void ViewerDialog::EndReading() {
+    reading_ = false;
+    unsetCursor();
+}
+
 QWidget* ViewerDialog::Control(int number) const {
     return FindControl(this, number);
 }

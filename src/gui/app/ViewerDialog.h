@@ -22,7 +22,18 @@ class ViewerDialog : public QDialog {
     // `className` becomes the object name ("CLogFileInfo"), by which tests and tools find it.
     ViewerDialog(const PageContext& context, const QString& className, QWidget* parent);
 
+    // True while the dialog reads its log on a worker (and says so); readingFinished() comes
+    // once what was read is shown.
+    bool IsReading() const { return reading_; }
+
+  signals:
+    void readingFinished();
+
   protected:
+    // The busy pointer over the dialog while its log is read off the window's thread.
+    void BeginReading();
+    void EndReading();
+
     const PageContext& Context() const { return context_; }
     CQVJServToolApp& App() const { return context_.app; }
     const Messages& Msg() const;
@@ -41,6 +52,7 @@ class ViewerDialog : public QDialog {
 
   private:
     PageContext context_;
+    bool reading_ = false;
 };
 
 }  // namespace qx7::gui

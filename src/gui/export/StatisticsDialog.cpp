@@ -28,6 +28,7 @@
 #include "core/base/TextEncoder.h"
 #include "core/export/StatisticsChart.h"
 #include "core/export/StatisticsChartLabels.h"
+#include "gui/app/BackgroundWork.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/FocusedButtonEnter.h"
 #include "gui/app/FileChooser.h"
@@ -69,6 +70,7 @@ constexpr int kPrintsTitle = 5561;
 constexpr int kPrintHoursTitle = 5562;
 constexpr int kDateTitle = 5563;
 constexpr int kHoursTitle = 5564;
+constexpr int kReadingText = 5617;
 
 constexpr char kFolderCaption[] = "Select Folder";
 
@@ -90,11 +92,9 @@ QLabel* Separator(const char* text, QWidget* parent) {
 
 }  // namespace
 
-StatisticsDialog::StatisticsDialog(const PageContext& context, std::string logPath, CLogList records,
-                   QWidget* parent)
-    : ViewerDialog(context, QStringLiteral("CStatDlg"), parent),
-      logPath_(std::move(logPath)),
-      records_(std::move(records)) {
+StatisticsDialog::StatisticsDialog(const PageContext& context, std::string logPath,
+                                   QWidget* parent)
+    : ViewerDialog(context, QStringLiteral("CStatDlg"), parent), logPath_(std::move(logPath)) {
     specifiedDate_ = new QCheckBox(this);
     SetControlNumber(specifiedDate_, kSpecifiedDate);
 
@@ -145,6 +145,7 @@ StatisticsDialog::StatisticsDialog(const PageContext& context, std::string logPa
     dayLabel->setBuddy(dayName_);
     auto* save = new QPushButton(this);
     SetControlNumber(save, kSave);
+    save_ = save;
 
     auto* jobLabel = new QLabel(this);
     SetControlNumber(jobLabel, kJobLabel);
@@ -229,10 +230,43 @@ StatisticsDialog::StatisticsDialog(const PageContext& context, std::string logPa
     for (QSpinBox* box : {startYear_, startMonth_, startDay_, endYear_, endMonth_, endDay_}) {
         connect(box, &QSpinBox::valueChanged, this, later);
     }
-    UpdateChart();
     connect(browse, &QPushButton::clicked, this, &StatisticsDialog::ChooseFolder);
     connect(save, &QPushButton::clicked, this, &StatisticsDialog::Save);
     connect(cancel, &QPushButton::clicked, this, &StatisticsDialog::reject);
+
+    // The records are read on a worker; until they are there the chart says so and nothing
+    // can be saved.
+    BeginReading();
+    save_->setEnabled(false);
+    chartView_->chart()->setTitle(LocalText(kReadingText));
+    reading_ = std::make_unique<BackgroundWork>(
+        this,
+        [path = logPath_, &clock = Context().clock](const std::atomic<bool>&) {
+            Read read;
+            read.loaded = LoadStatisticsRecords(path, read.records, clock);
+            return read;
+        },
+        [this](Read read) { ShowRead(std::move(read)); });
+}
+
+StatisticsDialog::~StatisticsDialog() = default;
+
+void StatisticsDialog::ShowRead(Read read) {
+    reading_.reset();
+    EndReading();
+    if (read.loaded < 0) {
+        // A log that cannot be read is told with the dialog gone, instead of giving files with
+        // the header only.
+        const Messages& messages = Msg();
+        done(QDialog::Rejected);
+        messages.ShowMessage(kMsgOpenFileFailed, read.loaded);
+        return;
+    }
+    records_ = std::move(read.records);
+    chartView_->chart()->setTitle(LocalText(kChartTitle));
+    save_->setEnabled(true);
+    UpdateChart();
+    emit readingFinished();
 }
 
 QChartView* StatisticsDialog::MakeChart() {
@@ -282,11 +316,14 @@ QChartView* StatisticsDialog::MakeChart() {
 }
 
 bool StatisticsDialog::IsChartCurrent() const {
-    return !chartTimer_->isActive();
+    return !IsReading() && !chartTimer_->isActive();
 }
 
 void StatisticsDialog::UpdateChart() {
     chartTimer_->stop();
+    if (IsReading()) {
+        return;  // drawn once the records are there
+    }
     // A range being typed that is no range yet leaves the chart as it was.
     const std::optional<stats::DateRange> range = ChosenRange(ReadControls());
     if (!range) {
@@ -430,20 +467,8 @@ void StatisticsDialog::Save() {
 
 namespace {
 
-// The records are read first, under the hourglass, so a log that cannot be read is told before
-// any dialog opens instead of giving files with the header only.
 QDialog* MakeStatDlg(const PageContext& context, const std::string& log, QWidget* parent) {
-    CLogList records;
-    int loaded = 0;
-    {
-        WaitCursorScope wait;
-        loaded = LoadStatisticsRecords(log, records, context.clock);
-    }
-    if (loaded < 0) {
-        context.app.GetMessages().ShowMessage(kMsgOpenFileFailed, loaded);
-        return nullptr;
-    }
-    return new StatisticsDialog(context, log, std::move(records), parent);
+    return new StatisticsDialog(context, log, parent);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #pragma once
 // The statistics of a saved log as two CSV files (day rows and job rows): an optional range of
 // days, an optional comment line, semicolons for commas, the output folder and both names.
-// The records are read before the dialog opens; each Save computes the files from them anew.
+// The records are read on a worker when the dialog opens; each Save computes the files from them
+// anew.
 // Below, a chart of the range's days (prints as bars, print hours as a line) follows the range.
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,12 +27,17 @@ class QValueAxis;
 
 namespace qx7::gui {
 
+class BackgroundWork;
+
 class StatisticsDialog final : public ViewerDialog {
     Q_OBJECT
 
   public:
-    // `records` are the log's, read with the context's clock (LoadStatisticsRecords).
-    StatisticsDialog(const PageContext& context, std::string logPath, CLogList records, QWidget* parent);
+    // Reads the log's records with the context's clock (LoadStatisticsRecords); one that
+    // cannot be read closes the dialog and says why.
+    StatisticsDialog(const PageContext& context, std::string logPath, QWidget* parent);
+    // Closing stops the reading (its result is dropped) and waits for its thread.
+    ~StatisticsDialog() override;
 
     // Enter must not close the dialog: only a save that did its work does (done()).
     void accept() override {}
@@ -43,6 +50,12 @@ class StatisticsDialog final : public ViewerDialog {
     void chartUpdated();
 
   private:
+    struct Read {
+        int loaded = 0;
+        CLogList records;
+    };
+    void ShowRead(Read read);
+
     // What the controls hold, as the files are computed from it.
     struct Input {
         bool specifiedDate = false;
@@ -95,6 +108,8 @@ class StatisticsDialog final : public ViewerDialog {
     QValueAxis* hoursAxis_ = nullptr;
     // Typing a date restarts it: the chart is computed once the typing pauses.
     QTimer* chartTimer_ = nullptr;
+    QPushButton* save_ = nullptr;
+    std::unique_ptr<BackgroundWork> reading_;  // last: its thread ends before the rest goes
 };
 
 }  // namespace qx7::gui

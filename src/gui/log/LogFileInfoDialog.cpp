@@ -9,7 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <atomic>
+
 #include "core/log/LogFileInfo.h"
+#include "gui/app/BackgroundWork.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/DialogSize.h"
 #include "gui/log/LogFileName.h"
@@ -27,6 +30,7 @@ constexpr int kNameLabel = 1266;
 constexpr int kNameField = 1198;
 constexpr int kInformation = 1201;
 constexpr int kClose = 2;
+constexpr int kReadingText = 5617;
 
 // The labels end in one or more tabs; with stops nine columns apart every value but the
 // versions' first line starts in the same column.
@@ -81,11 +85,28 @@ LogFileInfoDialog::LogFileInfoDialog(const PageContext& context, const std::stri
     name_->setCursorPosition(0);
     information_->setAccessibleName(LocalText(kCaption));
 
-    // A bare log or a file that cannot be read has no information: the text stays empty and
-    // nothing is said (the reader's own internal errors aside).
-    information_->setPlainText(ViewerText(BuildLogFileInformation(logPath, Context().clock)));
+    // Read on a worker: the dialog says it is reading until the text is there. A bare log or
+    // a file that cannot be read has no information: the text stays empty and nothing is said.
+    information_->setPlaceholderText(LocalText(kReadingText));
+    BeginReading();
+    reading_ = std::make_unique<BackgroundWork>(
+        this,
+        [path = logPath, &clock = Context().clock](const std::atomic<bool>&) {
+            return BuildLogFileInformation(path, clock);
+        },
+        [this](std::string information) { ShowRead(information); });
 
     resize(FittedDialogSize(this, information_, kShownColumns, kShownLines));
+}
+
+LogFileInfoDialog::~LogFileInfoDialog() = default;
+
+void LogFileInfoDialog::ShowRead(const std::string& information) {
+    reading_.reset();
+    information_->setPlaceholderText(QString());
+    information_->setPlainText(ViewerText(information));
+    EndReading();
+    emit readingFinished();
 }
 
 QX7_REGISTER_LOG_VIEWER(LogFileInfoDialog, 1191,

@@ -6,7 +6,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <atomic>
 #include <memory>
+#include <utility>
 
 #include "core/text/MessageSink.h"
 #include "core/text/Messages.h"
@@ -15,7 +17,7 @@
 #include "core/settings/BlockRecord.h"
 #include "core/settings/EEPFile.h"
 #include "gui/app/ControlText.h"
-#include "gui/app/WaitCursorScope.h"
+#include "gui/app/BackgroundWork.h"
 #include "gui/app/LogViewerRegistry.h"
 #include "gui/settings/SettingsBlockDialog.h"
 
@@ -38,6 +40,7 @@ constexpr int kCloseText = 290;
 constexpr int kViewSettingsButton = 1188;
 constexpr int kNoBlocksText = 5701;
 constexpr int kChooseBlockText = 5702;
+constexpr int kReadingText = 5617;
 
 }  // namespace
 
@@ -96,26 +99,51 @@ SettingsListDialog::SettingsListDialog(const PageContext& context, const std::st
     SetCtrlText(display, kDisplayText);
     SetCtrlText(close, kCloseText);
 
-    {
-        WaitCursorScope wait;
-        CQXLogFile reader(Context().clock);
-        slots_ = ReadSettingsBlocks(reader, logPath);
-        // Only the records are kept; the file (and a compressed log's inflated copy) goes now.
-        reader.Close();
-    }
+    noBlocks_ = noBlocks;
+    display_ = display;
+    close_ = close;
+    // Read on a worker: until the blocks are there the list says it is reading and nothing
+    // can be displayed.
+    SetWidgetText(noBlocks, LocalText(kReadingText));
+    noBlocks->show();
+    list_->setEnabled(false);
+    display->setEnabled(false);
+    compare_->setEnabled(false);
+    BeginReading();
+    reading_ = std::make_unique<BackgroundWork>(
+        this,
+        [path = logPath, &clock = Context().clock](const std::atomic<bool>&) {
+            CQXLogFile reader(clock);
+            std::vector<SettingsBlockSlot> blocks = ReadSettingsBlocks(reader, path);
+            // Only the records are kept; the file (and a compressed log's inflated copy) goes
+            // now.
+            reader.Close();
+            return blocks;
+        },
+        [this](std::vector<SettingsBlockSlot> blocks) { ShowRead(std::move(blocks)); });
+}
+
+void SettingsListDialog::ShowRead(std::vector<SettingsBlockSlot> blocks) {
+    reading_.reset();
+    slots_ = std::move(blocks);
+    list_->setEnabled(true);
     for (const SettingsBlockSlot& slot : slots_) {
         list_->addItem(QString::fromStdString(slot.itemText));
     }
     if (slots_.empty()) {
-        SetWidgetText(noBlocks, LocalText(kNoBlocksText));
-        noBlocks->show();
-        list_->setAccessibleDescription(noBlocks->text());
-        display->setEnabled(false);
-        compare_->setEnabled(false);
-        close->setFocus();
-        return;
+        SetWidgetText(noBlocks_, LocalText(kNoBlocksText));
+        noBlocks_->show();
+        list_->setAccessibleDescription(noBlocks_->text());
+        close_->setFocus();
+    } else {
+        noBlocks_->hide();
+        SetWidgetText(noBlocks_, QString());
+        display_->setEnabled(true);
+        compare_->setEnabled(true);
+        list_->setFocus();
     }
-    list_->setFocus();
+    EndReading();
+    emit readingFinished();
 }
 
 SettingsListDialog::~SettingsListDialog() = default;

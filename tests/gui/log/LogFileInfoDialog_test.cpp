@@ -199,6 +199,7 @@ TEST_F(LogFileInfoTest, LogsWithoutInformationShowAnEmptyTextAndSayNothing) {
                                                                                 bare, sheet.get());
     gui::ShowLogViewer(viewer);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(viewer));
+    ASSERT_TRUE(WaitUntilViewerRead(viewer));
     EXPECT_EQ(Information(viewer)->toPlainText(), QString());
     EXPECT_EQ(ViewerControl<QLineEdit>(viewer, 1198)->text(), QString::fromStdString(bare));
     Close(viewer);

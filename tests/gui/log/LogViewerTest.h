@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <string>
 #include <vector>
 
+#include "gui/support/ViewerReading.h"
 #include "gui/wizard/LogPageTest.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
@@ -53,6 +55,13 @@ class LogViewerTest : public LogPageTest {
         }
         if (viewer != nullptr) {
             [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(viewer);
+            // What it shows is there once its reading has returned; one that could not read
+            // its log has closed itself then, as if it never opened.
+            const QPointer<QDialog> open(viewer);
+            EXPECT_TRUE(WaitUntilViewerRead(open));
+            if (open.isNull() || !open->isVisible()) {
+                return nullptr;
+            }
         }
         return viewer;
     }
