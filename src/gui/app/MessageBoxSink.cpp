@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QStyle>
+#include <QThread>
 
 #include "gui/app/WaitCursorScope.h"
 
@@ -41,9 +42,9 @@ void MakeRoomForCaption(QMessageBox& box) {
     }
 }
 
-int RunBox(QWidget* owner, const QString& caption, const std::string& text,
-           QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
-           QMessageBox::StandardButton defaultButton) {
+int RunBoxHere(QWidget* owner, const QString& caption, const std::string& text,
+               QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+               QMessageBox::StandardButton defaultButton) {
     OverrideCursorPause normalPointer;
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) {
         owner = modal;
@@ -55,6 +56,24 @@ int RunBox(QWidget* owner, const QString& caption, const std::string& text,
     box.setDefaultButton(defaultButton);
     MakeRoomForCaption(box);
     return box.exec();
+}
+
+// A box only ever opens on the window's thread: a step running on a worker waits here until the
+// window's thread has shown it and the user has answered (the window waits for the step in an
+// event loop that serves the call).
+int RunBox(const QPointer<QWidget>& owner, const QString& caption, const std::string& text,
+           QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+           QMessageBox::StandardButton defaultButton) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr || QThread::currentThread() == application->thread()) {
+        return RunBoxHere(owner, caption, text, icon, buttons, defaultButton);
+    }
+    int answer = QMessageBox::NoButton;
+    QMetaObject::invokeMethod(
+        application,
+        [&] { answer = RunBoxHere(owner, caption, text, icon, buttons, defaultButton); },
+        Qt::BlockingQueuedConnection);
+    return answer;
 }
 
 }  // namespace

@@ -3,14 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
 #include <QTest>
 #include <QTranslator>
+#include <atomic>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 #include "core/text/Messages.h"
 #include "core/text/StringTable.h"
@@ -194,6 +197,42 @@ TEST_F(MessageBoxSinkTest, TheWaitCursorIsLiftedWhileABoxIsUp) {
         EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     }
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MessageBoxSinkTest, ABoxAskedForOnAWorkerOpensOnTheWindowsThreadAndAnswersTheWorker) {
+    // As a printer step asks while the window waits for it: the window's thread serves the
+    // box, the worker gets the answer.
+    for (const QMessageBox::StandardButton click : {QMessageBox::Yes, QMessageBox::No}) {
+        // The OK box that follows the question is answered too, once the question is.
+        std::shared_ptr<SeenBox> second;
+        const auto seen = AnswerNextMessageBox(
+            [&](QMessageBox& box) {
+                second = AnswerNextMessageBox(QMessageBox::Ok, 30000);
+                QTest::mouseClick(box.button(click), Qt::LeftButton);
+            },
+            30000);
+        std::atomic<int> answer{-1};
+        std::atomic<bool> shown{false};
+        std::thread worker([&] {
+            answer = sink.AskYesNo("Go on?") ? 1 : 0;
+            sink.Show("Done.", MessageKind::kWarning);
+            shown = true;
+        });
+        const bool ended = QTest::qWaitFor([&] { return shown.load(); }, 30000);
+        if (!ended) {
+            // Nothing answered: close whatever is up so that the worker can end.
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                box->reject();
+            }
+        }
+        worker.join();
+        ASSERT_TRUE(ended);
+        ASSERT_TRUE(seen->seen);
+        EXPECT_EQ(seen->text, QStringLiteral("Go on?"));
+        EXPECT_EQ(answer.load(), click == QMessageBox::Yes ? 1 : 0);
+        ASSERT_TRUE(second && second->seen);
+        EXPECT_EQ(second->text, QStringLiteral("Done."));
+    }
 }
 
 TEST_F(MessageBoxSinkTest, TheWaitCursorGoesOnEveryWayOut) {
