@@ -2,23 +2,30 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "core/text/Messages.h"
 #include "core/app/QVJServToolApp.h"
+#include "gui/app/BackgroundWork.h"
 #include "gui/app/ControlText.h"
+#include "gui/app/WaitCursorScope.h"
 #include "gui/wizard/WizardPage.h"
 
 namespace qx7::gui {
 namespace {
 
 constexpr int kCaptionString = 102;
+constexpr int kWaitingForPrinter = 5850;
 // Room for the longest instruction texts without the window growing on every page.
 constexpr int kPageMinimumWidth = 560;
 constexpr int kPageMinimumHeight = 360;
@@ -32,6 +39,43 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) 
     button->setAutoDefault(true);
     return button;
 }
+
+// Drops every click, key and close request meant for one window (and its children) while it
+// lives; a message box opened meanwhile is a window of its own and gets its input.
+class InputHold final : public QObject {
+  public:
+    explicit InputHold(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    ~InputHold() override { qApp->removeEventFilter(this); }
+    InputHold(const InputHold&) = delete;
+    InputHold& operator=(const InputHold&) = delete;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::ContextMenu:
+            case QEvent::Close: {
+                auto* widget = qobject_cast<QWidget*>(watched);
+                return widget != nullptr && widget->window() == window_;
+            }
+            default:
+                return false;
+        }
+    }
+
+  private:
+    QWidget* window_;
+};
 
 }  // namespace
 
@@ -57,7 +101,12 @@ WizardSheet::WizardSheet(const PageContext& context, std::span<const WizardPageI
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
 
+    printerWait_ = new QLabel(LocalText(context_.app.GetLanguage(), kWaitingForPrinter), this);
+    printerWait_->setObjectName(QStringLiteral("printerWait"));
+    printerWait_->hide();
+
     auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(printerWait_);
     buttonRow->addStretch(1);
     buttonRow->addWidget(back_);
     buttonRow->addWidget(next_);
@@ -195,6 +244,46 @@ void WizardSheet::RunBusy(Handler&& handler) {
     } else if (!focus.isNull() && focus->isVisible() && focus->isEnabled() && isAncestorOf(focus)) {
         focus->setFocus();
     }
+}
+
+void WizardSheet::RunPrinterStep(const std::function<void()>& step, bool showWait) {
+    // A page's Next answers the page to show, and the pages are written as one call that
+    // returns that answer (15 procedure pages and their table among them). Waiting here in a
+    // local event loop keeps that: the step runs on a worker, and the loop lets the window
+    // paint and the step's message boxes (queued from the worker) open. What makes a nested
+    // loop unsafe elsewhere is input re-entering the sheet (a second Next, Cancel closing the
+    // sheet under the step); InputHold drops all of it and the buttons stay disabled, and the
+    // deletions posted before the loop wait for it to end. Making Next asynchronous instead
+    // would turn every page's answer into a callback for no gain in safety.
+    const bool wasBusy = busy_;
+    busy_ = true;
+    waitingForPrinter_ = true;
+    ApplyButtons();
+    printerWait_->setVisible(showWait);
+    {
+        std::optional<WaitCursorScope> wait;
+        if (showWait) {
+            wait.emplace();
+        }
+        const InputHold hold(this);
+        QEventLoop loop;
+        const BackgroundWork work(
+            &loop, [&step](const std::atomic<bool>&) { step(); }, [&loop] { loop.quit(); });
+        // Input is not excluded but dropped: held back, it would reach the buttons after.
+        loop.exec();
+    }
+    printerWait_->hide();
+    waitingForPrinter_ = false;
+    busy_ = wasBusy;
+    ApplyButtons();
+}
+
+void RunPrinterStep(WizardSheet* sheet, const std::function<void()>& step, bool showWait) {
+    if (sheet == nullptr) {
+        step();
+        return;
+    }
+    sheet->RunPrinterStep(step, showWait);
 }
 
 void WizardSheet::FocusArrivedPage() {

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "gui/app/PageContext.h"
 #include "gui/app/PageRegistry.h"
 
+class QLabel;
 class QPushButton;
 class QStackedWidget;
 
@@ -61,6 +63,15 @@ class WizardSheet : public QDialog {
     // where it was before Next or Back).
     void SetPageFocus(QWidget* control);
 
+    // Runs a printer step (which may wait seconds for a silent printer) on a worker thread and
+    // returns once it has returned. Meanwhile the sheet repaints and every click and key meant
+    // for it is dropped; with `showWait` it also says "Waiting for the printer..." and shows
+    // the wait cursor. A message box the step shows opens on the window's thread
+    // (MessageBoxSink).
+    void RunPrinterStep(const std::function<void()>& step, bool showWait = true);
+    // True while a printer step runs.
+    bool IsWaitingForPrinter() const { return waitingForPrinter_; }
+
     // Cancel, Escape and the close box: closes when the current page's OnQueryCancel agrees.
     void reject() override;
 
@@ -104,6 +115,7 @@ class WizardSheet : public QDialog {
     int current_ = -1;
     int buttons_ = kWizardBackNext;
     bool busy_ = false;
+    bool waitingForPrinter_ = false;
     QPointer<QWidget> focusRequest_;  // asked for by the running handler
     bool pageChoseFocus_ = false;     // the page on show set its own focus on arrival
     QStackedWidget* stack_ = nullptr;
@@ -111,7 +123,11 @@ class WizardSheet : public QDialog {
     QPushButton* next_ = nullptr;
     QPushButton* finish_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QLabel* printerWait_ = nullptr;  // "Waiting for the printer..." while a step runs
     QPushButton* mainDefault_ = nullptr;  // Next or Finish, whichever takes Enter now
 };
+
+// A page's printer step through its sheet's RunPrinterStep; at once where there is no sheet.
+void RunPrinterStep(WizardSheet* sheet, const std::function<void()>& step, bool showWait = true);
 
 }  // namespace qx7::gui

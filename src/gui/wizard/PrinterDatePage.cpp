@@ -8,7 +8,7 @@
 
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
-#include "gui/app/WaitCursorScope.h"
+#include "gui/app/WizardSheet.h"
 
 namespace qx7::gui {
 namespace {
@@ -139,8 +139,9 @@ DateFieldTexts PrinterDatePage::Shown() const {
 int PrinterDatePage::OnWizardNext() {
     // The time sent is the time shown now: no refresh while it is checked and sent.
     refresh_.stop();
-    WaitCursorScope wait;
-    const SetDateNextResult result = SetDateNext(App(), Shown(), Context().clock);
+    const auto shown = Shown();
+    SetDateNextResult result;
+    RunPrinterStep(Sheet(), [&] { result = SetDateNext(App(), shown, Context().clock); });
     if (result.outcome == SetDateOutcome::Moved) {
         return result.page;
     }

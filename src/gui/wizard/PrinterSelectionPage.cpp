@@ -5,13 +5,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <optional>
 
 #include "core/app/PrinterList.h"
 #include "core/app/QVJServToolApp.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
-#include "gui/app/WaitCursorScope.h"
+#include "gui/app/WizardSheet.h"
 
 namespace qx7::gui {
 
@@ -62,12 +61,11 @@ void PrinterSelectionPage::OnSetActive() {
 }
 
 void PrinterSelectionPage::FillList() {
-    std::optional<WaitCursorScope> wait;
-    if (!App().IsDemoMode()) {
-        wait.emplace();  // every candidate printer is asked whether it is ready
-    }
-    const PrinterListResult result = FillPrinterList(App());
-    wait.reset();
+    // Every candidate printer is asked whether it is ready: off the window's thread, with the
+    // hourglass unless no printer is asked (demo).
+    PrinterListResult result;
+    RunPrinterStep(
+        Sheet(), [&] { result = FillPrinterList(App()); }, !App().IsDemoMode());
 
     printers_->clear();
     for (const std::string& name : result.names) {

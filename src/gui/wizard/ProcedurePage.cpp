@@ -4,11 +4,10 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <optional>
 
 #include "core/app/ServicePageNext.h"
 #include "gui/app/ControlText.h"
-#include "gui/app/WaitCursorScope.h"
+#include "gui/app/WizardSheet.h"
 
 namespace qx7::gui {
 
@@ -43,11 +42,13 @@ void ProcedurePage::OnSetActive() {
 }
 
 int ProcedurePage::OnWizardNext() {
-    std::optional<WaitCursorScope> wait;
-    if (hourglass_ == Hourglass::kShown) {
-        wait.emplace();
-    }
-    return ServicePageNext(App(), TemplateId());
+    // Off the window's thread; the hourglass and the waiting line where the page had its
+    // hourglass.
+    int page = kStayOnPage;
+    RunPrinterStep(
+        Sheet(), [&] { page = ServicePageNext(App(), TemplateId()); },
+        hourglass_ == Hourglass::kShown);
+    return page;
 }
 
 }  // namespace qx7::gui

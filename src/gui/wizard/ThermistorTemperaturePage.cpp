@@ -9,7 +9,7 @@
 #include "gui/app/ControlText.h"
 #include "gui/app/PageRegistry.h"
 #include "gui/app/ToolSettings.h"
-#include "gui/app/WaitCursorScope.h"
+#include "gui/app/WizardSheet.h"
 
 namespace qx7::gui {
 namespace {
@@ -140,9 +140,12 @@ void ThermistorTemperaturePage::UpdateUnits() {
 }
 
 int ThermistorTemperaturePage::OnWizardNext() {
-    WaitCursorScope wait;
-    const ThermistorNextResult result =
-        ThermistorCalibrationNext(App(), FahrenheitSelected(), Shown(), values_);
+    const bool fahrenheit = FahrenheitSelected();
+    const auto shown = Shown();
+    ThermistorNextResult result;
+    RunPrinterStep(Sheet(), [&] {
+        result = ThermistorCalibrationNext(App(), fahrenheit, shown, values_);
+    });
     if (result.tempUnit) {
         Context().settings.SetTempUnit(*result.tempUnit);
     } else {

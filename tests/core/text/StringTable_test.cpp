@@ -39,7 +39,9 @@ const std::set<int> kUsedStrings = {
     // Starting the window: no display, the lock against a second copy.
     5750, 5751, 5752, 5753, 5754, 5755,
     // qx7log
-    5800};
+    5800,
+    // The sheet while a printer step runs.
+    5850};
 
 bool ReadsTheSameInBothLanguages(int number) {
     return number == 119 || (number >= 233 && number <= 354) || number == 376;
