@@ -251,6 +251,13 @@ StatisticsDialog::StatisticsDialog(const PageContext& context, std::string logPa
 
 StatisticsDialog::~StatisticsDialog() = default;
 
+void StatisticsDialog::done(int result) {
+    if (reading_) {
+        reading_->Stop();
+    }
+    ViewerDialog::done(result);
+}
+
 void StatisticsDialog::ShowRead(Read read) {
     reading_.reset();
     EndReading();

@@ -36,8 +36,9 @@ class StatisticsDialog final : public ViewerDialog {
     // Reads the log's records with the context's clock (LoadStatisticsRecords); one that
     // cannot be read closes the dialog and says why.
     StatisticsDialog(const PageContext& context, std::string logPath, QWidget* parent);
-    // Closing stops the reading (its result is dropped) and waits for its thread.
+    // Closing stops the reading (its result is dropped); deleting waits for its thread.
     ~StatisticsDialog() override;
+    void done(int result) override;
 
     // Enter must not close the dialog: only a save that did its work does (done()).
     void accept() override {}

@@ -101,6 +101,13 @@ LogFileInfoDialog::LogFileInfoDialog(const PageContext& context, const std::stri
 
 LogFileInfoDialog::~LogFileInfoDialog() = default;
 
+void LogFileInfoDialog::done(int result) {
+    if (reading_) {
+        reading_->Stop();
+    }
+    ViewerDialog::done(result);
+}
+
 void LogFileInfoDialog::ShowRead(const std::string& information) {
     reading_.reset();
     information_->setPlaceholderText(QString());

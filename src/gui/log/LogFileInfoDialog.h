@@ -20,8 +20,9 @@ class LogFileInfoDialog final : public ViewerDialog {
 
   public:
     LogFileInfoDialog(const PageContext& context, const std::string& logPath, QWidget* parent);
-    // Closing stops the reading (its result is dropped) and waits for its thread.
+    // Closing stops the reading (its result is dropped); deleting waits for its thread.
     ~LogFileInfoDialog() override;
+    void done(int result) override;
 
   private:
     void ShowRead(const std::string& information);

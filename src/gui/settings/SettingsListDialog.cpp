@@ -148,6 +148,13 @@ void SettingsListDialog::ShowRead(std::vector<SettingsBlockSlot> blocks) {
 
 SettingsListDialog::~SettingsListDialog() = default;
 
+void SettingsListDialog::done(int result) {
+    if (reading_) {
+        reading_->Stop();
+    }
+    ViewerDialog::done(result);
+}
+
 void SettingsListDialog::Display() {
     const QList<QListWidgetItem*> chosen = list_->selectedItems();
     if (chosen.isEmpty()) {

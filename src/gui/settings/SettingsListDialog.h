@@ -25,8 +25,9 @@ class SettingsListDialog final : public ViewerDialog {
     // Reads the blocks of the log on a worker and lets the file go again: nothing of it (nor
     // the temporary copy of a compressed log) stays open while the dialog is up.
     SettingsListDialog(const PageContext& context, const std::string& logPath, QWidget* parent);
-    // Closing stops the reading (its result is dropped) and waits for its thread.
+    // Closing stops the reading (its result is dropped); deleting waits for its thread.
     ~SettingsListDialog() override;
+    void done(int result) override;
 
   private:
     void ShowRead(std::vector<SettingsBlockSlot> blocks);

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <string>
 #include <vector>
 
@@ -54,10 +55,16 @@ class LogViewerTest : public LogPageTest {
             return nullptr;
         }
         if (viewer != nullptr) {
-            [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(viewer);
-            // What it shows is there once its reading has returned; one that could not read
-            // its log has closed itself then, as if it never opened.
+            // A viewer reads its log once it is open, and one that could not read it closes
+            // itself (as if it never opened): it may go while the test waits for it.
             const QPointer<QDialog> open(viewer);
+            [[maybe_unused]] const bool exposed = QTest::qWaitFor(
+                [&] {
+                    return open.isNull() || !open->isVisible() ||
+                           (open->windowHandle() != nullptr && open->windowHandle()->isExposed());
+                },
+                waitMs);
+            // What it shows is there once its reading has returned.
             EXPECT_TRUE(WaitUntilViewerRead(open));
             if (open.isNull() || !open->isVisible()) {
                 return nullptr;

@@ -135,7 +135,10 @@ TEST_P(PrinterStepWaitTest, TheSheetPaintsSaysItWaitsAndDropsInputWhileASilentPr
             paintsAtFirstLook = counter.paints;
             sheet->update();
         } else {
+            // Still inside the step: the paint asked for comes (however slow the machine).
+            EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > paintsAtFirstLook; }, 30000));
             paintsAtSecondLook = counter.paints;
+            EXPECT_TRUE(sheet->IsWaitingForPrinter());
         }
     };
     ASSERT_TRUE(driver->Next());
