@@ -77,10 +77,10 @@ class PrinterStepWaitTest : public PageTest,
 
     void Arrive(const Step& step) {
         StartPrinter("QX-7 Simulator", {"--fault", "silent"});
-        harness.app.SetPrinterServices(harness.spoolDirectory.get(), &sleeper, &harness.clock);
-        harness.app.SetSelectedPrinter("QX-7 Simulator");
+        harness.app.Printer().SetServices(harness.spoolDirectory.get(), &sleeper, &harness.clock);
+        harness.app.Printer().SetSelectedPrinter("QX-7 Simulator");
         harness.app.SetOperation(step.operation);
-        harness.app.GoNext(kPagePrinterSelection);
+        harness.app.GoNext(PageNumber(PageId::kPrinterSelection));
         harness.app.GoNext(step.page);
         Open("printer-wait", step.page);
         ASSERT_TRUE(driver->WaitForPage(step.page));
