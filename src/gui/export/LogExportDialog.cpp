@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +16,7 @@
 #include "core/app/QVJServToolApp.h"
 #include "core/output/ExportOutput.h"
 #include "core/export/LogExportRun.h"
+#include "gui/app/BackgroundWork.h"
 #include "gui/app/ControlText.h"
 #include "gui/app/DesktopOpener.h"
 #include "gui/app/DialogSize.h"
@@ -244,6 +245,10 @@ bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath, Exi
     } unblock{*this, focused};
     const WaitCursorScope wait;
 
+    // The export runs on a worker while this waits in a local event loop: the windows paint
+    // and the progress moves; the dialog's controls are blocked and exporting_ keeps it open.
+    // Everything the worker reports is handled here while the worker waits for it (a blocking
+    // queued call): the window takes its other events between two steps, as before.
     std::unique_ptr<LogExportProgress> progress;
     LogExportJob job;
     job.logPath = logPath_;
@@ -251,25 +256,52 @@ bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath, Exi
     job.language = Language();
     job.options = OptionsFromControls();
     job.options.progress = [this, &progress](int position, int) {
-        progress->Bar()->setValue(position);
-        emit ProgressMoved(position);
-        // One pass, so that the windows stay painted while the export holds the thread.
-        QCoreApplication::processEvents();
+        QMetaObject::invokeMethod(
+            this,
+            [this, &progress, position] {
+                if (progress) {
+                    progress->Bar()->setValue(position);
+                }
+                emit ProgressMoved(position);
+            },
+            Qt::BlockingQueuedConnection);
         return true;
     };
     job.outPath = outPath;
     job.existing = existing;
-    job.opened = [&](int entryCount) {
-        const int upper = entryCount / 1000;
-        if (kind == ExportKind::kText) {
-            progress = std::make_unique<TextExportProgress>(this, Language(), upper);
-        } else {
-            progress = std::make_unique<CsvExportProgress>(this, Language(), upper);
-        }
-        progress->show();
+    job.opened = [this, &progress, kind](int entryCount) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, &progress, kind, entryCount] {
+                const int upper = entryCount / 1000;
+                if (kind == ExportKind::kText) {
+                    progress = std::make_unique<TextExportProgress>(this, Language(), upper);
+                } else {
+                    progress = std::make_unique<CsvExportProgress>(this, Language(), upper);
+                }
+                progress->show();
+            },
+            Qt::BlockingQueuedConnection);
     };
-    job.exported = [&progress] { progress.reset(); };
-    const LogExportOutcome outcome = ExportLogFile(job, Context().clock);
+    job.exported = [this, &progress] {
+        QMetaObject::invokeMethod(this, [&progress] { progress.reset(); },
+                                  Qt::BlockingQueuedConnection);
+    };
+    LogExportOutcome outcome;
+    {
+        QEventLoop loop;
+        const BackgroundWork work(
+            &loop,
+            [&job, &clock = Context().clock](const std::atomic<bool>&) {
+                return ExportLogFile(job, clock);
+            },
+            [&loop, &outcome](LogExportOutcome result) {
+                outcome = std::move(result);
+                loop.quit();
+            });
+        loop.exec();
+    }
+    progress.reset();
     if (outcome.failure == LogExportFailure::kNone) {
         return true;
     }
