@@ -136,7 +136,8 @@ TEST(Qx7logExportTest, CsvOfPlainAndCompressedLogsIsTheSameAndLeavesNoTemporaryF
     ASSERT_EQ(Qx7log(dir, {"csv", log}).exit, 0);
     const Result compressed = Qx7log(dir, {"csv", zlg}, "Asia/Tokyo");
     ASSERT_EQ(compressed.exit, 0) << compressed.err;
-    EXPECT_EQ(FileNames(dir.Path()), (std::vector<std::string>{"p1.csv", "p1.log", "p2.csv", "p2.zlg"}));
+    EXPECT_EQ(FileNames(dir.Path()),
+              (std::vector<std::string>{"p1.csv", "p1.log", "p2.csv", "p2.zlg"}));
     EXPECT_EQ(ReadFile(dir.File("p1.csv")),
               "Log date in this file is based on UTC\r\n"
               "Number,Date,Time,Code,Type,Description,Param1,Param2,Param3,Param4,Param5,"

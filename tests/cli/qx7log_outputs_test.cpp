@@ -454,7 +454,8 @@ TEST_F(OutputsTest, InformationToATerminalHasNoEscapeSequences) {
     const qx7::test::TerminalRun run = qx7::test::RunOnTerminal(QX7LOG_PATH, {"info", log});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.shown.find('\x1b'), std::string::npos);
-    EXPECT_NE(run.shown.find("PC Information :\t\tPC?]0;owned??[2J\n"), std::string::npos) << run.shown;
+    EXPECT_NE(run.shown.find("PC Information :\t\tPC?]0;owned??[2J\n"), std::string::npos)
+        << run.shown;
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ using qx7::test::TempDir;
 // Runs qx7log with the given zone and language (LC_ALL and LC_MESSAGES emptied, so LANG rules).
 ProgramResult Qx7log(const TempDir&, const std::vector<std::string>& args,
                      const std::string& zone = "UTC", const std::string& lang = "C") {
-    return qx7::test::RunProgram(QX7LOG_PATH, args,
-                                 {{"TZ", zone}, {"LANG", lang}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}});
+    return qx7::test::RunProgram(
+        QX7LOG_PATH, args, {{"TZ", zone}, {"LANG", lang}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}});
 }
 
 class ViewCommandsTest : public ::testing::Test {

@@ -76,8 +76,8 @@ void HandOverServer::ReadRequest(QLocalSocket* socket) {
     bytes += socket->read(room);
     socket->setProperty(kBufferProperty, bytes);
     HandOverRequest request;
-    switch (ParseHandOver(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                          request)) {
+    switch (ParseHandOver(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), request)) {
         case HandOverParse::kIncomplete:
             return;
         case HandOverParse::kInvalid:

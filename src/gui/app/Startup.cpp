@@ -114,7 +114,8 @@ StartCommand ParseStartCommand(const std::string& programName,
         return command;
     } catch (const CLI::ParseError& error) {
         command.action = StartCommand::Action::kUsage;
-        command.text = programName + ": " + error.what() + "\nRun with --help for more information.\n";
+        command.text =
+            programName + ": " + error.what() + "\nRun with --help for more information.\n";
         return command;
     }
     options.browseOnly = app.count("--browse") > 0;

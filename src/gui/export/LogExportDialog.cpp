@@ -225,8 +225,8 @@ void LogExportDialog::OpenOrTellWhere(const std::string& outPath) {
                       MessageKind::kInformation);
 }
 
-bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath, ExistingTarget existing,
-                         std::string& cause) {
+bool LogExportDialog::RunExport(ExportKind kind, const std::string& outPath,
+                                ExistingTarget existing, std::string& cause) {
     // Until the end of this call: no second export, no closing, the hourglass (lifted before
     // the caller shows any box).
     exporting_ = true;

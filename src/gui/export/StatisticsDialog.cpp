@@ -379,8 +379,8 @@ void StatisticsDialog::UpdateChart() {
     emit chartUpdated();
 }
 
-QSpinBox* StatisticsDialog::AddDateControl(int editNumber, int upDownNumber, int minimum, int maximum,
-                                   int accessibleText) {
+QSpinBox* StatisticsDialog::AddDateControl(int editNumber, int upDownNumber, int minimum,
+                                           int maximum, int accessibleText) {
     auto* box = new QSpinBox(this);
     SetControlNumber(box, editNumber);
     box->setProperty("upDown", upDownNumber);

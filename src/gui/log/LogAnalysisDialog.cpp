@@ -55,7 +55,8 @@ constexpr qint64 kSliceMilliseconds = 15;
 
 }  // namespace
 
-LogAnalysisDialog::LogAnalysisDialog(const PageContext& context, const std::string& logPath, QWidget* parent)
+LogAnalysisDialog::LogAnalysisDialog(const PageContext& context, const std::string& logPath,
+                                     QWidget* parent)
     : ViewerDialog(context, QStringLiteral("CLogAnal"), parent), logPath_(logPath) {
     setSizeGripEnabled(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -144,7 +145,8 @@ LogAnalysisDialog::LogAnalysisDialog(const PageContext& context, const std::stri
     connect(display_, &QPushButton::clicked, this, &LogAnalysisDialog::Display);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     // Connected after the boxes were filled: only the user's changes count.
-    connect(analyses_, &QComboBox::currentIndexChanged, this, &LogAnalysisDialog::OnAnalysisChanged);
+    connect(analyses_, &QComboBox::currentIndexChanged, this,
+            &LogAnalysisDialog::OnAnalysisChanged);
 
     Display();
 }

@@ -41,7 +41,8 @@ constexpr int kShownLines = 16;
 
 }  // namespace
 
-LogFileInfoDialog::LogFileInfoDialog(const PageContext& context, const std::string& logPath, QWidget* parent)
+LogFileInfoDialog::LogFileInfoDialog(const PageContext& context, const std::string& logPath,
+                                     QWidget* parent)
     : ViewerDialog(context, QStringLiteral("CLogFileInfo"), parent) {
     setSizeGripEnabled(true);
 

@@ -32,8 +32,9 @@ class SettingsBlockDialog final : public ViewerDialog {
     // its defaults, or nullptr when no comparison was asked. The dialog owns both: it is shown
     // window-modal and outlives the code that made it. `logPath` is the log the block comes
     // from, which Save As refuses to write over.
-    SettingsBlockDialog(const PageContext& context, std::string logPath, std::unique_ptr<CEEPFile> values,
-              std::unique_ptr<CEEPFile> factory, QWidget* parent);
+    SettingsBlockDialog(const PageContext& context, std::string logPath,
+                        std::unique_ptr<CEEPFile> values, std::unique_ptr<CEEPFile> factory,
+                        QWidget* parent);
     ~SettingsBlockDialog() override;
 
     // What Save As proposes next: "EEPROM-8011.csv" at first, then the last path chosen.

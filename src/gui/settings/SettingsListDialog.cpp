@@ -44,7 +44,8 @@ constexpr int kReadingText = 5617;
 
 }  // namespace
 
-SettingsListDialog::SettingsListDialog(const PageContext& context, const std::string& logPath, QWidget* parent)
+SettingsListDialog::SettingsListDialog(const PageContext& context, const std::string& logPath,
+                                       QWidget* parent)
     : ViewerDialog(context, QStringLiteral("CEEPDispSel"), parent), logPath_(logPath) {
     auto* instructions = new QLabel(this);
     SetControlNumber(instructions, kInstructions);

@@ -1,6 +1,6 @@
 #pragma once
-// Layout 226: the settings blocks a saved log holds, one of which the user displays (SettingsBlockDialog),
-// optionally compared with the factory values.
+// Layout 226: the settings blocks a saved log holds, one of which the user displays
+// (SettingsBlockDialog), optionally compared with the factory values.
 
 #include <memory>
 #include <string>

@@ -284,7 +284,8 @@ TEST_F(HandedLogTest, ALogNamedInLatin1OpensFromEveryRoad) {
     const QUrl dropped = QUrl::fromEncoded(
         "file://" + QByteArray::fromStdString(log).toPercentEncoding("/"));
     EXPECT_EQ(gui::FileNameBytes(dropped), log);
-    EXPECT_EQ(gui::FileNameBytes(QUrl::fromLocalFile(QStringLiteral("/tmp/a b.zlg"))), "/tmp/a b.zlg");
+    EXPECT_EQ(gui::FileNameBytes(QUrl::fromLocalFile(QStringLiteral("/tmp/a b.zlg"))),
+              "/tmp/a b.zlg");
     EXPECT_EQ(gui::FileNameBytes(QUrl(QStringLiteral("https://example.com/a.zlg"))), "");
 
     // The command line of the window.

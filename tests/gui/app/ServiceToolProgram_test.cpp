@@ -134,8 +134,9 @@ TEST_F(ServiceToolProgram, ARuntimeFolderOthersCanWriteInIsNamed) {
     ::chmod(runtime.c_str(), 0777);
     const ProgramResult start = StartSecond("C");
     EXPECT_EQ(start.exitCode, 1);
-    EXPECT_NE(start.err.find(runtime.string() + ": other users can write in the folder (mode 0777)"),
-              std::string::npos)
+    EXPECT_NE(
+        start.err.find(runtime.string() + ": other users can write in the folder (mode 0777)"),
+        std::string::npos)
         << start.err;
     EXPECT_EQ(start.err.find("(-281)"), std::string::npos);
 }

@@ -204,7 +204,8 @@ class LogViewTest : public LogViewerTest {
 
     // Test folders: `dir` holds the logs and the window's files, `expected` qx7log's.
     std::vector<Step> steps;
-    std::function<void(gui::LogExportDialog*, int)> onStep;  // runs inside the step, after recording
+    std::function<void(gui::LogExportDialog*, int)>
+        onStep;  // runs inside the step, after recording
     TempDir expected;
 
   private:

@@ -349,7 +349,8 @@ TEST_F(EntryBrowserTest, GoToTakesTypedAndPastedTimesInTheTablesFormAndInIsoOrde
     EXPECT_EQ(entryOn(), 10u);
     EXPECT_EQ(browser->focusWidget(), when);
     QCoreApplication::processEvents();
-    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    EXPECT_GE(status->contentsRect().width(),
+              status->fontMetrics().horizontalAdvance(status->text()));
     ScreenshotViewer(browser.get(), QStringLiteral("browser-goto"));
     EXPECT_EQ(when->selectedText(), when->text());
     when->setText("2030-01-01 00:00:00");
@@ -529,7 +530,8 @@ TEST_F(EntryBrowserJapaneseTest, ShowsJapaneseTextsAndDescriptions) {
     auto* status = browser->findChild<QLabel*>("status");
     EXPECT_TRUE(status->text().startsWith("日付と時刻として読めません"));
     QCoreApplication::processEvents();
-    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    EXPECT_GE(status->contentsRect().width(),
+              status->fontMetrics().horizontalAdvance(status->text()));
     ScreenshotViewer(browser, QStringLiteral("browser-goto"));
     ShowUnnamedTypes(browser, false);
     EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,875 / 3,000 件");
@@ -564,7 +566,8 @@ TEST_F(EntryBrowserJapaneseTest, TheParametersKeepRoomForALongTextAtTheDefaultSi
     // The other columns show their texts whole too.
     for (int column = 0; column < gui::EntryTableModel::kParameters; ++column) {
         for (int row = 0; row < 3; ++row) {
-            const QString shown = model->data(model->index(row, column), Qt::DisplayRole).toString();
+            const QString shown =
+                model->data(model->index(row, column), Qt::DisplayRole).toString();
             EXPECT_GE(columns->sectionSize(column), metrics.horizontalAdvance(shown) + margin)
                 << column << ": " << shown.toStdString();
         }

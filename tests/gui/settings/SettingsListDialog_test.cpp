@@ -221,7 +221,8 @@ TEST_F(BlockListJapaneseTest, TextsAndItemsInJapanese) {
     // Display with nothing chosen says what to do, in Japanese.
     QTest::mouseClick(ViewerControl<QPushButton>(list, 1029), Qt::LeftButton);
     EXPECT_EQ(harness.sink.shown,
-              std::vector<std::string>{"一覧から設定ブロックを選び、「Display」をクリックしてください。"});
+              std::vector<std::string>{
+                  "一覧から設定ブロックを選び、「Display」をクリックしてください。"});
     EXPECT_TRUE(CloseByEscape(list));
     ExpectNoTemporaries();
 }

@@ -41,7 +41,9 @@ class NoConversionClock final : public ILocalTime {
 
 class DatePagesTest : public InputPageTest {
   protected:
-    gui::PrinterDatePage& Page() const { return dynamic_cast<gui::PrinterDatePage&>(*sheet->Page(160)); }
+    gui::PrinterDatePage& Page() const {
+        return dynamic_cast<gui::PrinterDatePage&>(*sheet->Page(160));
+    }
     QStringList Fields() const {
         QStringList texts;
         for (int field : kFields) {

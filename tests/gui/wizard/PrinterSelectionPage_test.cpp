@@ -114,7 +114,8 @@ TEST_P(PrinterSelectionTest, PrintersAreSortedByNameAndTheOneChosenGetsTheComman
     Arrive("sorted", kOperationCarriageMotor);
     EXPECT_EQ(Listed(), (QStringList{"QX-7 Zulu", "QX-7-Alpha"}));
     EXPECT_EQ(driver->Text(1000), "QX-7 Zulu");
-    EXPECT_EQ(dynamic_cast<gui::PrinterSelectionPage*>(sheet->CurrentPage())->ChosenName(), "QX-7 Zulu");
+    EXPECT_EQ(dynamic_cast<gui::PrinterSelectionPage*>(sheet->CurrentPage())->ChosenName(),
+              "QX-7 Zulu");
     driver->Screenshot();
 
     // The keyboard moves the selection; the chosen name follows it.

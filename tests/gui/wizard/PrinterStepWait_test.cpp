@@ -92,7 +92,8 @@ class PrinterStepWaitTest : public PageTest,
             return;
         }
         QDir().mkpath(folder);
-        const QString language = Language() == kJapanese ? QStringLiteral("ja") : QStringLiteral("en");
+        const QString language =
+            Language() == kJapanese ? QStringLiteral("ja") : QStringLiteral("en");
         sheet->grab().save(QDir(folder).filePath(language + QLatin1Char('-') + name + ".png"));
     }
 
