@@ -78,7 +78,8 @@ void BM_AnalysisWithAll(benchmark::State& state) {
         qx7::gui::LogAnalysisDialog viewer(context, gLogPath, nullptr);
         viewer.show();
         QEventLoop loop;
-        QObject::connect(&viewer, &qx7::gui::LogAnalysisDialog::listingFinished, &loop, &QEventLoop::quit);
+        QObject::connect(&viewer, &qx7::gui::LogAnalysisDialog::listingFinished, &loop,
+                         &QEventLoop::quit);
         if (viewer.IsRunning()) {
             loop.exec();  // the first thousand errors the dialog opens with
         }
