@@ -3,9 +3,25 @@
 
 #include "core/base/FileSystem.h"
 
+#include <cerrno>
 #include <utility>
 
 namespace qx7 {
+
+std::FILE* CopyIntoUnnamedTemporary(const std::vector<unsigned char>& bytes) {
+    std::FILE* copy = CreateUnnamedTemporary(TemporaryFolder());
+    if (copy == nullptr) {
+        return nullptr;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), copy) != bytes.size() ||
+        std::fflush(copy) != 0 || !SeekStream(copy, 0, SEEK_SET)) {
+        const int error = errno;
+        std::fclose(copy);
+        errno = error;
+        return nullptr;
+    }
+    return copy;
+}
 
 PositionalReader::~PositionalReader() {
     Close();

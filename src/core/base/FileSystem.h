@@ -67,6 +67,9 @@ std::FILE* CreateUnnamedTemporary(const std::string& folder);
 // StreamFileSize tells their count. Where the system has no memory streams (Windows) it is an
 // unnamed temporary file holding a copy. nullptr with errno set on failure.
 std::FILE* OpenMemoryStream(std::shared_ptr<const std::vector<unsigned char>> bytes);
+// The way OpenMemoryStream takes where there are no memory streams: the bytes copied into an
+// unnamed temporary file, positioned at its start.
+std::FILE* CopyIntoUnnamedTemporary(const std::vector<unsigned char>& bytes);
 
 #ifndef _WIN32
 // The way for file systems without unnamed files: created exclusively under a unique name and

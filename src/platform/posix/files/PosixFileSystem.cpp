@@ -276,18 +276,7 @@ std::FILE* OpenMemoryStream(std::shared_ptr<const std::vector<unsigned char>> by
     return stream;
 #else
     // No memory streams here: a private copy in an unnamed temporary file serves.
-    std::FILE* copy = CreateUnnamedTemporary(TemporaryFolder());
-    if (copy == nullptr) {
-        return nullptr;
-    }
-    if (std::fwrite(bytes->data(), 1, bytes->size(), copy) != bytes->size() ||
-        std::fflush(copy) != 0 || !SeekStream(copy, 0, SEEK_SET)) {
-        const int error = errno;
-        std::fclose(copy);
-        errno = error;
-        return nullptr;
-    }
-    return copy;
+    return CopyIntoUnnamedTemporary(*bytes);
 #endif
 }
 
