@@ -64,6 +64,11 @@ class LogViewerTest : public LogPageTest {
                            (open->windowHandle() != nullptr && open->windowHandle()->isExposed());
                 },
                 waitMs);
+            // On X11 the window system activates a new window a little later than it shows
+            // it; the keyboard focus is the viewer's only from then on.
+            [[maybe_unused]] const bool active = QTest::qWaitFor(
+                [&] { return open.isNull() || !open->isVisible() || open->isActiveWindow(); },
+                waitMs);
             // What it shows is there once its reading has returned.
             EXPECT_TRUE(WaitUntilViewerRead(open));
             if (open.isNull() || !open->isVisible()) {
