@@ -6,8 +6,9 @@ function(qx7_embed_resources target dir)
     file(GLOB_RECURSE files CONFIGURE_DEPENDS LIST_DIRECTORIES false "${dir}/*")
     list(FILTER files EXCLUDE REGEX "/README[^/]*$")
     # Sample logs are data for people and scripts, not for the programs; the icon and the
-    # desktop entry belong to the window and the installed system.
-    list(FILTER files EXCLUDE REGEX "/(samples|icons|desktop)/")
+    # desktop entry belong to the window and the installed system, the CUPS driver files to the
+    # scheduler.
+    list(FILTER files EXCLUDE REGEX "/(samples|icons|desktop|cups)/")
     list(SORT files)
     set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_data.cpp")
     set(list_file "${CMAKE_CURRENT_BINARY_DIR}/${target}_files.txt")

@@ -20,6 +20,9 @@ packages=(
     # What an ordinary desktop brings along, so that the suite is known to pass with it: a
     # monospaced font that fontconfig does not mark fixed-pitch, and xdg-utils.
     fonts-noto-mono xdg-utils
+    # The printer link through CUPS: libcups, and for its tests a private scheduler and the
+    # administration programs that add its queues.
+    libcups2-dev cups-daemon cups-client
 )
 if [ $# -gt 0 ]; then
     packages=("$@")
