@@ -44,6 +44,15 @@ TEST(CupsRulesTest, ReadinessNeedsAnIdleOrBusyAcceptingQueueWithoutHoldingReason
     EXPECT_TRUE(QueueReady(kIdle, true, {"offline-something-else", "paused-ish"}));
 }
 
+TEST(CupsRulesTest, UnreachableServerNamesFailTheListing) {
+    for (const char* server : {"127.0.0.1:1", "127.0.0.1:99999999999999999999", "[::1]:1",
+                               "/nonexistent/cups.sock"}) {
+        CupsSpooler spooler(server, 2000);
+        std::vector<PrinterRecord> records;
+        EXPECT_FALSE(spooler.EnumPrinters(records)) << server;
+    }
+}
+
 // A scheduler that takes the connection and never answers must not hold the listing.
 TEST(CupsSilentSchedulerTest, ListingAndOpenGiveUpWithinTheDeadline) {
     test::TempDir dir;

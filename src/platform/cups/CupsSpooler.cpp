@@ -87,13 +87,17 @@ CupsSpooler::CupsSpooler(std::string server, int timeoutMs)
     : host_(server.empty() ? cupsServer() : std::move(server)),
       port_(ippPort()),
       timeoutMs_(timeoutMs) {
-    // "host:port" names a port of its own; a socket path has none.
+    // "host:port" names a port of its own; a socket path has none. A port out of range is
+    // left in the name, where the connection fails like any unknown host.
     const auto colon = host_.rfind(':');
-    if (host_[0] != '/' && colon != std::string::npos &&
-        host_.find_first_not_of("0123456789", colon + 1) == std::string::npos &&
-        colon + 1 < host_.size() && host_.find(']', colon) == std::string::npos) {
-        port_ = std::stoi(host_.substr(colon + 1));
-        host_.erase(colon);
+    const std::size_t digits = colon == std::string::npos ? 0 : host_.size() - colon - 1;
+    if (!host_.empty() && host_[0] != '/' && digits >= 1 && digits <= 5 &&
+        host_.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
+        const int port = std::stoi(host_.substr(colon + 1));
+        if (port >= 1 && port <= 65535) {
+            port_ = port;
+            host_.erase(colon);
+        }
     }
 }
 
