@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -157,6 +159,59 @@ TEST_F(CupsSpoolerTest, ReadinessFollowsTheQueuesState) {
     // Enabled and accepting again: ready again.
     ASSERT_EQ(cupsd_->Client("cupsenable", {"qx7-stopped"}).exitCode, 0);
     EXPECT_TRUE(IsReadyAnswer(Readiness(spooler, "qx7-stopped")));
+}
+
+// What a technician without root sees: the same listing and readiness as root.
+TEST_F(CupsSpoolerTest, AnOrdinaryUserSeesTheSameListingAndReadiness) {
+    auto view = [this](CupsSpooler& spooler) {
+        std::string text;
+        std::vector<PrinterRecord> records;
+        if (!spooler.EnumPrinters(records)) {
+            return std::string("no listing");
+        }
+        for (const PrinterRecord& record : records) {
+            text += record.name + "|" + record.driverName + "|" + record.portName + "|" +
+                    (IsReadyAnswer(Readiness(spooler, record.name)) ? "ready" : "not ready") +
+                    "\n";
+        }
+        return text;
+    };
+    CupsSpooler asRoot(cupsd_->Socket());
+    const std::string rootView = view(asRoot);
+
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        constexpr uid_t kNobody = 65534;
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+            _exit(2);
+        }
+        CupsSpooler asUser(cupsd_->Socket());
+        const std::string text = view(asUser);
+        const bool written = write(fds[1], text.data(), text.size()) ==
+                             static_cast<ssize_t>(text.size());
+        _exit(written ? 0 : 3);
+    }
+    close(fds[1]);
+    std::string userView;
+    char chunk[4096];
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof(chunk))) > 0;) {
+        userView.append(chunk, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(rootView.find("qx7-office|Quorvel QX-7 Series|qx7port://QX-7/A1|ready\n"),
+              std::string::npos)
+        << rootView;
+    EXPECT_NE(rootView.find("qx7-stopped|Quorvel QX-7 Series|qx7port://QX-7/B2|not ready\n"),
+              std::string::npos)
+        << rootView;
+    EXPECT_EQ(userView, rootView);
 }
 
 TEST_F(CupsSpoolerTest, UnknownQueueDoesNotOpenAndForeignHandlesAreRefused) {
