@@ -47,8 +47,8 @@ TEST(CupsRulesTest, ReadinessNeedsAnIdleOrBusyAcceptingQueueWithoutHoldingReason
 }
 
 TEST(CupsRulesTest, UnreachableServerNamesFailTheListing) {
-    for (const char* server : {"127.0.0.1:1", "127.0.0.1:99999999999999999999", "[::1]:1",
-                               "/nonexistent/cups.sock"}) {
+    for (const char* server :
+         {"127.0.0.1:1", "127.0.0.1:99999999999999999999", "[::1]:1", "/nonexistent/cups.sock"}) {
         CupsSpooler spooler(server, 2000);
         std::vector<PrinterRecord> records;
         EXPECT_FALSE(spooler.EnumPrinters(records)) << server;
@@ -92,13 +92,10 @@ class CupsSpoolerTest : public ::testing::Test {
         const std::string ppd = PrivateCupsd::Qx7Ppd();
         // A printer port for the QX-7 queues; no job reaches it here.
         ASSERT_TRUE(cupsd_->InstallBackend("qx7port", "#!/bin/sh\nexit 0\n"));
-        ASSERT_TRUE(cupsd_->AddQueue("qx7-office", "qx7port://QX-7/A1", ppd, error))
-            << error;
+        ASSERT_TRUE(cupsd_->AddQueue("qx7-office", "qx7port://QX-7/A1", ppd, error)) << error;
         ASSERT_TRUE(cupsd_->AddQueue("laser", "ipp://192.0.2.7/ipp/print", "", error)) << error;
-        ASSERT_TRUE(cupsd_->AddQueue("qx7-stopped", "qx7port://QX-7/B2", ppd, error))
-            << error;
-        ASSERT_TRUE(cupsd_->AddQueue("qx7-rejecting", "qx7port://QX-7/C3", ppd, error))
-            << error;
+        ASSERT_TRUE(cupsd_->AddQueue("qx7-stopped", "qx7port://QX-7/B2", ppd, error)) << error;
+        ASSERT_TRUE(cupsd_->AddQueue("qx7-rejecting", "qx7port://QX-7/C3", ppd, error)) << error;
         ASSERT_TRUE(cupsd_->AddQueue("qx7-file", "file:/dev/null", ppd, error)) << error;
         ASSERT_EQ(cupsd_->Client("cupsdisable", {"qx7-stopped"}).exitCode, 0);
         ASSERT_EQ(cupsd_->Client("cupsreject", {"qx7-rejecting"}).exitCode, 0);
@@ -171,8 +168,7 @@ TEST_F(CupsSpoolerTest, AnOrdinaryUserSeesTheSameListingAndReadiness) {
         }
         for (const PrinterRecord& record : records) {
             text += record.name + "|" + record.driverName + "|" + record.portName + "|" +
-                    (IsReadyAnswer(Readiness(spooler, record.name)) ? "ready" : "not ready") +
-                    "\n";
+                    (IsReadyAnswer(Readiness(spooler, record.name)) ? "ready" : "not ready") + "\n";
         }
         return text;
     };
@@ -191,8 +187,8 @@ TEST_F(CupsSpoolerTest, AnOrdinaryUserSeesTheSameListingAndReadiness) {
         }
         CupsSpooler asUser(cupsd_->Socket());
         const std::string text = view(asUser);
-        const bool written = write(fds[1], text.data(), text.size()) ==
-                             static_cast<ssize_t>(text.size());
+        const bool written =
+            write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
         _exit(written ? 0 : 3);
     }
     close(fds[1]);

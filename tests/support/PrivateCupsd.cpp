@@ -61,7 +61,9 @@ std::string FileTail(const std::string& path) {
 
 }  // namespace
 
-bool ProcessExists(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+bool ProcessExists(pid_t pid) {
+    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+}
 
 std::string PrivateCupsd::SkipReason() {
     if (geteuid() != 0) {
@@ -76,7 +78,9 @@ std::string PrivateCupsd::SkipReason() {
     return {};
 }
 
-std::string PrivateCupsd::Qx7Ppd() { return std::string(QX7_SOURCE_DIR) + "/res/cups/qx7.ppd"; }
+std::string PrivateCupsd::Qx7Ppd() {
+    return std::string(QX7_SOURCE_DIR) + "/res/cups/qx7.ppd";
+}
 
 PrivateCupsd::PrivateCupsd() {
     const fs::path& root = root_.Path();
@@ -134,7 +138,9 @@ PrivateCupsd::PrivateCupsd() {
     WriteFile(r + "/etc/qx7.types", types);
 }
 
-PrivateCupsd::~PrivateCupsd() { Stop(); }
+PrivateCupsd::~PrivateCupsd() {
+    Stop();
+}
 
 bool PrivateCupsd::Start(std::string& error, int timeoutMs) {
     if (pid_ > 0) {
@@ -180,8 +186,8 @@ bool PrivateCupsd::Start(std::string& error, int timeoutMs) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    error = "cupsd did not listen within " + std::to_string(timeoutMs) + " ms: " +
-            FileTail((Root() / "log" / "error_log").string());
+    error = "cupsd did not listen within " + std::to_string(timeoutMs) +
+            " ms: " + FileTail((Root() / "log" / "error_log").string());
     Stop();
     return false;
 }
@@ -236,9 +242,9 @@ bool PrivateCupsd::AddQueue(const std::string& name, const std::string& deviceUr
 
 ProgramResult PrivateCupsd::Client(const std::string& program,
                                    const std::vector<std::string>& args) const {
-    const std::string path =
-        access(("/usr/sbin/" + program).c_str(), X_OK) == 0 ? "/usr/sbin/" + program
-                                                            : "/usr/bin/" + program;
+    const std::string path = access(("/usr/sbin/" + program).c_str(), X_OK) == 0
+                                 ? "/usr/sbin/" + program
+                                 : "/usr/bin/" + program;
     return RunProgram(path, args, ClientEnv());
 }
 

@@ -21,7 +21,7 @@ class PrivateCupsd {
     // The QX-7 queue's PPD from the sources.
     static std::string Qx7Ppd();
 
-    PrivateCupsd();  // writes the configuration; Start() runs it
+    PrivateCupsd();   // writes the configuration; Start() runs it
     ~PrivateCupsd();  // stops it (SIGTERM, wait)
     PrivateCupsd(const PrivateCupsd&) = delete;
     PrivateCupsd& operator=(const PrivateCupsd&) = delete;

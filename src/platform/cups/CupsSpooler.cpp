@@ -23,11 +23,13 @@ using Ipp = std::unique_ptr<ipp_t, IppDelete>;
 
 // libcups asks this whenever a request waits longer than the connection's timeout: 0 gives up,
 // so a scheduler that accepts but never answers cannot hold the caller.
-int GiveUp(http_t* /*http*/, void* /*data*/) { return 0; }
+int GiveUp(http_t* /*http*/, void* /*data*/) {
+    return 0;
+}
 
 Http Connect(const std::string& host, int port, int timeoutMs) {
-    Http http(httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED,
-                           1, timeoutMs, nullptr));
+    Http http(httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1,
+                           timeoutMs, nullptr));
     if (http) {
         httpSetTimeout(http.get(), timeoutMs / 1000.0, GiveUp, nullptr);
     }
@@ -192,14 +194,20 @@ std::string CupsSpooler::QueueOf(PrinterHandle handle) {
 bool CupsSpooler::StartDocPrinter(PrinterHandle, const std::string&, const std::string&) {
     return false;
 }
-bool CupsSpooler::StartPagePrinter(PrinterHandle) { return false; }
+bool CupsSpooler::StartPagePrinter(PrinterHandle) {
+    return false;
+}
 bool CupsSpooler::WritePrinter(PrinterHandle, const unsigned char*, std::uint32_t,
                                std::uint32_t& written) {
     written = 0;
     return false;
 }
-bool CupsSpooler::EndPagePrinter(PrinterHandle) { return false; }
-bool CupsSpooler::EndDocPrinter(PrinterHandle) { return false; }
+bool CupsSpooler::EndPagePrinter(PrinterHandle) {
+    return false;
+}
+bool CupsSpooler::EndDocPrinter(PrinterHandle) {
+    return false;
+}
 
 std::uint32_t CupsSpooler::GetPrinterData(PrinterHandle handle, const std::string& valueName,
                                           unsigned char* buffer, std::uint32_t bufferSize,
@@ -228,8 +236,7 @@ std::uint32_t CupsSpooler::GetPrinterData(PrinterHandle handle, const std::strin
     if (!response) {
         return kSpoolNotReady;
     }
-    ipp_attribute_t* state =
-        ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
+    ipp_attribute_t* state = ippFindAttribute(response.get(), "printer-state", IPP_TAG_ENUM);
     ipp_attribute_t* accepting =
         ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
     ipp_attribute_t* reasonList =
