@@ -48,6 +48,45 @@ TEST(PrivateCupsdTest, StartsTakesQueuesAndStopsWithoutTrace) {
     EXPECT_FALSE(ProcessExists(pid));
 }
 
+// Our programs in its ServerBin pass the scheduler's checks: a job in the QX-7 command type
+// goes through the queue's filter to the backend with its bytes unchanged.
+TEST(PrivateCupsdTest, JobReachesInstalledFilterAndBackendUnchanged) {
+    const std::string skip = PrivateCupsd::SkipReason();
+    if (!skip.empty()) {
+        GTEST_SKIP() << skip;
+    }
+    PrivateCupsd cupsd;
+    const std::filesystem::path out = cupsd.Root() / "out";
+    std::filesystem::create_directory(out);
+    ASSERT_EQ(RunProgram("/bin/chown", {"lp", out.string()}).exitCode, 0);
+    // The backend runs as lp (mode 0755) and keeps what it was sent.
+    ASSERT_TRUE(cupsd.InstallBackend("qx7port",
+                                     "#!/bin/sh\n[ $# -eq 0 ] && exit 0\ncat > '" + out.string() +
+                                         "/job.part'\n"
+                                         "mv '" +
+                                         out.string() + "/job.part' '" + out.string() + "/job'\n"));
+    ASSERT_TRUE(cupsd.InstallFilter("qx7-command-filter",
+                                    "#!/bin/sh\nif [ -n \"$6\" ]; then exec cat \"$6\"; fi\n"
+                                    "exec cat\n"));
+    std::string error;
+    ASSERT_TRUE(cupsd.Start(error)) << error;
+    ASSERT_TRUE(cupsd.AddQueue("qx7", "qx7port://QX-7/A1", PrivateCupsd::Qx7Ppd(), error)) << error;
+
+    // Every byte value, and a start that content sniffing would take for PostScript.
+    std::string command = "%!PS-Adobe-3.0\n";
+    for (int i = 0; i < 512; ++i) {
+        command += static_cast<char>(i % 256);
+    }
+    const std::string commandFile = (cupsd.Root() / "command.bin").string();
+    WriteFile(commandFile, command);
+    const ProgramResult sent = cupsd.Client(
+        "lp", {"-d", "qx7", "-o", "document-format=application/vnd.qx7-command", commandFile});
+    ASSERT_EQ(sent.exitCode, 0) << sent.err;
+    ASSERT_TRUE(WaitForPath((out / "job").string(), 20000))
+        << ReadFile((cupsd.Root() / "log" / "error_log").string());
+    EXPECT_EQ(ReadFile((out / "job").string()), command);
+}
+
 TEST(PrivateCupsdTest, DestructorStopsARunningScheduler) {
     const std::string skip = PrivateCupsd::SkipReason();
     if (!skip.empty()) {

@@ -213,7 +213,15 @@ bool PrivateCupsd::Stop(int timeoutMs) {
 }
 
 bool PrivateCupsd::InstallBackend(const std::string& name, const std::string& programBytes) {
-    const fs::path path = Root() / "serverbin" / "backend" / name;
+    return InstallProgram(Root() / "serverbin" / "backend" / name, programBytes);
+}
+
+bool PrivateCupsd::InstallFilter(const std::string& name, const std::string& programBytes) {
+    return InstallProgram(Root() / "serverbin" / "filter" / name, programBytes);
+}
+
+bool PrivateCupsd::InstallProgram(const std::filesystem::path& path,
+                                  const std::string& programBytes) {
     std::error_code ec;
     fs::remove(path, ec);
     WriteFile(path.string(), programBytes);

@@ -41,6 +41,8 @@ class PrivateCupsd {
     // Installs a program as the backend for URIs "name://..." (root-owned, 0755, as cupsd
     // demands; one of 0700 would run as root). False when it cannot be written.
     bool InstallBackend(const std::string& name, const std::string& programBytes);
+    // Installs a program as the filter of that name (root-owned, 0755; filters run as lp).
+    bool InstallFilter(const std::string& name, const std::string& programBytes);
 
     // Adds an enabled, accepting queue; an empty ppd makes it a raw queue. Extra lpadmin
     // arguments follow. False with lpadmin's words otherwise.
@@ -50,6 +52,8 @@ class PrivateCupsd {
     ProgramResult Client(const std::string& program, const std::vector<std::string>& args) const;
 
   private:
+    bool InstallProgram(const std::filesystem::path& path, const std::string& programBytes);
+
     TempDir root_;
     std::string socket_;
     pid_t pid_ = -1;
