@@ -9,8 +9,7 @@
 namespace qx7::sim {
 namespace {
 
-constexpr std::uint32_t kChunk = 516;
-constexpr std::uint32_t kPayload = 512;
+constexpr std::uint32_t kChunk = kReplyChunkSize;
 
 }  // namespace
 
@@ -38,13 +37,7 @@ std::vector<unsigned char> SimPrinter::Reply(std::uint8_t replyCode, std::uint32
 }
 
 void SimPrinter::Queue(const std::vector<unsigned char>& reply) {
-    for (std::size_t at = 0; at < reply.size(); at += kPayload) {
-        const std::size_t n = std::min<std::size_t>(kPayload, reply.size() - at);
-        std::vector<unsigned char> chunk(kChunk, 0);
-        chunk[0] = 'Q';
-        chunk[1] = 'R';
-        WriteU16BE(chunk.data() + 2, static_cast<std::uint16_t>(n));
-        std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at), n, chunk.begin() + 4);
+    for (auto& chunk : ReplyChunks(reply)) {
         chunks_.push_back(std::move(chunk));
     }
 }

@@ -108,6 +108,10 @@ bool FakeSpooler::EndPagePrinter(PrinterHandle) {
     return !endPageFails;
 }
 
+void FakeSpooler::CancelLastDocument(PrinterHandle /*handle*/) {
+    calls.push_back("cancel");
+}
+
 bool FakeSpooler::EndDocPrinter(PrinterHandle) {
     calls.push_back("enddoc");
     return !endDocFails;

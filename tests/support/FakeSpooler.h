@@ -48,6 +48,7 @@ class FakeSpooler final : public ISpooler {
                       std::uint32_t& written) override;
     bool EndPagePrinter(PrinterHandle handle) override;
     bool EndDocPrinter(PrinterHandle handle) override;
+    void CancelLastDocument(PrinterHandle handle) override;
     std::uint32_t GetPrinterData(PrinterHandle handle, const std::string& valueName,
                                  unsigned char* buffer, std::uint32_t bufferSize,
                                  std::uint32_t& reportedSize) override;

@@ -178,4 +178,18 @@ const char* JobErrorText(JobError error) {
     return "unknown";
 }
 
+std::vector<std::vector<unsigned char>> ReplyChunks(std::span<const unsigned char> reply) {
+    std::vector<std::vector<unsigned char>> chunks;
+    for (std::size_t at = 0; at < reply.size(); at += kReplyChunkPayload) {
+        const std::size_t n = std::min(kReplyChunkPayload, reply.size() - at);
+        std::vector<unsigned char> chunk(kReplyChunkSize, 0);
+        chunk[0] = 'Q';
+        chunk[1] = 'R';
+        WriteU16BE(chunk.data() + 2, static_cast<std::uint16_t>(n));
+        std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at), n, chunk.begin() + 4);
+        chunks.push_back(std::move(chunk));
+    }
+    return chunks;
+}
+
 }  // namespace qx7

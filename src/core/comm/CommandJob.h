@@ -72,4 +72,11 @@ std::optional<ParsedCommand> ParseCommandJob(std::span<const unsigned char> job,
 
 const char* JobErrorText(JobError error);
 
+// A reply as the driver hands it out through "QvMatRawReadTest": chunks of kReplyChunkSize
+// bytes, each "QR", the payload's length (big-endian) and up to kReplyChunkPayload bytes of the
+// reply, zero-filled.
+inline constexpr std::size_t kReplyChunkSize = 516;
+inline constexpr std::size_t kReplyChunkPayload = 512;
+std::vector<std::vector<unsigned char>> ReplyChunks(std::span<const unsigned char> reply);
+
 }  // namespace qx7

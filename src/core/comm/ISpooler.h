@@ -63,6 +63,12 @@ class ISpooler {
     virtual bool EndPagePrinter(PrinterHandle handle) = 0;
     virtual bool EndDocPrinter(PrinterHandle handle) = 0;
 
+    // Withdraws the last document sent on the opened printer if the printer has not taken it
+    // yet, so that a command given up as failed is never carried out later (a spooler may hold
+    // a document while its printer is switched off). Spoolers that hand a document to the
+    // printer at once have nothing to withdraw.
+    virtual void CancelLastDocument(PrinterHandle handle) { static_cast<void>(handle); }
+
     // Reads the driver's named value into buffer (at most bufferSize bytes are written).
     // Answers the status; reportedSize receives the value's size as the driver reports it, which
     // may exceed bufferSize (then the status says so and the buffer holds nothing of value).

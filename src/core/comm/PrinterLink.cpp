@@ -240,11 +240,16 @@ int PrinterLink::SendJob() {
         result = kLinkStartDocFailed;
     } else if (!spooler_.StartPagePrinter(handle_)) {
         spooler_.EndDocPrinter(handle_);
+        spooler_.CancelLastDocument(handle_);
         result = kLinkStartPageFailed;
     } else {
         const bool written = spooler_.WritePrinter(
             handle_, job_.data(), static_cast<std::uint32_t>(job_.size()), bytesWritten_);
         static_cast<void>(EndJob());  // the job is out or lost either way; ending is not judged
+        if (!written) {
+            // Part of a command must never reach the printer after the failure is reported.
+            spooler_.CancelLastDocument(handle_);
+        }
         result = written ? 0 : kLinkWriteFailed;
     }
     if (hasJobBuffer_) {
@@ -310,6 +315,11 @@ int PrinterLink::CollectReply(int count) {
             }
             break;
         }
+    }
+    if (result != 0) {
+        // Given up: a command still held for a switched-off printer is withdrawn, so that the
+        // printer never carries out what the user was told had failed.
+        spooler_.CancelLastDocument(handle_);
     }
     return result;
 }
