@@ -34,7 +34,7 @@
 #include "gui/log/EntryBrowser.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemSleeper.h"
-#include "platform/posix/SpoolDirectory.h"
+#include "platform/posix/SpoolerChoice.h"
 #include "platform/SystemEnvironment.h"
 
 namespace {
@@ -121,10 +121,12 @@ int main(int argc, char** argv) {
     InstallQtTranslator(application, tool.GetLanguage());
     QGuiApplication::setApplicationDisplayName(LocalText(tool.GetLanguage(), kCaptionString));
 
-    SpoolDirectory spooler(DefaultSpoolDirectory());
+    // CUPS (CUPS_SERVER names another machine's scheduler), or the simulator's spool folder
+    // when QX7_SPOOL_DIR names one.
+    ChosenSpooler spooler(SpoolerChoice{});
     SystemSleeper sleeper;
     SystemLocalTime clock;
-    tool.Printer().SetServices(&spooler, &sleeper, &clock);
+    tool.Printer().SetServices(&spooler.Spooler(), &sleeper, &clock);
 
     QtFileChooser files;
     QtDesktopOpener opener;

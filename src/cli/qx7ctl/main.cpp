@@ -23,7 +23,7 @@
 #ifdef _WIN32
 #include "platform/win32/Win32Spooler.h"
 #else
-#include "platform/posix/SpoolDirectory.h"
+#include "platform/posix/SpoolerChoice.h"
 #endif
 
 namespace {
@@ -37,14 +37,15 @@ constexpr int kCodeTemperatureRange = -61;
 #ifdef _WIN32
 using PlatformSpooler = Win32Spooler;
 #else
-using PlatformSpooler = SpoolDirectory;
+using PlatformSpooler = ChosenSpooler;
 #endif
 
 void ReportNotFound(const Messages& messages, const PlatformSpooler& spooler) {
 #ifndef _WIN32
-    // The stand-in can say why it found nothing; the real spooler just lists no printer.
-    if (!spooler.Problem().empty()) {
-        std::fprintf(stderr, "qx7ctl: %s\n", spooler.Problem().c_str());
+    // The scheduler or the stand-in can say why nothing was found; Windows' spooler just
+    // lists no printer.
+    if (const std::string problem = spooler.Problem(); !problem.empty()) {
+        std::fprintf(stderr, "qx7ctl: %s\n", problem.c_str());
     }
 #else
     static_cast<void>(spooler);
@@ -170,9 +171,16 @@ int main(int argc, char** argv) {
     app.allow_windows_style_options(false);
     std::string printerName;
 #ifndef _WIN32
-    // Windows has the real spooler; Linux a spool directory standing in for it.
+    // Windows has its spooler; Linux has CUPS, and a spool folder standing in for a spooler
+    // for the demo and for tests without a scheduler.
     std::string spool;
-    app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");
+    std::string cupsServer;
+    CLI::Option* spoolOption = app.add_option(
+        "--spool", spool,
+        "Spool folder of the printer simulator instead of CUPS (default: QX7_SPOOL_DIR)");
+    app.add_option("--cups-server", cupsServer,
+                   "CUPS scheduler HOST[:PORT] or socket (default: CUPS_SERVER or the local one)")
+        ->excludes(spoolOption);
 #endif
     // An empty -p names the empty printer (which no printer has); only an absent one chooses.
     CLI::Option* printerOption = app.add_option(
@@ -222,8 +230,10 @@ int main(int argc, char** argv) {
 
 #ifdef _WIN32
     Win32Spooler spooler;
+    PlatformSpooler& platformSpooler = spooler;
 #else
-    SpoolDirectory spooler(spool.empty() ? DefaultSpoolDirectory() : spool);
+    ChosenSpooler platformSpooler(SpoolerChoice{spool, cupsServer});
+    ISpooler& spooler = platformSpooler.Spooler();
 #endif
     SystemSleeper sleeper;
     SystemLocalTime clock;
@@ -233,7 +243,7 @@ int main(int argc, char** argv) {
     if (list->parsed()) {
         std::vector<std::string> names;
         if (session.ListReadyPrinters(names) != 0) {
-            ReportNotFound(messages, spooler);
+            ReportNotFound(messages, platformSpooler);
             return kExitFailure;
         }
         for (const std::string& name : names) {
@@ -283,7 +293,7 @@ int main(int argc, char** argv) {
     if (printerOption->count() == 0) {
         std::vector<std::string> names;
         if (session.ListReadyPrinters(names) != 0) {
-            ReportNotFound(messages, spooler);
+            ReportNotFound(messages, platformSpooler);
             return kExitFailure;
         }
         if (names.size() > 1) {
@@ -299,7 +309,7 @@ int main(int argc, char** argv) {
         // Only a printer the listing would offer: the same filter, the same readiness check.
         PrinterLink link(spooler, sleeper, clock);
         if (link.EnumeratePrinters() != 0) {
-            ReportNotFound(messages, spooler);
+            ReportNotFound(messages, platformSpooler);
             return kExitFailure;
         }
         PrinterRecord installed;

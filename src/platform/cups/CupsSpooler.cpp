@@ -7,33 +7,23 @@
 #include <cstring>
 #include <memory>
 
+#include "core/comm/CommandJob.h"
+#include "platform/cups/ReplyReport.h"
+
 namespace qx7 {
 namespace {
 
 constexpr std::uint32_t kReadyAnswerSize = 4;
 
-struct HttpClose {
-    void operator()(http_t* http) const { httpClose(http); }
-};
 struct IppDelete {
     void operator()(ipp_t* ipp) const { ippDelete(ipp); }
 };
-using Http = std::unique_ptr<http_t, HttpClose>;
 using Ipp = std::unique_ptr<ipp_t, IppDelete>;
 
 // libcups asks this whenever a request waits longer than the connection's timeout: 0 gives up,
 // so a scheduler that accepts but never answers cannot hold the caller.
 int GiveUp(http_t* /*http*/, void* /*data*/) {
     return 0;
-}
-
-Http Connect(const std::string& host, int port, int timeoutMs) {
-    Http http(httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED, 1,
-                           timeoutMs, nullptr));
-    if (http) {
-        httpSetTimeout(http.get(), timeoutMs / 1000.0, GiveUp, nullptr);
-    }
-    return http;
 }
 
 // The request's response when the scheduler answered it with success; null otherwise.
@@ -105,9 +95,40 @@ CupsSpooler::CupsSpooler(std::string server, int timeoutMs)
 
 CupsSpooler::~CupsSpooler() = default;
 
+void CupsSpooler::HttpClose::operator()(http_t* http) const {
+    httpClose(http);
+}
+
+CupsSpooler::Http CupsSpooler::Connect() {
+    Http http(httpConnect2(host_.c_str(), port_, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_IF_REQUESTED,
+                           1, timeoutMs_, nullptr));
+    if (http) {
+        httpSetTimeout(http.get(), timeoutMs_ / 1000.0, GiveUp, nullptr);
+    } else {
+        NoteProblem();
+    }
+    return http;
+}
+
+void CupsSpooler::NoteProblem() {
+    const char* text = cupsLastErrorString();
+    std::lock_guard lock(mutex_);
+    problem_ = std::string("cannot reach the CUPS scheduler at ") + Server() + ": " +
+               (text && *text ? text : "no answer");
+}
+
+std::string CupsSpooler::Server() const {
+    return host_[0] == '/' ? host_ : host_ + ":" + std::to_string(port_);
+}
+
+std::string CupsSpooler::Problem() const {
+    std::lock_guard lock(mutex_);
+    return problem_;
+}
+
 bool CupsSpooler::EnumPrinters(std::vector<PrinterRecord>& records) {
     records.clear();
-    Http http = Connect(host_, port_, timeoutMs_);
+    Http http = Connect();
     if (!http) {
         return false;
     }
@@ -118,7 +139,18 @@ bool CupsSpooler::EnumPrinters(std::vector<PrinterRecord>& records) {
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
     Ipp response = Ask(http.get(), request);
     if (!response) {
+        // A scheduler without any queue answers "not found": an empty listing, not a failure.
+        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
+            std::lock_guard lock(mutex_);
+            problem_.clear();
+            return true;
+        }
+        NoteProblem();
         return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        problem_.clear();
     }
     // One printer per group, in the scheduler's order; classes are no printers of their own.
     PrinterRecord record;
@@ -160,7 +192,7 @@ bool CupsSpooler::EnumPrinters(std::vector<PrinterRecord>& records) {
 bool CupsSpooler::OpenPrinter(const std::string& name, std::uint32_t /*desiredAccess*/,
                               PrinterHandle& handle) {
     handle = kNoPrinterHandle;
-    Http http = Connect(host_, port_, timeoutMs_);
+    Http http = Connect();
     if (!http) {
         return false;
     }
@@ -173,9 +205,11 @@ bool CupsSpooler::OpenPrinter(const std::string& name, std::uint32_t /*desiredAc
     if (!Ask(http.get(), request)) {
         return false;
     }
+    auto queue = std::make_unique<OpenQueue>();
+    queue->name = name;
     std::lock_guard lock(mutex_);
     handle = nextHandle_++;
-    queues_[handle] = name;
+    queues_[handle] = std::move(queue);
     return true;
 }
 
@@ -184,50 +218,125 @@ void CupsSpooler::ClosePrinter(PrinterHandle handle) {
     queues_.erase(handle);
 }
 
-std::string CupsSpooler::QueueOf(PrinterHandle handle) {
+CupsSpooler::OpenQueue* CupsSpooler::Find(PrinterHandle handle) {
     std::lock_guard lock(mutex_);
     const auto it = queues_.find(handle);
-    return it == queues_.end() ? std::string() : it->second;
+    return it == queues_.end() ? nullptr : it->second.get();
 }
 
-// Not yet: the command job through the queue's filter.
-bool CupsSpooler::StartDocPrinter(PrinterHandle, const std::string&, const std::string&) {
-    return false;
+bool CupsSpooler::StartDocPrinter(PrinterHandle handle, const std::string& documentName,
+                                  const std::string& /*dataType*/) {
+    OpenQueue* queue = Find(handle);
+    if (!queue || queue->document) {
+        return false;
+    }
+    // The command's own type takes it through the queue's reply filter; a raw job would
+    // skip the filter and lose the reply.
+    Http http = Connect();
+    if (!http) {
+        return false;
+    }
+    const int jobId = cupsCreateJob(http.get(), queue->name.c_str(), documentName.c_str(), 0,
+                                    nullptr);
+    if (jobId <= 0) {
+        NoteProblem();
+        return false;
+    }
+    queue->jobId = jobId;
+    queue->replyTaken = false;
+    queue->chunks.clear();
+    if (cupsStartDocument(http.get(), queue->name.c_str(), jobId, documentName.c_str(),
+                          kCommandJobType, 1) != HTTP_STATUS_CONTINUE) {
+        NoteProblem();
+        cupsCancelJob2(http.get(), queue->name.c_str(), jobId, 0);
+        return false;
+    }
+    queue->document = std::move(http);
+    return true;
 }
-bool CupsSpooler::StartPagePrinter(PrinterHandle) {
-    return false;
+
+bool CupsSpooler::StartPagePrinter(PrinterHandle handle) {
+    const OpenQueue* queue = Find(handle);
+    return queue && queue->document;
 }
-bool CupsSpooler::WritePrinter(PrinterHandle, const unsigned char*, std::uint32_t,
-                               std::uint32_t& written) {
+
+bool CupsSpooler::WritePrinter(PrinterHandle handle, const unsigned char* data,
+                               std::uint32_t size, std::uint32_t& written) {
     written = 0;
-    return false;
+    OpenQueue* queue = Find(handle);
+    if (!queue || !queue->document) {
+        return false;
+    }
+    if (cupsWriteRequestData(queue->document.get(), reinterpret_cast<const char*>(data), size) !=
+        HTTP_STATUS_CONTINUE) {
+        NoteProblem();
+        return false;
+    }
+    written = size;
+    return true;
 }
-bool CupsSpooler::EndPagePrinter(PrinterHandle) {
-    return false;
+
+bool CupsSpooler::EndPagePrinter(PrinterHandle handle) {
+    const OpenQueue* queue = Find(handle);
+    return queue && queue->document;
 }
-bool CupsSpooler::EndDocPrinter(PrinterHandle) {
-    return false;
+
+bool CupsSpooler::EndDocPrinter(PrinterHandle handle) {
+    OpenQueue* queue = Find(handle);
+    if (!queue || !queue->document) {
+        return false;
+    }
+    const ipp_status_t status = cupsFinishDocument(queue->document.get(), queue->name.c_str());
+    queue->document.reset();
+    if (status > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        NoteProblem();
+        return false;
+    }
+    return true;
+}
+
+void CupsSpooler::CancelLastDocument(PrinterHandle handle) {
+    OpenQueue* queue = Find(handle);
+    if (!queue || queue->jobId <= 0) {
+        return;
+    }
+    queue->document.reset();
+    queue->chunks.clear();
+    queue->replyTaken = true;  // whatever comes later belongs to a job given up
+    Http http = Connect();
+    if (!http) {
+        return;  // the scheduler is gone, and with it what it held
+    }
+    // A job that has ended already cannot be canceled; that answer is no failure here.
+    cupsCancelJob2(http.get(), queue->name.c_str(), queue->jobId, 0);
 }
 
 std::uint32_t CupsSpooler::GetPrinterData(PrinterHandle handle, const std::string& valueName,
                                           unsigned char* buffer, std::uint32_t bufferSize,
                                           std::uint32_t& reportedSize) {
     reportedSize = 0;
-    const std::string queue = QueueOf(handle);
-    if (queue.empty()) {
+    OpenQueue* queue = Find(handle);
+    if (!queue) {
         return kSpoolInvalidHandle;
     }
-    // Not yet: "QvMatRawReadTest", the reply of the last command job.
-    if (valueName != "QvMatCheck") {
-        return kSpoolNotFound;
+    if (valueName == "QvMatCheck") {
+        return ReadReadiness(*queue, buffer, bufferSize, reportedSize);
     }
-    Http http = Connect(host_, port_, timeoutMs_);
+    if (valueName == "QvMatRawReadTest") {
+        return ReadReply(*queue, buffer, bufferSize, reportedSize);
+    }
+    return kSpoolNotFound;
+}
+
+std::uint32_t CupsSpooler::ReadReadiness(const OpenQueue& queue, unsigned char* buffer,
+                                         std::uint32_t bufferSize, std::uint32_t& reportedSize) {
+    Http http = Connect();
     if (!http) {
         return kSpoolNotReady;
     }
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(queue).c_str());
+                 PrinterUri(queue.name).c_str());
     static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
                                           "printer-state-reasons"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -256,6 +365,57 @@ std::uint32_t CupsSpooler::GetPrinterData(PrinterHandle handle, const std::strin
     const bool ready = QueueReady(ippGetInteger(state, 0), ippGetBoolean(accepting, 0), reasons);
     std::fill(buffer, buffer + kReadyAnswerSize, 0);
     buffer[0] = ready ? 0x00 : 0x01;
+    return kSpoolSuccess;
+}
+
+std::uint32_t CupsSpooler::ReadReply(OpenQueue& queue, unsigned char* buffer,
+                                     std::uint32_t bufferSize, std::uint32_t& reportedSize) {
+    if (queue.chunks.empty() && !queue.replyTaken && queue.jobId > 0) {
+        Http http = Connect();
+        if (!http) {
+            return kSpoolNotReady;
+        }
+        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                     PrinterUri(queue.name).c_str());
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", queue.jobId);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                     cupsUser());
+        static const char* const kWanted[] = {"job-state", "job-printer-state-message"};
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                      static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+        Ipp response = Ask(http.get(), request);
+        if (!response) {
+            return kSpoolNotReady;
+        }
+        const ReplyReading reading = ReadReplyReport(
+            Text(ippFindAttribute(response.get(), "job-printer-state-message", IPP_TAG_ZERO)),
+            queue.jobId);
+        switch (reading.kind) {
+            case ReplyReportKind::kReply:
+                for (auto& chunk : ReplyChunks(reading.reply)) {
+                    queue.chunks.push_back(std::move(chunk));
+                }
+                queue.replyTaken = true;
+                break;
+            case ReplyReportKind::kNoReply:
+            case ReplyReportKind::kDamaged:
+                // Said once and for all: a cut reply is no reply, never a good one.
+                queue.replyTaken = true;
+                break;
+            case ReplyReportKind::kAbsent:
+                break;  // not yet; asked again at the next poll
+        }
+    }
+    if (queue.chunks.empty()) {
+        return kSpoolSuccess;  // nothing (yet): size 0
+    }
+    reportedSize = static_cast<std::uint32_t>(kReplyChunkSize);
+    if (bufferSize < kReplyChunkSize) {
+        return kSpoolMoreData;  // kept for a caller with a big enough buffer
+    }
+    std::copy(queue.chunks.front().begin(), queue.chunks.front().end(), buffer);
+    queue.chunks.pop_front();
     return kSpoolSuccess;
 }
 
