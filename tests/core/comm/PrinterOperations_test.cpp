@@ -165,6 +165,10 @@ TEST_F(OperationsTest, SilentPrinterFailsAfterSixPolls) {
     EXPECT_EQ(session.GetLastResult(), kLinkNoReply);
     EXPECT_EQ(sleeper.totalMilliseconds, 3000);
     EXPECT_EQ(spooler.jobs.size(), 1u);
+    // The job given up is withdrawn before the failure is reported, and only then closed.
+    ASSERT_GE(spooler.calls.size(), 2u);
+    EXPECT_EQ(spooler.calls[spooler.calls.size() - 2], "cancel");
+    EXPECT_EQ(spooler.Count("cancel"), 1);
 }
 
 TEST_F(OperationsTest, SendFailureStopsBeforePolling) {
@@ -172,6 +176,14 @@ TEST_F(OperationsTest, SendFailureStopsBeforePolling) {
     EXPECT_FALSE(session.ResetTubeCleanWarning());
     EXPECT_EQ(session.GetLastResult(), kLinkWriteFailed);
     EXPECT_EQ(sleeper.calls, 0);
+    EXPECT_EQ(spooler.Count("cancel"), 1);  // a half-sent command must not reach the printer
+}
+
+TEST_F(OperationsTest, AnsweredCommandsAreNotWithdrawn) {
+    spooler.QueueReply(test::FakeSpooler::MakeReply(0x28, 1));  // answered, but refused
+    EXPECT_FALSE(session.StartCarriageSpeedAdjustment());
+    EXPECT_EQ(session.GetLastResult(), kLinkReplyStatus);
+    EXPECT_EQ(spooler.Count("cancel"), 0);
 }
 
 }  // namespace
