@@ -5,10 +5,13 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -59,6 +62,26 @@ std::string FileTail(const std::string& path) {
     return text.size() > 2000 ? text.substr(text.size() - 2000) : text;
 }
 
+// A loopback port nothing listens on now (the kernel's choice; the scheduler binds it moments
+// later).
+int FreeLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return 0;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof(address);
+    int port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    close(fd);
+    return port;
+}
+
 }  // namespace
 
 bool ProcessExists(pid_t pid) {
@@ -66,6 +89,10 @@ bool ProcessExists(pid_t pid) {
 }
 
 std::string PrivateCupsd::SkipReason() {
+    // Where the scheduler must run (CI), a test that cannot start it fails instead of skipping.
+    if (const char* required = std::getenv("QX7_REQUIRE_CUPSD"); required && *required == '1') {
+        return {};
+    }
     if (geteuid() != 0) {
         return "a private CUPS scheduler needs root";
     }
@@ -82,7 +109,10 @@ std::string PrivateCupsd::Qx7Ppd() {
     return std::string(QX7_SOURCE_DIR) + "/res/cups/qx7.ppd";
 }
 
-PrivateCupsd::PrivateCupsd() {
+PrivateCupsd::PrivateCupsd(bool loopbackPort) {
+    if (loopbackPort) {
+        port_ = FreeLoopbackPort();
+    }
     const fs::path& root = root_.Path();
     // Filters run as lp, which must reach the spool and its own folders through the root.
     chmod(root.c_str(), 0755);
@@ -115,6 +145,7 @@ PrivateCupsd::PrivateCupsd() {
     // keeps the replies readable after the jobs completed.
     WriteFile(r + "/etc/cupsd.conf",
               "LogLevel info\nMaxLogSize 0\nListen " + socket_ +
+                  (port_ > 0 ? "\nListen 127.0.0.1:" + std::to_string(port_) : std::string()) +
                   "\nBrowsing No\nBrowseLocalProtocols none\nDefaultShared No\n"
                   "WebInterface No\nDefaultAuthType Basic\nErrorPolicy abort-job\n"
                   "PreserveJobHistory Yes\nPreserveJobFiles No\n"
@@ -254,6 +285,19 @@ ProgramResult PrivateCupsd::Client(const std::string& program,
                                  ? "/usr/sbin/" + program
                                  : "/usr/bin/" + program;
     return RunProgram(path, args, ClientEnv());
+}
+
+ProgramResult PrivateCupsd::RunAsUser(const std::string& program,
+                                      const std::vector<std::string>& args,
+                                      const EnvList& env) const {
+    std::vector<std::string> all = {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                    "--", program};
+    all.insert(all.end(), args.begin(), args.end());
+    EnvList withServer = ClientEnv();
+    withServer.insert(withServer.end(), env.begin(), env.end());
+    // HOME of root would only make libcups look for a client.conf it may not read.
+    withServer.emplace_back("HOME", "/nonexistent");
+    return RunProgram("/usr/bin/setpriv", all, withServer);
 }
 
 }  // namespace qx7::test

@@ -15,13 +15,16 @@ namespace qx7::test {
 
 class PrivateCupsd {
   public:
-    // Why a scheduler cannot run here (not root, no cupsd); empty when it can.
+    // Why a scheduler cannot run here (not root, no cupsd); empty when it can, and always empty
+    // when QX7_REQUIRE_CUPSD=1 (CI), so that a test fails instead of skipping.
     static std::string SkipReason();
 
     // The QX-7 queue's PPD from the sources.
     static std::string Qx7Ppd();
 
-    PrivateCupsd();   // writes the configuration; Start() runs it
+    // Writes the configuration; Start() runs it. With a loopback port it also listens on
+    // 127.0.0.1:<port>, standing for another computer's scheduler.
+    explicit PrivateCupsd(bool loopbackPort = false);
     ~PrivateCupsd();  // stops it (SIGTERM, wait)
     PrivateCupsd(const PrivateCupsd&) = delete;
     PrivateCupsd& operator=(const PrivateCupsd&) = delete;
@@ -33,6 +36,7 @@ class PrivateCupsd {
     bool Stop(int timeoutMs = 15000);
 
     pid_t Pid() const { return pid_; }
+    int LoopbackPort() const { return port_; }
     const std::string& Socket() const { return socket_; }
     const std::filesystem::path& Root() const { return root_.Path(); }
     // CUPS_SERVER for the clients of this scheduler.
@@ -50,12 +54,17 @@ class PrivateCupsd {
                   std::string& error, const std::vector<std::string>& extra = {});
     // Runs one of CUPS' command-line clients (lpadmin, lpstat, cupsdisable, ...) against it.
     ProgramResult Client(const std::string& program, const std::vector<std::string>& args) const;
+    // Runs a program as an ordinary user (nobody) with this scheduler as CUPS_SERVER, as a
+    // technician without root would.
+    ProgramResult RunAsUser(const std::string& program, const std::vector<std::string>& args,
+                            const EnvList& env = {}) const;
 
   private:
     bool InstallProgram(const std::filesystem::path& path, const std::string& programBytes);
 
     TempDir root_;
     std::string socket_;
+    int port_ = 0;
     pid_t pid_ = -1;
 };
 
