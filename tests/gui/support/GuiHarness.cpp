@@ -1,8 +1,13 @@
 #include "gui/support/GuiHarness.h"
 
 #include <QCoreApplication>
+#include <gtest/gtest.h>
 
 #include "gui/app/Startup.h"
+#include "platform/SystemSleeper.h"
+#ifdef QX7_WITH_CUPS
+#include "platform/cups/CupsSpooler.h"
+#endif
 
 namespace qx7::test {
 
@@ -28,6 +33,17 @@ GuiHarness::~GuiHarness() {
 void GuiHarness::UseSpoolDirectory(const std::string& directory) {
     spoolDirectory = std::make_unique<SpoolDirectory>(directory);
     app.Printer().SetServices(spoolDirectory.get(), &sleeper, &clock);
+}
+
+void GuiHarness::UseCupsServer(const std::string& server) {
+#ifdef QX7_WITH_CUPS
+    cupsSpooler = std::make_unique<CupsSpooler>(server);
+    realSleeper = std::make_unique<SystemSleeper>();
+    app.Printer().SetServices(cupsSpooler.get(), realSleeper.get(), &clock);
+#else
+    static_cast<void>(server);
+    ADD_FAILURE() << "built without the printer link through CUPS";
+#endif
 }
 
 gui::PageContext GuiHarness::Context() {

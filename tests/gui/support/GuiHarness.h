@@ -54,11 +54,16 @@ class GuiHarness {
     // The program's spooler on the directory (where a simulator installed its printers) in
     // place of the scripted one; the waits between polls stay the fake sleeper's.
     void UseSpoolDirectory(const std::string& directory);
+    // The program's spooler on a CUPS scheduler, with real waits between polls (the reply
+    // comes back through the scheduler while the link waits).
+    void UseCupsServer(const std::string& server);
 
     RecordingMessageSink sink;
     CQVJServToolApp app;
     FakeSpooler spooler;
     std::unique_ptr<SpoolDirectory> spoolDirectory;  // after UseSpoolDirectory
+    std::unique_ptr<ISpooler> cupsSpooler;            // after UseCupsServer
+    std::unique_ptr<ISleeper> realSleeper;            // after UseCupsServer
     FakeSleeper sleeper;
     FixedNowLocalTime clock{kHarnessNow};
     FakeFileChooser files;
