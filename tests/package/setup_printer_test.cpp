@@ -474,14 +474,21 @@ TEST_F(SetupPrinterCupsTest, AnOrdinaryUserIsToldToRunItAsRoot) {
             GTEST_SKIP() << tool << " not found";
         }
     }
-    // No terminal (setsid): lpadmin cannot ask for a password and takes the refusal.
-    const ProgramResult result = Run({"--device-uri", "qx7port://QX-7/A1"},
-                                     {"/usr/bin/setsid", "-w", "/usr/bin/setpriv", "--reuid=nobody",
-                                      "--regid=nogroup", "--clear-groups"});
-    EXPECT_EQ(result.exitCode, 1) << Described(result);
-    EXPECT_NE(result.err.find("lpadmin said:"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("run qx7-setup-printer as root or through sudo"), std::string::npos)
-        << result.err;
+    // No terminal (setsid): lpadmin and lpinfo cannot ask for a password and take the refusal.
+    const Args asNobody = {"/usr/bin/setsid",  "-w",
+                           "/usr/bin/setpriv", "--reuid=nobody",
+                           "--regid=nogroup",  "--clear-groups"};
+    const ProgramResult adding = Run({"--device-uri", "qx7port://QX-7/A1"}, asNobody);
+    EXPECT_EQ(adding.exitCode, 1) << Described(adding);
+    EXPECT_NE(adding.err.find("lpadmin said:"), std::string::npos) << adding.err;
+    EXPECT_NE(adding.err.find("run qx7-setup-printer as root or through sudo"), std::string::npos)
+        << adding.err;
+    const ProgramResult searching = Run({}, asNobody);
+    EXPECT_EQ(searching.exitCode, 1) << Described(searching);
+    EXPECT_NE(searching.err.find("lpinfo said:"), std::string::npos) << searching.err;
+    EXPECT_NE(searching.err.find("run qx7-setup-printer as root or through sudo"),
+              std::string::npos)
+        << searching.err;
     EXPECT_FALSE(ReadQueue(cupsd_->Socket(), "QX-7").found);
 }
 
