@@ -21,11 +21,44 @@ if(TARGET qx7-service-tool)
             DESTINATION "${CMAKE_INSTALL_DATADIR}/mime/packages")
 endif()
 
+# The CUPS driver of the QX-7 (Linux): the queue's driver file where CUPS' driver lookup finds
+# it (share/ppd, scanned below /usr and /usr/local), the command type into CUPS' MIME folder, the
+# filter into CUPS' program folder (lib/cups, not the multiarch library folder: CUPS' ServerBin
+# on Debian is /usr/lib/cups), and qx7-setup-printer, which adds a queue with them. CUPS reads
+# these folders below /usr only: another prefix installs them where the scheduler does not look.
+set(QX7_CUPS_DRIVER OFF)
+if(QX7_CUPS AND NOT WIN32)
+    set(QX7_CUPS_DRIVER ON)
+    set(QX7_PPD_DESTINATION "${CMAKE_INSTALL_DATADIR}/ppd/quorvel")
+    install(FILES "${PROJECT_SOURCE_DIR}/res/cups/qx7.ppd" DESTINATION "${QX7_PPD_DESTINATION}")
+    install(FILES "${PROJECT_SOURCE_DIR}/res/cups/qx7.types"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/cups/mime")
+    if(TARGET qx7-command-filter)
+        # cupsd runs only filters that are not group or other writable.
+        install(TARGETS qx7-command-filter RUNTIME DESTINATION "lib/cups/filter"
+                PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                            WORLD_READ WORLD_EXECUTE)
+    endif()
+    # The script finds the driver file from where it is installed, so that the package and
+    # any "cmake --install --prefix" agree; in the build folder it lands beside the programs.
+    file(RELATIVE_PATH QX7_SETUP_PPD_FROM_BIN "${CMAKE_INSTALL_FULL_BINDIR}"
+         "${CMAKE_INSTALL_FULL_DATADIR}/ppd/quorvel/qx7.ppd")
+    configure_file("${PROJECT_SOURCE_DIR}/src/setup/qx7-setup-printer.in"
+                   "${CMAKE_BINARY_DIR}/bin/qx7-setup-printer" @ONLY
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+                                    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    install(PROGRAMS "${CMAKE_BINARY_DIR}/bin/qx7-setup-printer"
+            DESTINATION "${CMAKE_INSTALL_BINDIR}")
+endif()
+
 # The manual pages, compressed as Debian ships them (gzip -9n: no name, no time stamp, so the
 # same page always gives the same bytes).
 find_program(QX7_GZIP gzip)
 if(NOT WIN32 AND QX7_GZIP)
     set(QX7_MAN_PAGES qx7-service-tool qx7log qx7ctl qx7-printer-sim)
+    if(QX7_CUPS_DRIVER)
+        list(APPEND QX7_MAN_PAGES qx7-setup-printer)
+    endif()
     set(QX7_MAN_FILES)
     foreach(page ${QX7_MAN_PAGES})
         set(source "${PROJECT_SOURCE_DIR}/man/${page}.1")
@@ -82,4 +115,28 @@ else()
 endif()
 # Qt's own Japanese texts (wizard and message box buttons); the MIME database for the log type.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, shared-mime-info")
+if(QX7_CUPS_DRIVER)
+    # The printer on USB: the scheduler with its usb backend and device search (lpinfo -v),
+    # which Debian ships in "cups", not in "cups-daemon". libcups itself comes from shlibdeps.
+    string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS ", cups")
+    # A running scheduler reads MIME types only when it starts: until then it refuses the
+    # command type, and a QX-7 queue refuses every command. Restarted only when it runs.
+    file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/deb/postinst" @ONLY CONTENT [=[#!/bin/sh
+set -e
+# The scheduler learns the QX-7 command type (share/cups/mime/qx7.types) when it starts.
+if [ "$1" = configure ]; then
+    if [ -d /run/systemd/system ] && command -v deb-systemd-invoke >/dev/null 2>&1; then
+        deb-systemd-invoke try-restart cups.service >/dev/null 2>&1 || true
+    elif [ -x /etc/init.d/cups ] && command -v invoke-rc.d >/dev/null 2>&1; then
+        # Its force-reload rereads the configuration, the types included, when cupsd runs.
+        invoke-rc.d cups force-reload >/dev/null 2>&1 || true
+    fi
+fi
+exit 0
+]=])
+    file(CHMOD "${CMAKE_BINARY_DIR}/deb/postinst" PERMISSIONS OWNER_READ OWNER_WRITE
+         OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/deb/postinst")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+endif()
 include(CPack)

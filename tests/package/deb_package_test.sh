@@ -2,12 +2,15 @@
 # deb_package_test.sh BUILD_DIR CPACK MIME_QUERY LOGGEN: makes the Debian package of the build
 # folder in a temporary folder and checks that it holds the programs (stripped), the desktop
 # entry, the icon, the log file type and the manual pages, and that it depends on the Qt and
-# zlib packages of the system.
+# zlib packages of the system. With QX7_EXPECT_CUPS_DRIVER=1 also the CUPS driver files,
+# qx7-setup-printer and the scheduler's restart; with QX7_EXPECT_CUPS_FILTER=1 the filter.
 set -euo pipefail
 build=$1
 cpack=$2
 mime_query=$3   # prints the type Qt's MIME database gives each file
 loggen=$4       # qx7-loggen, for a bare log
+cups_driver=${QX7_EXPECT_CUPS_DRIVER:-0}
+cups_filter=${QX7_EXPECT_CUPS_FILTER:-0}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -42,6 +45,31 @@ for path in \
     ./usr/share/man/man1/qx7ctl.1.gz ./usr/share/man/man1/qx7-printer-sim.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
+# The CUPS driver: where CUPS' driver lookup, MIME database and filters are; programs 0755,
+# data 0644, all root's (cupsd runs no filter that others may write).
+if [ "$cups_driver" = 1 ]; then
+    listing=$(dpkg-deb -c "$deb")
+    expect_mode() { # mode, path
+        local line
+        line=$(awk -v p="$2" '$6 == p' <<<"$listing")
+        if [ -z "$line" ]; then
+            fail "the package lacks $2"
+        elif [ "$(awk '{print $1 " " $2}' <<<"$line")" != "$1 root/root" ]; then
+            fail "$2 is not $1 root/root: $line"
+        fi
+    }
+    expect_mode -rw-r--r-- ./usr/share/ppd/quorvel/qx7.ppd
+    expect_mode -rw-r--r-- ./usr/share/cups/mime/qx7.types
+    expect_mode -rwxr-xr-x ./usr/bin/qx7-setup-printer
+    expect_mode -rw-r--r-- ./usr/share/man/man1/qx7-setup-printer.1.gz
+    if [ "$cups_filter" = 1 ]; then
+        expect_mode -rwxr-xr-x ./usr/lib/cups/filter/qx7-command-filter
+    fi
+    # Not in the multiarch library folder, where CUPS does not look.
+    if grep -q '^\./usr/lib/[^/]*-linux-gnu/cups' <<<"$contents"; then
+        fail "CUPS files in the multiarch library folder"
+    fi
+fi
 # Tests, benchmarks and developer tools stay out.
 if grep -E '_tests?$|_bench$|qx7-loggen' <<<"$contents"; then
     fail "the package holds programs that are not for users"
@@ -52,6 +80,11 @@ echo "Depends: $depends"
 for package in libqt6widgets6 libqt6gui6 libqt6core6 zlib1g qt6-qpa-plugins libqt6svg6; do
     grep -qE "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package"
 done
+if [ "$cups_driver" = 1 ]; then
+    recommends=$(dpkg-deb -f "$deb" Recommends)
+    echo "Recommends: $recommends"
+    grep -qE "(^|, )cups( |,|$)" <<<"$recommends" || fail "Recommends lacks cups"
+fi
 [ "$(dpkg-deb -f "$deb" Package)" = qx7-service-tool ] || fail "wrong package name"
 [ "$(dpkg-deb -f "$deb" Version)" = 2.0.4.0 ] || fail "wrong version"
 
@@ -144,7 +177,15 @@ else
 fi
 # The manual pages: gzip -9n as Debian ships them (no name, no time stamp in the header), and
 # each renders without a warning.
-for page in qx7-service-tool qx7log qx7ctl qx7-printer-sim; do
+pages=(qx7-service-tool qx7log qx7ctl qx7-printer-sim)
+programs=(qx7-service-tool qx7log qx7ctl qx7-printer-sim)
+if [ "$cups_driver" = 1 ]; then
+    pages+=(qx7-setup-printer)
+fi
+if [ "$cups_filter" = 1 ]; then
+    programs+=(../lib/cups/filter/qx7-command-filter)
+fi
+for page in "${pages[@]}"; do
     gz="$work/root/usr/share/man/man1/$page.1.gz"
     if [ ! -f "$gz" ]; then
         fail "the package lacks the manual page $page.1.gz"
@@ -161,14 +202,64 @@ for page in qx7-service-tool qx7log qx7ctl qx7-printer-sim; do
     fi
 done
 # The programs are stripped: no symbol table, no debugging sections.
-for program in qx7-service-tool qx7log qx7ctl qx7-printer-sim; do
+for program in "${programs[@]}"; do
     sections=$(readelf -S -W "$work/root/usr/bin/$program")
     if grep -qE ' \.(symtab|debug_info) ' <<<"$sections"; then
         fail "the packaged $program is not stripped"
     fi
 done
+# A packaged program that loads libcups brings the package's dependency on it (dpkg-shlibdeps).
+for program in "${programs[@]}"; do
+    if readelf -d "$work/root/usr/bin/$program" | grep -q 'NEEDED.*\[libcups\.so\.2\]' &&
+        ! grep -qE "(^|, )libcups2( |,|$)" <<<"$depends"; then
+        fail "$program needs libcups, Depends lacks libcups2"
+    fi
+done
 # The packaged command-line programs run from where the package puts them.
 "$work/root/usr/bin/qx7log" --help >/dev/null || fail "the packaged qx7log does not run"
+
+if [ "$cups_driver" = 1 ]; then
+    # The packaged qx7-setup-printer hands lpadmin the packaged driver file, also when started
+    # through a link from another folder; CUPS' programs are fakes that note their arguments.
+    fakes="$work/fakes"
+    mkdir -p "$fakes" "$work/elsewhere"
+    printf '#!/bin/sh\nexit 0\n' >"$fakes/lpstat"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/lpadmin.args"\n' "$work" >"$fakes/lpadmin"
+    chmod 755 "$fakes/lpstat" "$fakes/lpadmin"
+    ln -s "$work/root/usr/bin/qx7-setup-printer" "$work/elsewhere/qx7-setup-printer"
+    for start in "$work/root/usr/bin/qx7-setup-printer" "$work/elsewhere/qx7-setup-printer"; do
+        rm -f "$work/lpadmin.args"
+        PATH="$fakes:$PATH" "$start" --device-uri 'usb://Quorvel/QX-7%20Series?serial=A1' \
+            </dev/null >"$work/setup.log" 2>&1 || fail "$start failed: $(cat "$work/setup.log")"
+        ppd=$(sed -n '/^-P$/{n;p}' "$work/lpadmin.args" 2>/dev/null)
+        [ -n "$ppd" ] && [ "$(readlink -f "$ppd")" = "$work/root/usr/share/ppd/quorvel/qx7.ppd" ] ||
+            fail "$start hands lpadmin the driver file '$ppd'"
+    done
+    [ "$("$work/root/usr/bin/qx7-setup-printer" --version)" = "qx7-setup-printer 2.0.4.0" ] ||
+        fail "qx7-setup-printer --version"
+
+    # The maintainer script restarts a running scheduler (the new MIME type) and nothing else.
+    dpkg-deb -e "$deb" "$work/control"
+    postinst="$work/control/postinst"
+    if [ ! -x "$postinst" ]; then
+        fail "no executable postinst"
+    else
+        sh -n "$postinst" || fail "postinst is not valid sh"
+        for tool in deb-systemd-invoke invoke-rc.d; do
+            printf '#!/bin/sh\necho "%s $*" >>"%s/restarts"\n' "$tool" "$work" >"$fakes/$tool"
+            chmod 755 "$fakes/$tool"
+        done
+        PATH="$fakes:$PATH" sh "$postinst" abort-upgrade || fail "postinst abort-upgrade failed"
+        [ ! -e "$work/restarts" ] || fail "postinst abort-upgrade touched CUPS: $(cat "$work/restarts")"
+        PATH="$fakes:$PATH" sh "$postinst" configure 2.0.3.0 || fail "postinst configure failed"
+        if [ -e "$work/restarts" ]; then
+            grep -qvxE 'deb-systemd-invoke try-restart cups.service|invoke-rc.d cups force-reload' \
+                "$work/restarts" && fail "postinst asked more than CUPS' restart: $(cat "$work/restarts")"
+        else
+            echo "neither systemd nor /etc/init.d/cups here: the restart not seen"
+        fi
+    fi
+fi
 
 if [ "$failures" -ne 0 ]; then
     exit 1

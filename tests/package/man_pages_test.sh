@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # man_pages_test.sh BIN_DIR MAN_DIR: each command and each long option that qx7log's,
-# qx7ctl's and the window's help lists has its place in the program's manual page, so that a new command or
-# option cannot be left out of the pages, and every page renders without a warning.
+# qx7ctl's, qx7-setup-printer's and the window's help lists has its place in the program's
+# manual page, so that a new command or option cannot be left out of the pages, and every page
+# renders without a warning.
 set -euo pipefail
 bin=$1
 man=$2
@@ -50,6 +51,20 @@ if [ -f "$page" ]; then
     done
 else
     fail "no manual page $page"
+fi
+
+# qx7-setup-printer (built with the CUPS link): each long option of its help has its place.
+if [ -x "$bin/qx7-setup-printer" ]; then
+    page="$man/qx7-setup-printer.1"
+    if [ -f "$page" ]; then
+        setup_options=$(options_of "$bin/qx7-setup-printer")
+        [ -n "$setup_options" ] || fail "qx7-setup-printer --help lists no options"
+        for option in $setup_options; do
+            grep -q -- "${option//-/\\\\-}" "$page" || fail "qx7-setup-printer.1 does not name $option"
+        done
+    else
+        fail "no manual page $page"
+    fi
 fi
 
 for page in "$man"/*.1; do
