@@ -19,6 +19,11 @@ std::uint32_t SimPrinter::PrinterClock() const {
     return clockBase_ + static_cast<std::uint32_t>(elapsed.count());
 }
 
+void SimPrinter::SetClock(std::uint32_t value) {
+    clockBase_ = value;
+    clockSetAt_ = std::chrono::steady_clock::now();
+}
+
 std::vector<unsigned char> SimPrinter::Reply(std::uint8_t replyCode, std::uint32_t status) const {
     std::vector<unsigned char> reply;
     const std::uint32_t now = PrinterClock();

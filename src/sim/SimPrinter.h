@@ -35,6 +35,12 @@ class SimPrinter {
     // The driver's named value, with the caller's buffer size.
     ValueAnswer ReadValue(const std::string& name, std::uint32_t bufferSize);
 
+    // What a printer keeps while it is off, for a simulator that lives one job at a time.
+    std::uint64_t CommandsTaken() const { return commandsTaken_; }
+    void SetCommandsTaken(std::uint64_t count) { commandsTaken_ = count; }
+    // Sets the printer clock to this value now; it runs on from there.
+    void SetClock(std::uint32_t value);
+
     // Printer state.
     std::uint32_t PrinterClock() const;
     std::map<int, std::uint32_t> exchangeRecords;  // record kind -> printer time recorded

@@ -1,5 +1,6 @@
 // qx7-printer-sim: installs a simulated QX-7 printer in a spool directory and answers the tool
-// as the printer and its driver would, until SIGTERM or SIGINT removes it again.
+// as the printer and its driver would, until SIGTERM or SIGINT removes it again. Installed as
+// the CUPS backend "qx7sim", it is the printer behind a queue instead (sim/Backend.h).
 
 #include <CLI/CLI.hpp>
 
@@ -27,7 +28,11 @@
 #include "core/base/ByteOrder.h"
 #include "platform/posix/SpoolDirectory.h"
 #include "platform/posix/SpoolWire.h"
+#include "sim/PrinterFiles.h"
 #include "sim/SimPrinter.h"
+#ifdef QX7_SIM_BACKEND
+#include "sim/Backend.h"
+#endif
 
 namespace {
 
@@ -102,7 +107,8 @@ int ListenAt(const std::string& path) {
 // else; the printer behind them is one, and its state is changed under one lock.
 class Server {
   public:
-    Server(sim::SimPrinter& printer, bool verbose) : printer_(printer), verbose_(verbose) {}
+    Server(sim::SimPrinter& printer, bool verbose, std::string jobsDir)
+        : printer_(printer), verbose_(verbose), jobsDir_(std::move(jobsDir)) {}
     ~Server() { StopAll(); }
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -242,8 +248,13 @@ class Server {
                     }
                     inDocument = false;
                     std::string line;
+                    std::string recordError;
                     {
                         const std::lock_guard lock(printerMutex_);
+                        // Kept before the printer reads it, numbered in the order taken.
+                        if (!jobsDir_.empty() && sim::RecordJob(jobsDir_, job, recordError).empty()) {
+                            std::fprintf(stderr, "qx7-printer-sim: %s\n", recordError.c_str());
+                        }
                         line = printer_.TakeJob(job);
                     }
                     Log(line);
@@ -263,6 +274,7 @@ class Server {
     sim::SimPrinter& printer_;
     std::mutex printerMutex_;
     bool verbose_;
+    std::string jobsDir_;  // empty: jobs are not kept
     std::list<std::unique_ptr<Connection>> connections_;  // touched by the main thread only
 };
 
@@ -281,6 +293,11 @@ sim::Fault ParseFault(const std::string& mode) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef QX7_SIM_BACKEND
+    if (sim::IsBackendRun(argc, argv)) {
+        return sim::RunBackend(argc, argv);
+    }
+#endif
     CLI::App app{"Simulated QX-7 printer and driver for the service tool", "qx7-printer-sim"};
     std::string spool;
     std::string name = "QX-7 Simulator";
@@ -289,6 +306,7 @@ int main(int argc, char** argv) {
     std::string fault = "none";
     std::uint64_t faultAfter = 0;
     std::string journalPath;
+    std::string jobsDir;
     bool quiet = false;
     app.add_option("--spool", spool, "Spool directory (default: QX7_SPOOL_DIR or per user)");
     app.add_option("--name", name, "Printer name")->capture_default_str();
@@ -301,6 +319,8 @@ int main(int argc, char** argv) {
                    "Commands taken normally before the fault mode starts")
         ->capture_default_str();
     app.add_option("--journal", journalPath, "File recording each command received");
+    app.add_option("--jobs-dir", jobsDir, "Folder keeping each job's bytes (0001.bin, ...)")
+        ->check(CLI::ExistingDirectory);
     app.add_flag("--quiet", quiet, "Do not describe each job on standard error");
     CLI11_PARSE(app, argc, argv);
 
@@ -381,7 +401,7 @@ int main(int argc, char** argv) {
             }
         },
         faultAfter);
-    Server server(printer, !quiet);
+    Server server(printer, !quiet, jobsDir);
     server.Log("\"" + name + "\" installed in " + spool + " (fault mode " + fault +
                (faultAfter > 0 ? " after " + std::to_string(faultAfter) + " commands" : "") + ")");
 
