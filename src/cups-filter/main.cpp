@@ -127,16 +127,17 @@ Collected CollectReply(Clock::time_point deadline, std::vector<unsigned char>& r
         if (reply.size() >= kMaxReadBytes) {
             return Collected::kTooLong;
         }
+        // Once the deadline has passed, what already came is still read, without waiting.
         const int left = MsLeft(deadline);
-        if (left == 0) {
-            why = "no whole reply within the deadline (" + std::to_string(reply.size()) +
-                  " bytes came)";
-            return Collected::kNone;
-        }
         pollfd watch{CUPS_BC_FD, POLLIN, 0};
         const int ready = poll(&watch, 1, left);
         if (ready < 0 && errno != EINTR) {
             why = std::string("cannot wait on the back channel: ") + std::strerror(errno);
+            return Collected::kNone;
+        }
+        if (ready == 0 && left == 0) {
+            why = "no whole reply within the deadline (" + std::to_string(reply.size()) +
+                  " bytes came)";
             return Collected::kNone;
         }
         if (ready <= 0) {
