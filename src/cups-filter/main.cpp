@@ -111,9 +111,9 @@ bool CopyJob(int in) {
 // The reply is whole once its end packet is: the end marker starts that packet, wherever in
 // what was read it arrived.
 bool ReplyComplete(const std::vector<unsigned char>& bytes) {
-    const auto at = std::search(bytes.begin(), bytes.end(), qx7::kEndMarker.begin(), qx7::kEndMarker.end());
-    return at != bytes.end() &&
-           static_cast<std::size_t>(bytes.end() - at) >= qx7::kPacketSize;
+    const auto at =
+        std::search(bytes.begin(), bytes.end(), qx7::kEndMarker.begin(), qx7::kEndMarker.end());
+    return at != bytes.end() && static_cast<std::size_t>(bytes.end() - at) >= qx7::kPacketSize;
 }
 
 enum class Collected { kReply, kTooLong, kNone };

@@ -171,7 +171,8 @@ class BackendPrinter {
         printer.SetCommandsTaken(state.commandsTaken);
         if (state.clock) {
             // The clock ran on while no backend ran.
-            const std::int64_t elapsed = std::max<std::int64_t>(0, std::time(nullptr) - state.clockAt);
+            const std::int64_t elapsed =
+                std::max<std::int64_t>(0, std::time(nullptr) - state.clockAt);
             printer.SetClock(*state.clock + static_cast<std::uint32_t>(elapsed));
         }
         return printer;

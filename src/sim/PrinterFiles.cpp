@@ -98,8 +98,7 @@ std::string RecordJob(const std::string& dir, const std::vector<unsigned char>& 
 }
 
 bool AppendJournalLine(const std::string& path, const std::string& line, std::string& error) {
-    const int fd =
-        open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         error = "cannot open the journal " + path + ": " + std::strerror(errno);
         return false;
@@ -116,8 +115,8 @@ bool AppendJournalLine(const std::string& path, const std::string& line, std::st
 std::string FormatState(const SavedState& state) {
     std::string text = "commands-taken " + std::to_string(state.commandsTaken) + "\n";
     if (state.clock) {
-        text += "clock " + std::to_string(*state.clock) + " " + std::to_string(state.clockAt) +
-                "\n";
+        text +=
+            "clock " + std::to_string(*state.clock) + " " + std::to_string(state.clockAt) + "\n";
     }
     return text;
 }

@@ -252,7 +252,8 @@ class Server {
                     {
                         const std::lock_guard lock(printerMutex_);
                         // Kept before the printer reads it, numbered in the order taken.
-                        if (!jobsDir_.empty() && sim::RecordJob(jobsDir_, job, recordError).empty()) {
+                        if (!jobsDir_.empty() &&
+                            sim::RecordJob(jobsDir_, job, recordError).empty()) {
                             std::fprintf(stderr, "qx7-printer-sim: %s\n", recordError.c_str());
                         }
                         line = printer_.TakeJob(job);
@@ -274,7 +275,7 @@ class Server {
     sim::SimPrinter& printer_;
     std::mutex printerMutex_;
     bool verbose_;
-    std::string jobsDir_;  // empty: jobs are not kept
+    std::string jobsDir_;                                 // empty: jobs are not kept
     std::list<std::unique_ptr<Connection>> connections_;  // touched by the main thread only
 };
 

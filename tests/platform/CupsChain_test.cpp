@@ -59,10 +59,8 @@ const std::vector<Command>& Commands() {
          "record 6"},
         {"clock", [](PrinterLink& l) { return l.BuildSetClock(kClockSetTo); },
          "clock " + std::to_string(kClockSetTo)},
-        {"carriage", [](PrinterLink& l) { return l.BuildCarriageSpeedStart(); },
-         "carriage-speed"},
-        {"thermistor", [](PrinterLink& l) { return l.BuildThermistorValue(72); },
-         "thermistor 72"},
+        {"carriage", [](PrinterLink& l) { return l.BuildCarriageSpeedStart(); }, "carriage-speed"},
+        {"thermistor", [](PrinterLink& l) { return l.BuildThermistorValue(72); }, "thermistor 72"},
         {"address",
          [](PrinterLink& l) { return l.BuildSetAddress(0xC0A80105u, 0xFFFFFF00u, 0xC0A80101u); },
          "address " + std::to_string(0xC0A80105u) + " " + std::to_string(0xFFFFFF00u) + " " +
@@ -101,7 +99,8 @@ std::vector<unsigned char> WithoutClock(std::vector<unsigned char> reply) {
 // The tool reads a reply as whole chunks, zero-filled after the end packet: the printer's
 // bytes are those up to it.
 std::vector<unsigned char> ThroughEndPacket(std::vector<unsigned char> reply) {
-    const auto marker = std::search(reply.begin(), reply.end(), kEndMarker.begin(), kEndMarker.end());
+    const auto marker =
+        std::search(reply.begin(), reply.end(), kEndMarker.begin(), kEndMarker.end());
     if (marker == reply.end() || reply.end() - marker < static_cast<std::ptrdiff_t>(kPacketSize)) {
         ADD_FAILURE() << "no end packet in a reply of " << reply.size() << " bytes";
         return reply;
@@ -157,8 +156,8 @@ class StandIn {
   public:
     explicit StandIn(std::vector<std::string> extra = {}) {
         std::filesystem::create_directory(JobsDir());
-        std::vector<std::string> args{"--spool",    dir_.Path().string(), "--journal",
-                                      Journal(),    "--jobs-dir",         JobsDir(),
+        std::vector<std::string> args{"--spool", dir_.Path().string(), "--journal",
+                                      Journal(), "--jobs-dir",         JobsDir(),
                                       "--quiet"};
         args.insert(args.end(), extra.begin(), extra.end());
         sim_ = std::make_unique<test::ChildProcess>(kSim, args, dir_.File("sim.log"));
@@ -233,8 +232,7 @@ TEST(CupsChainTest, EachCommandGetsTheStandInsReplyJournalAndBytes) {
     const auto jobs = JobFiles(state.Path() / "jobs");
     EXPECT_EQ(jobs.size(), Commands().size());
     EXPECT_EQ(jobs, JobFiles(standIn.JobsDir()));
-    EXPECT_EQ(test::ReadFile((state.Path() / "jobs" / "0001.bin").string()),
-              JobFor(Commands()[0]));
+    EXPECT_EQ(test::ReadFile((state.Path() / "jobs" / "0001.bin").string()), JobFor(Commands()[0]));
 }
 
 // Each fault as the stand-in plays it: the same reply, or none.
@@ -284,8 +282,7 @@ TEST(CupsChainTest, SwitchedOffPrinterFailsTheJobWithoutTakingIt) {
     test::TempDir state;
     const ChainResult result = test::RunChain(
         Filter(9, {{"QX7_FILTER_REPLY_DEADLINE_MS", "500"}}),
-        SimBackend(9, Uri("fault=offline&state=" + state.Path().string())),
-        JobFor(Commands()[0]));
+        SimBackend(9, Uri("fault=offline&state=" + state.Path().string())), JobFor(Commands()[0]));
     EXPECT_EQ(result.backend.exitCode, 1);  // CUPS_BACKEND_FAILED
     EXPECT_NE(result.backend.err.find("STATE: +offline-report\n"), std::string::npos);
     EXPECT_EQ(Lines(result.backend.err, "ERROR: ").size(), 1u) << result.backend.err;
@@ -317,13 +314,12 @@ TEST(CupsChainTest, FaultAfterCountsCommandsAcrossBackendRuns) {
     {
         test::TempDir state;
         const std::string uri = Uri("fault=offline&after=1&state=" + state.Path().string());
-        const ChainResult first =
-            test::RunChain(Filter(1), SimBackend(1, uri), JobFor(record));
+        const ChainResult first = test::RunChain(Filter(1), SimBackend(1, uri), JobFor(record));
         EXPECT_EQ(first.backend.exitCode, 0) << first.backend.err;
         EXPECT_EQ(Reported(first, 1).kind, ReplyReportKind::kReply);
-        const ChainResult second = test::RunChain(
-            Filter(2, {{"QX7_FILTER_REPLY_DEADLINE_MS", "300"}}), SimBackend(2, uri),
-            JobFor(record));
+        const ChainResult second =
+            test::RunChain(Filter(2, {{"QX7_FILTER_REPLY_DEADLINE_MS", "300"}}), SimBackend(2, uri),
+                           JobFor(record));
         EXPECT_EQ(second.backend.exitCode, 1);
         EXPECT_NE(second.backend.err.find("STATE: +offline-report"), std::string::npos);
         EXPECT_EQ(test::FileNames(state.Path() / "jobs"), std::vector<std::string>{"0001.bin"});
@@ -343,8 +339,8 @@ TEST(CupsChainTest, HeldPrinterTakesNothingUntilSwitchedOn) {
             SimBackend(5, Uri("state=" + state.Path().string() + "&hold=" + hold)));
         std::string error;
         ASSERT_TRUE(chain.Start(JobFor(record), error)) << error;
-        for (int i = 0; i < 2000 && chain.BackendErrSoFar().find("STATE: +offline-report") ==
-                                        std::string::npos;
+        for (int i = 0; i < 2000 &&
+                        chain.BackendErrSoFar().find("STATE: +offline-report") == std::string::npos;
              ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -403,8 +399,8 @@ std::string SubmitAsNobody(const std::string& socket, const std::string& queue,
     }
     const int id = cupsCreateJob(http, queue.c_str(), "qx7 command", 0, nullptr);
     if (id <= 0 ||
-        cupsStartDocument(http, queue.c_str(), id, "command", "application/vnd.qx7-command",
-                          1) != HTTP_STATUS_CONTINUE ||
+        cupsStartDocument(http, queue.c_str(), id, "command", "application/vnd.qx7-command", 1) !=
+            HTTP_STATUS_CONTINUE ||
         cupsWriteRequestData(http, job.data(), job.size()) != HTTP_STATUS_CONTINUE ||
         cupsFinishDocument(http, queue.c_str()) != IPP_STATUS_OK) {
         httpClose(http);
@@ -421,8 +417,8 @@ std::string SubmitAsNobody(const std::string& socket, const std::string& queue,
         ipp_t* response = cupsDoRequest(http, request, "/");
         int state = 0;
         if (response != nullptr) {
-            if (ipp_attribute_t* a = ippFindAttribute(response, "job-printer-state-message",
-                                                      IPP_TAG_TEXT)) {
+            if (ipp_attribute_t* a =
+                    ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT)) {
                 message = ippGetString(a, 0, nullptr);
             }
             if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {

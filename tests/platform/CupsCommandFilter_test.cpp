@@ -116,10 +116,9 @@ int PlayBackend(ChainIo& io, const Script& script) {
             }
             if (!script.lastPieceFile.empty()) {
                 // The monotonic clock is the machine's: the test compares it with its own.
-                test::WriteFile(script.lastPieceFile,
-                                std::to_string(std::chrono::steady_clock::now()
-                                                   .time_since_epoch()
-                                                   .count()));
+                test::WriteFile(
+                    script.lastPieceFile,
+                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
             }
             if (!script.drainAnsweredFirst) {
                 cupsSideChannelWrite(command, CUPS_SC_STATUS_OK, nullptr, 0, 1.0);
@@ -209,8 +208,7 @@ TEST(CupsCommandFilterTest, JobReachesTheBackendUnchangedAndTheReplyIsReported) 
     test::TempDir dir;
     const std::string file = dir.File("job.bin");
     test::WriteFile(file, JobOf2520Bytes());
-    const ChainResult result =
-        test::RunChain(Filter(CupsArgs(kJobId, file)), Backend(script), "");
+    const ChainResult result = test::RunChain(Filter(CupsArgs(kJobId, file)), Backend(script), "");
     EXPECT_EQ(result.received, JobOf2520Bytes());
     EXPECT_EQ(Warnings(result.filter.err), std::vector<std::string>{expected});
     // A file that is not there fails the job.
@@ -253,9 +251,9 @@ TEST(CupsCommandFilterTest, NothingIsReportedBeforeTheEndPacketIsWhole) {
     Script script;
     // The marker came, the rest of its packet never does.
     script.pieces = {reply.substr(0, reply.size() - kPacketSize + 6)};
-    const ChainResult result = test::RunChain(
-        Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "400"}}), Backend(script),
-        JobOf2520Bytes());
+    const ChainResult result =
+        test::RunChain(Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "400"}}),
+                       Backend(script), JobOf2520Bytes());
     EXPECT_EQ(result.filter.exitCode, 0);
     EXPECT_TRUE(Warnings(result.filter.err).empty()) << result.filter.err;
     EXPECT_NE(result.filter.err.find("DEBUG: "), std::string::npos);
@@ -263,9 +261,9 @@ TEST(CupsCommandFilterTest, NothingIsReportedBeforeTheEndPacketIsWhole) {
 
 TEST(CupsCommandFilterTest, SilentPrinterReportsNothingAndEndsByTheDeadline) {
     Script silent;  // drains, answers nothing
-    const ChainResult result = test::RunChain(
-        Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "400"}}), Backend(silent),
-        JobOf2520Bytes());
+    const ChainResult result =
+        test::RunChain(Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "400"}}),
+                       Backend(silent), JobOf2520Bytes());
     EXPECT_EQ(result.filter.exitCode, 0);
     EXPECT_TRUE(Warnings(result.filter.err).empty()) << result.filter.err;
     EXPECT_GE(result.filter.seconds, 0.4);
@@ -275,9 +273,9 @@ TEST(CupsCommandFilterTest, SilentPrinterReportsNothingAndEndsByTheDeadline) {
 // The variable only shortens the deadline: asking for 10 s still ends at 2.5 s.
 TEST(CupsCommandFilterTest, DeadlineIsTwoAndAHalfSecondsAtMost) {
     Script silent;
-    const ChainResult result = test::RunChain(
-        Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "10000"}}), Backend(silent),
-        JobOf2520Bytes());
+    const ChainResult result =
+        test::RunChain(Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "10000"}}),
+                       Backend(silent), JobOf2520Bytes());
     EXPECT_EQ(result.filter.exitCode, 0);
     EXPECT_TRUE(Warnings(result.filter.err).empty());
     EXPECT_GE(result.filter.seconds, kDeadlineSeconds);
@@ -287,9 +285,9 @@ TEST(CupsCommandFilterTest, DeadlineIsTwoAndAHalfSecondsAtMost) {
 TEST(CupsCommandFilterTest, BackendThatNeverDrainsCostsTheDeadline) {
     Script neverDrains;
     neverDrains.drains = false;
-    const ChainResult result = test::RunChain(
-        Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "400"}}),
-        Backend(neverDrains), JobOf2520Bytes());
+    const ChainResult result =
+        test::RunChain(Filter(CupsArgs(kJobId), {{"QX7_FILTER_REPLY_DEADLINE_MS", "400"}}),
+                       Backend(neverDrains), JobOf2520Bytes());
     EXPECT_EQ(result.filter.exitCode, 0);
     EXPECT_TRUE(Warnings(result.filter.err).empty());
     EXPECT_GE(result.filter.seconds, 0.4);

@@ -54,8 +54,10 @@ TEST(BackendUriTest, ReadsEveryParameterPercentDecoded) {
     const struct {
         const char* value;
         Fault fault;
-    } faults[] = {{"none", Fault::kNone},     {"offline", Fault::kOffline},
-                  {"silent", Fault::kSilent}, {"refuse", Fault::kRefuse},
+    } faults[] = {{"none", Fault::kNone},
+                  {"offline", Fault::kOffline},
+                  {"silent", Fault::kSilent},
+                  {"refuse", Fault::kRefuse},
                   {"garble", Fault::kGarble}};
     for (const auto& f : faults) {
         const auto parsed = ParseBackendUri(std::string("qx7sim://Q?fault=") + f.value, error);
@@ -157,9 +159,9 @@ TEST(PrinterFilesTest, JobsAreNumberedOnFromTheHighestAndWrittenWhole) {
     const std::string path = RecordJob(dir.Path().string(), job, error);
     EXPECT_EQ(path, dir.File("0008.bin")) << error;
     EXPECT_EQ(test::ReadFile(path), std::string("\x00\x1B\xFF\x0A", 4));
-    EXPECT_EQ(test::FileNames(dir.Path()),
-              (std::vector<std::string>{"0001.bin", "0007.bin", "0008.bin", "12.bin",
-                                        "notes.txt"}));
+    EXPECT_EQ(
+        test::FileNames(dir.Path()),
+        (std::vector<std::string>{"0001.bin", "0007.bin", "0008.bin", "12.bin", "notes.txt"}));
     // A folder that is not there: no file, and the reason.
     EXPECT_TRUE(RecordJob(dir.File("missing"), job, error).empty());
     EXPECT_FALSE(error.empty());
@@ -169,8 +171,8 @@ TEST(PrinterFilesTest, JobsAreNumberedOnFromTheHighestAndWrittenWhole) {
 test::ChainResult RunBackend(const std::string& uri, const std::vector<std::string>& args,
                              const std::string& argv0 = "") {
     const test::ChainSide gone{"", "", {}, {}, [](test::ChainIo&) { return 0; }};
-    const test::ChainSide backend{kSim, argv0.empty() ? uri : argv0, args,
-                                  {{"DEVICE_URI", uri}}, {}};
+    const test::ChainSide backend{
+        kSim, argv0.empty() ? uri : argv0, args, {{"DEVICE_URI", uri}}, {}};
     return test::RunChain(gone, backend, "");
 }
 
@@ -204,8 +206,7 @@ TEST(SimBackendTest, JobFileIsTakenAtItsEndAndABrokenStateIsKept) {
     const std::string uri = "qx7sim://Q?state=" + state.Path().string();
     test::ChainResult result = RunBackend(uri, test::CupsArgs(4, job));
     EXPECT_EQ(result.backend.exitCode, 0) << result.backend.err;
-    EXPECT_EQ(test::ReadFile((state.Path() / "jobs" / "0001.bin").string()),
-              test::ReadFile(job));
+    EXPECT_EQ(test::ReadFile((state.Path() / "jobs" / "0001.bin").string()), test::ReadFile(job));
     EXPECT_NE(result.backend.err.find("DEBUG: qx7sim: rejected job"), std::string::npos)
         << result.backend.err;
     // Not a command: the printer took it without counting it.

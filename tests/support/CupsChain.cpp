@@ -206,8 +206,8 @@ bool CupsChain::Start(const std::string& input, std::string& error) {
         error = std::string("files: ") + std::strerror(errno);
     }
     // Only the two sides hold the channels now: each end closes with its side.
-    for (const int fd : {data[0], data[1], back[0], back[1], side[0], side[1], in, null,
-                         filterErr, backendErr, record}) {
+    for (const int fd : {data[0], data[1], back[0], back[1], side[0], side[1], in, null, filterErr,
+                         backendErr, record}) {
         if (fd >= 0) {
             close(fd);
         }

@@ -47,9 +47,9 @@ struct ChainSide {
 std::vector<std::string> CupsArgs(int jobId, const std::string& file = "");
 
 struct SideResult {
-    int exitCode = -1;  // -1 when it did not exit normally
-    int signal = 0;     // the signal that ended it, if one did
-    std::string err;    // everything it wrote on standard error
+    int exitCode = -1;   // -1 when it did not exit normally
+    int signal = 0;      // the signal that ended it, if one did
+    std::string err;     // everything it wrote on standard error
     double seconds = 0;  // from the start of the chain to its end
 };
 
