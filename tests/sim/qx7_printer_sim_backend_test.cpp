@@ -2,6 +2,9 @@
 // holds, its files are whole and numbered on, and it keeps to a backend's conventions
 // (discovery lists nothing, a job file is read, a broken state is never silently reset).
 
+#ifdef QX7_SIM_BACKEND
+#include <cups/sidechannel.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -167,6 +170,16 @@ TEST(PrinterFilesTest, JobsAreNumberedOnFromTheHighestAndWrittenWhole) {
     EXPECT_FALSE(error.empty());
 }
 
+TEST(StandInJobsFolderTest, FolderThatIsNotThereIsRefused) {
+    test::TempDir dir;
+    const test::ProgramResult result = test::RunProgram(
+        kSim, {"--spool", dir.Path().string(), "--jobs-dir", dir.File("missing"), "--quiet"});
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_TRUE(test::FileNames(dir.Path()).empty());
+}
+
+#ifdef QX7_SIM_BACKEND
+
 // Runs the backend with a filter that sends nothing and goes away.
 test::ChainResult RunBackend(const std::string& uri, const std::vector<std::string>& args,
                              const std::string& argv0 = "") {
@@ -229,13 +242,38 @@ TEST(SimBackendTest, JobFileIsTakenAtItsEndAndABrokenStateIsKept) {
     EXPECT_NE(result.backend.err.find("ERROR: qx7sim: "), std::string::npos);
 }
 
-TEST(SimBackendTest, StandInRefusesAJobsFolderThatIsNotThere) {
-    test::TempDir dir;
-    const test::ProgramResult result = test::RunProgram(
-        kSim, {"--spool", dir.Path().string(), "--jobs-dir", dir.File("missing"), "--quiet"});
-    EXPECT_NE(result.exitCode, 0);
-    EXPECT_TRUE(test::FileNames(dir.Path()).empty());
+// What a filter asks through the side channel, answered as a USB printer's backend would.
+TEST(SimBackendTest, SideChannelAnswersAsAPrinterOnUsb) {
+    const test::ChainSide asking{
+        "", "", {}, {}, [](test::ChainIo&) {
+            const auto ask = [](cups_sc_command_t command) {
+                char data[256] = {};
+                int length = sizeof data;
+                const cups_sc_status_t status =
+                    cupsSideChannelDoRequest(command, data, &length, 10.0);
+                std::string line =
+                    std::to_string(status) + " " +
+                    std::string(data, static_cast<std::size_t>(std::max(length, 0))) + "\n";
+                write(STDERR_FILENO, line.data(), line.size());
+            };
+            ask(CUPS_SC_CMD_GET_BIDI);
+            ask(CUPS_SC_CMD_GET_DEVICE_ID);
+            ask(CUPS_SC_CMD_GET_STATE);
+            ask(CUPS_SC_CMD_SOFT_RESET);
+            return 0;
+        }};
+    const std::string uri = "qx7sim://Q";
+    const test::ChainSide backend{kSim, uri, test::CupsArgs(2), {{"DEVICE_URI", uri}}, {}};
+    const test::ChainResult result = test::RunChain(asking, backend, "");
+    const auto ok = std::to_string(CUPS_SC_STATUS_OK) + " ";
+    EXPECT_EQ(result.filter.err, ok + std::string(1, static_cast<char>(CUPS_SC_BIDI_SUPPORTED)) +
+                                     "\n" + ok + "MFG:Quorvel;MDL:QX-7 Series;CMD:QX7;\n" + ok +
+                                     std::string(1, static_cast<char>(CUPS_SC_STATE_ONLINE)) +
+                                     "\n" + std::to_string(CUPS_SC_STATUS_NOT_IMPLEMENTED) + " \n");
+    EXPECT_EQ(result.backend.exitCode, 0) << result.backend.err;
 }
+
+#endif  // QX7_SIM_BACKEND
 
 }  // namespace
 }  // namespace qx7::sim
