@@ -22,7 +22,9 @@
 #include "core/base/ByteOrder.h"
 #include "core/comm/CommandJob.h"
 #include "core/comm/PrinterLink.h"
+#include "platform/cups/CupsSpooler.h"
 #include "platform/cups/ReplyReport.h"
+#include "platform/posix/PosixSleeper.h"
 #include "platform/posix/SpoolDirectory.h"
 #include "sim/SimPrinter.h"
 #include "support/ChildProcess.h"
@@ -484,6 +486,54 @@ TEST(CupsChainCupsdTest, OrdinaryUsersCommandJobGetsTheSimulatorsReply) {
     EXPECT_EQ(test::ReadFile((state / "journal").string()),
               "clock " + std::to_string(kClockSetTo) + "\n");
     EXPECT_EQ(test::ReadFile((state / "jobs" / "0001.bin").string()), job);
+}
+
+// The tool's own link through the scheduler's client, the queue's filter and the simulator:
+// what a technician's command meets, fault by fault.
+TEST(CupsChainCupsdTest, TheLinkGetsEachFaultsAnswerThroughTheQueue) {
+    const std::string skip = test::PrivateCupsd::SkipReason();
+    if (!skip.empty()) {
+        GTEST_SKIP() << skip;
+    }
+    test::PrivateCupsd cupsd;
+    ASSERT_TRUE(cupsd.InstallFilter("qx7-command-filter", test::ReadFile(kFilter)));
+    ASSERT_TRUE(cupsd.InstallBackend("qx7sim", test::ReadFile(kSim)));
+    std::string error;
+    ASSERT_TRUE(cupsd.Start(error)) << error;
+    const struct {
+        const char* fault;
+        int collected;  // CollectReply's result
+        int checked;    // CheckInitializeRecordReply's, when a reply came
+    } cases[] = {
+        {"none", 0, 0},
+        {"refuse", 0, kLinkReplyStatus},
+        {"garble", 0, kLinkReplyFraming},
+        {"silent", kLinkNoReply, 0},
+    };
+    CupsSpooler spooler(cupsd.Socket());
+    PosixSleeper sleeper;
+    test::FixedNowLocalTime clock(kJobTime);
+    for (const auto& c : cases) {
+        const std::string queue = std::string("qx7-") + c.fault;
+        const std::filesystem::path state = cupsd.Root() / queue;
+        std::filesystem::create_directory(state);
+        ASSERT_EQ(test::RunProgram("/bin/chown", {"lp:lp", state.string()}).exitCode, 0);
+        ASSERT_TRUE(
+            cupsd.AddQueue(queue, Uri(std::string("fault=") + c.fault + "&state=" + state.string()),
+                           test::PrivateCupsd::Qx7Ppd(), error))
+            << error;
+        PrinterLink link(spooler, sleeper, clock);
+        ASSERT_EQ(link.Connect(queue), 0) << c.fault;
+        ASSERT_EQ(link.BuildInitializeRecord(kRecordBattery), 0);
+        ASSERT_EQ(link.SendJob(), 0) << c.fault;
+        EXPECT_EQ(link.CollectReply(1), c.collected) << c.fault;
+        if (c.collected == 0) {
+            EXPECT_EQ(link.CheckInitializeRecordReply(), c.checked) << c.fault;
+        }
+        EXPECT_EQ(test::ReadFile((state / "journal").string()), "record 6\n") << c.fault;
+        EXPECT_EQ(test::ReadFile((state / "jobs" / "0001.bin").string()), JobFor(Commands()[0]))
+            << c.fault;
+    }
 }
 
 }  // namespace
