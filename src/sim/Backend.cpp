@@ -260,12 +260,12 @@ class BackendRun {
                 }
                 return Fail(std::string("cannot wait for the job: ") + std::strerror(errno));
             }
-            if ((watch[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0 && !Read(true)) {
-                return failed_;
+            if ((watch[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0 && !Read(true)) {
+                return CUPS_BACKEND_FAILED;
             }
             if ((watch[1].revents & POLLIN) != 0) {
                 if (!ServeSideChannel(sideOpen)) {
-                    return failed_;
+                    return CUPS_BACKEND_FAILED;
                 }
             } else if ((watch[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
                 sideOpen = false;
@@ -274,7 +274,7 @@ class BackendRun {
         // A job that ended without a drain is taken at its end; its reply goes to whoever
         // reads the back channel, if anyone does.
         if (!job_.empty() && !TakeAndAnswer()) {
-            return failed_;
+            return CUPS_BACKEND_FAILED;
         }
         return CUPS_BACKEND_OK;
     }
@@ -282,8 +282,7 @@ class BackendRun {
   private:
     int Fail(const std::string& why) {
         StatusLine("ERROR: qx7sim: " + why);
-        failed_ = CUPS_BACKEND_FAILED;
-        return failed_;
+        return CUPS_BACKEND_FAILED;
     }
 
     bool Read(bool wait) {
@@ -372,7 +371,6 @@ class BackendRun {
     int in_;
     bool inputOpen_ = true;
     std::vector<unsigned char> job_;
-    int failed_ = CUPS_BACKEND_FAILED;
 };
 
 }  // namespace

@@ -242,6 +242,17 @@ TEST(SimBackendTest, JobFileIsTakenAtItsEndAndABrokenStateIsKept) {
     EXPECT_NE(result.backend.err.find("ERROR: qx7sim: "), std::string::npos);
 }
 
+// A backend started without standard input fails the job instead of spinning on it.
+TEST(SimBackendTest, NoInputAtAllFailsTheJob) {
+    const test::ProgramResult result = test::RunProgram(
+        "/usr/bin/timeout",
+        {"60", "/bin/sh", "-c", "exec \"$0\" 1 user title 1 '' 0<&- 3>&- 4>&-", kSim},
+        {{"DEVICE_URI", "qx7sim://Q"}});
+    EXPECT_EQ(result.exitCode, 1) << result.err;  // 124 if it never ended
+    EXPECT_NE(result.err.find("ERROR: qx7sim: cannot read the job"), std::string::npos)
+        << result.err;
+}
+
 // What a filter asks through the side channel, answered as a USB printer's backend would.
 TEST(SimBackendTest, SideChannelAnswersAsAPrinterOnUsb) {
     const test::ChainSide asking{
