@@ -134,13 +134,15 @@ std::string Uri(const std::string& query) {
     return "qx7sim://QX7-Sim" + (query.empty() ? "" : "?" + query);
 }
 
-ChainSide Filter(int jobId, const test::EnvList& env = {}) {
+ChainSide Filter(int jobId, const test::EnvList& extra = {}) {
+    test::EnvList env = test::CupsEnv(Uri(""));
+    env.insert(env.end(), extra.begin(), extra.end());
     return ChainSide{kFilter, "", CupsArgs(jobId), env, {}};
 }
 
 // The backend as the scheduler runs it: argv[0] and DEVICE_URI are the device URI.
 ChainSide SimBackend(int jobId, const std::string& uri) {
-    return ChainSide{kSim, uri, CupsArgs(jobId), {{"DEVICE_URI", uri}}, {}};
+    return ChainSide{kSim, uri, CupsArgs(jobId), test::CupsEnv(uri), {}};
 }
 
 // What the filter reported for the job: a reply, or why not, or nothing.

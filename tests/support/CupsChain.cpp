@@ -147,6 +147,14 @@ std::vector<std::string> CupsArgs(int jobId, const std::string& file) {
     return args;
 }
 
+EnvList CupsEnv(const std::string& deviceUri, const std::string& queue) {
+    return {{"DEVICE_URI", deviceUri},
+            {"PRINTER", queue},
+            {"CONTENT_TYPE", "application/vnd.qx7-command"},
+            {"FINAL_CONTENT_TYPE", "application/vnd.qx7-command"},
+            {"CUPS_SERVERBIN", "/usr/lib/cups"}};
+}
+
 CupsChain::CupsChain(ChainSide filter, ChainSide backend)
     : side_{std::move(filter), std::move(backend)} {}
 

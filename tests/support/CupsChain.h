@@ -45,6 +45,8 @@ struct ChainSide {
 
 // A filter's or backend's arguments: job-id user title copies options [file].
 std::vector<std::string> CupsArgs(int jobId, const std::string& file = "");
+// The environment the scheduler gives both sides of a QX-7 queue's command job.
+EnvList CupsEnv(const std::string& deviceUri, const std::string& queue = "qx7");
 
 struct SideResult {
     int exitCode = -1;   // -1 when it did not exit normally
