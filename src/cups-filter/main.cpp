@@ -181,6 +181,12 @@ int main(int argc, char** argv) {
     }
     // A backend that went away answers a write with EPIPE, which ends the job as failed.
     std::signal(SIGPIPE, SIG_IGN);
+    // The scheduler cancels with SIGTERM: never ignored or held back, whatever was inherited.
+    std::signal(SIGTERM, SIG_DFL);
+    sigset_t terminate;
+    sigemptyset(&terminate);
+    sigaddset(&terminate, SIGTERM);
+    sigprocmask(SIG_UNBLOCK, &terminate, nullptr);
 
     int jobId = 0;
     const std::string_view jobText(argv[1]);

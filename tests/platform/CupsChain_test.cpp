@@ -137,12 +137,12 @@ std::string Uri(const std::string& query) {
 ChainSide Filter(int jobId, const test::EnvList& extra = {}) {
     test::EnvList env = test::CupsEnv(Uri(""));
     env.insert(env.end(), extra.begin(), extra.end());
-    return ChainSide{kFilter, "", CupsArgs(jobId), env, {}};
+    return ChainSide::Program(kFilter, CupsArgs(jobId), env);
 }
 
 // The backend as the scheduler runs it: argv[0] and DEVICE_URI are the device URI.
 ChainSide SimBackend(int jobId, const std::string& uri) {
-    return ChainSide{kSim, uri, CupsArgs(jobId), test::CupsEnv(uri), {}};
+    return ChainSide::Program(kSim, CupsArgs(jobId), test::CupsEnv(uri), uri);
 }
 
 // What the filter reported for the job: a reply, or why not, or nothing.
@@ -338,9 +338,11 @@ TEST(CupsChainTest, HeldPrinterTakesNothingUntilSwitchedOn) {
         test::TempDir state;
         const std::string hold = state.File("off");
         test::WriteFile(hold, "");
-        test::CupsChain chain(
-            Filter(5, {{"QX7_FILTER_REPLY_DEADLINE_MS", "300"}}),
-            SimBackend(5, Uri("state=" + state.Path().string() + "&hold=" + hold)));
+        ChainSide backend = SimBackend(5, Uri("state=" + state.Path().string() + "&hold=" + hold));
+        if (cancel) {
+            backend.inheritedIgnored = {SIGTERM};  // a cancel ends it all the same
+        }
+        test::CupsChain chain(Filter(5, {{"QX7_FILTER_REPLY_DEADLINE_MS", "300"}}), backend);
         std::string error;
         ASSERT_TRUE(chain.Start(JobFor(record), error)) << error;
         for (int i = 0; i < 2000 &&

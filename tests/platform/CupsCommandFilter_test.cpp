@@ -132,11 +132,11 @@ int PlayBackend(ChainIo& io, const Script& script) {
 
 ChainSide Filter(const std::vector<std::string>& args = CupsArgs(kJobId),
                  const test::EnvList& env = {}) {
-    return ChainSide{kFilter, "", args, env, {}};
+    return ChainSide::Program(kFilter, args, env);
 }
 
 ChainSide Backend(const Script& script) {
-    return ChainSide{"", "", {}, {}, [script](ChainIo& io) { return PlayBackend(io, script); }};
+    return ChainSide::Function([script](ChainIo& io) { return PlayBackend(io, script); });
 }
 
 std::string Text(const std::vector<unsigned char>& bytes) {
@@ -305,11 +305,11 @@ TEST(CupsCommandFilterTest, NoBackChannelNoReport) {
     EXPECT_EQ(result.received, JobOf2520Bytes());
 
     // A backend that serves no side channel at all.
-    const ChainSide mute{"", "", {}, {}, [](ChainIo& io) {
-                             close(CUPS_SC_FD);
-                             io.ReadAll();
-                             return 0;
-                         }};
+    const ChainSide mute = ChainSide::Function([](ChainIo& io) {
+        close(CUPS_SC_FD);
+        io.ReadAll();
+        return 0;
+    });
     result = test::RunChain(Filter(), mute, JobOf2520Bytes());
     EXPECT_EQ(result.filter.exitCode, 0);
     EXPECT_TRUE(Warnings(result.filter.err).empty());
@@ -342,31 +342,38 @@ TEST(CupsCommandFilterTest, OverlongRepliesBecomeNoReplyLinesNeverCutOnes) {
     EXPECT_LT(result.filter.seconds, kDeadlineSeconds);
 }
 
+// Also when the filter was started with SIGTERM ignored and blocked.
 TEST(CupsCommandFilterTest, CancelEndsTheFilterAtOnceWithoutAReport) {
-    test::TempDir dir;
-    Script neverDrains;
-    neverDrains.drains = false;
-    neverDrains.pieces = {Text(kReply)};
-    neverDrains.readyFile = dir.File("ready");
-    test::CupsChain chain(Filter(), Backend(neverDrains));
-    std::string error;
-    ASSERT_TRUE(chain.Start(JobOf2520Bytes(), error)) << error;
-    // The filter waits for its drain now.
-    ASSERT_TRUE(test::WaitForPath(neverDrains.readyFile, 20000));
-    ASSERT_EQ(kill(chain.FilterPid(), SIGTERM), 0);
-    ASSERT_TRUE(chain.WaitForFilter(20000));
-    const ChainResult result = chain.Wait();
-    EXPECT_EQ(result.filter.signal, SIGTERM);
-    EXPECT_TRUE(Warnings(result.filter.err).empty());
+    for (const bool inherited : {false, true}) {
+        test::TempDir dir;
+        Script neverDrains;
+        neverDrains.drains = false;
+        neverDrains.pieces = {Text(kReply)};
+        neverDrains.readyFile = dir.File("ready");
+        ChainSide filter = Filter();
+        if (inherited) {
+            filter.inheritedIgnored = {SIGTERM};
+        }
+        test::CupsChain chain(filter, Backend(neverDrains));
+        std::string error;
+        ASSERT_TRUE(chain.Start(JobOf2520Bytes(), error)) << error;
+        // The filter waits for its drain now.
+        ASSERT_TRUE(test::WaitForPath(neverDrains.readyFile, 20000));
+        ASSERT_EQ(kill(chain.FilterPid(), SIGTERM), 0);
+        ASSERT_TRUE(chain.WaitForFilter(20000));
+        const ChainResult result = chain.Wait();
+        EXPECT_EQ(result.filter.signal, SIGTERM) << inherited;
+        EXPECT_TRUE(Warnings(result.filter.err).empty());
+    }
 }
 
 TEST(CupsCommandFilterTest, BackendThatClosesItsInputFailsTheJob) {
-    const ChainSide closes{"", "", {}, {}, [](ChainIo&) {
-                               close(STDIN_FILENO);
-                               // Stays, so that only the closed input can end the filter.
-                               std::this_thread::sleep_for(std::chrono::seconds(3));
-                               return 0;
-                           }};
+    const ChainSide closes = ChainSide::Function([](ChainIo&) {
+        close(STDIN_FILENO);
+        // Stays, so that only the closed input can end the filter.
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        return 0;
+    });
     // More than a pipe holds: the filter's writes cannot all land before the close.
     const std::string job(1 << 20, '\x5a');
     const ChainResult result = test::RunChain(Filter(), closes, job);

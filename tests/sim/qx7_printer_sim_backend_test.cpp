@@ -183,9 +183,9 @@ TEST(StandInJobsFolderTest, FolderThatIsNotThereIsRefused) {
 // Runs the backend with a filter that sends nothing and goes away.
 test::ChainResult RunBackend(const std::string& uri, const std::vector<std::string>& args,
                              const std::string& argv0 = "") {
-    const test::ChainSide gone{"", "", {}, {}, [](test::ChainIo&) { return 0; }};
-    const test::ChainSide backend{
-        kSim, argv0.empty() ? uri : argv0, args, {{"DEVICE_URI", uri}}, {}};
+    const auto gone = test::ChainSide::Function([](test::ChainIo&) { return 0; });
+    const auto backend =
+        test::ChainSide::Program(kSim, args, {{"DEVICE_URI", uri}}, argv0.empty() ? uri : argv0);
     return test::RunChain(gone, backend, "");
 }
 
@@ -255,26 +255,25 @@ TEST(SimBackendTest, NoInputAtAllFailsTheJob) {
 
 // What a filter asks through the side channel, answered as a USB printer's backend would.
 TEST(SimBackendTest, SideChannelAnswersAsAPrinterOnUsb) {
-    const test::ChainSide asking{
-        "", "", {}, {}, [](test::ChainIo&) {
-            const auto ask = [](cups_sc_command_t command) {
-                char data[256] = {};
-                int length = sizeof data;
-                const cups_sc_status_t status =
-                    cupsSideChannelDoRequest(command, data, &length, 10.0);
-                std::string line =
-                    std::to_string(status) + " " +
-                    std::string(data, static_cast<std::size_t>(std::max(length, 0))) + "\n";
-                write(STDERR_FILENO, line.data(), line.size());
-            };
-            ask(CUPS_SC_CMD_GET_BIDI);
-            ask(CUPS_SC_CMD_GET_DEVICE_ID);
-            ask(CUPS_SC_CMD_GET_STATE);
-            ask(CUPS_SC_CMD_SOFT_RESET);
-            return 0;
-        }};
+    const auto asking = test::ChainSide::Function([](test::ChainIo&) {
+        const auto ask = [](cups_sc_command_t command) {
+            char data[256] = {};
+            int length = sizeof data;
+            const cups_sc_status_t status = cupsSideChannelDoRequest(command, data, &length, 10.0);
+            std::string line = std::to_string(status) + " " +
+                               std::string(data, static_cast<std::size_t>(std::max(length, 0))) +
+                               "\n";
+            write(STDERR_FILENO, line.data(), line.size());
+        };
+        ask(CUPS_SC_CMD_GET_BIDI);
+        ask(CUPS_SC_CMD_GET_DEVICE_ID);
+        ask(CUPS_SC_CMD_GET_STATE);
+        ask(CUPS_SC_CMD_SOFT_RESET);
+        return 0;
+    });
     const std::string uri = "qx7sim://Q";
-    const test::ChainSide backend{kSim, uri, test::CupsArgs(2), {{"DEVICE_URI", uri}}, {}};
+    const auto backend =
+        test::ChainSide::Program(kSim, test::CupsArgs(2), {{"DEVICE_URI", uri}}, uri);
     const test::ChainResult result = test::RunChain(asking, backend, "");
     const auto ok = std::to_string(CUPS_SC_STATUS_OK) + " ";
     EXPECT_EQ(result.filter.err, ok + std::string(1, static_cast<char>(CUPS_SC_BIDI_SUPPORTED)) +

@@ -85,6 +85,13 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     for (const auto& [name, value] : env) {
         envp.push_back(name + "=" + value);
     }
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (const int signal : side.inheritedIgnored) {
+        ::signal(signal, SIG_IGN);
+        sigaddset(&blocked, signal);
+    }
+    sigprocmask(SIG_BLOCK, &blocked, nullptr);
     auto argvPointers = Pointers(argv);
     auto envPointers = Pointers(envp);
     execve(side.program.c_str(), argvPointers.data(), envPointers.data());
@@ -145,6 +152,22 @@ std::vector<std::string> CupsArgs(int jobId, const std::string& file) {
         args.push_back(file);
     }
     return args;
+}
+
+ChainSide ChainSide::Program(std::string program, std::vector<std::string> args, EnvList env,
+                             std::string argv0) {
+    ChainSide side;
+    side.program = std::move(program);
+    side.argv0 = std::move(argv0);
+    side.args = std::move(args);
+    side.env = std::move(env);
+    return side;
+}
+
+ChainSide ChainSide::Function(std::function<int(ChainIo&)> function) {
+    ChainSide side;
+    side.function = std::move(function);
+    return side;
 }
 
 EnvList CupsEnv(const std::string& deviceUri, const std::string& queue) {

@@ -35,12 +35,21 @@ class ChainIo {
 };
 
 struct ChainSide {
+    // A program with its arguments (after argv[0]), extra environment and argv[0] (empty:
+    // the program's path).
+    static ChainSide Program(std::string program, std::vector<std::string> args, EnvList env = {},
+                             std::string argv0 = "");
+    // A test function run in a forked child.
+    static ChainSide Function(std::function<int(ChainIo&)> function);
+
     std::string program;            // a program to run; empty: function
     std::string argv0;              // its argv[0]; empty: the program's path
     std::vector<std::string> args;  // the arguments after argv[0]
     EnvList env;                    // added to (or replacing in) the test's environment
     // Run in a forked child when there is no program; its result is the exit code.
     std::function<int(ChainIo&)> function;
+    // Signals a program starts with ignored and blocked, as a careless parent leaves them.
+    std::vector<int> inheritedIgnored;
 };
 
 // A filter's or backend's arguments: job-id user title copies options [file].
