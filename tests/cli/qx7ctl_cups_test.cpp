@@ -3,13 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "platform/cups/CupsSpooler.h"
 #include "core/comm/PrinterLink.h"
+#include "support/ChildProcess.h"
+#include "support/JobStamps.h"
 #include "support/PrivateCupsd.h"
 #include "support/TempDir.h"
 
@@ -19,6 +24,26 @@ namespace {
 using test::PrivateCupsd;
 
 const std::string kCtl = QX7CTL_PATH;
+const char kCommError[] =
+    "Communication Error. Check Connection and try again. If another Communication Error "
+    "occurs, QX-7 Printer needs restart. Turn QX-7 Printer OFF and ON and try again.";
+
+// The job files of a folder, in the order the printer took them.
+std::vector<std::string> JobFiles(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        if (entry.path().extension() == ".bin") {
+            names.push_back(entry.path().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> jobs;
+    for (const std::string& name : names) {
+        jobs.push_back(test::ReadFile(name));
+    }
+    return jobs;
+}
 
 // Whether the queue reads as ready, as the listing asks it.
 bool Ready(const std::string& server, const std::string& queue) {
@@ -107,6 +132,18 @@ TEST_F(Qx7ctlCupsTest, AnotherComputersSchedulerIsReachedByItsAddress) {
     const test::ProgramResult byEnvironment =
         local->RunAsUser(kCtl, {"list"}, {{"CUPS_SERVER", address}});
     EXPECT_EQ(byEnvironment.out, "qx7-there\n") << byEnvironment.err;
+
+    // And serviced the same way: the command reaches the printer behind the other scheduler.
+    ASSERT_TRUE(remote->InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)));
+    ASSERT_TRUE(remote->InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH)));
+    const std::filesystem::path state = remote->Root() / "printer";
+    std::filesystem::create_directories(state);
+    std::filesystem::permissions(state, std::filesystem::perms::all);
+    AddQueue(*remote, "qx7-there", "qx7sim://QX-7?state=" + state.string());
+    const test::ProgramResult recorded = local->RunAsUser(
+        kCtl, {"--cups-server", address, "-p", "qx7-there", "record", "battery"});
+    EXPECT_EQ(recorded.exitCode, 0) << recorded.err;
+    EXPECT_EQ(test::ReadFile((state / "journal").string()), "record 6\n");
 }
 
 TEST_F(Qx7ctlCupsTest, NoSchedulerFailsTheListingWithTheCause) {
@@ -127,6 +164,85 @@ TEST_F(Qx7ctlCupsTest, NoSchedulerFailsTheListingWithTheCause) {
     const test::ProgramResult none = empty->RunAsUser(kCtl, {"list"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.err.find("cannot reach"), std::string::npos) << none.err;
+}
+
+// Every operation through the queue, its filter and the simulator as its backend, as an
+// ordinary user: it succeeds, and the printer gets the same jobs (time stamps aside) and
+// carries out the same commands as through the simulator's spool folder.
+TEST_F(Qx7ctlCupsTest, EveryOperationSendsTheSameJobsAsThroughTheSpoolFolder) {
+    auto cupsd = StartScheduler();
+    ASSERT_TRUE(cupsd->InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)));
+    ASSERT_TRUE(cupsd->InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH)));
+    const std::filesystem::path state = cupsd->Root() / "printer";
+    std::filesystem::create_directories(state);
+    std::filesystem::permissions(state, std::filesystem::perms::all);
+    AddQueue(*cupsd, "QX-7", "qx7sim://QX-7?state=" + state.string());
+
+    test::TempDir spool;
+    const std::string standInJobs = spool.File("jobs");
+    std::filesystem::create_directories(standInJobs);
+    test::ChildProcess simulator(QX7_PRINTER_SIM_PATH,
+                                 {"--spool", spool.Path().string(), "--name", "QX-7", "--journal",
+                                  spool.File("journal"), "--jobs-dir", standInJobs, "--quiet"},
+                                 spool.File("sim.log"));
+    ASSERT_TRUE(test::WaitForPath(spool.File("QX-7.sock"))) << test::ReadFile(spool.File("sim.log"));
+
+    const std::vector<std::vector<std::string>> operations = {
+        {"set-clock", "--time", "2026-01-02 03:04:05"},
+        {"record", "battery"},
+        {"record", "pump"},
+        {"record", "carriage-motor"},
+        {"reset", "statistics"},
+        {"reset", "ip"},
+        {"reset", "tube-warning"},
+        {"carriage-speed"},
+        {"thermistor", "--fahrenheit", "68"},
+    };
+    const test::EnvList env = {{"TZ", "UTC"}, {"LANG", "C"}, {"LC_ALL", "C"}};
+    const auto from = static_cast<std::uint32_t>(std::time(nullptr));
+    for (const auto& operation : operations) {
+        std::vector<std::string> args = {"-p", "QX-7"};
+        args.insert(args.end(), operation.begin(), operation.end());
+        const test::ProgramResult throughCups = cupsd->RunAsUser(kCtl, args, env);
+        EXPECT_EQ(throughCups.exitCode, 0) << operation[0] << ": " << throughCups.err;
+        args.insert(args.begin(), {"--spool", spool.Path().string()});
+        const test::ProgramResult throughFolder = test::RunProgram(kCtl, args, env);
+        EXPECT_EQ(throughFolder.exitCode, 0) << operation[0] << ": " << throughFolder.err;
+    }
+    const auto to = static_cast<std::uint32_t>(std::time(nullptr));
+
+    EXPECT_EQ(test::ReadFile((state / "journal").string()), test::ReadFile(spool.File("journal")));
+    const std::vector<std::string> cupsJobs = JobFiles(state / "jobs");
+    const std::vector<std::string> folderJobs = JobFiles(standInJobs);
+    ASSERT_EQ(cupsJobs.size(), 10u);  // "reset statistics" sends two
+    ASSERT_EQ(folderJobs.size(), cupsJobs.size());
+    for (std::size_t i = 0; i < cupsJobs.size(); ++i) {
+        std::string problem;
+        const std::string cupsJob = test::WithoutStamps(cupsJobs[i], from - 1, to + 1, problem);
+        EXPECT_EQ(problem, "") << i;
+        const std::string folderJob = test::WithoutStamps(folderJobs[i], from - 1, to + 1, problem);
+        EXPECT_TRUE(cupsJob == folderJob) << "job " << i;
+    }
+}
+
+// Each fault of the printer behind the queue, with the message and code qx7ctl shows. A
+// switched-off printer is not seen before the job (the queue looks ready): no reply.
+TEST_F(Qx7ctlCupsTest, EachFaultShowsTheCommunicationErrorWithItsCode) {
+    auto cupsd = StartScheduler();
+    ASSERT_TRUE(cupsd->InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)));
+    ASSERT_TRUE(cupsd->InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH)));
+    const std::pair<const char*, const char*> faults[] = {
+        {"refuse", "(-12)"}, {"garble", "(-11)"}, {"silent", "(-31)"}, {"offline", "(-31)"}};
+    for (const auto& [fault, code] : faults) {
+        AddQueue(*cupsd, "QX-7", std::string("qx7sim://QX-7?fault=") + fault);
+        const auto start = std::chrono::steady_clock::now();
+        const test::ProgramResult result =
+            cupsd->RunAsUser(kCtl, {"-p", "QX-7", "carriage-speed"}, {{"LANG", "C"}});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << fault;
+        EXPECT_EQ(result.exitCode, 1) << fault;
+        EXPECT_NE(result.err.find(std::string(kCommError) + " " + code), std::string::npos)
+            << fault << ": " << result.err;
+    }
 }
 
 TEST(Qx7ctlCupsOptionsTest, SchedulerAndSpoolFolderExcludeEachOther) {

@@ -236,8 +236,19 @@ bool CupsSpooler::StartDocPrinter(PrinterHandle handle, const std::string& docum
     if (!http) {
         return false;
     }
-    const int jobId = cupsCreateJob(http.get(), queue->name.c_str(), documentName.c_str(), 0,
-                                    nullptr);
+    // Create-Job by hand: libcups' own call looks the queue up on the default scheduler, not
+    // on the one this connection reaches.
+    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(queue->name).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 documentName.c_str());
+    Ipp created = Ask(http.get(), request);
+    ipp_attribute_t* idAttribute =
+        created ? ippFindAttribute(created.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
+    const int jobId = idAttribute ? ippGetInteger(idAttribute, 0) : 0;
     if (jobId <= 0) {
         NoteProblem();
         return false;
