@@ -73,14 +73,11 @@ void BM_CommandThroughCupsAndStandIn(benchmark::State& state) {
     PrivateCupsd cupsd;
     std::string error;
     if (!cupsd.Start(error) ||
-        !cupsd.InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)) ||
-        !cupsd.InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH))) {
+        !cupsd.InstallQx7Programs(QX7_COMMAND_FILTER_PATH, QX7_PRINTER_SIM_PATH)) {
         state.SkipWithError(("scheduler: " + error).c_str());
         return;
     }
-    const std::filesystem::path printerState = cupsd.Root() / "printer";
-    std::filesystem::create_directories(printerState);
-    std::filesystem::permissions(printerState, std::filesystem::perms::all);
+    const std::filesystem::path printerState = cupsd.PrinterStateFolder();
     if (!cupsd.AddQueue("qx7", "qx7sim://QX-7?state=" + printerState.string(),
                         PrivateCupsd::Qx7Ppd(), error)) {
         state.SkipWithError(error.c_str());

@@ -28,6 +28,7 @@
 
 #include "core/comm/CommandJob.h"
 #include "platform/cups/ReplyReport.h"
+#include "platform/posix/WholeWrite.h"
 
 namespace {
 
@@ -42,25 +43,10 @@ constexpr char kDeadlineVariable[] = "QX7_FILTER_REPLY_DEADLINE_MS";
 // A reply is a few dozen bytes; a printer that sends this much without an end is broken.
 constexpr std::size_t kMaxReadBytes = 64 * 1024;
 
-bool WriteWhole(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // One status line in one write, so that the scheduler never reads half of it.
 void StatusLine(const std::string& line) {
     const std::string text = line + "\n";
-    WriteWhole(STDERR_FILENO, text.data(), text.size());
+    qx7::WriteWhole(STDERR_FILENO, text);
 }
 
 int DeadlineMs() {
@@ -99,7 +85,7 @@ bool CopyJob(int in) {
         if (n == 0) {
             return true;
         }
-        if (!WriteWhole(STDOUT_FILENO, buffer.data(), static_cast<std::size_t>(n))) {
+        if (!qx7::WriteWhole(STDOUT_FILENO, buffer.data(), static_cast<std::size_t>(n))) {
             StatusLine(std::string("ERROR: qx7-command-filter: cannot pass the job to the "
                                    "printer: ") +
                        std::strerror(errno));

@@ -27,6 +27,7 @@
 #include "sim/BackendUri.h"
 #include "sim/PrinterFiles.h"
 #include "sim/SimPrinter.h"
+#include "platform/posix/WholeWrite.h"
 
 namespace qx7::sim {
 namespace {
@@ -39,18 +40,7 @@ constexpr std::size_t kMaxJobBytes = 16 * 1024 * 1024;
 constexpr double kChannelTimeout = 2.0;
 
 void StatusLine(const std::string& line) {
-    const std::string text = line + "\n";
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(STDERR_FILENO, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    WriteWhole(STDERR_FILENO, line + "\n");
 }
 
 bool Exists(const std::string& path) {

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <set>
 
+#include "core/text/AsciiText.h"
+
 namespace qx7::sim {
 namespace {
 
@@ -10,19 +12,6 @@ namespace {
 constexpr std::size_t kMaxUriLength = 4096;
 // More commands than any test sends, small enough never to wrap a counter.
 constexpr std::uint64_t kMaxAfter = 1000000000;
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 std::optional<std::string> PercentDecode(std::string_view text) {
     std::string out;
@@ -35,8 +24,8 @@ std::optional<std::string> PercentDecode(std::string_view text) {
         if (i + 2 >= text.size()) {
             return std::nullopt;
         }
-        const int high = HexValue(text[i + 1]);
-        const int low = HexValue(text[i + 2]);
+        const int high = AsciiHexDigit(text[i + 1]);
+        const int low = AsciiHexDigit(text[i + 2]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

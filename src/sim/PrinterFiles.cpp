@@ -10,25 +10,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/posix/WholeWrite.h"
+
 namespace qx7::sim {
 namespace {
 
 constexpr char kJobSuffix[] = ".bin";
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // The number of a job file "NNNN.bin" (at least four digits), or nullopt for another name.
 std::optional<std::uint64_t> JobNumber(const std::string& name) {
@@ -64,7 +51,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes, std::stri
         error = "cannot write " + temporary + ": " + std::strerror(errno);
         return false;
     }
-    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool written = WriteWhole(fd, bytes) && fsync(fd) == 0;
     const int writeErrno = errno;
     if (close(fd) != 0 || !written || rename(temporary.c_str(), path.c_str()) != 0) {
         error = "cannot write " + path + ": " + std::strerror(written ? errno : writeErrno);
@@ -103,7 +90,7 @@ bool AppendJournalLine(const std::string& path, const std::string& line, std::st
         error = "cannot open the journal " + path + ": " + std::strerror(errno);
         return false;
     }
-    const bool written = WriteAll(fd, line + "\n");
+    const bool written = WriteWhole(fd, line + "\n");
     const int writeErrno = errno;
     close(fd);
     if (!written) {

@@ -32,6 +32,7 @@
 #include "sim/SimPrinter.h"
 #ifdef QX7_SIM_BACKEND
 #include "sim/Backend.h"
+#include "platform/posix/WholeWrite.h"
 #endif
 
 namespace {
@@ -44,21 +45,6 @@ static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only 
 
 void OnStopSignal(int) {
     gStop = 1;
-}
-
-bool WriteWhole(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Writes the description under a temporary name and moves it into place, so that a reader

@@ -134,11 +134,8 @@ TEST_F(Qx7ctlCupsTest, AnotherComputersSchedulerIsReachedByItsAddress) {
     EXPECT_EQ(byEnvironment.out, "qx7-there\n") << byEnvironment.err;
 
     // And serviced the same way: the command reaches the printer behind the other scheduler.
-    ASSERT_TRUE(remote->InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)));
-    ASSERT_TRUE(remote->InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH)));
-    const std::filesystem::path state = remote->Root() / "printer";
-    std::filesystem::create_directories(state);
-    std::filesystem::permissions(state, std::filesystem::perms::all);
+    ASSERT_TRUE(remote->InstallQx7Programs(QX7_COMMAND_FILTER_PATH, QX7_PRINTER_SIM_PATH));
+    const std::filesystem::path state = remote->PrinterStateFolder();
     AddQueue(*remote, "qx7-there", "qx7sim://QX-7?state=" + state.string());
     const test::ProgramResult recorded = local->RunAsUser(
         kCtl, {"--cups-server", address, "-p", "qx7-there", "record", "battery"});
@@ -171,11 +168,8 @@ TEST_F(Qx7ctlCupsTest, NoSchedulerFailsTheListingWithTheCause) {
 // carries out the same commands as through the simulator's spool folder.
 TEST_F(Qx7ctlCupsTest, EveryOperationSendsTheSameJobsAsThroughTheSpoolFolder) {
     auto cupsd = StartScheduler();
-    ASSERT_TRUE(cupsd->InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)));
-    ASSERT_TRUE(cupsd->InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH)));
-    const std::filesystem::path state = cupsd->Root() / "printer";
-    std::filesystem::create_directories(state);
-    std::filesystem::permissions(state, std::filesystem::perms::all);
+    ASSERT_TRUE(cupsd->InstallQx7Programs(QX7_COMMAND_FILTER_PATH, QX7_PRINTER_SIM_PATH));
+    const std::filesystem::path state = cupsd->PrinterStateFolder();
     AddQueue(*cupsd, "QX-7", "qx7sim://QX-7?state=" + state.string());
 
     test::TempDir spool;
@@ -229,8 +223,7 @@ TEST_F(Qx7ctlCupsTest, EveryOperationSendsTheSameJobsAsThroughTheSpoolFolder) {
 // switched-off printer is not seen before the job (the queue looks ready): no reply.
 TEST_F(Qx7ctlCupsTest, EachFaultShowsTheCommunicationErrorWithItsCode) {
     auto cupsd = StartScheduler();
-    ASSERT_TRUE(cupsd->InstallFilter("qx7-command-filter", test::ReadFile(QX7_COMMAND_FILTER_PATH)));
-    ASSERT_TRUE(cupsd->InstallBackend("qx7sim", test::ReadFile(QX7_PRINTER_SIM_PATH)));
+    ASSERT_TRUE(cupsd->InstallQx7Programs(QX7_COMMAND_FILTER_PATH, QX7_PRINTER_SIM_PATH));
     const std::pair<const char*, const char*> faults[] = {
         {"refuse", "(-12)"}, {"garble", "(-11)"}, {"silent", "(-31)"}, {"offline", "(-31)"}};
     for (const auto& [fault, code] : faults) {

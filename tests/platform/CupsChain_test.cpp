@@ -451,8 +451,7 @@ TEST(CupsChainCupsdTest, OrdinaryUsersCommandJobGetsTheSimulatorsReply) {
     std::filesystem::create_directory(state);
     // The backend runs as lp and keeps the printer's state there.
     ASSERT_EQ(test::RunProgram("/bin/chown", {"lp:lp", state.string()}).exitCode, 0);
-    ASSERT_TRUE(cupsd.InstallFilter("qx7-command-filter", test::ReadFile(kFilter)));
-    ASSERT_TRUE(cupsd.InstallBackend("qx7sim", test::ReadFile(kSim)));
+    ASSERT_TRUE(cupsd.InstallQx7Programs(kFilter, kSim));
     std::string error;
     ASSERT_TRUE(cupsd.Start(error)) << error;
     ASSERT_TRUE(cupsd.AddQueue("qx7sim", Uri("state=" + state.string()),
@@ -500,8 +499,7 @@ TEST(CupsChainCupsdTest, TheLinkGetsEachFaultsAnswerThroughTheQueue) {
         GTEST_SKIP() << skip;
     }
     test::PrivateCupsd cupsd;
-    ASSERT_TRUE(cupsd.InstallFilter("qx7-command-filter", test::ReadFile(kFilter)));
-    ASSERT_TRUE(cupsd.InstallBackend("qx7sim", test::ReadFile(kSim)));
+    ASSERT_TRUE(cupsd.InstallQx7Programs(kFilter, kSim));
     std::string error;
     ASSERT_TRUE(cupsd.Start(error)) << error;
     const struct {

@@ -251,6 +251,19 @@ bool PrivateCupsd::InstallFilter(const std::string& name, const std::string& pro
     return InstallProgram(Root() / "serverbin" / "filter" / name, programBytes);
 }
 
+bool PrivateCupsd::InstallQx7Programs(const std::string& filterPath,
+                                      const std::string& simulatorPath) {
+    return InstallFilter("qx7-command-filter", ReadFile(filterPath)) &&
+           InstallBackend("qx7sim", ReadFile(simulatorPath));
+}
+
+std::filesystem::path PrivateCupsd::PrinterStateFolder(const std::string& name) {
+    const fs::path folder = Root() / name;
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::all);
+    return folder;
+}
+
 bool PrivateCupsd::InstallProgram(const std::filesystem::path& path,
                                   const std::string& programBytes) {
     std::error_code ec;

@@ -48,6 +48,12 @@ class PrivateCupsd {
     // Installs a program as the filter of that name (root-owned, 0755; filters run as lp).
     bool InstallFilter(const std::string& name, const std::string& programBytes);
 
+    // The QX-7 queue's filter and the simulator as backend "qx7sim", from the built programs.
+    bool InstallQx7Programs(const std::string& filterPath, const std::string& simulatorPath);
+    // A new folder under the root where a "qx7sim" backend (running as lp) keeps its journal,
+    // jobs and state: qx7sim://NAME?state=<it>.
+    std::filesystem::path PrinterStateFolder(const std::string& name = "printer");
+
     // Adds an enabled, accepting queue; an empty ppd makes it a raw queue. Extra lpadmin
     // arguments follow. False with lpadmin's words otherwise.
     bool AddQueue(const std::string& name, const std::string& deviceUri, const std::string& ppd,

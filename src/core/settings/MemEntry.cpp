@@ -1,24 +1,13 @@
 #include "core/settings/MemEntry.h"
 
+#include "core/text/AsciiText.h"
+
 namespace qx7 {
 namespace {
 
 // The integer reader looks at no more than this many characters once blanks are gone.
 constexpr std::size_t kIntegerChars = 11;
 constexpr std::size_t kMaxHexDigits = 16;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 std::string_view SkipLeadingBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -75,7 +64,7 @@ bool ParseTemplateInteger(std::string_view field, std::int32_t& value) {
             return false;
         }
         // Hexadecimal digits after "0x".
-        const int nibble = HexDigit(c);
+        const int nibble = AsciiHexDigit(c);
         if (nibble >= 0) {
             number = (number << 4) | static_cast<std::uint32_t>(nibble);
             continue;
@@ -107,7 +96,7 @@ bool ParseTemplateHex(std::string_view digits, std::uint64_t& value) {
     }
     std::uint64_t number = 0;
     for (const char c : kept) {
-        const int nibble = HexDigit(c);
+        const int nibble = AsciiHexDigit(c);
         if (nibble < 0) {
             return false;
         }

@@ -47,6 +47,21 @@ std::string PrinterUri(const std::string& queue) {
     return uri;
 }
 
+// A request about one queue, as the user running the program (the scheduler shows a job's
+// private values to its owner only), asking for the attributes named.
+template <std::size_t N>
+ipp_t* QueueRequest(ipp_op_t operation, const std::string& queue,
+                    const char* const (&wanted)[N]) {
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(queue).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(N), nullptr, wanted);
+    return request;
+}
+
 bool HasReason(const std::vector<std::string>& reasons, const std::string& base) {
     return std::any_of(reasons.begin(), reasons.end(), [&](const std::string& reason) {
         if (reason.compare(0, base.size(), base) != 0) {
@@ -197,11 +212,8 @@ bool CupsSpooler::OpenPrinter(const std::string& name, std::uint32_t /*desiredAc
         return false;
     }
     // The queue must exist now; what it can do is asked when it is used.
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(name).c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                 "printer-name");
+    static const char* const kWanted[] = {"printer-name"};
+    ipp_t* request = QueueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, name, kWanted);
     if (!Ask(http.get(), request)) {
         return false;
     }
@@ -238,11 +250,8 @@ bool CupsSpooler::StartDocPrinter(PrinterHandle handle, const std::string& docum
     }
     // Create-Job by hand: libcups' own call looks the queue up on the default scheduler, not
     // on the one this connection reaches.
-    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(queue->name).c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
+    static const char* const kWanted[] = {"job-id"};
+    ipp_t* request = QueueRequest(IPP_OP_CREATE_JOB, queue->name, kWanted);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
                  documentName.c_str());
     Ipp created = Ask(http.get(), request);
@@ -345,13 +354,9 @@ std::uint32_t CupsSpooler::ReadReadiness(const OpenQueue& queue, unsigned char* 
     if (!http) {
         return kSpoolNotReady;
     }
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(queue.name).c_str());
     static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
                                           "printer-state-reasons"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    ipp_t* request = QueueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, queue.name, kWanted);
     Ipp response = Ask(http.get(), request);
     if (!response) {
         return kSpoolNotReady;
@@ -386,15 +391,9 @@ std::uint32_t CupsSpooler::ReadReply(OpenQueue& queue, unsigned char* buffer,
         if (!http) {
             return kSpoolNotReady;
         }
-        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     PrinterUri(queue.name).c_str());
-        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", queue.jobId);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                     cupsUser());
         static const char* const kWanted[] = {"job-state", "job-printer-state-message"};
-        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                      static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+        ipp_t* request = QueueRequest(IPP_OP_GET_JOB_ATTRIBUTES, queue.name, kWanted);
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", queue.jobId);
         Ipp response = Ask(http.get(), request);
         if (!response) {
             return kSpoolNotReady;

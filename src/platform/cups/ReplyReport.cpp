@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "core/text/AsciiText.h"
+
 namespace qx7 {
 namespace {
 
@@ -9,19 +11,6 @@ constexpr char kDigits[] = "0123456789abcdef";
 
 std::string Prefix(int jobId) {
     return "QX7-REPLY job=" + std::to_string(jobId) + " ";
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 ReplyReading Damaged(std::string cause) {
@@ -93,8 +82,8 @@ ReplyReading ReadReplyReport(const std::string& message, int jobId) {
     reading.kind = ReplyReportKind::kReply;
     reading.reply.reserve(length);
     for (std::size_t i = 0; i < length; ++i) {
-        const int high = HexValue(rest[2 * i]);
-        const int low = HexValue(rest[2 * i + 1]);
+        const int high = AsciiHexDigit(rest[2 * i]);
+        const int low = AsciiHexDigit(rest[2 * i + 1]);
         if (high < 0 || low < 0) {
             return Damaged("the report's bytes are not hexadecimal");
         }

@@ -41,12 +41,8 @@ class CupsPrinterTest : public PageTest, public ::testing::TestWithParam<Languag
         cupsd_ = std::make_unique<PrivateCupsd>();
         std::string error;
         ASSERT_TRUE(cupsd_->Start(error)) << error;
-        ASSERT_TRUE(cupsd_->InstallFilter("qx7-command-filter", ReadFile(QX7_COMMAND_FILTER_PATH)));
-        ASSERT_TRUE(cupsd_->InstallBackend("qx7sim", ReadFile(QX7_PRINTER_SIM_PATH)));
-        // The printer's memory between jobs; its backend runs as lp.
-        state_ = cupsd_->Root() / "printer";
-        std::filesystem::create_directories(state_);
-        std::filesystem::permissions(state_, std::filesystem::perms::all);
+        ASSERT_TRUE(cupsd_->InstallQx7Programs(QX7_COMMAND_FILTER_PATH, QX7_PRINTER_SIM_PATH));
+        state_ = cupsd_->PrinterStateFolder();
         harness.UseCupsServer(cupsd_->Socket());
     }
 
