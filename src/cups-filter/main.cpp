@@ -28,6 +28,7 @@
 
 #include "core/comm/CommandJob.h"
 #include "platform/cups/ReplyReport.h"
+#include "platform/cups/SchedulerSignals.h"
 #include "platform/posix/WholeWrite.h"
 
 namespace {
@@ -165,14 +166,9 @@ int main(int argc, char** argv) {
                      argc > 0 ? argv[0] : "qx7-command-filter");
         return 1;
     }
-    // A backend that went away answers a write with EPIPE, which ends the job as failed.
-    std::signal(SIGPIPE, SIG_IGN);
-    // The scheduler cancels with SIGTERM: never ignored or held back, whatever was inherited.
-    std::signal(SIGTERM, SIG_DFL);
-    sigset_t terminate;
-    sigemptyset(&terminate);
-    sigaddset(&terminate, SIGTERM);
-    sigprocmask(SIG_UNBLOCK, &terminate, nullptr);
+    // A backend that went away answers a write with EPIPE, which ends the job as failed; the
+    // scheduler's cancel ends the filter at once.
+    qx7::UseSchedulerSignals();
 
     int jobId = 0;
     const std::string_view jobText(argv[1]);

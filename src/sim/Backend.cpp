@@ -27,6 +27,7 @@
 #include "sim/BackendUri.h"
 #include "sim/PrinterFiles.h"
 #include "sim/SimPrinter.h"
+#include "platform/cups/SchedulerSignals.h"
 #include "platform/posix/WholeWrite.h"
 
 namespace qx7::sim {
@@ -382,13 +383,8 @@ bool IsBackendRun(int argc, char** argv) {
 
 int RunBackend(int argc, char** argv) {
     // A job taken at its end may find nobody on the back channel: the write fails, no more.
-    std::signal(SIGPIPE, SIG_IGN);
-    // A cancel (SIGTERM) ends the backend wherever it is, whatever was inherited.
-    std::signal(SIGTERM, SIG_DFL);
-    sigset_t terminate;
-    sigemptyset(&terminate);
-    sigaddset(&terminate, SIGTERM);
-    sigprocmask(SIG_UNBLOCK, &terminate, nullptr);
+    // A cancel ends the backend wherever it is.
+    UseSchedulerSignals();
     if (argc == 1) {
         return CUPS_BACKEND_OK;  // for tests only: nothing to discover
     }
