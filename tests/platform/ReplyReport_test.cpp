@@ -60,7 +60,8 @@ TEST(ReplyReportTest, OtherJobsAndOtherWordsAreNoReport) {
     for (const char* damaged :
          {"QX7-REPLY job=12 n=2 hex=1g2h", "QX7-REPLY job=12 n=x hex=", "QX7-REPLY job=12 n=",
           "QX7-REPLY job=12 n=2 hex=0102 ", "QX7-REPLY job=12 n=18446744073709551617 hex=00",
-          "QX7-REPLY job=12 n=-1 hex=", "QX7-REPLY job=12 n=1hex=00"}) {
+          "QX7-REPLY job=12 n=-1 hex=", "QX7-REPLY job=12 n=1hex=00",
+          "QX7-REPLY job=12 n=00 hex=", "QX7-REPLY job=12 n=01 hex=00"}) {
         EXPECT_EQ(ReadReplyReport(damaged, 12).kind, ReplyReportKind::kDamaged) << damaged;
     }
 }

@@ -69,6 +69,10 @@ ReplyReading ReadReplyReport(const std::string& message, int jobId) {
     if (error != std::errc() || end == rest.data()) {
         return Damaged("no length in the report");
     }
+    // The filter writes the length plainly; any other spelling is not its line.
+    if (rest[0] == '0' && end != rest.data() + 1) {
+        return Damaged("the report's length has leading zeros");
+    }
     rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
     if (rest.substr(0, 5) != " hex=") {
         return Damaged("no bytes in the report");
