@@ -1,38 +1,42 @@
 #include "core/log/LogDecompress.h"
 
-#include <zlib.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "core/log/Inflate.h"
 #include "core/log/LogFileAccess.h"
 
 namespace qx7 {
 namespace {
 
-constexpr std::size_t kInputChunk = 16384;
-constexpr std::size_t kOutputChunk = 65536;
+constexpr std::size_t kInputChunk = 131072;
+constexpr std::size_t kOutputChunk = 262144;
 
-// Reads the source into the inflater's input, keeping the bytes it has not taken yet.
+// Reads the source into a buffer whose bytes from Data() on are not taken by the inflater yet.
 class Input {
   public:
-    Input(std::FILE* source, z_stream& stream)
-        : source_(source), stream_(stream), bytes_(kInputChunk) {}
+    explicit Input(std::FILE* source) : source_(source), bytes_(kInputChunk) {}
+
+    const unsigned char* Data() const { return bytes_.data() + begin_; }
+    std::size_t Size() const { return end_ - begin_; }
+    // The inflater took all but `left` bytes.
+    void KeepLast(std::size_t left) { begin_ = end_ - left; }
 
     // 1 more bytes came, 0 the source has ended, -1 read error.
     int Fill() {
         if (ended_) {
             return 0;
         }
-        if (stream_.avail_in > 0) {
-            std::memmove(bytes_.data(), stream_.next_in, stream_.avail_in);
+        if (begin_ > 0) {
+            std::memmove(bytes_.data(), bytes_.data() + begin_, Size());
+            end_ -= begin_;
+            begin_ = 0;
         }
-        const std::size_t got = std::fread(bytes_.data() + stream_.avail_in, 1,
-                                           bytes_.size() - stream_.avail_in, source_);
-        stream_.next_in = bytes_.data();
-        stream_.avail_in += static_cast<uInt>(got);
+        const std::size_t got = std::fread(bytes_.data() + end_, 1, bytes_.size() - end_, source_);
+        end_ += got;
         if (got > 0) {
             return 1;
         }
@@ -45,7 +49,7 @@ class Input {
 
     // Whether the next bytes begin a gzip member: -1 read error, 0 no, 1 yes.
     int AtMember() {
-        while (stream_.avail_in < 2) {
+        while (Size() < 2) {
             const int filled = Fill();
             if (filled < 0) {
                 return -1;
@@ -54,28 +58,30 @@ class Input {
                 return 0;
             }
         }
-        return stream_.next_in[0] == 0x1F && stream_.next_in[1] == 0x8B ? 1 : 0;
+        return Data()[0] == 0x1F && Data()[1] == 0x8B ? 1 : 0;
     }
 
     bool Ended() const { return ended_; }
 
   private:
     std::FILE* source_;
-    z_stream& stream_;
     std::vector<unsigned char> bytes_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
     bool ended_ = false;
 };
 
-// Inflates gzip members from `source` into `out` as the gzip file reader does: the first must
-// begin at once, and whatever follows the last one without a gzip header is ignored.
-// `error` receives the errno of a failed read or write.
-int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& error) {
-    z_stream stream{};
-    // 16 + 15: gzip wrapper only, so that the trailer's check value and length are verified.
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
+}  // namespace
+
+namespace detail {
+
+int InflateMembers(std::FILE* source, const InflatedSink& sink, std::uint64_t limit,
+                   int& error) {
+    const std::unique_ptr<Inflate> inflater = Inflate::Create();
+    if (inflater == nullptr) {
         return -9;
     }
-    Input input(source, stream);
+    Input input(source);
     std::vector<unsigned char> chunk(kOutputChunk);
     std::uint64_t total = 0;
     int result = 0;
@@ -94,41 +100,44 @@ int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& 
             break;
         }
         if (!first) {
-            inflateReset(&stream);
+            inflater->Reset();
         }
+        inflater->SetInput(input.Data(), input.Size());
         for (;;) {
-            if (stream.avail_in == 0 && input.Fill() < 0) {
-                error = errno;
-                result = -3;
-                break;
+            if (inflater->InputLeft() == 0) {
+                input.KeepLast(0);
+                if (input.Fill() < 0) {
+                    error = errno;
+                    result = -3;
+                    break;
+                }
+                inflater->SetInput(input.Data(), input.Size());
             }
-            stream.next_out = chunk.data();
-            stream.avail_out = static_cast<uInt>(chunk.size());
-            const int status = inflate(&stream, Z_NO_FLUSH);
-            const std::size_t produced = chunk.size() - stream.avail_out;
+            std::size_t produced = 0;
+            const Inflate::Status status = inflater->Run(chunk.data(), chunk.size(), produced);
+            input.KeepLast(inflater->InputLeft());
             total += produced;
             if (total > limit) {
                 result = kLogInflatesTooLarge;
                 break;
             }
-            if (produced > 0 && std::fwrite(chunk.data(), 1, produced, out) != produced) {
-                error = errno;
-                result = -6;
-                break;
+            if (produced > 0) {
+                result = sink(chunk.data(), produced, error);
+                if (result != 0) {
+                    break;
+                }
             }
-            if (status == Z_STREAM_END) {
+            if (status == Inflate::Status::kMemberEnd) {
                 break;
             }
             // No progress without more input, and none will come: the stream was cut short.
-            const bool stuck = status == Z_BUF_ERROR && stream.avail_in == 0 && input.Ended();
-            if (stuck || (status != Z_OK && status != Z_BUF_ERROR)) {
+            const bool stuck = status == Inflate::Status::kNeedInput &&
+                               inflater->InputLeft() == 0 && input.Ended();
+            if (stuck || status == Inflate::Status::kError) {
                 result = -5;
                 break;
             }
         }
-    }
-    if (inflateEnd(&stream) != Z_OK && result == 0) {
-        result = -7;
     }
     // A stream that inflates to nothing holds no container either.
     if (result == 0 && total == 0) {
@@ -137,7 +146,7 @@ int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& 
     return result;
 }
 
-}  // namespace
+}  // namespace detail
 
 int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std::uint64_t limit) {
     inflated = nullptr;
@@ -153,7 +162,14 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std
         }
         return -2;
     }
-    int result = InflateMembers(source, out, limit, failure);
+    const auto write = [out](const unsigned char* bytes, std::size_t size, int& cause) {
+        if (std::fwrite(bytes, 1, size, out) != size) {
+            cause = errno;
+            return -6;
+        }
+        return 0;
+    };
+    int result = detail::InflateMembers(source, write, limit, failure);
     if (result == 0 && (std::fflush(out) != 0 || std::ferror(out) != 0)) {
         failure = errno;
         result = -6;
@@ -171,6 +187,10 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std
     }
     inflated = out;
     return 0;
+}
+
+std::string_view InflaterName() {
+    return Inflate::DefaultName();
 }
 
 }  // namespace qx7
