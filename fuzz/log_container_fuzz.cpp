@@ -1,6 +1,6 @@
-// The log container reader on arbitrary file bytes, read from memory: plain, compressed or bare,
-// through the whole calling order the viewers use. No temporary file may outlive its reader, by
-// name or as an open descriptor.
+// The log container reader on arbitrary file bytes, read from memory: plain, compressed (with
+// each inflater, which must agree) or bare, through the whole calling order the viewers use. No
+// temporary file may outlive its reader, by name or as an open descriptor.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -60,7 +60,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+
+void ReadThrough(const std::uint8_t* data, std::size_t size) {
     const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     const int descriptors = CountEntries("/proc/self/fd");
     const qx7::fuzz::FixedUtcClock clock;
@@ -119,5 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (CountEntries(Folder()) != 0 || CountEntries("/proc/self/fd") != descriptors) {
         std::abort();  // a temporary file outlived its reader
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    qx7::fuzz::CheckInflatersAgree(data, size);
+    qx7::fuzz::ForEachInflater([&] { ReadThrough(data, size); });
     return 0;
 }
