@@ -1,9 +1,15 @@
 #include "core/log/LogDecompress.h"
 
+#ifdef __GLIBC__
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/log/Inflate.h"
@@ -191,6 +197,221 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std
 
 std::string_view InflaterName() {
     return Inflate::DefaultName();
+}
+
+int InflateJob::Wait(int* error) const {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return ended_; });
+    if (error != nullptr) {
+        *error = error_;
+    }
+    return result_;
+}
+
+std::uint64_t InflateJob::Inflated() const {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return written_;
+}
+
+struct InflateJobAccess {
+    static void Written(InflateJob& job, std::uint64_t bytes) {
+        {
+            const std::lock_guard<std::mutex> guard(job.lock_);
+            job.written_ += bytes;
+        }
+        job.changed_.notify_all();
+    }
+    static void End(InflateJob& job, int result, int error) {
+        {
+            const std::lock_guard<std::mutex> guard(job.lock_);
+            job.ended_ = true;
+            job.result_ = result;
+            job.error_ = error;
+        }
+        job.changed_.notify_all();
+    }
+    static bool Stopped(const InflateJob& job) { return job.stop_.load(); }
+    static void Stop(InflateJob& job) { job.stop_.store(true); }
+    // Waits until `end` bytes are inflated or the inflate has ended; the bytes there are then.
+    static std::uint64_t WaitFor(const InflateJob& job, std::uint64_t end, bool& failed) {
+        std::unique_lock<std::mutex> guard(job.lock_);
+        job.changed_.wait(guard, [&] { return job.ended_ || job.written_ >= end; });
+        failed = job.ended_ && job.result_ != 0;
+        return job.written_;
+    }
+    static bool Ended(const InflateJob& job, std::uint64_t& size, bool& failed) {
+        std::unique_lock<std::mutex> guard(job.lock_);
+        job.changed_.wait(guard, [&] { return job.ended_; });
+        size = job.written_;
+        failed = job.result_ != 0;
+        return true;
+    }
+};
+
+namespace {
+
+// The inflating thread: writes the copy and tells the job how far it got and how it ended.
+void InflateInto(std::FILE* source, std::FILE* out, std::uint64_t limit, InflateJob& job) {
+    int failure = 0;
+    const auto write = [out, &job](const unsigned char* bytes, std::size_t size, int& cause) {
+        if (InflateJobAccess::Stopped(job)) {
+            return -6;  // the reader closed the copy: nobody asks for the rest
+        }
+        // Flushed at once: the reader reads the file, not this stream's buffer.
+        if (std::fwrite(bytes, 1, size, out) != size || std::fflush(out) != 0) {
+            cause = errno;
+            return -6;
+        }
+        InflateJobAccess::Written(job, size);
+        return 0;
+    };
+    int result = detail::InflateMembers(source, write, limit, failure);
+    if (result == 0 && std::ferror(out) != 0) {
+        failure = errno;
+        result = -6;
+    }
+    InflateJobAccess::End(job, result, result == 0 ? 0 : failure);
+}
+
+#ifdef __GLIBC__
+struct GrowingCopy {
+    std::shared_ptr<InflateJob> job;
+    std::FILE* source = nullptr;
+    std::FILE* out = nullptr;
+    int descriptor = -1;  // of `out`, read without its stream, which the worker writes through
+    std::thread worker;
+    std::uint64_t position = 0;
+};
+
+ssize_t ReadGrowing(void* cookie, char* buffer, std::size_t size) {
+    auto& copy = *static_cast<GrowingCopy*>(cookie);
+    bool failed = false;
+    const std::uint64_t available = InflateJobAccess::WaitFor(*copy.job, copy.position + size, failed);
+    if (copy.position >= available) {
+        if (failed) {
+            errno = EIO;
+            return -1;
+        }
+        return 0;
+    }
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, available - copy.position));
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t read = ::pread(copy.descriptor, buffer + got, want - got,
+                                     static_cast<off_t>(copy.position + got));
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read <= 0) {
+            if (read == 0) {
+                errno = EIO;
+            }
+            return got > 0 ? static_cast<ssize_t>(got) : -1;
+        }
+        got += static_cast<std::size_t>(read);
+    }
+    copy.position += got;
+    return static_cast<ssize_t>(got);
+}
+
+int SeekGrowing(void* cookie, off64_t* offset, int whence) {
+    auto& copy = *static_cast<GrowingCopy*>(cookie);
+    std::int64_t base = 0;
+    if (whence == SEEK_CUR) {
+        base = static_cast<std::int64_t>(copy.position);
+    } else if (whence == SEEK_END) {
+        std::uint64_t size = 0;
+        bool failed = false;
+        InflateJobAccess::Ended(*copy.job, size, failed);
+        if (failed) {
+            errno = EIO;
+            return -1;
+        }
+        base = static_cast<std::int64_t>(size);
+    } else if (whence != SEEK_SET) {
+        errno = EINVAL;
+        return -1;
+    }
+    const std::int64_t target = base + *offset;
+    if (target < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    copy.position = static_cast<std::uint64_t>(target);
+    *offset = target;
+    return 0;
+}
+
+int CloseGrowing(void* cookie) {
+    auto* copy = static_cast<GrowingCopy*>(cookie);
+    InflateJobAccess::Stop(*copy->job);
+    if (copy->worker.joinable()) {
+        copy->worker.join();
+    }
+    std::fclose(copy->out);
+    std::fclose(copy->source);
+    delete copy;
+    return 0;
+}
+#endif
+
+}  // namespace
+
+namespace {
+
+// The inflate done at once, for a reader that reads the copy when it is complete.
+int InflateAtOnce(std::FILE* source, std::FILE*& inflated, std::shared_ptr<const InflateJob>& job,
+                  int* error, std::uint64_t limit) {
+    const int result = DecompressContainer(source, inflated, error, limit);
+    if (result == 0) {
+        std::fclose(source);
+        auto done = std::make_shared<InflateJob>();
+        InflateJobAccess::Written(*done, StreamFileSize(inflated).value_or(0));
+        InflateJobAccess::End(*done, 0, 0);
+        job = std::move(done);
+    }
+    return result;
+}
+
+}  // namespace
+
+int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
+                                    std::shared_ptr<const InflateJob>& job, int* error,
+                                    std::uint64_t limit) {
+    inflated = nullptr;
+    job.reset();
+#ifdef __GLIBC__
+    if (error != nullptr) {
+        *error = 0;
+    }
+    errno = 0;
+    std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
+    if (out == nullptr) {
+        if (error != nullptr) {
+            *error = errno;
+        }
+        return -2;
+    }
+    auto* copy = new GrowingCopy{std::make_shared<InflateJob>(), source, out, ::fileno(out), {}, 0};
+    std::FILE* stream = ::fopencookie(
+        copy, "rb", cookie_io_functions_t{ReadGrowing, nullptr, SeekGrowing, CloseGrowing});
+    if (stream == nullptr) {
+        std::fclose(out);
+        delete copy;
+        return InflateAtOnce(source, inflated, job, error, limit);
+    }
+    try {
+        copy->worker = std::thread(InflateInto, source, out, limit, std::ref(*copy->job));
+    } catch (const std::system_error&) {
+        // No thread to be had: inflate here, and the copy reads what it inflated.
+        InflateInto(source, out, limit, *copy->job);
+    }
+    job = copy->job;
+    inflated = stream;
+    return 0;
+#else
+    return InflateAtOnce(source, inflated, job, error, limit);
+#endif
 }
 
 }  // namespace qx7

@@ -7,7 +7,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <condition_variable>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -32,6 +36,37 @@ inline constexpr std::uint64_t kMaxInflatedBytes = 1ULL << 30;
 // begin another one are ignored.
 int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error = nullptr,
                         std::uint64_t limit = kMaxInflatedBytes);
+
+// How an inflate that runs while its copy is read ends (DecompressContainerWhileReading).
+class InflateJob {
+  public:
+    // Waits until the inflate has ended; its answer is DecompressContainer's (0, -3, -5, -6, -9,
+    // kLogInflatesTooLarge) with the errno of -3 and -6 in `error`.
+    int Wait(int* error = nullptr) const;
+    // The bytes inflated so far; all of them once Wait has answered 0.
+    std::uint64_t Inflated() const;
+
+  private:
+    friend struct InflateJobAccess;
+    mutable std::mutex lock_;
+    mutable std::condition_variable changed_;
+    std::uint64_t written_ = 0;
+    bool ended_ = false;
+    int result_ = 0;
+    int error_ = 0;
+    std::atomic<bool> stop_{false};
+};
+
+// DecompressContainer with the inflate in a thread of its own while `inflated` is read: a read
+// waits until the bytes it asks for are inflated or the inflate has ended, and after the bytes of
+// a failed inflate it fails (EIO). Only -2 (with `error`) answers at once; whether the inflate
+// succeeded only `job`->Wait tells, and a reader must ask it before trusting what it read. On 0
+// `source` belongs to `inflated` and is closed with it; closing `inflated` before the end stops
+// the inflate. Where streams of the process's own cannot be made the inflate runs at once, as
+// DecompressContainer's, and a failure is answered here.
+int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
+                                    std::shared_ptr<const InflateJob>& job, int* error = nullptr,
+                                    std::uint64_t limit = kMaxInflatedBytes);
 
 // The name of the inflater DecompressContainer uses now: "isa-l" or "zlib".
 std::string_view InflaterName();

@@ -82,10 +82,19 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId lang
         cause = "is a folder, not a log file";
         return false;
     }
+    // The entries are scanned while the log inflates; a failed inflate still answers as Open.
+    reader.InflateWhileReading();
     const int kind = reader.Open(path);
     bool opened = false;
     if (kind == 1) {
         opened = reader.OpenLogData();
+        if (const int inflated = reader.FinishInflate(); inflated != 0) {
+            failure.answer = inflated;
+            failure.error = reader.OpenError();
+            cause = OpenFailureCause(inflated, failure.error);
+            reader.Close();
+            return false;
+        }
     } else if (kind == 0) {
         // A bare log is log data from its first byte to its last, and that has a bound.
         if (reader.FileSize() >= kMaxLogDataBytes) {
