@@ -1,6 +1,8 @@
 #include "core/log/LogDecompress.h"
 
 #ifdef __GLIBC__
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -81,9 +83,8 @@ class Input {
 
 namespace detail {
 
-int InflateMembers(std::FILE* source, const InflatedSink& sink, std::uint64_t limit,
-                   int& error) {
-    const std::unique_ptr<Inflate> inflater = Inflate::Create();
+int InflateMembers(std::FILE* source, Inflate* inflater, const InflatedSink& sink,
+                   std::uint64_t limit, int& error) {
     if (inflater == nullptr) {
         return -9;
     }
@@ -175,7 +176,8 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std
         }
         return 0;
     };
-    int result = detail::InflateMembers(source, write, limit, failure);
+    const std::unique_ptr<Inflate> inflater = Inflate::Create();
+    int result = detail::InflateMembers(source, inflater.get(), write, limit, failure);
     if (result == 0 && (std::fflush(out) != 0 || std::ferror(out) != 0)) {
         failure = errno;
         result = -6;
@@ -251,7 +253,8 @@ struct InflateJobAccess {
 namespace {
 
 // The inflating thread: writes the copy and tells the job how far it got and how it ended.
-void InflateInto(std::FILE* source, std::FILE* out, std::uint64_t limit, InflateJob& job) {
+void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inflater,
+                 std::uint64_t limit, InflateJob& job) {
     int failure = 0;
     const auto write = [out, &job](const unsigned char* bytes, std::size_t size, int& cause) {
         if (InflateJobAccess::Stopped(job)) {
@@ -265,7 +268,7 @@ void InflateInto(std::FILE* source, std::FILE* out, std::uint64_t limit, Inflate
         InflateJobAccess::Written(job, size);
         return 0;
     };
-    int result = detail::InflateMembers(source, write, limit, failure);
+    int result = detail::InflateMembers(source, inflater.get(), write, limit, failure);
     if (result == 0 && std::ferror(out) != 0) {
         failure = errno;
         result = -6;
@@ -400,12 +403,22 @@ int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
         delete copy;
         return InflateAtOnce(source, inflated, job, error, limit);
     }
+    // Chosen here: the environment is read on the caller's thread only.
+    std::unique_ptr<Inflate> inflater = Inflate::Create();
+    // Signals stay with the threads the program made itself.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
     try {
-        copy->worker = std::thread(InflateInto, source, out, limit, std::ref(*copy->job));
+        copy->worker = std::thread(InflateInto, source, out, std::move(inflater), limit,
+                                   std::ref(*copy->job));
     } catch (const std::system_error&) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         // No thread to be had: inflate here, and the copy reads what it inflated.
-        InflateInto(source, out, limit, *copy->job);
+        InflateInto(source, out, Inflate::Create(), limit, *copy->job);
     }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     job = copy->job;
     inflated = stream;
     return 0;

@@ -19,6 +19,8 @@
 
 namespace qx7 {
 
+class Inflate;
+
 // Stop inflating past this many bytes: a decompression bomb must not fill the user's disk.
 inline constexpr std::uint64_t kMaxInflatedBytes = 1ULL << 30;
 
@@ -74,9 +76,10 @@ std::string_view InflaterName();
 namespace detail {
 // Takes inflated bytes; 0, or the failure's answer with its errno in the last argument.
 using InflatedSink = std::function<int(const unsigned char*, std::size_t, int&)>;
-// The inflating itself, with the answers of DecompressContainer (-7 no longer occurs: neither
-// inflater fails on closing).
-int InflateMembers(std::FILE* source, const InflatedSink& sink, std::uint64_t limit, int& error);
+// The inflating itself with `inflater` (Inflate::Create's; -9 when it is nullptr), with the
+// answers of DecompressContainer.
+int InflateMembers(std::FILE* source, Inflate* inflater, const InflatedSink& sink,
+                   std::uint64_t limit, int& error);
 }  // namespace detail
 
 }  // namespace qx7
