@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 
 #include "FuzzReaderSupport.h"
 #include "core/log/LogFileAccess.h"
+#include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 
 namespace {
@@ -123,10 +125,46 @@ void ReadThrough(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+// Reading the entries of a compressed log while it inflates answers as reading them from the
+// complete copy does.
+void EntriesWhileInflating(const std::uint8_t* data, std::size_t size) {
+    if (size < 8 || std::memcmp(data, "QX7LG1ZL", 8) != 0) {
+        return;
+    }
+    const std::string path = Folder() + "/in.zlg";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
+        std::abort();
+    }
+    const qx7::fuzz::FixedUtcClock clock;
+    int kind = 0;
+    bool entries = false;
+    int count = 0;
+    {
+        qx7::CQXLogFile before(clock);
+        kind = before.Open(path);
+        entries = kind == 1 && before.OpenLogData();
+        count = before.GetEntryCount();
+    }
+    {
+        qx7::CQXLogFile reader(clock);
+        qx7::LogOpenFailure failure;
+        const bool opened = qx7::OpenLogEntries(reader, path, qx7::kEnglish, failure);
+        if (opened != entries || (kind != 1 && failure.answer != kind) ||
+            (opened && reader.GetEntryCount() != count)) {
+            std::abort();
+        }
+    }
+    ::unlink(path.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qx7::fuzz::CheckInflatersAgree(data, size);
-    qx7::fuzz::ForEachInflater([&] { ReadThrough(data, size); });
+    qx7::fuzz::ForEachInflater([&] {
+        ReadThrough(data, size);
+        EntriesWhileInflating(data, size);
+    });
     return 0;
 }
