@@ -131,31 +131,24 @@ void EntriesWhileInflating(const std::uint8_t* data, std::size_t size) {
     if (size < 8 || std::memcmp(data, "QX7LG1ZL", 8) != 0) {
         return;
     }
-    const std::string path = Folder() + "/in.zlg";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
-        std::abort();
-    }
+    const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     const qx7::fuzz::FixedUtcClock clock;
     int kind = 0;
     bool entries = false;
     int count = 0;
     {
         qx7::CQXLogFile before(clock);
-        kind = before.Open(path);
+        kind = before.Open(source);
         entries = kind == 1 && before.OpenLogData();
         count = before.GetEntryCount();
     }
-    {
-        qx7::CQXLogFile reader(clock);
-        qx7::LogOpenFailure failure;
-        const bool opened = qx7::OpenLogEntries(reader, path, qx7::kEnglish, failure);
-        if (opened != entries || (kind != 1 && failure.answer != kind) ||
-            (opened && reader.GetEntryCount() != count)) {
-            std::abort();
-        }
+    qx7::CQXLogFile reader(clock);
+    qx7::LogOpenFailure failure;
+    const bool opened = qx7::OpenLogEntries(reader, source, qx7::kEnglish, failure);
+    if (opened != entries || (kind != 1 && failure.answer != kind) ||
+        (opened && reader.GetEntryCount() != count)) {
+        std::abort();
     }
-    ::unlink(path.c_str());
 }
 
 }  // namespace

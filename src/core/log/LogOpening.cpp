@@ -76,15 +76,21 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId lang
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
                     LogOpenFailure& failure) {
     failure = LogOpenFailure();
-    std::string& cause = failure.cause;
     if (LookThroughPath(path) == PathKind::kFolder) {
         failure.answer = kLogNotRegularFile;
-        cause = "is a folder, not a log file";
+        failure.cause = "is a folder, not a log file";
         return false;
     }
+    return OpenLogEntries(reader, LogSource::File(path), language, failure);
+}
+
+bool OpenLogEntries(CQXLogFile& reader, const LogSource& source, LanguageId language,
+                    LogOpenFailure& failure) {
+    failure = LogOpenFailure();
+    std::string& cause = failure.cause;
     // The entries are scanned while the log inflates; a failed inflate still answers as Open.
     reader.InflateWhileReading();
-    const int kind = reader.Open(path);
+    const int kind = reader.Open(source);
     bool opened = false;
     if (kind == 1) {
         opened = reader.OpenLogData();
@@ -102,7 +108,7 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId lang
                     " GiB)";
             return false;
         }
-        opened = reader.OpenRawLog(path);
+        opened = reader.OpenRawLog(source);
     } else {
         failure.answer = kind;
         failure.error = reader.OpenError();
