@@ -252,6 +252,7 @@ struct InflateJobAccess {
 
 namespace {
 
+#ifdef __GLIBC__
 // The inflating thread: writes the copy and tells the job how far it got and how it ended.
 void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inflater,
                  std::uint64_t limit, InflateJob& job) {
@@ -276,7 +277,6 @@ void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inf
     InflateJobAccess::End(job, result, result == 0 ? 0 : failure);
 }
 
-#ifdef __GLIBC__
 struct GrowingCopy {
     std::shared_ptr<InflateJob> job;
     std::FILE* source = nullptr;
