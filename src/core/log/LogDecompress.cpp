@@ -289,7 +289,8 @@ struct GrowingCopy {
 ssize_t ReadGrowing(void* cookie, char* buffer, std::size_t size) {
     auto& copy = *static_cast<GrowingCopy*>(cookie);
     bool failed = false;
-    const std::uint64_t available = InflateJobAccess::WaitFor(*copy.job, copy.position + size, failed);
+    const std::uint64_t available =
+        InflateJobAccess::WaitFor(*copy.job, copy.position + size, failed);
     if (copy.position >= available) {
         if (failed) {
             errno = EIO;
@@ -297,7 +298,8 @@ ssize_t ReadGrowing(void* cookie, char* buffer, std::size_t size) {
         }
         return 0;
     }
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, available - copy.position));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, available - copy.position));
     std::size_t got = 0;
     while (got < want) {
         const ssize_t read = ::pread(copy.descriptor, buffer + got, want - got,
@@ -411,8 +413,8 @@ int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
     sigfillset(&all);
     ::pthread_sigmask(SIG_BLOCK, &all, &previous);
     try {
-        copy->worker = std::thread(InflateInto, source, out, std::move(inflater), limit,
-                                   std::ref(*copy->job));
+        copy->worker =
+            std::thread(InflateInto, source, out, std::move(inflater), limit, std::ref(*copy->job));
     } catch (const std::system_error&) {
         ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         // No thread to be had: inflate here, and the copy reads what it inflated.

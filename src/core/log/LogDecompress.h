@@ -5,10 +5,10 @@
 // The temporary file has no name: several processes may read one ".zlg" at once, a log on
 // read-only media can be read, and nothing of it is left behind however the process ends.
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <condition_variable>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>

@@ -185,8 +185,7 @@ TEST_P(InflateWhileReadingTest, ClosingBeforeTheEndStopsTheInflate) {
     EXPECT_EQ(std::fclose(started.copy), 0);
     // The inflate has ended by the close: either it was stopped or it had just finished.
     const int answer = started.job->Wait();
-    EXPECT_TRUE(answer == -6 || (answer == 0 && started.job->Inflated() == (256U << 20)))
-        << answer;
+    EXPECT_TRUE(answer == -6 || (answer == 0 && started.job->Inflated() == (256U << 20))) << answer;
 }
 
 TEST_P(InflateWhileReadingTest, ALogForItsEntriesFailsAsOpenWhenItsInflateFails) {

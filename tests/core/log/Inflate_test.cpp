@@ -53,14 +53,15 @@ std::string GzipMember(const std::string& plain, unsigned flags = 0, int level =
         member += std::string("a comment") + '\0';
     }
     if ((flags & 2) != 0) {
-        const uLong check =
-            crc32(0, reinterpret_cast<const Bytef*>(member.data()), static_cast<uInt>(member.size()));
+        const uLong check = crc32(0, reinterpret_cast<const Bytef*>(member.data()),
+                                  static_cast<uInt>(member.size()));
         member.push_back(static_cast<char>(check & 0xFF));
         member.push_back(static_cast<char>((check >> 8) & 0xFF));
     }
     member += RawDeflate(plain, level);
-    PutU32LE(member, static_cast<std::uint32_t>(crc32(
-                         0, reinterpret_cast<const Bytef*>(plain.data()), static_cast<uInt>(plain.size()))));
+    PutU32LE(member,
+             static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(plain.data()),
+                                              static_cast<uInt>(plain.size()))));
     PutU32LE(member, static_cast<std::uint32_t>(plain.size()));
     return member;
 }
@@ -107,7 +108,8 @@ TEST(InflateTest, EveryHeaderFieldAndAnyFeedOrRoomGiveTheSameBytes) {
     std::string plain;
     std::mt19937 random(5);
     for (int i = 0; i < 300000; ++i) {
-        plain.push_back(static_cast<char>(i % 97 < 60 ? static_cast<unsigned>('a' + i % 7) : random() & 0xFFU));
+        plain.push_back(
+            static_cast<char>(i % 97 < 60 ? static_cast<unsigned>('a' + i % 7) : random() & 0xFFU));
     }
     for (const unsigned flags : {0U, 2U, 4U, 8U, 16U, 30U}) {
         const std::string member = GzipMember(plain, flags) + "after";
@@ -115,7 +117,8 @@ TEST(InflateTest, EveryHeaderFieldAndAnyFeedOrRoomGiveTheSameBytes) {
             for (const auto& [feed, room] : std::vector<std::pair<std::size_t, std::size_t>>{
                      {1, 65536}, {7, 3}, {member.size(), 1 << 20}}) {
                 const Outcome outcome = InflateOne(kind, member, feed, room);
-                EXPECT_EQ(outcome.status, Inflate::Status::kMemberEnd) << flags << " " << static_cast<int>(kind);
+                EXPECT_EQ(outcome.status, Inflate::Status::kMemberEnd)
+                    << flags << " " << static_cast<int>(kind);
                 EXPECT_TRUE(outcome.out == plain) << flags << " " << feed << " " << room;
                 // What follows the member is left untaken for the next one.
                 EXPECT_EQ(outcome.inputLeft, 5U) << flags << " " << feed;
@@ -161,8 +164,7 @@ TEST(InflateTest, DamagedHeadersAndTrailersAreErrors) {
     cases.emplace_back("not gzip", "QX7LG1XX plain bytes");
     for (const Inflate::Kind kind : Kinds()) {
         for (const auto& [what, stream] : cases) {
-            EXPECT_EQ(InflateOne(kind, stream, stream.size(), 4096).status,
-                      Inflate::Status::kError)
+            EXPECT_EQ(InflateOne(kind, stream, stream.size(), 4096).status, Inflate::Status::kError)
                 << what << " " << static_cast<int>(kind);
         }
         // Cut short anywhere, a member only ever wants more input.
