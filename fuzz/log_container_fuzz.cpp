@@ -1,6 +1,6 @@
-// The log container reader on arbitrary file bytes, read from memory: plain, compressed or bare,
-// through the whole calling order the viewers use. No temporary file may outlive its reader, by
-// name or as an open descriptor.
+// The log container reader on arbitrary file bytes, read from memory: plain, compressed (with
+// each inflater, which must agree) or bare, through the whole calling order the viewers use. No
+// temporary file may outlive its reader, by name or as an open descriptor.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 
 #include "FuzzReaderSupport.h"
 #include "core/log/LogFileAccess.h"
+#include "core/log/LogOpening.h"
 #include "core/log/QXLogFile.h"
 
 namespace {
@@ -60,7 +62,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace {
+
+void ReadThrough(const std::uint8_t* data, std::size_t size) {
     const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     const int descriptors = CountEntries("/proc/self/fd");
     const qx7::fuzz::FixedUtcClock clock;
@@ -119,5 +123,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (CountEntries(Folder()) != 0 || CountEntries("/proc/self/fd") != descriptors) {
         std::abort();  // a temporary file outlived its reader
     }
+}
+
+// Reading the entries of a compressed log while it inflates answers as reading them from the
+// complete copy does.
+void EntriesWhileInflating(const std::uint8_t* data, std::size_t size) {
+    if (size < 8 || std::memcmp(data, "QX7LG1ZL", 8) != 0) {
+        return;
+    }
+    const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
+    const qx7::fuzz::FixedUtcClock clock;
+    int kind = 0;
+    bool entries = false;
+    int count = 0;
+    {
+        qx7::CQXLogFile before(clock);
+        kind = before.Open(source);
+        entries = kind == 1 && before.OpenLogData();
+        count = before.GetEntryCount();
+    }
+    qx7::CQXLogFile reader(clock);
+    qx7::LogOpenFailure failure;
+    const bool opened = qx7::OpenLogEntries(reader, source, qx7::kEnglish, failure);
+    if (opened != entries || (kind != 1 && failure.answer != kind) ||
+        (opened && reader.GetEntryCount() != count)) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    qx7::fuzz::CheckInflatersAgree(data, size);
+    qx7::fuzz::ForEachInflater([&] {
+        ReadThrough(data, size);
+        EntriesWhileInflating(data, size);
+    });
     return 0;
 }

@@ -21,9 +21,7 @@ void Check(bool condition) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void IndexThrough(const std::uint8_t* data, std::size_t size) {
     const qx7::LogSource source = qx7::LogSource::Memory(std::span(data, size), "in.zlg");
     const qx7::fuzz::FixedUtcClock clock;
     qx7::CQXLogFile reader(clock);
@@ -32,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (opened == 1 && reader.OpenLogData()) || (opened == 0 && reader.OpenRawLog(source));
     if (!ready) {
         reader.Close();
-        return 0;
+        return;
     }
     // What a plain reading delivers, to hold the index to.
     std::vector<qx7::CQXLogEntry> sequential;
@@ -78,5 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto selection = qx7::SelectEntries(index, filter);
     Check(selection.size() <= index.Size());
     reader.Close();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    qx7::fuzz::ForEachInflater([&] { IndexThrough(data, size); });
     return 0;
 }

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git
     clang libclang-rt-14-dev
-    zlib1g-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+    zlib1g-dev libisal-dev libcli11-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
     tzdata locales gzip python3
     # The wizard: Qt 6 Widgets (with Qt Test), Qt Charts for the statistics chart (its CMake
     # files need Qt's OpenGL ones), Qt's own Japanese texts, the SVG icon engine for its icon,

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "loggen/LogBuilder.h"
+#include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -251,6 +252,32 @@ TEST(Qx7logExportTest, FailuresGiveOneLineWithTheFileAndNumberAndLeaveNothingBeh
         EXPECT_EQ(run.exit, 1) << c.args[1];
         EXPECT_EQ(run.err, c.message);
         EXPECT_EQ(FileNames(dir.Path()), before);
+    }
+}
+
+TEST(Qx7logExportTest, ACompressedLogDamagedPastItsEntriesWritesNothing) {
+    // The entries are read while the log inflates; damage found after them still fails the
+    // export, and no output is left, with either inflater.
+    TempDir dir;
+    qx7::loggen::Ring ring(300000);
+    for (std::uint32_t i = 0; i < 60000; ++i) {
+        ring.Write(Entry(kMarch2014 + i, 0x00010000, 4));
+    }
+    const std::string zlg = qx7::loggen::Compress(
+        qx7::loggen::ContainerBuilder().SavedAt("201403151400").LogData(ring).End().Plain());
+    std::string badCheck = zlg;
+    badCheck[badCheck.size() - 6] = static_cast<char>(badCheck[badCheck.size() - 6] ^ 0x01);
+    const std::string broken = WriteLog(dir, "check.zlg", badCheck);
+    const std::string cut = WriteLog(dir, "cut.zlg", zlg.substr(0, zlg.size() - 3));
+    const auto before = FileNames(dir.Path());
+    for (const std::string inflater : {"", "zlib"}) {
+        const qx7::test::ScopedEnv chosen("QX7_INFLATER", inflater);
+        for (const auto& [log, kind] : {std::pair{broken, "text"}, std::pair{cut, "csv"}}) {
+            const Result run = Qx7log(dir, {kind, log, "-o", dir.File("out")});
+            EXPECT_EQ(run.exit, 1) << log << inflater;
+            EXPECT_EQ(run.err, "qx7log: " + log + ": the compressed data is damaged (-5)\n");
+            EXPECT_EQ(FileNames(dir.Path()), before);
+        }
     }
 }
 

@@ -1,38 +1,50 @@
 #include "core/log/LogDecompress.h"
 
-#include <zlib.h>
+#ifdef __GLIBC__
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
+#include "core/log/Inflate.h"
 #include "core/log/LogFileAccess.h"
 
 namespace qx7 {
 namespace {
 
-constexpr std::size_t kInputChunk = 16384;
-constexpr std::size_t kOutputChunk = 65536;
+constexpr std::size_t kInputChunk = 131072;
+constexpr std::size_t kOutputChunk = 262144;
 
-// Reads the source into the inflater's input, keeping the bytes it has not taken yet.
+// Reads the source into a buffer whose bytes from Data() on are not taken by the inflater yet.
 class Input {
   public:
-    Input(std::FILE* source, z_stream& stream)
-        : source_(source), stream_(stream), bytes_(kInputChunk) {}
+    explicit Input(std::FILE* source) : source_(source), bytes_(kInputChunk) {}
+
+    const unsigned char* Data() const { return bytes_.data() + begin_; }
+    std::size_t Size() const { return end_ - begin_; }
+    // The inflater took all but `left` bytes.
+    void KeepLast(std::size_t left) { begin_ = end_ - left; }
 
     // 1 more bytes came, 0 the source has ended, -1 read error.
     int Fill() {
         if (ended_) {
             return 0;
         }
-        if (stream_.avail_in > 0) {
-            std::memmove(bytes_.data(), stream_.next_in, stream_.avail_in);
+        if (begin_ > 0) {
+            std::memmove(bytes_.data(), bytes_.data() + begin_, Size());
+            end_ -= begin_;
+            begin_ = 0;
         }
-        const std::size_t got = std::fread(bytes_.data() + stream_.avail_in, 1,
-                                           bytes_.size() - stream_.avail_in, source_);
-        stream_.next_in = bytes_.data();
-        stream_.avail_in += static_cast<uInt>(got);
+        const std::size_t got = std::fread(bytes_.data() + end_, 1, bytes_.size() - end_, source_);
+        end_ += got;
         if (got > 0) {
             return 1;
         }
@@ -45,7 +57,7 @@ class Input {
 
     // Whether the next bytes begin a gzip member: -1 read error, 0 no, 1 yes.
     int AtMember() {
-        while (stream_.avail_in < 2) {
+        while (Size() < 2) {
             const int filled = Fill();
             if (filled < 0) {
                 return -1;
@@ -54,28 +66,29 @@ class Input {
                 return 0;
             }
         }
-        return stream_.next_in[0] == 0x1F && stream_.next_in[1] == 0x8B ? 1 : 0;
+        return Data()[0] == 0x1F && Data()[1] == 0x8B ? 1 : 0;
     }
 
     bool Ended() const { return ended_; }
 
   private:
     std::FILE* source_;
-    z_stream& stream_;
     std::vector<unsigned char> bytes_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
     bool ended_ = false;
 };
 
-// Inflates gzip members from `source` into `out` as the gzip file reader does: the first must
-// begin at once, and whatever follows the last one without a gzip header is ignored.
-// `error` receives the errno of a failed read or write.
-int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& error) {
-    z_stream stream{};
-    // 16 + 15: gzip wrapper only, so that the trailer's check value and length are verified.
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
+}  // namespace
+
+namespace detail {
+
+int InflateMembers(std::FILE* source, Inflate* inflater, const InflatedSink& sink,
+                   std::uint64_t limit, int& error) {
+    if (inflater == nullptr) {
         return -9;
     }
-    Input input(source, stream);
+    Input input(source);
     std::vector<unsigned char> chunk(kOutputChunk);
     std::uint64_t total = 0;
     int result = 0;
@@ -94,41 +107,44 @@ int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& 
             break;
         }
         if (!first) {
-            inflateReset(&stream);
+            inflater->Reset();
         }
+        inflater->SetInput(input.Data(), input.Size());
         for (;;) {
-            if (stream.avail_in == 0 && input.Fill() < 0) {
-                error = errno;
-                result = -3;
-                break;
+            if (inflater->InputLeft() == 0) {
+                input.KeepLast(0);
+                if (input.Fill() < 0) {
+                    error = errno;
+                    result = -3;
+                    break;
+                }
+                inflater->SetInput(input.Data(), input.Size());
             }
-            stream.next_out = chunk.data();
-            stream.avail_out = static_cast<uInt>(chunk.size());
-            const int status = inflate(&stream, Z_NO_FLUSH);
-            const std::size_t produced = chunk.size() - stream.avail_out;
+            std::size_t produced = 0;
+            const Inflate::Status status = inflater->Run(chunk.data(), chunk.size(), produced);
+            input.KeepLast(inflater->InputLeft());
             total += produced;
             if (total > limit) {
                 result = kLogInflatesTooLarge;
                 break;
             }
-            if (produced > 0 && std::fwrite(chunk.data(), 1, produced, out) != produced) {
-                error = errno;
-                result = -6;
-                break;
+            if (produced > 0) {
+                result = sink(chunk.data(), produced, error);
+                if (result != 0) {
+                    break;
+                }
             }
-            if (status == Z_STREAM_END) {
+            if (status == Inflate::Status::kMemberEnd) {
                 break;
             }
             // No progress without more input, and none will come: the stream was cut short.
-            const bool stuck = status == Z_BUF_ERROR && stream.avail_in == 0 && input.Ended();
-            if (stuck || (status != Z_OK && status != Z_BUF_ERROR)) {
+            const bool stuck = status == Inflate::Status::kNeedInput &&
+                               inflater->InputLeft() == 0 && input.Ended();
+            if (stuck || status == Inflate::Status::kError) {
                 result = -5;
                 break;
             }
         }
-    }
-    if (inflateEnd(&stream) != Z_OK && result == 0) {
-        result = -7;
     }
     // A stream that inflates to nothing holds no container either.
     if (result == 0 && total == 0) {
@@ -137,7 +153,7 @@ int InflateMembers(std::FILE* source, std::FILE* out, std::uint64_t limit, int& 
     return result;
 }
 
-}  // namespace
+}  // namespace detail
 
 int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std::uint64_t limit) {
     inflated = nullptr;
@@ -153,7 +169,15 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std
         }
         return -2;
     }
-    int result = InflateMembers(source, out, limit, failure);
+    const auto write = [out](const unsigned char* bytes, std::size_t size, int& cause) {
+        if (std::fwrite(bytes, 1, size, out) != size) {
+            cause = errno;
+            return -6;
+        }
+        return 0;
+    };
+    const std::unique_ptr<Inflate> inflater = Inflate::Create();
+    int result = detail::InflateMembers(source, inflater.get(), write, limit, failure);
     if (result == 0 && (std::fflush(out) != 0 || std::ferror(out) != 0)) {
         failure = errno;
         result = -6;
@@ -171,6 +195,238 @@ int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std
     }
     inflated = out;
     return 0;
+}
+
+std::string_view InflaterName() {
+    return Inflate::DefaultName();
+}
+
+int InflateJob::Wait(int* error) const {
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return ended_; });
+    if (error != nullptr) {
+        *error = error_;
+    }
+    return result_;
+}
+
+std::uint64_t InflateJob::Inflated() const {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return written_;
+}
+
+struct InflateJobAccess {
+    static void Written(InflateJob& job, std::uint64_t bytes) {
+        {
+            const std::lock_guard<std::mutex> guard(job.lock_);
+            job.written_ += bytes;
+        }
+        job.changed_.notify_all();
+    }
+    static void End(InflateJob& job, int result, int error) {
+        {
+            const std::lock_guard<std::mutex> guard(job.lock_);
+            job.ended_ = true;
+            job.result_ = result;
+            job.error_ = error;
+        }
+        job.changed_.notify_all();
+    }
+    static bool Stopped(const InflateJob& job) { return job.stop_.load(); }
+    static void Stop(InflateJob& job) { job.stop_.store(true); }
+    // Waits until `end` bytes are inflated or the inflate has ended; the bytes there are then.
+    static std::uint64_t WaitFor(const InflateJob& job, std::uint64_t end, bool& failed) {
+        std::unique_lock<std::mutex> guard(job.lock_);
+        job.changed_.wait(guard, [&] { return job.ended_ || job.written_ >= end; });
+        failed = job.ended_ && job.result_ != 0;
+        return job.written_;
+    }
+    static bool Ended(const InflateJob& job, std::uint64_t& size, bool& failed) {
+        std::unique_lock<std::mutex> guard(job.lock_);
+        job.changed_.wait(guard, [&] { return job.ended_; });
+        size = job.written_;
+        failed = job.result_ != 0;
+        return true;
+    }
+};
+
+namespace {
+
+#ifdef __GLIBC__
+// The inflating thread: writes the copy and tells the job how far it got and how it ended.
+void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inflater,
+                 std::uint64_t limit, InflateJob& job) {
+    int failure = 0;
+    const auto write = [out, &job](const unsigned char* bytes, std::size_t size, int& cause) {
+        if (InflateJobAccess::Stopped(job)) {
+            return -6;  // the reader closed the copy: nobody asks for the rest
+        }
+        // Flushed at once: the reader reads the file, not this stream's buffer.
+        if (std::fwrite(bytes, 1, size, out) != size || std::fflush(out) != 0) {
+            cause = errno;
+            return -6;
+        }
+        InflateJobAccess::Written(job, size);
+        return 0;
+    };
+    int result = detail::InflateMembers(source, inflater.get(), write, limit, failure);
+    if (result == 0 && std::ferror(out) != 0) {
+        failure = errno;
+        result = -6;
+    }
+    InflateJobAccess::End(job, result, result == 0 ? 0 : failure);
+}
+
+struct GrowingCopy {
+    std::shared_ptr<InflateJob> job;
+    std::FILE* source = nullptr;
+    std::FILE* out = nullptr;
+    int descriptor = -1;  // of `out`, read without its stream, which the worker writes through
+    std::thread worker;
+    std::uint64_t position = 0;
+};
+
+ssize_t ReadGrowing(void* cookie, char* buffer, std::size_t size) {
+    auto& copy = *static_cast<GrowingCopy*>(cookie);
+    bool failed = false;
+    const std::uint64_t available =
+        InflateJobAccess::WaitFor(*copy.job, copy.position + size, failed);
+    if (copy.position >= available) {
+        if (failed) {
+            errno = EIO;
+            return -1;
+        }
+        return 0;
+    }
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, available - copy.position));
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t read = ::pread(copy.descriptor, buffer + got, want - got,
+                                     static_cast<off_t>(copy.position + got));
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read <= 0) {
+            if (read == 0) {
+                errno = EIO;
+            }
+            return got > 0 ? static_cast<ssize_t>(got) : -1;
+        }
+        got += static_cast<std::size_t>(read);
+    }
+    copy.position += got;
+    return static_cast<ssize_t>(got);
+}
+
+int SeekGrowing(void* cookie, off64_t* offset, int whence) {
+    auto& copy = *static_cast<GrowingCopy*>(cookie);
+    std::int64_t base = 0;
+    if (whence == SEEK_CUR) {
+        base = static_cast<std::int64_t>(copy.position);
+    } else if (whence == SEEK_END) {
+        std::uint64_t size = 0;
+        bool failed = false;
+        InflateJobAccess::Ended(*copy.job, size, failed);
+        if (failed) {
+            errno = EIO;
+            return -1;
+        }
+        base = static_cast<std::int64_t>(size);
+    } else if (whence != SEEK_SET) {
+        errno = EINVAL;
+        return -1;
+    }
+    const std::int64_t target = base + *offset;
+    if (target < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    copy.position = static_cast<std::uint64_t>(target);
+    *offset = target;
+    return 0;
+}
+
+int CloseGrowing(void* cookie) {
+    auto* copy = static_cast<GrowingCopy*>(cookie);
+    InflateJobAccess::Stop(*copy->job);
+    if (copy->worker.joinable()) {
+        copy->worker.join();
+    }
+    std::fclose(copy->out);
+    std::fclose(copy->source);
+    delete copy;
+    return 0;
+}
+#endif
+
+}  // namespace
+
+namespace {
+
+// The inflate done at once, for a reader that reads the copy when it is complete.
+int InflateAtOnce(std::FILE* source, std::FILE*& inflated, std::shared_ptr<const InflateJob>& job,
+                  int* error, std::uint64_t limit) {
+    const int result = DecompressContainer(source, inflated, error, limit);
+    if (result == 0) {
+        std::fclose(source);
+        auto done = std::make_shared<InflateJob>();
+        InflateJobAccess::Written(*done, StreamFileSize(inflated).value_or(0));
+        InflateJobAccess::End(*done, 0, 0);
+        job = std::move(done);
+    }
+    return result;
+}
+
+}  // namespace
+
+int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
+                                    std::shared_ptr<const InflateJob>& job, int* error,
+                                    std::uint64_t limit) {
+    inflated = nullptr;
+    job.reset();
+#ifdef __GLIBC__
+    if (error != nullptr) {
+        *error = 0;
+    }
+    errno = 0;
+    std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
+    if (out == nullptr) {
+        if (error != nullptr) {
+            *error = errno;
+        }
+        return -2;
+    }
+    auto* copy = new GrowingCopy{std::make_shared<InflateJob>(), source, out, ::fileno(out), {}, 0};
+    std::FILE* stream = ::fopencookie(
+        copy, "rb", cookie_io_functions_t{ReadGrowing, nullptr, SeekGrowing, CloseGrowing});
+    if (stream == nullptr) {
+        std::fclose(out);
+        delete copy;
+        return InflateAtOnce(source, inflated, job, error, limit);
+    }
+    // Chosen here: the environment is read on the caller's thread only.
+    std::unique_ptr<Inflate> inflater = Inflate::Create();
+    // Signals stay with the threads the program made itself.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+    try {
+        copy->worker =
+            std::thread(InflateInto, source, out, std::move(inflater), limit, std::ref(*copy->job));
+    } catch (const std::system_error&) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        // No thread to be had: inflate here, and the copy reads what it inflated.
+        InflateInto(source, out, Inflate::Create(), limit, *copy->job);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    job = copy->job;
+    inflated = stream;
+    return 0;
+#else
+    return InflateAtOnce(source, inflated, job, error, limit);
+#endif
 }
 
 }  // namespace qx7

@@ -76,16 +76,31 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId lang
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
                     LogOpenFailure& failure) {
     failure = LogOpenFailure();
-    std::string& cause = failure.cause;
     if (LookThroughPath(path) == PathKind::kFolder) {
         failure.answer = kLogNotRegularFile;
-        cause = "is a folder, not a log file";
+        failure.cause = "is a folder, not a log file";
         return false;
     }
-    const int kind = reader.Open(path);
+    return OpenLogEntries(reader, LogSource::File(path), language, failure);
+}
+
+bool OpenLogEntries(CQXLogFile& reader, const LogSource& source, LanguageId language,
+                    LogOpenFailure& failure) {
+    failure = LogOpenFailure();
+    std::string& cause = failure.cause;
+    // The entries are scanned while the log inflates; a failed inflate still answers as Open.
+    reader.InflateWhileReading();
+    const int kind = reader.Open(source);
     bool opened = false;
     if (kind == 1) {
         opened = reader.OpenLogData();
+        if (const int inflated = reader.FinishInflate(); inflated != 0) {
+            failure.answer = inflated;
+            failure.error = reader.OpenError();
+            cause = OpenFailureCause(inflated, failure.error);
+            reader.Close();
+            return false;
+        }
     } else if (kind == 0) {
         // A bare log is log data from its first byte to its last, and that has a bound.
         if (reader.FileSize() >= kMaxLogDataBytes) {
@@ -93,7 +108,7 @@ bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId lang
                     " GiB)";
             return false;
         }
-        opened = reader.OpenRawLog(path);
+        opened = reader.OpenRawLog(source);
     } else {
         failure.answer = kind;
         failure.error = reader.OpenError();

@@ -41,6 +41,9 @@ struct LogOpenFailure {
 // messages (its Report) in `language`.
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
                     LogOpenFailure& failure);
+// The same for a file or for bytes in memory, without the path's check for a folder.
+bool OpenLogEntries(CQXLogFile& reader, const LogSource& source, LanguageId language,
+                    LogOpenFailure& failure);
 // The same with the reason in words only.
 bool OpenLogEntries(CQXLogFile& reader, const std::string& path, LanguageId language,
                     std::string& cause);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "core/base/ByteOrder.h"
 #include "core/base/FileSystem.h"
@@ -46,6 +47,8 @@ int CQXLogFile::Open(const std::string& path) {
 }
 
 int CQXLogFile::Open(const LogSource& source) {
+    // Asked for this Open only.
+    const bool whileReading = std::exchange(inflateWhileReading_, false);
     Close();
     report_.Clear();
     openError_ = 0;
@@ -58,10 +61,10 @@ int CQXLogFile::Open(const LogSource& source) {
     }
     fileName_ = source.Name();
     reading_ = true;
-    return ReadMagic(false);
+    return ReadMagic(false, whileReading);
 }
 
-int CQXLogFile::ReadMagic(bool inflated) {
+int CQXLogFile::ReadMagic(bool inflated, bool whileReading) {
     char magic[kMagicBytes];
     if (std::fread(magic, 1, kMagicBytes, file_) != kMagicBytes) {
         return 0;
@@ -71,28 +74,52 @@ int CQXLogFile::ReadMagic(bool inflated) {
     }
     if (std::memcmp(magic, kCompressedMagic, kMagicBytes) == 0) {
         // A compressed stream never holds another compressed one.
-        return inflated ? -5 : Decompress();
+        return inflated ? -5 : Decompress(whileReading);
     }
     return 0;
 }
 
-int CQXLogFile::Decompress() {
+int CQXLogFile::Decompress(bool whileReading) {
     std::FILE* inflated = nullptr;
     // The source stays open after a failure, until the next Close.
-    const int result = DecompressContainer(file_, inflated, &openError_);
-    if (result != 0) {
-        return result;
+    if (whileReading) {
+        std::shared_ptr<const InflateJob> job;
+        const int result = DecompressContainerWhileReading(file_, inflated, job, &openError_);
+        if (result != 0) {
+            return result;
+        }
+        // The source now belongs to the copy.
+        inflating_ = std::move(job);
+    } else {
+        const int result = DecompressContainer(file_, inflated, &openError_);
+        if (result != 0) {
+            return result;
+        }
+        std::fclose(file_);
     }
     // From here on the reader reads the private inflated copy; the file name stays the log's,
     // for the messages that name it.
-    std::fclose(file_);
     file_ = inflated;
     if (ReadMagic(true) != 1) {
-        // The stream held no plain container: a damaged log, not a bare one.
+        // A failed inflate tells why; else the stream held no plain container: a damaged log,
+        // not a bare one.
+        const int failed = FinishInflate();
         Close();
-        return -5;
+        return failed != 0 ? failed : -5;
     }
     return 1;
+}
+
+int CQXLogFile::FinishInflate() {
+    if (inflating_ == nullptr) {
+        return 0;
+    }
+    int error = 0;
+    const int result = inflating_->Wait(&error);
+    if (result != 0) {
+        openError_ = error;
+    }
+    return result;
 }
 
 int CQXLogFile::ReadHeaderText(const std::string& path, std::string& text) {
@@ -475,9 +502,11 @@ bool CQXLogFile::SeekEntry(std::uint32_t position) {
 bool CQXLogFile::Close() {
     const bool wasOpen = file_ != nullptr;
     if (file_ != nullptr) {
+        // Ends an inflate still going on.
         std::fclose(file_);
         file_ = nullptr;
     }
+    inflating_.reset();
     buffer_.clear();
     buffer_.shrink_to_fit();
     fileName_.clear();
@@ -495,6 +524,10 @@ bool CQXLogFile::Close() {
 }
 
 std::uint64_t CQXLogFile::FileSize() const {
+    if (file_ != nullptr && inflating_ != nullptr) {
+        // The copy has its size once it is complete.
+        return inflating_->Wait() == 0 ? inflating_->Inflated() : 0;
+    }
     return StreamFileSize(file_).value_or(0);
 }
 

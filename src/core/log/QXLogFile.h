@@ -7,11 +7,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/base/LocalTime.h"
+#include "core/log/LogDecompress.h"
 #include "core/log/LogFileAccess.h"
 #include "core/log/QXLogEntry.h"
 #include "core/log/MessageReport.h"
@@ -36,6 +38,13 @@ class CQXLogFile : public IPositionedLogEntrySource {
     int Open(const std::string& path);
     // The same for a file or for bytes in memory (FileName() is then the source's name).
     int Open(const LogSource& source);
+    // The next Open of a compressed log reads the inflated copy while it is inflated
+    // (DecompressContainerWhileReading). Its caller must then ask FinishInflate before it
+    // trusts what it read.
+    void InflateWhileReading() { inflateWhileReading_ = true; }
+    // Waits for an inflate still going on: 0 when it succeeded or none runs, else what Open
+    // answers for that failure (OpenError tells the errno).
+    int FinishInflate();
     // The errno behind the last failure of Open or ReadHeaderText (-1 cannot open, -2 the
     // temporary file, -3 reading, -6 writing the temporary file); 0 when there was none or the
     // failure was no system error (damaged data).
@@ -78,8 +87,8 @@ class CQXLogFile : public IPositionedLogEntrySource {
     std::uint64_t FileSize() const;
 
   private:
-    int ReadMagic(bool inflated);
-    int Decompress();
+    int ReadMagic(bool inflated, bool whileReading = false);
+    int Decompress(bool whileReading);
     bool ScanAndPosition();
     bool ScanLogData();
     bool PositionAtOldest();
@@ -107,6 +116,9 @@ class CQXLogFile : public IPositionedLogEntrySource {
     std::string fileName_;
     std::uint32_t entryPosition_ = 0;
     int openError_ = 0;
+    bool inflateWhileReading_ = false;
+    // The inflate that writes the copy being read, while it goes on.
+    std::shared_ptr<const InflateJob> inflating_;
 };
 
 }  // namespace qx7

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "core/log/Inflate.h"
 #include "core/log/LogFileAccess.h"
 #include "core/log/LogOpening.h"
 
@@ -54,9 +55,17 @@ std::string ReadAll(std::FILE* file) {
     return bytes;
 }
 
-// The temporaries go to a folder of the test's own, where anything left would show.
-class LogDecompressTest : public ::testing::Test {
+// The temporaries go to a folder of the test's own, where anything left would show. Every case
+// runs with each inflater (the parameter), which must give the same bytes and answers.
+class LogDecompressTest : public ::testing::TestWithParam<const char*> {
   protected:
+    void SetUp() override {
+        if (std::string(GetParam()) == "isa-l" && !Inflate::HasIsal()) {
+            GTEST_SKIP() << "built without ISA-L";
+        }
+        ASSERT_EQ(InflaterName(), GetParam());
+    }
+
     // Runs DecompressContainer on a file whose magic is followed by `stream`; the inflated
     // bytes land in `inflated`, the system's cause of a failure in `error`.
     int Decompress(const std::string& stream, std::string* inflated = nullptr,
@@ -96,17 +105,23 @@ class LogDecompressTest : public ::testing::Test {
     test::TempDir logs;
     test::TempDir temporaries;
     test::ScopedEnv tmpdir{"TMPDIR", temporaries.Path().string()};
+    test::ScopedEnv inflater{"QX7_INFLATER", std::string(GetParam())};
     std::size_t descriptors = OpenDescriptors();
 };
 
-TEST_F(LogDecompressTest, InflatesIntoAnUnnamedFileReadFromItsStart) {
+INSTANTIATE_TEST_SUITE_P(Inflaters, LogDecompressTest, ::testing::Values("isa-l", "zlib"),
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                             return std::string(param.param) == "zlib" ? "Zlib" : "Isal";
+                         });
+
+TEST_P(LogDecompressTest, InflatesIntoAnUnnamedFileReadFromItsStart) {
     const std::string plain = "QX7LG1XX" + std::string(200000, 'x') + "end";
     std::string inflated;
     EXPECT_EQ(Decompress(GzipStream(plain), &inflated), 0);
     EXPECT_EQ(inflated, plain);
 }
 
-TEST_F(LogDecompressTest, MembersAndTrailingBytesAreTakenAsTheGzipReaderTakesThem) {
+TEST_P(LogDecompressTest, MembersAndTrailingBytesAreTakenAsTheGzipReaderTakesThem) {
     std::string inflated;
     // A second member continues the content.
     EXPECT_EQ(Decompress(GzipStream("QX7LG1XXone") + GzipStream("two"), &inflated), 0);
@@ -118,30 +133,39 @@ TEST_F(LogDecompressTest, MembersAndTrailingBytesAreTakenAsTheGzipReaderTakesThe
     EXPECT_EQ(inflated, "QX7LG1XXone");
 }
 
-TEST_F(LogDecompressTest, DamagedTruncatedEmptyOrForeignStreamsGiveMinus5) {
+TEST_P(LogDecompressTest, DamagedTruncatedEmptyOrForeignStreamsGiveMinus5) {
     const std::string gz = GzipStream("QX7LG1XX" + std::string(100000, 'y'));
     std::string flipped = gz;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
     std::string badCheck = gz;
     badCheck[badCheck.size() - 6] = static_cast<char>(badCheck[badCheck.size() - 6] ^ 0x01);
+    std::string badLength = gz;
+    badLength[badLength.size() - 4] = static_cast<char>(badLength[badLength.size() - 4] ^ 0x01);
+    std::string badMethod = gz;
+    badMethod[2] = 7;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"cut in the middle", gz.substr(0, gz.size() / 2)},
         {"cut inside the trailer", gz.substr(0, gz.size() - 3)},
         {"cut inside the header", gz.substr(0, 5)},
         {"flipped byte", flipped},
         {"wrong check value", badCheck},
+        {"wrong length", badLength},
+        {"not deflate", badMethod},
+        {"gzip magic only", "\x1F\x8B"},
         {"not gzip at all", "plain bytes, no gzip"},
         {"nothing after the magic", ""},
         {"one byte", "\x1F"},
         {"a stream of nothing", GzipStream("")},
         {"second member cut short", gz + gz.substr(0, gz.size() / 2)},
+        {"second member damaged", gz + badCheck},
+        {"second member cut inside its header", gz + gz.substr(0, 5)},
     };
     for (const auto& [what, stream] : cases) {
         EXPECT_EQ(Decompress(stream), -5) << what;
     }
 }
 
-TEST_F(LogDecompressTest, InflatingBeyondTheLimitIsRefused) {
+TEST_P(LogDecompressTest, InflatingBeyondTheLimitIsRefused) {
     // A small stream of zeros that inflates to one byte more than allowed.
     z_stream stream{};
     ASSERT_EQ(deflateInit2(&stream, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
@@ -172,7 +196,7 @@ TEST_F(LogDecompressTest, InflatingBeyondTheLimitIsRefused) {
               "is too large to be a log (it inflates to over 1 GiB)");
 }
 
-TEST_F(LogDecompressTest, ATemporaryFolderThatCannotHoldTheCopyGivesMinus2WithTheCause) {
+TEST_P(LogDecompressTest, ATemporaryFolderThatCannotHoldTheCopyGivesMinus2WithTheCause) {
     const std::string gz = GzipStream("QX7LG1XXfresh");
     int error = 0;
     {
@@ -192,7 +216,7 @@ TEST_F(LogDecompressTest, ATemporaryFolderThatCannotHoldTheCopyGivesMinus2WithTh
     }
 }
 
-TEST_F(LogDecompressTest, AReadErrorOfTheSourceGivesMinus3) {
+TEST_P(LogDecompressTest, AReadErrorOfTheSourceGivesMinus3) {
     // Reading a folder through a stream fails with EISDIR.
     std::FILE* source = std::fopen(logs.Path().c_str(), "rb");
     ASSERT_NE(source, nullptr);
@@ -204,7 +228,7 @@ TEST_F(LogDecompressTest, AReadErrorOfTheSourceGivesMinus3) {
     std::fclose(source);
 }
 
-TEST_F(LogDecompressTest, AShortWriteToTheTemporaryGivesMinus6) {
+TEST_P(LogDecompressTest, AShortWriteToTheTemporaryGivesMinus6) {
     const std::string gz = GzipStream("QX7LG1XX" + std::string(1 << 20, 'z'));
     // In a child: a file size limit makes the writing fail partway.
     const pid_t child = ::fork();
