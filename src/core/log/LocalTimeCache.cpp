@@ -1,0 +1,67 @@
+#include "core/log/LocalTimeCache.h"
+
+namespace qx7 {
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kMinute = 60;
+
+std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
+    std::int64_t floor = value - value % step;
+    if (value % step < 0) {
+        floor -= step;
+    }
+    return floor;
+}
+
+}  // namespace
+
+std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) {
+    if (secondsSince1970 < spanStart_ || secondsSince1970 > spanEnd_) {
+        const std::int64_t day = FloorTo(secondsSince1970, kDay);
+        const std::int64_t minute = FloorTo(secondsSince1970, kMinute);
+        bool learnt = false;
+        if (unevenDay_ != day) {
+            learnt = TrySpan(day, kDay);
+            if (!learnt) {
+                unevenDay_ = day;
+            }
+        }
+        if (!learnt && unevenMinute_ != minute) {
+            learnt = TrySpan(minute, kMinute);
+            if (!learnt) {
+                unevenMinute_ = minute;
+            }
+        }
+        if (!learnt) {
+            return zone_->ToLocal(secondsSince1970);
+        }
+    }
+    auto local = UtcFromSeconds(secondsSince1970 + offset_);
+    if (!local) {
+        return zone_->ToLocal(secondsSince1970);
+    }
+    local->daylight = daylight_;
+    return local;
+}
+
+bool LocalTimeCache::TrySpan(std::int64_t start, std::int64_t length) {
+    const std::int64_t end = start + length - 1;
+    const auto first = zone_->ToLocal(start);
+    const auto last = zone_->ToLocal(end);
+    if (!first || !last || first->daylight != last->daylight) {
+        return false;
+    }
+    // A leap second shows as second 60, which rolls over here and breaks the agreement.
+    const std::int64_t offset = SecondsFromUtc(*first) - start;
+    if (SecondsFromUtc(*last) - end != offset || first->second > 59 || last->second > 59) {
+        return false;
+    }
+    spanStart_ = start;
+    spanEnd_ = end;
+    offset_ = offset;
+    daylight_ = first->daylight;
+    return true;
+}
+
+}  // namespace qx7
