@@ -25,6 +25,12 @@ class CQXLogEntry {
     // Takes the parameter buffer: the parameter bytes as the printer wrote them followed by 4
     // spare zero bytes (a partial last word reads from them). Empty means no parameters.
     void SetParams(std::vector<unsigned char> buffer) { parameters_ = std::move(buffer); }
+    // The same for a reader that fills the buffer in place: `bytes` zero bytes (0: no
+    // parameters), in the storage the entry already has when it is large enough.
+    unsigned char* ResetParams(std::size_t bytes) {
+        parameters_.assign(bytes, 0);
+        return parameters_.data();
+    }
     const std::vector<unsigned char>& Params() const { return parameters_; }
 
     // Splits a header word: bits 31..21 milliseconds, 20..8 parameter length, 7..3 subtype,

@@ -1,0 +1,63 @@
+#pragma once
+// Numbers written straight into a character buffer, as printf's "%0*d" and "%0*X" write them
+// in the C locale, for the lines of the exports: no locale, no format parsing, no allocation.
+// The caller's buffer must hold the result: kMaxNumberText covers any int64 with its sign and
+// any width up to 20.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qx7 {
+
+inline constexpr std::size_t kMaxNumberText = 24;
+
+// printf's "%0*d": zeros up to `width`, the sign counting towards it. Answers the end.
+inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
+    char digits[20];
+    std::size_t length = 0;
+    std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    do {
+        digits[sizeof digits - 1 - length++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        *out++ = '-';
+        width = width > 0 ? width - 1 : 0;
+    }
+    for (std::size_t i = length; i < width; ++i) {
+        *out++ = '0';
+    }
+    for (std::size_t i = sizeof digits - length; i < sizeof digits; ++i) {
+        *out++ = digits[i];
+    }
+    return out;
+}
+
+// printf's "%0*X" of an unsigned 32-bit value. Answers the end.
+inline char* PutHex(char* out, std::uint32_t value, std::size_t width) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::size_t length = 1;
+    while (length < 8 && (value >> (4 * length)) != 0) {
+        ++length;
+    }
+    for (std::size_t i = length; i < width; ++i) {
+        *out++ = '0';
+    }
+    for (std::size_t i = length; i-- > 0;) {
+        *out++ = kDigits[(value >> (4 * i)) & 0xF];
+    }
+    return out;
+}
+
+// "%02d", with a shortcut for the two digits of clock and calendar fields.
+inline char* PutTwo(char* out, int value) {
+    if (value >= 0 && value < 100) {
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        return out + 2;
+    }
+    return PutDecimal(out, value, 2);
+}
+
+}  // namespace qx7
