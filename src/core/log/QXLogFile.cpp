@@ -388,7 +388,7 @@ bool CQXLogFile::PositionAtOldest() {
     return true;
 }
 
-int CQXLogFile::ReadWord(std::uint32_t& word) {
+int CQXLogFile::RefillAndReadWord(std::uint32_t& word) {
     if (wordsConsumed_ >= wordCount_) {
         return 0;
     }
@@ -418,13 +418,26 @@ int CQXLogFile::ReadWord(std::uint32_t& word) {
 }
 
 int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
-    std::uint32_t word = 0;
-    do {
+    // The marker: the buffered words are searched in place, the next piece read when they run
+    // out.
+    for (;;) {
+        const std::uint32_t available = BufferedWords();
+        std::uint32_t skipped = 0;
+        while (skipped < available && TakeBufferedWord() != kEntryMarker) {
+            ++skipped;
+        }
+        if (skipped < available) {
+            break;
+        }
+        std::uint32_t word = 0;
         const int result = ReadWord(word);
         if (result != 1) {
             return result;
         }
-    } while (word != kEntryMarker);
+        if (word == kEntryMarker) {
+            break;
+        }
+    }
     entryPosition_ = wordsConsumed_ - 1;
 
     std::uint32_t time = 0;
@@ -440,21 +453,31 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
     entry.code = code;
     entry.SetHeaderWord(header);
 
+    // The parameter words keep the file's byte order, so they are copied as they stand; the
+    // 4 spare bytes stay zero. The entry's own buffer is reused from entry to entry.
     const std::uint32_t length = ParameterLength(header);
-    std::vector<unsigned char> parameters;
-    if (length > 0) {
-        parameters.assign(length + 4, 0);
-        for (std::uint32_t i = 0; i < length / 4; ++i) {
-            std::uint32_t value = 0;
-            if (ReadWord(value) != 1) {
-                parameters.clear();
-                entry.parameterLength = 0;
-                break;
-            }
-            WriteU32BE(parameters.data() + 4ULL * i, value);
+    unsigned char* parameters = entry.ResetParams(length > 0 ? length + 4 : 0);
+    const std::uint32_t words = length / 4;
+    std::uint32_t done = 0;
+    while (done < words) {
+        const std::uint32_t take = std::min(BufferedWords(), words - done);
+        if (take > 0) {
+            std::memcpy(parameters + 4ULL * done, buffer_.data() + 4ULL * bufferIndex_,
+                        4ULL * take);
+            bufferIndex_ += take;
+            wordsConsumed_ += take;
+            done += take;
+            continue;
         }
+        std::uint32_t value = 0;
+        if (ReadWord(value) != 1) {
+            entry.ResetParams(0);
+            entry.parameterLength = 0;
+            break;
+        }
+        WriteU32BE(parameters + 4ULL * done, value);
+        ++done;
     }
-    entry.SetParams(std::move(parameters));
     return 1;
 }
 

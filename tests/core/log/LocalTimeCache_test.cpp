@@ -32,9 +32,7 @@ class RuleZone final : public ILocalTime {
     std::int64_t Now() const override { return kBase; }
     std::int64_t StandardOffsetWestSeconds() const override { return 18000; }
     TimeZoneFacts ZoneFacts() const override { return {}; }
-    std::optional<std::int64_t> FromLocal(const CivilTime&) const override {
-        return std::nullopt;
-    }
+    std::optional<std::int64_t> FromLocal(const CivilTime&) const override { return std::nullopt; }
     std::optional<CivilTime> ToLocal(std::int64_t seconds) const override {
         ++questions;
         std::int64_t offset = -18000;
@@ -59,7 +57,7 @@ class RuleZone final : public ILocalTime {
     }
 
     std::vector<Change> changes = {
-        {kBase + 7 * 3600 + 30, -14400, true},            // spring forward at 02:00:30 local
+        {kBase + 7 * 3600 + 30, -14400, true},             // spring forward at 02:00:30 local
         {kBase + 10 * 3600 + 17, -14400 + 1800, true},     // half an hour more, same day
         {kBase + kDay + 3600, -14400 + 1800, false},       // the flag alone flips
         {kBase + 2 * kDay + 5 * 3600 + 45, -18000, false}  // back, on a minute's 45th second
