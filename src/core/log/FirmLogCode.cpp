@@ -47,14 +47,16 @@ struct CodeTable {
     // Open addressing, linear probing; at most half full, so every probe sequence ends.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;  // code, row (kEmpty: free)
     std::size_t mask = 0;
+    int shift = 60;
     std::size_t terminator = 0;
 
-    static std::size_t Hash(std::uint32_t code) {
-        // Codes differ in their high half as often as in their low one: mix both down.
-        return static_cast<std::size_t>((code * 0x9E3779B1U) ^ (code >> 16));
+    // The high bits of a Fibonacci product: codes that differ only in their high half (most
+    // end in 0000) still spread over the whole table.
+    std::size_t Home(std::uint32_t code) const {
+        return static_cast<std::size_t>((code * 0x9E3779B97F4A7C15ULL) >> shift);
     }
     std::size_t RowOf(std::uint32_t code) const {
-        for (std::size_t slot = Hash(code) & mask;; slot = (slot + 1) & mask) {
+        for (std::size_t slot = Home(code);; slot = (slot + 1) & mask) {
             const auto& [slotCode, row] = slots[slot];
             if (row == kEmpty) {
                 return terminator;
@@ -89,12 +91,13 @@ CodeTable BuildTable() {
     std::size_t size = 16;
     while (size < 2 * table.terminator + 2) {
         size *= 2;
+        --table.shift;
     }
     table.slots.assign(size, {0, CodeTable::kEmpty});
     table.mask = size - 1;
     for (std::size_t i = 0; i < table.terminator; ++i) {
         const std::uint32_t code = table.rows[i].code;
-        std::size_t slot = CodeTable::Hash(code) & table.mask;
+        std::size_t slot = table.Home(code);
         while (table.slots[slot].second != CodeTable::kEmpty && table.slots[slot].first != code) {
             slot = (slot + 1) & table.mask;
         }

@@ -267,6 +267,18 @@ void CQXLogEntry::GetRawDataText(std::string& text) const {
 
 void CQXLogEntry::FormatTextLine(std::string& text, int number,
                                  const LogTextContext& context) const {
+    text.clear();
+    AppendTextLine(text, number, context);
+}
+
+void CQXLogEntry::FormatCsvLine(std::string& text, int number,
+                                const LogTextContext& context) const {
+    text.clear();
+    AppendCsvLine(text, number, context);
+}
+
+void CQXLogEntry::AppendTextLine(std::string& text, int number,
+                                 const LogTextContext& context) const {
     // Everything before the description has a bounded length: built on the stack, appended once.
     char head[16 * kMaxNumberText];
     char* end = PutDecimal(head, number, 6);
@@ -284,12 +296,12 @@ void CQXLogEntry::FormatTextLine(std::string& text, int number,
     end = PutText(end, "] (");
     end = PutType(end, type);
     end = PutText(end, ") \"");
-    text.assign(head, end);
+    text.append(head, end);
     text.append(CFirmLogCode().Describe(code, context.Language()));
     text.push_back('"');
 }
 
-void CQXLogEntry::FormatCsvLine(std::string& text, int number,
+void CQXLogEntry::AppendCsvLine(std::string& text, int number,
                                 const LogTextContext& context) const {
     char head[16 * kMaxNumberText];
     char* end = PutDecimal(head, number, 6);
@@ -309,7 +321,7 @@ void CQXLogEntry::FormatCsvLine(std::string& text, int number,
     *end++ = ',';
     end = PutDecimal(end, subtype, 2);
     *end++ = ',';
-    text.assign(head, end);
+    text.append(head, end);
     text.append(CFirmLogCode().Describe(code, context.Language()));
     char columns[12 * (kMaxNumberText + 1)];
     end = columns;

@@ -453,11 +453,15 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
     entry.code = code;
     entry.SetHeaderWord(header);
 
-    // The parameter words keep the file's byte order, so they are copied as they stand; the
-    // 4 spare bytes stay zero. The entry's own buffer is reused from entry to entry.
+    // The parameter words keep the file's byte order, so they are copied as they stand. The
+    // bytes of a partial last word and the 4 spare bytes are zero. The entry's own buffer is
+    // reused from entry to entry.
     const std::uint32_t length = ParameterLength(header);
-    unsigned char* parameters = entry.ResetParams(length > 0 ? length + 4 : 0);
     const std::uint32_t words = length / 4;
+    unsigned char* parameters = entry.ResizeParams(length > 0 ? length + 4 : 0);
+    if (length > 0) {
+        std::memset(parameters + 4ULL * words, 0, length + 4 - 4ULL * words);
+    }
     std::uint32_t done = 0;
     while (done < words) {
         const std::uint32_t take = std::min(BufferedWords(), words - done);
@@ -471,7 +475,7 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
         }
         std::uint32_t value = 0;
         if (ReadWord(value) != 1) {
-            entry.ResetParams(0);
+            entry.ResizeParams(0);
             entry.parameterLength = 0;
             break;
         }
