@@ -4,6 +4,7 @@
 // The caller's buffer must hold the result: kMaxNumberText covers any int64 with its sign and
 // any width up to 20.
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 
@@ -13,22 +14,22 @@ inline constexpr std::size_t kMaxNumberText = 24;
 
 // printf's "%0*d": zeros up to `width`, the sign counting towards it. Answers the end.
 inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
-    char digits[20];
-    std::size_t length = 0;
-    std::uint64_t magnitude =
+    const std::uint64_t magnitude =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    do {
-        digits[sizeof digits - 1 - length++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
     if (value < 0) {
         *out++ = '-';
         width = width > 0 ? width - 1 : 0;
     }
+    if (width <= 1) {
+        return std::to_chars(out, out + 20, magnitude).ptr;
+    }
+    char digits[20];
+    const char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
     for (std::size_t i = length; i < width; ++i) {
         *out++ = '0';
     }
-    for (std::size_t i = sizeof digits - length; i < sizeof digits; ++i) {
+    for (std::size_t i = 0; i < length; ++i) {
         *out++ = digits[i];
     }
     return out;

@@ -14,16 +14,22 @@ constexpr std::string_view kUnknownTime = "??:??:??";
 constexpr std::string_view kCelsiusSign = "\xE2\x84\x83";  // U+2103
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
+// Pointer and length: the string's (pointer, count) members copy at once, its iterator-pair
+// ones go through a general replace.
+std::size_t Length(const char* start, const char* end) {
+    return static_cast<std::size_t>(end - start);
+}
+
 // printf's "%0*d": the sign counts towards the width.
 void AppendPadded(std::string& out, std::int64_t value, std::size_t width) {
     char text[kMaxNumberText];
-    out.append(text, PutDecimal(text, value, width));
+    out.append(text, Length(text, PutDecimal(text, value, width)));
 }
 
 // printf's "%0*X".
 void AppendHex(std::string& out, std::uint32_t value, std::size_t width) {
     char text[kMaxNumberText];
-    out.append(text, PutHex(text, value, width));
+    out.append(text, Length(text, PutHex(text, value, width)));
 }
 
 // "MM/DD/YYYY" and "HH:MM:SS" of a local time.
@@ -177,7 +183,7 @@ std::uint32_t CQXLogEntry::ParamWord(std::size_t k) const {
 
 void CQXLogEntry::GetTypeText(std::string& text) const {
     char word[kMaxNumberText];
-    text.assign(word, PutType(word, type));
+    text.assign(word, Length(word, PutType(word, type)));
 }
 
 void CQXLogEntry::GetDateTimeText(std::string& text, const LogTextContext& context) const {
@@ -189,7 +195,7 @@ void CQXLogEntry::GetDateTimeText(std::string& text, const LogTextContext& conte
     char shown[4 * kMaxNumberText];
     char* end = PutDate(shown, local);
     *end++ = ' ';
-    text.assign(shown, PutTime(end, local));
+    text.assign(shown, Length(shown, PutTime(end, local)));
 }
 
 void CQXLogEntry::GetDateAndTimeTexts(std::string& date, std::string& timeText,
@@ -201,8 +207,8 @@ void CQXLogEntry::GetDateAndTimeTexts(std::string& date, std::string& timeText,
         return;
     }
     char shown[4 * kMaxNumberText];
-    date.assign(shown, PutDate(shown, local));
-    timeText.assign(shown, PutTime(shown, local));
+    date.assign(shown, Length(shown, PutDate(shown, local)));
+    timeText.assign(shown, Length(shown, PutTime(shown, local)));
 }
 
 void CQXLogEntry::GetDescriptionText(std::string& text, const LogTextContext& context) const {
@@ -296,7 +302,7 @@ void CQXLogEntry::AppendTextLine(std::string& text, int number,
     end = PutText(end, "] (");
     end = PutType(end, type);
     end = PutText(end, ") \"");
-    text.append(head, end);
+    text.append(head, Length(head, end));
     text.append(CFirmLogCode().Describe(code, context.Language()));
     text.push_back('"');
 }
@@ -321,7 +327,7 @@ void CQXLogEntry::AppendCsvLine(std::string& text, int number,
     *end++ = ',';
     end = PutDecimal(end, subtype, 2);
     *end++ = ',';
-    text.append(head, end);
+    text.append(head, Length(head, end));
     text.append(CFirmLogCode().Describe(code, context.Language()));
     char columns[12 * (kMaxNumberText + 1)];
     end = columns;
@@ -332,7 +338,7 @@ void CQXLogEntry::AppendCsvLine(std::string& text, int number,
             end = PutDecimal(end, static_cast<std::int32_t>(ParamWord(k)), 1);
         }
     }
-    text.append(columns, end);
+    text.append(columns, Length(columns, end));
 }
 
 }  // namespace qx7
