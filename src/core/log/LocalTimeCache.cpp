@@ -37,11 +37,23 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
             return zone_->ToLocal(secondsSince1970);
         }
     }
-    auto local = UtcFromSeconds(secondsSince1970 + offset_);
-    if (!local) {
-        return zone_->ToLocal(secondsSince1970);
+    const std::int64_t localSeconds = secondsSince1970 + offset_;
+    const std::int64_t day = FloorTo(localSeconds, kDay);
+    if (dateDay_ != day) {
+        // The calendar's range ends on whole days: a day's start converts when its seconds do.
+        const auto date = UtcFromSeconds(day);
+        if (!date) {
+            return zone_->ToLocal(secondsSince1970);
+        }
+        date_ = *date;
+        dateDay_ = day;
     }
-    local->daylight = daylight_;
+    CivilTime local = date_;
+    const auto second = static_cast<int>(localSeconds - day);
+    local.hour = second / 3600;
+    local.minute = second / 60 % 60;
+    local.second = second % 60;
+    local.daylight = daylight_;
     return local;
 }
 

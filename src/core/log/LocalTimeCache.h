@@ -33,9 +33,35 @@ class LocalTimeCache {
     std::int64_t spanEnd_ = 0;
     std::int64_t offset_ = 0;
     bool daylight_ = false;
+    // The calendar date of the last local day converted: records come many a day.
+    std::optional<std::int64_t> dateDay_;
+    CivilTime date_;
     // The last day and minute whose ends did not agree, so they are not asked again.
     std::optional<std::int64_t> unevenDay_;
     std::optional<std::int64_t> unevenMinute_;
+};
+
+// A zone whose ToLocal goes through a LocalTimeCache; the rest is the zone's own. For code
+// that takes an ILocalTime and converts many dates with it. One per thread, like the cache.
+class CachedLocalTime final : public ILocalTime {
+  public:
+    explicit CachedLocalTime(const ILocalTime& zone) : zone_(zone), cache_(zone) {}
+
+    std::int64_t Now() const override { return zone_.Now(); }
+    std::int64_t StandardOffsetWestSeconds() const override {
+        return zone_.StandardOffsetWestSeconds();
+    }
+    TimeZoneFacts ZoneFacts() const override { return zone_.ZoneFacts(); }
+    std::optional<std::int64_t> FromLocal(const CivilTime& local) const override {
+        return zone_.FromLocal(local);
+    }
+    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) const override {
+        return cache_.ToLocal(secondsSince1970);
+    }
+
+  private:
+    const ILocalTime& zone_;
+    mutable LocalTimeCache cache_;
 };
 
 }  // namespace qx7

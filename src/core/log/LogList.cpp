@@ -95,29 +95,6 @@ std::size_t PastMarker(const unsigned char* data, std::size_t size) {
     return 0;
 }
 
-// The local time of a source through a cache of the zone's offsets: each walk converts every
-// record's date again.
-class RememberingLocalTime final : public ILocalTime {
-  public:
-    explicit RememberingLocalTime(const ILocalTime& zone) : zone_(zone), cache_(zone) {}
-
-    std::int64_t Now() const override { return zone_.Now(); }
-    std::int64_t StandardOffsetWestSeconds() const override {
-        return zone_.StandardOffsetWestSeconds();
-    }
-    TimeZoneFacts ZoneFacts() const override { return zone_.ZoneFacts(); }
-    std::optional<std::int64_t> FromLocal(const CivilTime& local) const override {
-        return zone_.FromLocal(local);
-    }
-    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) const override {
-        return cache_.ToLocal(secondsSince1970);
-    }
-
-  private:
-    const ILocalTime& zone_;
-    mutable LocalTimeCache cache_;
-};
-
 // Cuts a file into the pieces that become records.
 class Cutter {
   public:
@@ -187,7 +164,7 @@ struct CLogList::Walk::State {
     const CLogList* list = nullptr;
     std::size_t source = 0;
     std::optional<Cutter> cutter;
-    std::optional<RememberingLocalTime> localTime;
+    std::optional<CachedLocalTime> localTime;
     std::int64_t offsetWest = 0;
     std::int32_t index = 0;
     CLogRecord record;
