@@ -12,6 +12,9 @@ namespace qx7 {
 
 inline constexpr std::size_t kMaxNumberText = 24;
 
+inline constexpr std::uint64_t kPowersOfTen[9] = {1,      10,      100,      1000,     10000,
+                                                  100000, 1000000, 10000000, 100000000};
+
 // printf's "%0*d": zeros up to `width`, the sign counting towards it. Answers the end.
 inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
     const std::uint64_t magnitude =
@@ -22,6 +25,15 @@ inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
     }
     if (width <= 1) {
         return std::to_chars(out, out + 20, magnitude).ptr;
+    }
+    // The common case of the line numbers and years: the digits fill the width exactly.
+    if (width <= 8 && magnitude < kPowersOfTen[width]) {
+        std::uint32_t rest = static_cast<std::uint32_t>(magnitude);
+        for (std::size_t i = width; i-- > 0;) {
+            out[i] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+        return out + width;
     }
     char digits[20];
     const char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
