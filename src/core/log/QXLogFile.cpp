@@ -422,11 +422,16 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
     // out.
     for (;;) {
         const std::uint32_t available = BufferedWords();
+        const unsigned char* words = buffer_.data() + 4ULL * bufferIndex_;
         std::uint32_t skipped = 0;
-        while (skipped < available && TakeBufferedWord() != kEntryMarker) {
+        while (skipped < available && ReadU32BE(words + 4ULL * skipped) != kEntryMarker) {
             ++skipped;
         }
-        if (skipped < available) {
+        const bool found = skipped < available;
+        const std::uint32_t taken = found ? skipped + 1 : available;
+        bufferIndex_ += taken;
+        wordsConsumed_ += taken;
+        if (found) {
             break;
         }
         std::uint32_t word = 0;
@@ -443,10 +448,16 @@ int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
     std::uint32_t time = 0;
     std::uint32_t header = 0;
     std::uint32_t code = 0;
-    for (std::uint32_t* target : {&time, &header, &code}) {
-        const int result = ReadWord(*target);
-        if (result != 1) {
-            return result;
+    if (BufferedWords() >= 3) {
+        time = TakeBufferedWord();
+        header = TakeBufferedWord();
+        code = TakeBufferedWord();
+    } else {
+        for (std::uint32_t* target : {&time, &header, &code}) {
+            const int result = ReadWord(*target);
+            if (result != 1) {
+                return result;
+            }
         }
     }
     entry.time = time;
