@@ -5,6 +5,9 @@ namespace {
 
 constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kMinute = 60;
+// Years 1 to 9999 and a day either side: beyond them the calendar has no text.
+constexpr std::int64_t kFirstLearnt = -62135596800LL - kDay;
+constexpr std::int64_t kLastLearnt = 253402300799LL + kDay;
 
 std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
     std::int64_t floor = value - value % step;
@@ -17,6 +20,9 @@ std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
 }  // namespace
 
 std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) {
+    if (secondsSince1970 < kFirstLearnt || secondsSince1970 > kLastLearnt) {
+        return zone_->ToLocal(secondsSince1970);  // no calendar date there; no overflow either
+    }
     if (secondsSince1970 < spanStart_ || secondsSince1970 > spanEnd_) {
         const std::int64_t day = FloorTo(secondsSince1970, kDay);
         const std::int64_t minute = FloorTo(secondsSince1970, kMinute);
@@ -38,8 +44,9 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
         }
     }
     const std::int64_t localSeconds = secondsSince1970 + offset_;
-    const std::int64_t day = FloorTo(localSeconds, kDay);
-    if (dateDay_ != day) {
+    std::int64_t intoDay = localSeconds - dateDay_;
+    if (!dateKnown_ || intoDay < 0 || intoDay >= kDay) {
+        const std::int64_t day = FloorTo(localSeconds, kDay);
         // The calendar's range ends on whole days: a day's start converts when its seconds do.
         const auto date = UtcFromSeconds(day);
         if (!date) {
@@ -47,9 +54,11 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
         }
         date_ = *date;
         dateDay_ = day;
+        dateKnown_ = true;
+        intoDay = localSeconds - day;
     }
     CivilTime local = date_;
-    const auto second = static_cast<int>(localSeconds - day);
+    const auto second = static_cast<int>(intoDay);
     local.hour = second / 3600;
     local.minute = second / 60 % 60;
     local.second = second % 60;

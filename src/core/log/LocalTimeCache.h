@@ -34,7 +34,8 @@ class LocalTimeCache {
     std::int64_t offset_ = 0;
     bool daylight_ = false;
     // The calendar date of the last local day converted: records come many a day.
-    std::optional<std::int64_t> dateDay_;
+    bool dateKnown_ = false;
+    std::int64_t dateDay_ = 0;  // its first second in local seconds
     CivilTime date_;
     // The last day and minute whose ends did not agree, so they are not asked again.
     std::optional<std::int64_t> unevenDay_;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 constexpr std::int64_t kDay = 86400;
 // 2014-03-09 00:00:00 UTC: the zone below changes around it.
 constexpr std::int64_t kBase = 1394323200;
+constexpr std::int64_t kFarAway = 1000000000000LL;
 
 // A zone of made-up rules that counts the questions put to it: offset changes at odd seconds,
 // a change of the daylight flag alone, and a leap second shown as second 60 (everything after
@@ -35,6 +37,9 @@ class RuleZone final : public ILocalTime {
     std::optional<std::int64_t> FromLocal(const CivilTime&) const override { return std::nullopt; }
     std::optional<CivilTime> ToLocal(std::int64_t seconds) const override {
         ++questions;
+        if (seconds < -kFarAway || seconds > kFarAway) {
+            return std::nullopt;  // no calendar there
+        }
         std::int64_t offset = -18000;
         bool daylight = false;
         for (const Change& change : changes) {
@@ -119,6 +124,13 @@ TEST(LocalTimeCacheTest, MomentsTheZoneCannotConvertStayUnconverted) {
     EXPECT_EQ(cache.ToLocal(late), zone.ToLocal(late));
     EXPECT_FALSE(cache.ToLocal(late + 20000));
     EXPECT_TRUE(cache.ToLocal(kBase));
+    // The extremes of the seconds go to the zone as they are, without arithmetic that overflows.
+    for (const std::int64_t extreme :
+         {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()}) {
+        zone.questions = 0;
+        EXPECT_FALSE(cache.ToLocal(extreme));
+        EXPECT_EQ(zone.questions, 1);
+    }
 }
 
 // The system's zones with their peculiar rules: half-hour daylight time, negative daylight
