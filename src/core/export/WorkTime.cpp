@@ -47,9 +47,8 @@ CElapsedTime CWorkTime::TypicalInterval() const {
     }
     // Every interval as (seconds, how many): the final ones and the newest, read in place.
     const std::uint64_t newest = count_ > 0 ? CountedSeconds(newest_) : kCountedSeconds;
-    const std::size_t size =
-        std::max(finalBySecond_.size(),
-                 newest < kCountedSeconds ? static_cast<std::size_t>(newest) + 1 : 0);
+    const std::size_t size = std::max(
+        finalBySecond_.size(), newest < kCountedSeconds ? static_cast<std::size_t>(newest) + 1 : 0);
     const auto bySecond = [&](std::size_t s) -> std::uint64_t {
         return (s < finalBySecond_.size() ? finalBySecond_[s] : 0U) + (s == newest ? 1U : 0U);
     };
