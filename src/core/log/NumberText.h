@@ -15,6 +15,11 @@ inline constexpr std::size_t kMaxNumberText = 24;
 inline constexpr std::uint64_t kPowersOfTen[9] = {1,      10,      100,      1000,     10000,
                                                   100000, 1000000, 10000000, 100000000};
 
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // printf's "%0*d": zeros up to `width`, the sign counting towards it. Answers the end.
 inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
     const std::uint64_t magnitude =
@@ -28,10 +33,16 @@ inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
     }
     // The common case of the line numbers and years: the digits fill the width exactly.
     if (width <= 8 && magnitude < kPowersOfTen[width]) {
-        std::uint32_t rest = static_cast<std::uint32_t>(magnitude);
-        for (std::size_t i = width; i-- > 0;) {
-            out[i] = static_cast<char>('0' + rest % 10);
-            rest /= 10;
+        auto rest = static_cast<std::uint32_t>(magnitude);
+        std::size_t i = width;
+        for (; i >= 2; i -= 2) {
+            const char* pair = kDigitPairs + 2 * (rest % 100);
+            out[i - 1] = pair[1];
+            out[i - 2] = pair[0];
+            rest /= 100;
+        }
+        if (i == 1) {
+            out[0] = static_cast<char>('0' + rest);
         }
         return out + width;
     }
