@@ -29,6 +29,9 @@ public:
         chunk_.append(encoded);
         return encoded.size();
     }
+    // Without an output encoding lines are built right in the chunk.
+    bool Utf8() const { return encoder_ == nullptr; }
+    std::string& Chunk() { return chunk_; }
     void AppendBytes(std::string_view bytes) { chunk_.append(bytes); }
     void AppendBlanks(std::size_t count) { chunk_.append(count, ' '); }
 
@@ -132,15 +135,23 @@ int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& co
         if (!IsShownInText(entry, options.types)) {
             return false;
         }
-        entry.FormatTextLine(line, index, context);
+        // The column counts bytes of the output encoding, as the file shows them.
+        std::size_t length = 0;
+        if (writer.Utf8()) {
+            std::string& chunk = writer.Chunk();
+            const std::size_t start = chunk.size();
+            entry.AppendTextLine(chunk, index, context);
+            length = chunk.size() - start;
+        } else {
+            entry.FormatTextLine(line, index, context);
+            length = writer.Append(line);
+        }
         added.clear();
         if (options.extendedData) {
             entry.GetRawDataText(added);
         } else {
             entry.GetParamText(added, context);
         }
-        // The column counts bytes of the output encoding, as the file shows them.
-        const std::size_t length = writer.Append(line);
         if (!added.empty()) {
             if (length < kAddedTextColumn) {
                 writer.AppendBlanks(kAddedTextColumn - length);
@@ -160,8 +171,12 @@ int ExportCsv(ILogEntrySource& source, std::FILE* out, const LogTextContext& con
         if (!IsShownInCsv(entry, options.types, options.low, options.high)) {
             return false;
         }
-        entry.FormatCsvLine(line, index, context);
-        writer.Append(line);
+        if (writer.Utf8()) {
+            entry.AppendCsvLine(writer.Chunk(), index, context);
+        } else {
+            entry.FormatCsvLine(line, index, context);
+            writer.Append(line);
+        }
         writer.AppendBytes("\r\n");
         return true;
     });

@@ -8,10 +8,11 @@ namespace qx7 {
 
 void CStatisticsJobList::BuildJobs(const CLogList& records, const stats::DateRange& range,
                                    const ILocalTime& localTime) {
+    const CachedLocalTime cached(localTime);
     std::unique_ptr<CStatisticsJob> current;
     for (const CLogRecord& record : records) {
         if (range.Includes(record.GetDate())) {
-            current = StepJob(std::move(current), record, localTime);
+            current = StepJob(std::move(current), record, cached);
         }
     }
     if (current) {

@@ -10,6 +10,7 @@
 #include "core/base/LocalTime.h"
 #include "core/export/StatisticsCodes.h"
 #include "core/export/StatisticsJob.h"
+#include "core/log/LocalTimeCache.h"
 #include "core/log/LogList.h"
 
 namespace qx7 {
@@ -61,7 +62,8 @@ class CStatisticsJobList : public std::vector<std::unique_ptr<CStatisticsJob>> {
       private:
         CStatisticsJobList& list_;
         const stats::DateRange& range_;
-        const ILocalTime& localTime_;
+        // Settings records carry dates of their own: converted through a cache.
+        CachedLocalTime localTime_;
         std::unique_ptr<CStatisticsJob> current_;
     };
 

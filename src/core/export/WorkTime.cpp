@@ -41,27 +41,29 @@ void CWorkTime::Count(const CElapsedTime& interval) {
 }
 
 CElapsedTime CWorkTime::TypicalInterval() const {
-    // Every interval as (seconds, how many), the newest one included.
-    std::vector<std::uint32_t> bySecond = finalBySecond_;
-    if (count_ > 0) {
-        if (const std::uint64_t s = CountedSeconds(newest_); s < kCountedSeconds) {
-            if (bySecond.size() <= s) {
-                bySecond.resize(static_cast<std::size_t>(s) + 1, 0);
-            }
-            ++bySecond[static_cast<std::size_t>(s)];
-        }
+    // No interval under an hour, no cluster (most jobs are one print): zero, without the bins.
+    if (finalBySecond_.empty() && (count_ == 0 || CountedSeconds(newest_) >= kCountedSeconds)) {
+        return {};
     }
+    // Every interval as (seconds, how many): the final ones and the newest, read in place.
+    const std::uint64_t newest = count_ > 0 ? CountedSeconds(newest_) : kCountedSeconds;
+    const std::size_t size = std::max(
+        finalBySecond_.size(), newest < kCountedSeconds ? static_cast<std::size_t>(newest) + 1 : 0);
+    const auto bySecond = [&](std::size_t s) -> std::uint64_t {
+        return (s < finalBySecond_.size() ? finalBySecond_[s] : 0U) + (s == newest ? 1U : 0U);
+    };
 
     std::array<std::uint64_t, kBins> bins{};
-    for (std::size_t s = 0; s < bySecond.size(); ++s) {
-        if (bySecond[s] == 0) {
+    for (std::size_t s = 0; s < size; ++s) {
+        const std::uint64_t count = bySecond(s);
+        if (count == 0) {
             continue;
         }
         const auto b = static_cast<long long>(s / 10);
         const long long from = std::max(b - 3, 0LL);
         const long long to = std::min(b + 3, static_cast<long long>(kBins));
         for (long long i = from; i < to; ++i) {
-            bins[static_cast<std::size_t>(i)] += bySecond[s];
+            bins[static_cast<std::size_t>(i)] += count;
         }
     }
     const std::uint64_t highest = *std::max_element(bins.begin(), bins.end());
@@ -86,10 +88,10 @@ CElapsedTime CWorkTime::TypicalInterval() const {
         // Whole seconds add up exactly: the sum is the one a running double total would give.
         std::uint64_t sum = 0;
         std::uint64_t count = 0;
-        const auto upper = std::min(static_cast<std::size_t>(right) * 10, bySecond.size());
+        const auto upper = std::min(static_cast<std::size_t>(right) * 10, size);
         for (std::size_t s = static_cast<std::size_t>(left) * 10; s < upper; ++s) {
-            sum += s * bySecond[s];
-            count += bySecond[s];
+            sum += s * bySecond(s);
+            count += bySecond(s);
         }
         if (count > 0) {
             result.SetSeconds(

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/log/NumberText.h"
+
 namespace qx7 {
 namespace {
 
@@ -109,13 +111,20 @@ std::string CElapsedTime::Format(int kind) const {
             length = std::snprintf(text, sizeof text, "%4d:%02d:%02d:%03d", AsInt(hours_),
                                    AsInt(minutes_), AsInt(seconds_), AsInt(milliseconds_));
             break;
-        case 1:
-            length = std::snprintf(text, sizeof text, "%d:%02d:%02d", AsInt(hours_),
-                                   AsInt(minutes_), AsInt(seconds_));
+        case 1: {
+            // "%d:%02d:%02d"
+            char* end = PutDecimal(text, AsInt(hours_), 1);
+            *end++ = ':';
+            end = PutTwo(end, AsInt(minutes_));
+            *end++ = ':';
+            end = PutTwo(end, AsInt(seconds_));
+            length = static_cast<int>(end - text);
             break;
+        }
         case 2:
-            length = std::snprintf(text, sizeof text, "%d",
-                                   AsInt(hours_ * 60 + minutes_ + (seconds_ != 0 ? 1U : 0U)));
+            length = static_cast<int>(
+                PutDecimal(text, AsInt(hours_ * 60 + minutes_ + (seconds_ != 0 ? 1U : 0U)), 1) -
+                text);
             break;
         default:
             return {};

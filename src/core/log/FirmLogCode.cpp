@@ -38,12 +38,34 @@ std::optional<FirmLogCodeRow> ParseRow(std::string_view line) {
     return row;
 }
 
-// The table and an index sorted by code for the lookup. The index keeps, for a code that
-// appears twice, the first row, which is what a walk from the top would find.
+// The table and a hash index for the lookup, which every exported line makes. The index keeps,
+// for a code that appears twice, the first row, which is what a walk from the top would find.
 struct CodeTable {
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+
     std::vector<FirmLogCodeRow> rows;
-    std::vector<std::pair<std::uint32_t, std::size_t>> index;  // code, row
+    // Open addressing, linear probing; at most half full, so every probe sequence ends.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> slots;  // code, row (kEmpty: free)
+    std::size_t mask = 0;
+    int shift = 60;
     std::size_t terminator = 0;
+
+    // The high bits of a Fibonacci product: codes that differ only in their high half (most
+    // end in 0000) still spread over the whole table.
+    std::size_t Home(std::uint32_t code) const {
+        return static_cast<std::size_t>((code * 0x9E3779B97F4A7C15ULL) >> shift);
+    }
+    std::size_t RowOf(std::uint32_t code) const {
+        for (std::size_t slot = Home(code);; slot = (slot + 1) & mask) {
+            const auto& [slotCode, row] = slots[slot];
+            if (row == kEmpty) {
+                return terminator;
+            }
+            if (slotCode == code) {
+                return row;
+            }
+        }
+    }
 };
 
 CodeTable BuildTable() {
@@ -66,14 +88,23 @@ CodeTable BuildTable() {
             break;
         }
     }
-    for (std::size_t i = 0; i < table.terminator; ++i) {
-        table.index.emplace_back(table.rows[i].code, i);
+    std::size_t size = 16;
+    while (size < 2 * table.terminator + 2) {
+        size *= 2;
+        --table.shift;
     }
-    std::stable_sort(table.index.begin(), table.index.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    table.index.erase(std::unique(table.index.begin(), table.index.end(),
-                                  [](const auto& a, const auto& b) { return a.first == b.first; }),
-                      table.index.end());
+    table.slots.assign(size, {0, CodeTable::kEmpty});
+    table.mask = size - 1;
+    for (std::size_t i = 0; i < table.terminator; ++i) {
+        const std::uint32_t code = table.rows[i].code;
+        std::size_t slot = table.Home(code);
+        while (table.slots[slot].second != CodeTable::kEmpty && table.slots[slot].first != code) {
+            slot = (slot + 1) & table.mask;
+        }
+        if (table.slots[slot].second == CodeTable::kEmpty) {
+            table.slots[slot] = {code, static_cast<std::uint32_t>(i)};
+        }
+    }
     return table;
 }
 
@@ -123,14 +154,7 @@ std::span<const FirmLogCodeRow> CFirmLogCode::Rows() {
 
 std::string_view CFirmLogCode::Describe(std::uint32_t code, LanguageId language) const {
     const CodeTable& table = Table();
-    std::size_t row = table.terminator;
-    const auto it =
-        std::lower_bound(table.index.begin(), table.index.end(), code,
-                         [](const auto& entry, std::uint32_t c) { return entry.first < c; });
-    if (it != table.index.end() && it->first == code) {
-        row = it->second;
-    }
-    const FirmLogCodeRow& found = table.rows[row];
+    const FirmLogCodeRow& found = table.rows[table.RowOf(code)];
     return language == kJapanese ? found.japanese : found.english;
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "core/log/NumberText.h"
+
 namespace qx7 {
 namespace {
 
@@ -114,22 +116,26 @@ std::string CLogDate::Format(int kind) const {
                                    AsInt(second_), AsInt(millisecond_));
             break;
         }
+        // The numeric kinds: "%d/%d/%d %d:%02d" and "%d/%d/%d", month or year first.
         case 1:
-            length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(month_),
-                                   AsInt(day_), AsInt(year_), AsInt(hour_), AsInt(minute_));
-            break;
         case 2:
-            length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(month_), AsInt(day_),
-                                   AsInt(year_));
-            break;
         case 3:
-            length = std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", AsInt(year_),
-                                   AsInt(month_), AsInt(day_), AsInt(hour_), AsInt(minute_));
+        case 4: {
+            const bool yearFirst = kind >= 3;
+            char* end = PutDecimal(text, AsInt(yearFirst ? year_ : month_), 1);
+            *end++ = '/';
+            end = PutDecimal(end, AsInt(yearFirst ? month_ : day_), 1);
+            *end++ = '/';
+            end = PutDecimal(end, AsInt(yearFirst ? day_ : year_), 1);
+            if (kind == 1 || kind == 3) {
+                *end++ = ' ';
+                end = PutDecimal(end, AsInt(hour_), 1);
+                *end++ = ':';
+                end = PutTwo(end, AsInt(minute_));
+            }
+            length = static_cast<int>(end - text);
             break;
-        case 4:
-            length = std::snprintf(text, sizeof text, "%d/%d/%d", AsInt(year_), AsInt(month_),
-                                   AsInt(day_));
-            break;
+        }
         default:
             return {};
     }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/base/FileSystem.h"
+#include "core/log/LocalTimeCache.h"
 #include "core/log/LogFileAccess.h"
 
 namespace qx7 {
@@ -94,36 +95,6 @@ std::size_t PastMarker(const unsigned char* data, std::size_t size) {
     return 0;
 }
 
-// The local time of a source, remembering its last answer: records come in runs of the same
-// second, and each walk converts every record's date again.
-class RememberingLocalTime final : public ILocalTime {
-  public:
-    explicit RememberingLocalTime(const ILocalTime& zone) : zone_(zone) {}
-
-    std::int64_t Now() const override { return zone_.Now(); }
-    std::int64_t StandardOffsetWestSeconds() const override {
-        return zone_.StandardOffsetWestSeconds();
-    }
-    TimeZoneFacts ZoneFacts() const override { return zone_.ZoneFacts(); }
-    std::optional<std::int64_t> FromLocal(const CivilTime& local) const override {
-        return zone_.FromLocal(local);
-    }
-    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) const override {
-        if (!known_ || secondsSince1970 != seconds_) {
-            seconds_ = secondsSince1970;
-            local_ = zone_.ToLocal(secondsSince1970);
-            known_ = true;
-        }
-        return local_;
-    }
-
-  private:
-    const ILocalTime& zone_;
-    mutable bool known_ = false;
-    mutable std::int64_t seconds_ = 0;
-    mutable std::optional<CivilTime> local_;
-};
-
 // Cuts a file into the pieces that become records.
 class Cutter {
   public:
@@ -193,7 +164,7 @@ struct CLogList::Walk::State {
     const CLogList* list = nullptr;
     std::size_t source = 0;
     std::optional<Cutter> cutter;
-    std::optional<RememberingLocalTime> localTime;
+    std::optional<CachedLocalTime> localTime;
     std::int64_t offsetWest = 0;
     std::int32_t index = 0;
     CLogRecord record;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/log/NumberText.h"
+
 namespace qx7 {
 namespace {
 
@@ -149,13 +151,20 @@ int CLogRecord::GetMainSettings(std::string& timeText, std::string& modelText,
     // Before 1970 there is no calendar time to show: the text stays empty.
     if (seconds >= 0) {
         if (const auto local = localTime.ToLocal(seconds)) {
-            char text[64];
-            const int length =
-                std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", local->month,
-                              local->day, local->year, local->hour, local->minute, local->second);
-            if (length > 0) {
-                timeText.assign(text, std::min(static_cast<std::size_t>(length), sizeof text - 1));
-            }
+            // "%02d/%02d/%04d %02d:%02d:%02d"
+            char text[6 * kMaxNumberText];
+            char* end = PutTwo(text, local->month);
+            *end++ = '/';
+            end = PutTwo(end, local->day);
+            *end++ = '/';
+            end = PutDecimal(end, local->year, 4);
+            *end++ = ' ';
+            end = PutTwo(end, local->hour);
+            *end++ = ':';
+            end = PutTwo(end, local->minute);
+            *end++ = ':';
+            end = PutTwo(end, local->second);
+            timeText.assign(text, static_cast<std::size_t>(end - text));
         }
     }
     switch (Byte(26)) {
@@ -173,11 +182,12 @@ int CLogRecord::GetMainSettings(std::string& timeText, std::string& modelText,
             break;
     }
     if (Byte(20) != 0) {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%06X",
-                      (std::uint32_t{Byte(20)} << 16) | (std::uint32_t{Byte(21)} << 8) |
-                          std::uint32_t{Byte(22)});
-        settingText = text;
+        char text[2 + kMaxNumberText] = {'0', 'x'};
+        const char* end = PutHex(text + 2,
+                                 (std::uint32_t{Byte(20)} << 16) | (std::uint32_t{Byte(21)} << 8) |
+                                     std::uint32_t{Byte(22)},
+                                 6);
+        settingText.assign(text, static_cast<std::size_t>(end - text));
     } else {
         settingText = "OFF";
     }

@@ -10,7 +10,8 @@ constexpr std::int64_t kUnix2000 = 946684800;  // 2000-01-01 00:00:00 UTC
 LogTextContext::LogTextContext(LanguageId language, const ILocalTime& localTime)
     : language_(language),
       localTime_(&localTime),
-      standardOffsetWest_(localTime.StandardOffsetWestSeconds()) {}
+      standardOffsetWest_(localTime.StandardOffsetWestSeconds()),
+      cache_(localTime) {}
 
 bool LogTextContext::ToLocal(std::uint32_t printerTime, CivilTime& local) const {
     // The distance from 2000-01-01 00:00 local standard time, in 32 bits as the printer's
@@ -19,33 +20,11 @@ bool LogTextContext::ToLocal(std::uint32_t printerTime, CivilTime& local) const 
     if (distance > kLatestShownTime) {
         return false;
     }
-    const std::int64_t moment = kUnix2000 + standardOffsetWest_ + distance;
-    std::int64_t minute = moment - moment % 60;
-    if (moment % 60 < 0) {
-        minute -= 60;
-    }
-    if (minute != cachedMinute_) {
-        const auto start = localTime_->ToLocal(minute);
-        const auto end = localTime_->ToLocal(minute + 59);
-        cachedMinute_ = minute;
-        cachedLinear_ = start && end && start->second == 0 && end->second == 59 &&
-                        end->minute == start->minute && end->hour == start->hour &&
-                        end->day == start->day && end->month == start->month &&
-                        end->year == start->year && end->daylight == start->daylight;
-        if (cachedLinear_) {
-            cachedStart_ = *start;
-        }
-    }
-    if (cachedLinear_) {
-        local = cachedStart_;
-        local.second = static_cast<int>(moment - minute);
-        return true;
-    }
-    const auto direct = localTime_->ToLocal(moment);
-    if (!direct) {
+    const auto converted = cache_.ToLocal(kUnix2000 + standardOffsetWest_ + distance);
+    if (!converted) {
         return false;
     }
-    local = *direct;
+    local = *converted;
     return true;
 }
 

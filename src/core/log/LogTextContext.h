@@ -1,13 +1,14 @@
 #pragma once
 // What the texts of a log entry depend on besides the entry: the language of the
 // descriptions and the PC's local time. One context serves a whole listing or export; it keeps
-// the zone's standard offset from its construction and a small cache of the last minute
-// converted, so it is not for use from two threads at once.
+// the zone's standard offset from its construction and what it learnt of the zone's offsets
+// (LocalTimeCache), so it is not for use from two threads at once.
 
 #include <cstdint>
 
 #include "core/text/Language.h"
 #include "core/base/LocalTime.h"
+#include "core/log/LocalTimeCache.h"
 
 namespace qx7 {
 
@@ -31,12 +32,7 @@ class LogTextContext {
     LanguageId language_;
     const ILocalTime* localTime_;
     std::int64_t standardOffsetWest_;
-
-    // The local time of the start of one UTC minute, valid for all of its 60 seconds when
-    // `linear` (no zone change or leap second inside it).
-    mutable std::int64_t cachedMinute_ = -1;
-    mutable bool cachedLinear_ = false;
-    mutable CivilTime cachedStart_;
+    mutable LocalTimeCache cache_;
 };
 
 }  // namespace qx7

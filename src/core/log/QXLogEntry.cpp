@@ -1,9 +1,9 @@
 #include "core/log/QXLogEntry.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "core/log/FirmLogCode.h"
+#include "core/log/NumberText.h"
 
 namespace qx7 {
 namespace {
@@ -14,62 +14,62 @@ constexpr std::string_view kUnknownTime = "??:??:??";
 constexpr std::string_view kCelsiusSign = "\xE2\x84\x83";  // U+2103
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
+// Pointer and length: the string's (pointer, count) members copy at once, its iterator-pair
+// ones go through a general replace.
+std::size_t Length(const char* start, const char* end) {
+    return static_cast<std::size_t>(end - start);
+}
+
 // printf's "%0*d": the sign counts towards the width.
 void AppendPadded(std::string& out, std::int64_t value, std::size_t width) {
-    char digits[24];
-    const bool negative = value < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    const auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
-    const auto length = static_cast<std::size_t>(result.ptr - digits);
-    if (negative) {
-        out.push_back('-');
-        width = width > 0 ? width - 1 : 0;
-    }
-    if (length < width) {
-        out.append(width - length, '0');
-    }
-    out.append(digits, length);
+    char text[kMaxNumberText];
+    out.append(text, Length(text, PutDecimal(text, value, width)));
 }
 
 // printf's "%0*X".
 void AppendHex(std::string& out, std::uint32_t value, std::size_t width) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    char digits[8];
-    std::size_t length = 0;
-    do {
-        digits[7 - length++] = kDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    if (length < width) {
-        out.append(width - length, '0');
+    char text[kMaxNumberText];
+    out.append(text, Length(text, PutHex(text, value, width)));
+}
+
+// "MM/DD/YYYY" and "HH:MM:SS" of a local time.
+char* PutDate(char* out, const CivilTime& t) {
+    out = PutTwo(out, t.month);
+    *out++ = '/';
+    out = PutTwo(out, t.day);
+    *out++ = '/';
+    return PutDecimal(out, t.year, 4);
+}
+
+char* PutTime(char* out, const CivilTime& t) {
+    out = PutTwo(out, t.hour);
+    *out++ = ':';
+    out = PutTwo(out, t.minute);
+    *out++ = ':';
+    return PutTwo(out, t.second);
+}
+
+char* PutText(char* out, std::string_view text) {
+    for (const char c : text) {
+        *out++ = c;
     }
-    out.append(digits + 8 - length, length);
+    return out;
 }
 
-void AppendTwo(std::string& out, int value) {
-    if (value >= 0 && value < 100) {
-        out.push_back(static_cast<char>('0' + value / 10));
-        out.push_back(static_cast<char>('0' + value % 10));
-    } else {
-        AppendPadded(out, value, 2);
+// The type word: ERR, WRN, INF, or the type in three hexadecimal digits.
+char* PutType(char* out, std::int32_t type) {
+    switch (type) {
+        case 1:
+        case 2:
+            return PutText(out, "ERR");
+        case 3:
+            return PutText(out, "WRN");
+        case 4:
+        case 5:
+            return PutText(out, "INF");
+        default:
+            return PutHex(out, static_cast<std::uint32_t>(type), 3);
     }
-}
-
-void AppendDate(std::string& out, const CivilTime& t) {
-    AppendTwo(out, t.month);
-    out.push_back('/');
-    AppendTwo(out, t.day);
-    out.push_back('/');
-    AppendPadded(out, t.year, 4);
-}
-
-void AppendTime(std::string& out, const CivilTime& t) {
-    AppendTwo(out, t.hour);
-    out.push_back(':');
-    AppendTwo(out, t.minute);
-    out.push_back(':');
-    AppendTwo(out, t.second);
 }
 
 // Length of the valid UTF-8 sequence at the front of `bytes`, 0 when it is not one.
@@ -182,49 +182,33 @@ std::uint32_t CQXLogEntry::ParamWord(std::size_t k) const {
 }
 
 void CQXLogEntry::GetTypeText(std::string& text) const {
-    text.clear();
-    switch (type) {
-        case 1:
-        case 2:
-            text = "ERR";
-            break;
-        case 3:
-            text = "WRN";
-            break;
-        case 4:
-        case 5:
-            text = "INF";
-            break;
-        default:
-            AppendHex(text, static_cast<std::uint32_t>(type), 3);
-            break;
-    }
+    char word[kMaxNumberText];
+    text.assign(word, Length(word, PutType(word, type)));
 }
 
 void CQXLogEntry::GetDateTimeText(std::string& text, const LogTextContext& context) const {
-    text.clear();
     CivilTime local;
     if (!context.ToLocal(time, local)) {
         text = kUnknownDateTime;
         return;
     }
-    AppendDate(text, local);
-    text.push_back(' ');
-    AppendTime(text, local);
+    char shown[4 * kMaxNumberText];
+    char* end = PutDate(shown, local);
+    *end++ = ' ';
+    text.assign(shown, Length(shown, PutTime(end, local)));
 }
 
 void CQXLogEntry::GetDateAndTimeTexts(std::string& date, std::string& timeText,
                                       const LogTextContext& context) const {
-    date.clear();
-    timeText.clear();
     CivilTime local;
     if (!context.ToLocal(time, local)) {
         date = kUnknownDate;
         timeText = kUnknownTime;
         return;
     }
-    AppendDate(date, local);
-    AppendTime(timeText, local);
+    char shown[4 * kMaxNumberText];
+    date.assign(shown, Length(shown, PutDate(shown, local)));
+    timeText.assign(shown, Length(shown, PutTime(shown, local)));
 }
 
 void CQXLogEntry::GetDescriptionText(std::string& text, const LogTextContext& context) const {
@@ -290,68 +274,71 @@ void CQXLogEntry::GetRawDataText(std::string& text) const {
 void CQXLogEntry::FormatTextLine(std::string& text, int number,
                                  const LogTextContext& context) const {
     text.clear();
-    AppendPadded(text, number, 6);
-    text.append(": ");
-    CivilTime local;
-    if (context.ToLocal(time, local)) {
-        AppendDate(text, local);
-        text.push_back(' ');
-        AppendTime(text, local);
-    } else {
-        text.append(kUnknownDateTime);
-    }
-    text.append(" [");
-    AppendHex(text, code, 8);
-    text.append("] (");
-    switch (type) {
-        case 1:
-        case 2:
-            text.append("ERR");
-            break;
-        case 3:
-            text.append("WRN");
-            break;
-        case 4:
-        case 5:
-            text.append("INF");
-            break;
-        default:
-            AppendHex(text, static_cast<std::uint32_t>(type), 3);
-            break;
-    }
-    text.append(") \"");
-    text.append(CFirmLogCode().Describe(code, context.Language()));
-    text.push_back('"');
+    AppendTextLine(text, number, context);
 }
 
 void CQXLogEntry::FormatCsvLine(std::string& text, int number,
                                 const LogTextContext& context) const {
     text.clear();
-    AppendPadded(text, number, 6);
-    text.push_back(',');
+    AppendCsvLine(text, number, context);
+}
+
+void CQXLogEntry::AppendTextLine(std::string& text, int number,
+                                 const LogTextContext& context) const {
+    // Everything before the description has a bounded length: built on the stack, appended once.
+    char head[16 * kMaxNumberText];
+    char* end = PutDecimal(head, number, 6);
+    end = PutText(end, ": ");
     CivilTime local;
     if (context.ToLocal(time, local)) {
-        AppendDate(text, local);
-        text.push_back(',');
-        AppendTime(text, local);
+        end = PutDate(end, local);
+        *end++ = ' ';
+        end = PutTime(end, local);
     } else {
-        text.append(kUnknownDate);
-        text.push_back(',');
-        text.append(kUnknownTime);
+        end = PutText(end, kUnknownDateTime);
     }
-    text.push_back(',');
-    AppendHex(text, code & 0xFFFF, 4);
-    text.push_back(',');
-    AppendPadded(text, subtype, 2);
-    text.push_back(',');
+    end = PutText(end, " [");
+    end = PutHex(end, code, 8);
+    end = PutText(end, "] (");
+    end = PutType(end, type);
+    end = PutText(end, ") \"");
+    text.append(head, Length(head, end));
     text.append(CFirmLogCode().Describe(code, context.Language()));
+    text.push_back('"');
+}
+
+void CQXLogEntry::AppendCsvLine(std::string& text, int number,
+                                const LogTextContext& context) const {
+    char head[16 * kMaxNumberText];
+    char* end = PutDecimal(head, number, 6);
+    *end++ = ',';
+    CivilTime local;
+    if (context.ToLocal(time, local)) {
+        end = PutDate(end, local);
+        *end++ = ',';
+        end = PutTime(end, local);
+    } else {
+        end = PutText(end, kUnknownDate);
+        *end++ = ',';
+        end = PutText(end, kUnknownTime);
+    }
+    *end++ = ',';
+    end = PutHex(end, code & 0xFFFF, 4);
+    *end++ = ',';
+    end = PutDecimal(end, subtype, 2);
+    *end++ = ',';
+    text.append(head, Length(head, end));
+    text.append(CFirmLogCode().Describe(code, context.Language()));
+    char columns[12 * (kMaxNumberText + 1)];
+    end = columns;
     const std::size_t bytes = ParamBytes();
     for (std::size_t k = 0; k < 12; ++k) {
-        text.push_back(',');
+        *end++ = ',';
         if (4 * k < bytes) {
-            AppendPadded(text, static_cast<std::int32_t>(ParamWord(k)), 1);
+            end = PutDecimal(end, static_cast<std::int32_t>(ParamWord(k)), 1);
         }
     }
+    text.append(columns, Length(columns, end));
 }
 
 }  // namespace qx7

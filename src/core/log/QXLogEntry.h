@@ -25,6 +25,13 @@ class CQXLogEntry {
     // Takes the parameter buffer: the parameter bytes as the printer wrote them followed by 4
     // spare zero bytes (a partial last word reads from them). Empty means no parameters.
     void SetParams(std::vector<unsigned char> buffer) { parameters_ = std::move(buffer); }
+    // For a reader that fills the buffer in place: makes it `bytes` long (0: no parameters), in
+    // the storage the entry already has when that is large enough, and answers its start. The
+    // bytes keep whatever they held: the reader writes every one.
+    unsigned char* ResizeParams(std::size_t bytes) {
+        parameters_.resize(bytes);
+        return parameters_.data();
+    }
     const std::vector<unsigned char>& Params() const { return parameters_; }
 
     // Splits a header word: bits 31..21 milliseconds, 20..8 parameter length, 7..3 subtype,
@@ -54,6 +61,9 @@ class CQXLogEntry {
     // Number, date, time, code's low half, subtype, description and twelve parameter columns,
     // without a line end. Replaces.
     void FormatCsvLine(std::string& text, int number, const LogTextContext& context) const;
+    // The same two lines appended, for an export that gathers its lines in one buffer.
+    void AppendTextLine(std::string& text, int number, const LogTextContext& context) const;
+    void AppendCsvLine(std::string& text, int number, const LogTextContext& context) const;
 
     // Parameter bytes that are really there: P, but never more than the buffer holds.
     std::size_t ParamBytes() const;

@@ -415,7 +415,7 @@ bool CQXLogFile::PositionAtOldest() {
     return true;
 }
 
-int CQXLogFile::ReadWord(std::uint32_t& word) {
+int CQXLogFile::RefillAndReadWord(std::uint32_t& word) {
     if (wordsConsumed_ >= wordCount_) {
         return 0;
     }
@@ -445,43 +445,81 @@ int CQXLogFile::ReadWord(std::uint32_t& word) {
 }
 
 int CQXLogFile::ReadEntry(CQXLogEntry& entry) {
-    std::uint32_t word = 0;
-    do {
+    // The marker: the buffered words are searched in place, the next piece read when they run
+    // out.
+    for (;;) {
+        const std::uint32_t available = BufferedWords();
+        const unsigned char* words = buffer_.data() + 4ULL * bufferIndex_;
+        std::uint32_t skipped = 0;
+        while (skipped < available && ReadU32BE(words + 4ULL * skipped) != kEntryMarker) {
+            ++skipped;
+        }
+        const bool found = skipped < available;
+        const std::uint32_t taken = found ? skipped + 1 : available;
+        bufferIndex_ += taken;
+        wordsConsumed_ += taken;
+        if (found) {
+            break;
+        }
+        std::uint32_t word = 0;
         const int result = ReadWord(word);
         if (result != 1) {
             return result;
         }
-    } while (word != kEntryMarker);
+        if (word == kEntryMarker) {
+            break;
+        }
+    }
     entryPosition_ = wordsConsumed_ - 1;
 
     std::uint32_t time = 0;
     std::uint32_t header = 0;
     std::uint32_t code = 0;
-    for (std::uint32_t* target : {&time, &header, &code}) {
-        const int result = ReadWord(*target);
-        if (result != 1) {
-            return result;
+    if (BufferedWords() >= 3) {
+        time = TakeBufferedWord();
+        header = TakeBufferedWord();
+        code = TakeBufferedWord();
+    } else {
+        for (std::uint32_t* target : {&time, &header, &code}) {
+            const int result = ReadWord(*target);
+            if (result != 1) {
+                return result;
+            }
         }
     }
     entry.time = time;
     entry.code = code;
     entry.SetHeaderWord(header);
 
+    // The parameter words keep the file's byte order, so they are copied as they stand. The
+    // bytes of a partial last word and the 4 spare bytes are zero. The entry's own buffer is
+    // reused from entry to entry.
     const std::uint32_t length = ParameterLength(header);
-    std::vector<unsigned char> parameters;
+    const std::uint32_t words = length / 4;
+    unsigned char* parameters = entry.ResizeParams(length > 0 ? length + 4 : 0);
     if (length > 0) {
-        parameters.assign(length + 4, 0);
-        for (std::uint32_t i = 0; i < length / 4; ++i) {
-            std::uint32_t value = 0;
-            if (ReadWord(value) != 1) {
-                parameters.clear();
-                entry.parameterLength = 0;
-                break;
-            }
-            WriteU32BE(parameters.data() + 4ULL * i, value);
-        }
+        std::memset(parameters + 4ULL * words, 0, length + 4 - 4ULL * words);
     }
-    entry.SetParams(std::move(parameters));
+    std::uint32_t done = 0;
+    while (done < words) {
+        const std::uint32_t take = std::min(BufferedWords(), words - done);
+        if (take > 0) {
+            std::memcpy(parameters + 4ULL * done, buffer_.data() + 4ULL * bufferIndex_,
+                        4ULL * take);
+            bufferIndex_ += take;
+            wordsConsumed_ += take;
+            done += take;
+            continue;
+        }
+        std::uint32_t value = 0;
+        if (ReadWord(value) != 1) {
+            entry.ResizeParams(0);
+            entry.parameterLength = 0;
+            break;
+        }
+        WriteU32BE(parameters + 4ULL * done, value);
+        ++done;
+    }
     return 1;
 }
 

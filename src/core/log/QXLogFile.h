@@ -5,6 +5,7 @@
 // buffer's entries oldest first through one 256 KiB buffer; the whole file is never loaded.
 // Only regular files are read.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -72,7 +73,13 @@ class CQXLogFile : public IPositionedLogEntrySource {
     bool ReadTextBlockHead(std::string_view tag, std::size_t limit, std::string& text, bool& cut);
 
     int GetEntryCount() const override { return entryCount_; }
-    int ReadWord(std::uint32_t& word);
+    int ReadWord(std::uint32_t& word) {
+        if (bufferIndex_ < wordsInBuffer_ && wordsConsumed_ < wordCount_) {
+            word = TakeBufferedWord();
+            return 1;
+        }
+        return RefillAndReadWord(word);
+    }
     int ReadEntry(CQXLogEntry& entry) override;
     // Words delivered before the marker of the entry ReadEntry delivered last.
     std::uint32_t EntryPosition() const override { return entryPosition_; }
@@ -87,6 +94,18 @@ class CQXLogFile : public IPositionedLogEntrySource {
     std::uint64_t FileSize() const;
 
   private:
+    int RefillAndReadWord(std::uint32_t& word);
+    std::uint32_t TakeBufferedWord() {
+        const unsigned char* p = buffer_.data() + 4ULL * bufferIndex_;
+        ++bufferIndex_;
+        ++wordsConsumed_;
+        return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+               (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    }
+    // Words in the buffer that delivery may still take.
+    std::uint32_t BufferedWords() const {
+        return std::min(wordsInBuffer_ - bufferIndex_, wordCount_ - wordsConsumed_);
+    }
     int ReadMagic(bool inflated, bool whileReading = false);
     int Decompress(bool whileReading);
     bool ScanAndPosition();

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+#include <string>
+
 #include "core/log/ElapsedTime.h"
 
 namespace qx7 {
@@ -18,6 +22,45 @@ TEST(LogDateTest, FormatsEveryKind) {
     EXPECT_EQ(date.Format(-1), "");
     // A month outside 1..12 has no name but must not read past the table.
     EXPECT_EQ(CLogDate().Format(0), " 00, 0000  00:00:00.000");
+}
+
+// The numeric kinds are what the C formats print, also for fields no date has: values past
+// INT_MAX show negative, as %d shows them.
+TEST(LogDateTest, NumericKindsMatchTheCFormatsForAnyFields) {
+    std::mt19937 random(9);
+    const std::uint32_t special[] = {0,  1,   9,    10,         59,         60,
+                                     99, 100, 2014, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+    auto pick = [&]() -> std::uint32_t {
+        switch (random() % 3) {
+            case 0:
+                return special[random() % std::size(special)];
+            case 1:
+                return static_cast<std::uint32_t>(random() % 200);
+            default:
+                return static_cast<std::uint32_t>(random());
+        }
+    };
+    auto c = [](std::uint32_t value) { return static_cast<int>(value); };
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint32_t y = pick(), mo = pick(), d = pick(), h = pick(), mi = pick();
+        const CLogDate date(y, mo, d, h, mi, pick(), pick());
+        char text[160];
+        std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", c(mo), c(d), c(y), c(h), c(mi));
+        ASSERT_EQ(date.Format(1), text);
+        std::snprintf(text, sizeof text, "%d/%d/%d", c(mo), c(d), c(y));
+        ASSERT_EQ(date.Format(2), text);
+        std::snprintf(text, sizeof text, "%d/%d/%d %d:%02d", c(y), c(mo), c(d), c(h), c(mi));
+        ASSERT_EQ(date.Format(3), text);
+        std::snprintf(text, sizeof text, "%d/%d/%d", c(y), c(mo), c(d));
+        ASSERT_EQ(date.Format(4), text);
+
+        const std::uint32_t s = pick();
+        const CElapsedTime elapsed(h, mi, s, pick());
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", c(h), c(mi), c(s));
+        ASSERT_EQ(elapsed.Format(1), text);
+        std::snprintf(text, sizeof text, "%d", c(h * 60 + mi + (s != 0 ? 1U : 0U)));
+        ASSERT_EQ(elapsed.Format(2), text);
+    }
 }
 
 TEST(LogDateTest, CalendarStepsFollowMonthLengthsAndLeapYears) {

@@ -221,6 +221,29 @@ TEST(LogRecordTest, MainSettings) {
     EXPECT_EQ(setting, "OFF");
 }
 
+// The setting is "0x" and six hexadecimal digits, leading zeros kept; the time's fields are
+// zero-padded, the year to four digits.
+TEST(LogRecordTest, MainSettingsTextsKeepTheirWidths) {
+    QX7_PIN_TIME_ZONE(tz, "UTC");
+    std::string params(28, '\0');
+    const std::uint32_t unix = 946782245;  // 2000-01-02 03:04:05 UTC
+    for (int i = 0; i < 4; ++i) {
+        params[static_cast<std::size_t>(6 + i)] = static_cast<char>((unix >> (8 * i)) & 0xFF);
+    }
+    params[20] = 0x01;
+    params[21] = 0x00;
+    params[22] = 0x0A;
+    const auto record = ParseEntry(EntryBytes(1, 0x90060000, params));
+    std::string when;
+    std::string model;
+    std::string setting;
+    std::uint8_t bytes[8];
+    SystemLocalTime localTime;
+    EXPECT_EQ(record.GetMainSettings(when, model, setting, bytes, localTime), 1);
+    EXPECT_EQ(when, "01/02/2000 03:04:05");
+    EXPECT_EQ(setting, "0x01000A");
+}
+
 TEST(LogRecordTest, DumpLineLayout) {
     QX7_PIN_TIME_ZONE(tz, "UTC");
     const auto record =

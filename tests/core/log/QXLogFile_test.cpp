@@ -344,6 +344,41 @@ TEST_F(QXLogFileTest, ParameterLengthNotAMultipleOfFourReadsTheWholeWordsOnly) {
     EXPECT_EQ(delivered[1], Expected(next));
 }
 
+// One entry object serves the whole delivery: parameters of every length up to the largest,
+// long ones across the reader's buffer refills, must each come out whole and never keep bytes
+// of the entry before.
+TEST_F(QXLogFileTest, ParametersOfAnyLengthComeWholeThroughOneReusedEntry) {
+    std::mt19937 random(3);
+    std::vector<EntrySpec> written;
+    std::uint32_t words = 0;
+    for (std::uint32_t i = 0; words < 300000; ++i) {
+        // Mostly short, now and then near the 8191-byte limit, in any length.
+        const auto length =
+            static_cast<std::uint32_t>(i % 7 == 0 ? 8000 + random() % 192 : random() % 70);
+        EntrySpec entry = Entry(kPresent - 1000000 + i, 0x90080000, i % 2048);
+        entry.params.resize(length);
+        for (auto& byte : entry.params) {
+            byte = static_cast<unsigned char>(0x41 + random() % 0x30);  // never forms a marker
+        }
+        words += 4 + (length + 3) / 4;
+        written.push_back(entry);
+    }
+    loggen::Ring ring(words + 16);
+    for (const auto& entry : written) {
+        ring.Write(entry);
+    }
+    const auto delivered = ReadRing(ring);
+    ASSERT_EQ(delivered.size(), written.size());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        // Only whole words are read: the bytes of a last partial word show as zeros.
+        Delivered expected = Expected(written[i]);
+        for (std::size_t b = expected.params.size() / 4 * 4; b < expected.params.size(); ++b) {
+            expected.params[b] = 0;
+        }
+        ASSERT_EQ(delivered[i], expected) << i;
+    }
+}
+
 TEST_F(QXLogFileTest, BlocksAreFoundByTagInAnyOrderAndRepeatedly) {
     const std::string plain = loggen::ContainerBuilder()
                                   .SavedAt("201403151345")

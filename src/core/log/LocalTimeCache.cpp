@@ -1,0 +1,88 @@
+#include "core/log/LocalTimeCache.h"
+
+namespace qx7 {
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kMinute = 60;
+// Years 1 to 9999 and a day either side: beyond them the calendar has no text.
+constexpr std::int64_t kFirstLearnt = -62135596800LL - kDay;
+constexpr std::int64_t kLastLearnt = 253402300799LL + kDay;
+
+std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
+    std::int64_t floor = value - value % step;
+    if (value % step < 0) {
+        floor -= step;
+    }
+    return floor;
+}
+
+}  // namespace
+
+std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) {
+    if (secondsSince1970 < kFirstLearnt || secondsSince1970 > kLastLearnt) {
+        return zone_->ToLocal(secondsSince1970);  // no calendar date there; no overflow either
+    }
+    if (secondsSince1970 < spanStart_ || secondsSince1970 > spanEnd_) {
+        const std::int64_t day = FloorTo(secondsSince1970, kDay);
+        const std::int64_t minute = FloorTo(secondsSince1970, kMinute);
+        bool learnt = false;
+        if (unevenDay_ != day) {
+            learnt = TrySpan(day, kDay);
+            if (!learnt) {
+                unevenDay_ = day;
+            }
+        }
+        if (!learnt && unevenMinute_ != minute) {
+            learnt = TrySpan(minute, kMinute);
+            if (!learnt) {
+                unevenMinute_ = minute;
+            }
+        }
+        if (!learnt) {
+            return zone_->ToLocal(secondsSince1970);
+        }
+    }
+    const std::int64_t localSeconds = secondsSince1970 + offset_;
+    std::int64_t intoDay = localSeconds - dateDay_;
+    if (!dateKnown_ || intoDay < 0 || intoDay >= kDay) {
+        const std::int64_t day = FloorTo(localSeconds, kDay);
+        // The calendar's range ends on whole days: a day's start converts when its seconds do.
+        const auto date = UtcFromSeconds(day);
+        if (!date) {
+            return zone_->ToLocal(secondsSince1970);
+        }
+        date_ = *date;
+        dateDay_ = day;
+        dateKnown_ = true;
+        intoDay = localSeconds - day;
+    }
+    CivilTime local = date_;
+    const auto second = static_cast<int>(intoDay);
+    local.hour = second / 3600;
+    local.minute = second / 60 % 60;
+    local.second = second % 60;
+    local.daylight = daylight_;
+    return local;
+}
+
+bool LocalTimeCache::TrySpan(std::int64_t start, std::int64_t length) {
+    const std::int64_t end = start + length - 1;
+    const auto first = zone_->ToLocal(start);
+    const auto last = zone_->ToLocal(end);
+    if (!first || !last || first->daylight != last->daylight) {
+        return false;
+    }
+    // A leap second shows as second 60, which rolls over here and breaks the agreement.
+    const std::int64_t offset = SecondsFromUtc(*first) - start;
+    if (SecondsFromUtc(*last) - end != offset || first->second > 59 || last->second > 59) {
+        return false;
+    }
+    spanStart_ = start;
+    spanEnd_ = end;
+    offset_ = offset;
+    daylight_ = first->daylight;
+    return true;
+}
+
+}  // namespace qx7
