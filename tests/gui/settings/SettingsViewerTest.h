@@ -85,6 +85,13 @@ class SettingsViewerTest : public LogViewerTest {
             return nullptr;
         }
         [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(shown);
+        // Under X without a window manager a new dialog may wait long for the input focus (on
+        // a loaded machine, beyond the wait); its keys and shortcuts need it: ask for it, as a
+        // window manager gives it.
+        if (!shown->isActiveWindow()) {
+            shown->activateWindow();
+            [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(shown, kDialogWaitMs);
+        }
         return shown;
     }
 
