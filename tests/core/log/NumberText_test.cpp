@@ -45,15 +45,19 @@ std::vector<std::int64_t> DecimalSamples() {
     std::vector<std::int64_t> values{
         0, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(),
         std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
-    for (std::int64_t power = 1; power <= 1000000000000000000LL; power *= 10) {
+    // Up to 10^18, the largest power of ten the type holds (the next step would overflow).
+    for (std::int64_t power = 1;; power *= 10) {
         for (const std::int64_t near : {power - 1, power, power + 1}) {
             values.push_back(near);
             values.push_back(-near);
         }
+        if (power > std::numeric_limits<std::int64_t>::max() / 10) {
+            break;
+        }
     }
     std::mt19937_64 random(11);
     for (int i = 0; i < 20000; ++i) {
-        const auto bits = static_cast<int>(random() % 64);
+        const auto bits = static_cast<int>(random() % 63);  // bits + 1 stays a valid shift
         values.push_back(static_cast<std::int64_t>(random() >> bits));
         values.push_back(-static_cast<std::int64_t>(random() >> (bits + 1)));
     }
