@@ -155,18 +155,29 @@ int InflateMembers(std::FILE* source, Inflate* inflater, const InflatedSink& sin
 
 }  // namespace detail
 
-int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std::uint64_t limit) {
-    inflated = nullptr;
-    int failure = 0;
+namespace {
+
+// The unnamed temporary file a log inflates into; nullptr with the cause in `error` (when
+// given) when it cannot be made.
+std::FILE* CreateInflatedCopy(int* error) {
     if (error != nullptr) {
         *error = 0;
     }
     errno = 0;
     std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
+    if (out == nullptr && error != nullptr) {
+        *error = errno;
+    }
+    return out;
+}
+
+}  // namespace
+
+int DecompressContainer(std::FILE* source, std::FILE*& inflated, int* error, std::uint64_t limit) {
+    inflated = nullptr;
+    int failure = 0;
+    std::FILE* out = CreateInflatedCopy(error);
     if (out == nullptr) {
-        if (error != nullptr) {
-            *error = errno;
-        }
         return -2;
     }
     const auto write = [out](const unsigned char* bytes, std::size_t size, int& cause) {
@@ -386,15 +397,8 @@ int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
     inflated = nullptr;
     job.reset();
 #ifdef __GLIBC__
-    if (error != nullptr) {
-        *error = 0;
-    }
-    errno = 0;
-    std::FILE* out = CreateUnnamedTemporary(TemporaryFolder());
+    std::FILE* out = CreateInflatedCopy(error);
     if (out == nullptr) {
-        if (error != nullptr) {
-            *error = errno;
-        }
         return -2;
     }
     auto* copy = new GrowingCopy{std::make_shared<InflateJob>(), source, out, ::fileno(out), {}, 0};
