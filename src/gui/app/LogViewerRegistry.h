@@ -38,9 +38,8 @@ void ShowLogViewer(QDialog* viewer);
 }  // namespace qx7::gui
 
 // In the viewer's .cpp, inside namespace qx7::gui:
-//   QX7_REGISTER_LOG_VIEWER(LogFileInfoDialog, 1191, [](const PageContext& c, const std::string&
-//   log,
-//                                                  QWidget* parent) -> QDialog* { ... });
+//   QX7_REGISTER_LOG_VIEWER(LogFileInfoDialog, 1191,
+//       [](const PageContext& c, const std::string& log, QWidget* parent) -> QDialog* { ... });
 #define QX7_REGISTER_LOG_VIEWER(ClassName, buttonNumber, maker)               \
     namespace {                                                               \
     [[maybe_unused]] const bool qx7RegisteredViewer##ClassName =              \
