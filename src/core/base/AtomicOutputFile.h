@@ -7,10 +7,17 @@
 // Publishing never follows a link: a link is replaced itself, never the file it points to.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace qx7 {
+
+// The platform's helper that hands written data to the disk early (none on some platforms).
+class WritebackWorker;
+struct WritebackWorkerEnd {
+    void operator()(WritebackWorker* worker) const;
+};
 
 // What Commit does when the target's name exists.
 enum class ExistingTarget {
@@ -72,6 +79,7 @@ class AtomicOutputFile {
     bool unnamed_ = false;       // an O_TMPFILE file, given a name only on Commit
     std::string temporaryName_;  // the hidden name of a named temporary, in the folder
     int slot_ = -1;              // its entry in the table of temporaries
+    std::unique_ptr<WritebackWorker, WritebackWorkerEnd> writeback_;
     int error_ = 0;
 };
 

@@ -1,5 +1,10 @@
 #include "core/export/LogExport.h"
 
+#include <cerrno>
+#include <thread>
+
+#include "core/export/BatchFormatting.h"
+
 namespace qx7 {
 namespace {
 
@@ -36,6 +41,11 @@ public:
     void AppendBlanks(std::size_t count) { chunk_.append(count, ' '); }
 
     bool FlushIfFull() { return chunk_.size() < kChunkBytes || Flush(); }
+    // A large piece goes to the stream as it is, after what the chunk holds.
+    bool WriteThrough(std::string_view bytes) {
+        ok_ = Flush() && std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size();
+        return ok_;
+    }
     bool Flush() {
         if (!chunk_.empty()) {
             ok_ = ok_ && std::fwrite(chunk_.data(), 1, chunk_.size(), out_) == chunk_.size();
@@ -53,13 +63,23 @@ private:
     bool ok_ = true;
 };
 
+// Whether a listing is formatted on two threads: only where there are two cores, and only
+// without an output encoding (an encoder is one object, not for two threads at once).
+bool FormatOnTwoThreads(const LogExportOptions& options) {
+    if (options.encoder != nullptr || options.formatThreads == 1) {
+        return false;
+    }
+    return options.formatThreads >= 2 || std::thread::hardware_concurrency() >= 2;
+}
+
 // What both exports share: the date line and the column line, then the loop that reads,
-// counts, reports progress and stops on a write failure. writeEntry gets the writer, the entry
-// and its running number, and answers whether it wrote a line.
-template <typename WriteEntry>
+// counts, reports progress and stops on a write failure. Lines is the export's line maker
+// (Append for UTF-8 output, WriteEncoded through an output encoding); it answers whether it
+// wrote a line.
+template <typename Lines>
 int RunExport(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
               const LogExportOptions& options, ExportCounts* countsOut,
-              std::string_view columnsLine, WriteEntry writeEntry) {
+              std::string_view columnsLine, Lines lines) {
     ExportCounts local;
     ExportCounts& counts = countsOut != nullptr ? *countsOut : local;
     counts = {};
@@ -71,11 +91,47 @@ int RunExport(ILogEntrySource& source, std::FILE* out, const LogTextContext& con
     if (options.progress && !options.progress(0, upper)) {
         return kExportCancelled;
     }
+
+    if (FormatOnTwoThreads(options)) {
+        bool cancelled = false;
+        int writeError = 0;
+        const BatchRunResult run = FormatInBatches(
+            source, lines, context, kProgressStep,
+            [&](int entriesRead) {
+                counts.entriesRead = entriesRead;
+                cancelled = options.progress &&
+                            !options.progress(entriesRead / kProgressStep, upper);
+                return !cancelled;
+            },
+            [&](std::string_view text, int lineCount) {
+                if (!writer.WriteThrough(text)) {
+                    writeError = errno;
+                    return false;
+                }
+                counts.linesWritten += lineCount;
+                return true;
+            });
+        counts.entriesRead = run.entriesRead;
+        if (run.end == BatchRunEnd::kStopped) {
+            if (cancelled) {
+                return kExportCancelled;
+            }
+            errno = writeError;  // the caller names the write's cause
+            return kExportWriteFailed;
+        }
+        if (!writer.Finish()) {
+            return kExportWriteFailed;
+        }
+        return run.end == BatchRunEnd::kSourceEnd ? kExportOk : kExportReadFailed;
+    }
+
     CQXLogEntry entry;
     int index = 0;
     int answer = 0;
     while ((answer = source.ReadEntry(entry)) == 1) {
-        if (writeEntry(writer, entry, index)) {
+        const bool written = writer.Utf8() ? lines.Append(writer.Chunk(), entry, index, context)
+                                           : lines.WriteEncoded(writer, entry, index, context);
+        if (written) {
             ++counts.linesWritten;
         }
         ++index;
@@ -104,6 +160,100 @@ bool TypeShown(int type, const LogTypeFilter& types, bool unnamedShown) {
     }
 }
 
+// The text export's line: the entry's line, then its parameters (or raw words) from column 127.
+class TextLines {
+  public:
+    explicit TextLines(const LogExportOptions& options) : options_(&options) {}
+
+    bool Append(std::string& out, const CQXLogEntry& entry, int number,
+                const LogTextContext& context) {
+        if (!IsShownInText(entry, options_->types)) {
+            return false;
+        }
+        const std::size_t start = out.size();
+        entry.AppendTextLine(out, number, context);
+        AppendAdded(out, out.size() - start, entry, context);
+        out.append("\r\n");
+        return true;
+    }
+
+    // The column counts bytes of the output encoding, as the file shows them.
+    bool WriteEncoded(ChunkWriter& writer, const CQXLogEntry& entry, int number,
+                      const LogTextContext& context) {
+        if (!IsShownInText(entry, options_->types)) {
+            return false;
+        }
+        entry.FormatTextLine(line_, number, context);
+        const std::size_t length = writer.Append(line_);
+        added_.clear();
+        AddedText(added_, entry, context);
+        if (!added_.empty()) {
+            if (length < kAddedTextColumn) {
+                writer.AppendBlanks(kAddedTextColumn - length);
+            }
+            writer.Append(added_);
+        }
+        writer.AppendBytes("\r\n");
+        return true;
+    }
+
+  private:
+    void AddedText(std::string& text, const CQXLogEntry& entry,
+                   const LogTextContext& context) const {
+        if (options_->extendedData) {
+            entry.GetRawDataText(text);
+        } else {
+            entry.GetParamText(text, context);
+        }
+    }
+    void AppendAdded(std::string& out, std::size_t length, const CQXLogEntry& entry,
+                     const LogTextContext& context) {
+        added_.clear();
+        AddedText(added_, entry, context);
+        if (added_.empty()) {
+            return;
+        }
+        if (length < kAddedTextColumn) {
+            out.append(kAddedTextColumn - length, ' ');
+        }
+        out.append(added_);
+    }
+
+    const LogExportOptions* options_;
+    std::string line_;
+    std::string added_;
+};
+
+class CsvLines {
+  public:
+    explicit CsvLines(const LogExportOptions& options) : options_(&options) {}
+
+    bool Append(std::string& out, const CQXLogEntry& entry, int number,
+                const LogTextContext& context) {
+        if (!IsShownInCsv(entry, options_->types, options_->low, options_->high)) {
+            return false;
+        }
+        entry.AppendCsvLine(out, number, context);
+        out.append("\r\n");
+        return true;
+    }
+
+    bool WriteEncoded(ChunkWriter& writer, const CQXLogEntry& entry, int number,
+                      const LogTextContext& context) {
+        if (!IsShownInCsv(entry, options_->types, options_->low, options_->high)) {
+            return false;
+        }
+        entry.FormatCsvLine(line_, number, context);
+        writer.Append(line_);
+        writer.AppendBytes("\r\n");
+        return true;
+    }
+
+  private:
+    const LogExportOptions* options_;
+    std::string line_;
+};
+
 }  // namespace
 
 bool IsShownInText(const CQXLogEntry& entry, const LogTypeFilter& types) {
@@ -128,58 +278,12 @@ std::string ExportDateLine(const LogTextContext& context) {
 
 int ExportText(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
                const LogExportOptions& options, ExportCounts* counts) {
-    std::string line;
-    std::string added;
-    return RunExport(source, out, context, options, counts, kTextColumnsLine,
-                     [&](ChunkWriter& writer, const CQXLogEntry& entry, int index) {
-        if (!IsShownInText(entry, options.types)) {
-            return false;
-        }
-        // The column counts bytes of the output encoding, as the file shows them.
-        std::size_t length = 0;
-        if (writer.Utf8()) {
-            std::string& chunk = writer.Chunk();
-            const std::size_t start = chunk.size();
-            entry.AppendTextLine(chunk, index, context);
-            length = chunk.size() - start;
-        } else {
-            entry.FormatTextLine(line, index, context);
-            length = writer.Append(line);
-        }
-        added.clear();
-        if (options.extendedData) {
-            entry.GetRawDataText(added);
-        } else {
-            entry.GetParamText(added, context);
-        }
-        if (!added.empty()) {
-            if (length < kAddedTextColumn) {
-                writer.AppendBlanks(kAddedTextColumn - length);
-            }
-            writer.Append(added);
-        }
-        writer.AppendBytes("\r\n");
-        return true;
-    });
+    return RunExport(source, out, context, options, counts, kTextColumnsLine, TextLines(options));
 }
 
 int ExportCsv(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
               const LogExportOptions& options, ExportCounts* counts) {
-    std::string line;
-    return RunExport(source, out, context, options, counts, kCsvColumnsLine,
-                     [&](ChunkWriter& writer, const CQXLogEntry& entry, int index) {
-        if (!IsShownInCsv(entry, options.types, options.low, options.high)) {
-            return false;
-        }
-        if (writer.Utf8()) {
-            entry.AppendCsvLine(writer.Chunk(), index, context);
-        } else {
-            entry.FormatCsvLine(line, index, context);
-            writer.Append(line);
-        }
-        writer.AppendBytes("\r\n");
-        return true;
-    });
+    return RunExport(source, out, context, options, counts, kCsvColumnsLine, CsvLines(options));
 }
 
 std::string MakeTextExportPath(const std::string& logPath) { return logPath + ".txt"; }

@@ -38,6 +38,9 @@ struct LogExportOptions {
     // The output encoding; nullptr writes core's UTF-8 as it is.
     const ITextEncoder* encoder = nullptr;
     ExportProgress progress;
+    // Threads that format the lines: 0 as many as help (two where there are two cores and no
+    // output encoding), 1 only the calling thread, 2 two. The output is the same either way.
+    int formatThreads = 0;
 };
 
 inline constexpr int kExportOk = 0;

@@ -1,8 +1,11 @@
 #include "core/export/LogExport.h"
+#include "core/export/BatchFormatting.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <sstream>
 #include <utility>
 
@@ -283,6 +286,95 @@ TEST(LogExportTest, ReadAndWriteFailuresAreReported) {
     ExportCounts counts;
     EXPECT_EQ(ExportCsv(big, full, context, {}, &counts), kExportWriteFailed);
     EXPECT_LT(counts.entriesRead, 100000) << "a full disk should stop the export early";
+    std::fclose(full);
+}
+
+// Entries of every kind the lines differ by: types, codes with decoded parameters, raw
+// words, texts with invalid UTF-8, dates before 2000, more entries than several batches hold.
+std::vector<CQXLogEntry> MixedEntries(int count) {
+    static const std::uint32_t kCodes[] = {0x00010000, 0x00001060, 0x00004100, 0x90080000,
+                                           0x13400000, 0x91010000, 0x7777ABCD};
+    std::vector<CQXLogEntry> entries;
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t code = kCodes[static_cast<std::size_t>(i) % std::size(kCodes)];
+        std::string params;
+        for (int k = 0; k < i % 13; ++k) {
+            params += static_cast<char>(k % 3 == 0 ? 0xC3 : 'a' + (i + k) % 26);
+        }
+        const std::uint32_t time = i % 101 == 0 ? 5U : kMarch2014 + static_cast<std::uint32_t>(i) * 97;
+        entries.push_back(MakeEntry(time, code, i % 8, params, i % 32));
+    }
+    return entries;
+}
+
+ExportRun ExportWithThreads(ExportFunction function, const std::vector<CQXLogEntry>& entries,
+                            LogExportOptions options, int threads, int failAfter = -1,
+                            LanguageId language = kEnglish) {
+    options.formatThreads = threads;
+    VectorEntrySource source(entries, failAfter);
+    return Export(function, source, options, language);
+}
+
+TEST(LogExportTest, TwoFormattingThreadsWriteTheSameBytesAsOne) {
+    QX7_PIN_TIME_ZONE(tz, "America/New_York");
+    const std::vector<CQXLogEntry> entries = MixedEntries(3 * kFormatBatchEntries + 17);
+    LogExportOptions shown;
+    LogExportOptions errorsOnly;
+    errorsOnly.types = {true, false, false};
+    LogExportOptions raw;
+    raw.extendedData = true;
+    LogExportOptions window;
+    window.low = kMarch2014 + 1000 * 97;
+    window.high = kMarch2014 + 5000 * 97;
+    for (const ExportFunction function : {ExportFunction{ExportText}, ExportFunction{ExportCsv}}) {
+        for (const LogExportOptions& options : {shown, errorsOnly, raw, window}) {
+            for (const LanguageId language : {kEnglish, kJapanese}) {
+                const ExportRun one = ExportWithThreads(function, entries, options, 1, -1, language);
+                const ExportRun two = ExportWithThreads(function, entries, options, 2, -1, language);
+                EXPECT_EQ(one.result, kExportOk);
+                EXPECT_EQ(two.result, kExportOk);
+                EXPECT_GT(Lines(one.bytes).size(), 2U);
+                EXPECT_TRUE(one.bytes == two.bytes) << "the outputs differ";
+                EXPECT_EQ(two.counts.entriesRead, one.counts.entriesRead);
+                EXPECT_EQ(two.counts.linesWritten, one.counts.linesWritten);
+            }
+        }
+    }
+}
+
+TEST(LogExportTest, TwoFormattingThreadsStopAsOneDoes) {
+    QX7_PIN_TIME_ZONE(tz, "UTC");
+    const std::vector<CQXLogEntry> entries = MixedEntries(4 * kFormatBatchEntries);
+    // A read failure inside a batch: every entry before it is written, in order.
+    for (const int failAfter : {0, 1, kFormatBatchEntries, 2 * kFormatBatchEntries + 5}) {
+        const ExportRun one = ExportWithThreads(ExportText, entries, {}, 1, failAfter);
+        const ExportRun two = ExportWithThreads(ExportText, entries, {}, 2, failAfter);
+        EXPECT_EQ(two.result, kExportReadFailed);
+        EXPECT_TRUE(one.bytes == two.bytes) << "failing after " << failAfter;
+        EXPECT_EQ(two.counts.entriesRead, failAfter);
+    }
+
+    // Cancelled from the progress callback: reading stops at once.
+    LogExportOptions stopping;
+    stopping.formatThreads = 2;
+    stopping.progress = [](int position, int) { return position < 3; };
+    VectorEntrySource source(entries);
+    EXPECT_EQ(Export(ExportCsv, source, stopping).result, kExportCancelled);
+    EXPECT_EQ(source.Delivered(), 3000);
+
+    // A full disk: the failure and its cause reach the caller, reading stops early.
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
+    const SystemLocalTime clock;
+    const LogTextContext context(kEnglish, clock);
+    LogExportOptions twoThreads;
+    twoThreads.formatThreads = 2;
+    VectorEntrySource big(MixedEntries(50 * kFormatBatchEntries));
+    ExportCounts counts;
+    errno = 0;
+    EXPECT_EQ(ExportText(big, full, context, twoThreads, &counts), kExportWriteFailed);
+    EXPECT_EQ(errno, ENOSPC);
+    EXPECT_LT(big.Delivered(), 50 * kFormatBatchEntries);
     std::fclose(full);
 }
 

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "core/base/SignalCleanup.h"
+#include "platform/posix/files/WritebackWorker.h"
 
 namespace qx7 {
 namespace {
@@ -76,6 +77,10 @@ bool CanLinkThroughProc(int fd) {
 
 }  // namespace
 
+void WritebackWorkerEnd::operator()(WritebackWorker* worker) const {
+    delete worker;
+}
+
 int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     Abandon();
     error_ = 0;
@@ -137,6 +142,7 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
         return Fail(error);
     }
     std::setvbuf(stream_, nullptr, _IOFBF, kBufferBytes);
+    writeback_.reset(new WritebackWorker(fd));
     path_ = path;
     return 0;
 }
@@ -146,6 +152,13 @@ bool AtomicOutputFile::Commit() {
         return false;
     }
     const int fd = ::fileno(stream_);
+    // A write-back that failed early fails the output, even if this last sync does not see it.
+    const int writebackError = writeback_ != nullptr ? writeback_->Stop() : 0;
+    writeback_.reset();
+    if (writebackError != 0) {
+        Fail(writebackError);
+        return false;
+    }
     if (::fsync(fd) != 0) {
         Fail(errno);
         return false;
@@ -268,6 +281,7 @@ bool AtomicOutputFile::ReplaceTarget() {
 }
 
 void AtomicOutputFile::DropTemporary() {
+    writeback_.reset();  // before its descriptor is closed
     if (stream_ != nullptr) {
         std::fclose(stream_);
         stream_ = nullptr;

@@ -94,6 +94,9 @@ int AtomicOutputFile::Open(const std::string& path, ExistingTarget existing) {
     return 0;
 }
 
+// Windows has no early write-back helper: none is ever made.
+void WritebackWorkerEnd::operator()(WritebackWorker* /*worker*/) const {}
+
 bool AtomicOutputFile::Commit() {
     if (!FlushForCommit()) {
         return false;

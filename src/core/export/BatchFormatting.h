@@ -1,0 +1,236 @@
+#pragma once
+// Formatting a long listing on two threads: the calling thread reads entries in batches and
+// formats some of them; one helper thread formats the others. The batches' texts go out in the
+// source's order, so the result is byte for byte what one thread makes. Reading stays on the
+// calling thread (a source is read by one thread only), and so does everything the caller
+// hands in: the progress callback and the emitter.
+//
+// Memory stays bounded: at most kFormatSlots batches are read and not yet emitted.
+
+#include <array>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "core/log/LogTextContext.h"
+#include "core/log/QXLogEntry.h"
+
+namespace qx7 {
+
+inline constexpr int kFormatBatchEntries = 2048;
+inline constexpr std::size_t kFormatSlots = 6;
+
+// How a batched run ended.
+enum class BatchRunEnd {
+    kSourceEnd,     // every entry was read and emitted
+    kReadFailed,    // the source failed; the entries read before were emitted
+    kStopped,       // the progress callback or the emitter said stop
+};
+
+struct BatchRunResult {
+    BatchRunEnd end = BatchRunEnd::kSourceEnd;
+    int entriesRead = 0;
+};
+
+// Lines must be copyable (each thread gets its own copy, with its own scratch space) and have
+//     bool Append(std::string& out, const CQXLogEntry& entry, int number,
+//                 const LogTextContext& context);
+// which appends the entry's line (answering true) or nothing (false).
+// progress(entriesRead) is called after every `progressStep` entries read; false stops.
+// emit(text, lines) writes a batch's text; false stops.
+template <typename Lines, typename Progress, typename Emit>
+BatchRunResult FormatInBatches(ILogEntrySource& source, const Lines& lines,
+                               const LogTextContext& context, int progressStep,
+                               Progress progress, Emit emit);
+
+namespace batch_detail {
+
+struct Batch {
+    std::vector<CQXLogEntry> entries;
+    int first = 0;  // number of its first entry
+    int count = 0;
+    std::string text;
+    int lines = 0;
+    bool inUse = false;
+    bool formatted = false;  // written by whichever thread formats it, under the lock
+};
+
+template <typename Lines>
+void FormatBatch(Batch& batch, Lines& lines, const LogTextContext& context) {
+    batch.text.clear();
+    batch.lines = 0;
+    for (int i = 0; i < batch.count; ++i) {
+        if (lines.Append(batch.text, batch.entries[static_cast<std::size_t>(i)], batch.first + i,
+                         context)) {
+            ++batch.lines;
+        }
+    }
+}
+
+// The helper thread and what it shares with the reading thread.
+template <typename Lines>
+class FormatHelper {
+  public:
+    FormatHelper(const Lines& lines, const LogTextContext& context)
+        : lines_(lines),
+          // Its own context: a context's date cache is for one thread.
+          context_(context.Language(), context.LocalTime()),
+          thread_([this] { Run(); }) {}
+    ~FormatHelper() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    FormatHelper(const FormatHelper&) = delete;
+    FormatHelper& operator=(const FormatHelper&) = delete;
+
+    // Gives the batch to the helper unless it has one waiting besides the one it formats (so
+    // it never idles while the reading thread is busy); false: format it yourself.
+    bool Offer(Batch& batch) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (queue_.size() >= 2) {
+                return false;
+            }
+            queue_.push_back(&batch);
+        }
+        changed_.notify_all();
+        return true;
+    }
+    void MarkFormatted(Batch& batch) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        batch.formatted = true;
+    }
+    bool IsFormatted(const Batch& batch) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return batch.formatted;
+    }
+    void WaitFormatted(const Batch& batch) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return batch.formatted; });
+    }
+
+  private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            Batch* batch = queue_.front();
+            lock.unlock();
+            FormatBatch(*batch, lines_, context_);
+            lock.lock();
+            queue_.pop_front();
+            batch->formatted = true;
+            changed_.notify_all();
+        }
+    }
+
+    Lines lines_;
+    LogTextContext context_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Batch*> queue_;  // its front is being formatted
+    bool stopping_ = false;
+    std::thread thread_;  // last: started once the rest is ready
+};
+
+}  // namespace batch_detail
+
+template <typename Lines, typename Progress, typename Emit>
+BatchRunResult FormatInBatches(ILogEntrySource& source, const Lines& lines,
+                               const LogTextContext& context, int progressStep,
+                               Progress progress, Emit emit) {
+    using batch_detail::Batch;
+    std::array<Batch, kFormatSlots> slots;
+    std::deque<Batch*> pending;  // read and not yet emitted, in the source's order
+    Lines own(lines);
+    BatchRunResult result;
+    batch_detail::FormatHelper<Lines> helper(lines, context);
+
+    // Emits the formatted batches at the front; with `wait`, waits for the first one.
+    const auto emitReady = [&](bool wait) {
+        while (!pending.empty()) {
+            Batch& front = *pending.front();
+            if (wait) {
+                helper.WaitFormatted(front);
+            } else if (!helper.IsFormatted(front)) {
+                return true;
+            }
+            wait = false;
+            const bool written = emit(std::string_view(front.text), front.lines);
+            front.inUse = false;
+            pending.pop_front();
+            if (!written) {
+                return false;
+            }
+        }
+        return true;
+    };
+
+    int answer = 1;
+    while (answer == 1) {
+        Batch* batch = nullptr;
+        for (Batch& slot : slots) {
+            if (!slot.inUse) {
+                batch = &slot;
+                break;
+            }
+        }
+        if (batch == nullptr) {
+            if (!emitReady(true)) {
+                result.end = BatchRunEnd::kStopped;
+                return result;
+            }
+            continue;
+        }
+        if (batch->entries.empty()) {
+            batch->entries.resize(kFormatBatchEntries);
+        }
+        batch->first = result.entriesRead;
+        batch->count = 0;
+        batch->formatted = false;
+        while (batch->count < kFormatBatchEntries &&
+               (answer = source.ReadEntry(
+                    batch->entries[static_cast<std::size_t>(batch->count)])) == 1) {
+            ++batch->count;
+            ++result.entriesRead;
+            if (result.entriesRead % progressStep == 0 && !progress(result.entriesRead)) {
+                result.end = BatchRunEnd::kStopped;
+                return result;
+            }
+        }
+        if (batch->count > 0) {
+            batch->inUse = true;
+            pending.push_back(batch);
+            if (!helper.Offer(*batch)) {
+                batch_detail::FormatBatch(*batch, own, context);
+                helper.MarkFormatted(*batch);
+            }
+        }
+        if (!emitReady(false)) {
+            result.end = BatchRunEnd::kStopped;
+            return result;
+        }
+    }
+    while (!pending.empty()) {
+        if (!emitReady(true)) {
+            result.end = BatchRunEnd::kStopped;
+            return result;
+        }
+    }
+    result.end = answer == 0 ? BatchRunEnd::kSourceEnd : BatchRunEnd::kReadFailed;
+    return result;
+}
+
+}  // namespace qx7
