@@ -12,6 +12,7 @@
 #endif
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -64,6 +65,50 @@ TEST_P(AtomicOutputFileTest, AbandonedWriteKeepsTheOldFileAndLeavesNoTemporary) 
     }
     EXPECT_EQ(test::ReadFile(target), "old");
     EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"out.txt"});
+}
+
+// Large outputs are handed to the disk while they are written; that must change nothing of
+// what appears, of what an abandoned output leaves, or of how soon either ends.
+TEST_P(AtomicOutputFileTest, LargeOutputsSyncedWhileWrittenCommitWholeOrLeaveNothing) {
+    const std::string target = dir.File("big.txt");
+    test::WriteFile(target, "old");
+    std::string piece(1 << 20, 'x');
+    for (std::size_t i = 0; i < piece.size(); i += 64) {
+        piece[i] = static_cast<char>('a' + i / 64 % 26);
+    }
+    constexpr int kPieces = 24;  // three times the amount that starts a sync
+    {
+        AtomicOutputFile abandoned;
+        ASSERT_EQ(abandoned.Open(target, ExistingTarget::kReplace), 0);
+        for (int i = 0; i < kPieces; ++i) {
+            ASSERT_TRUE(abandoned.Write(piece));
+            if (i % 8 == 7) {
+                std::fflush(abandoned.Stream());
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a sync starts
+            }
+        }
+    }
+    EXPECT_EQ(test::ReadFile(target), "old");
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"big.txt"});
+
+    AtomicOutputFile file;
+    ASSERT_EQ(file.Open(target, ExistingTarget::kReplace), 0);
+    for (int i = 0; i < kPieces; ++i) {
+        ASSERT_TRUE(file.Write(piece));
+        if (i % 8 == 7) {
+            std::fflush(file.Stream());
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ASSERT_TRUE(file.Commit());
+    const std::string written = test::ReadFile(target);
+    ASSERT_EQ(written.size(), kPieces * piece.size());
+    for (int i = 0; i < kPieces; ++i) {
+        ASSERT_TRUE(written.compare(static_cast<std::size_t>(i) * piece.size(), piece.size(),
+                                    piece) == 0)
+            << "piece " << i;
+    }
+    EXPECT_EQ(FileNames(dir.Path()), std::vector<std::string>{"big.txt"});
 }
 
 TEST_P(AtomicOutputFileTest, KeepNeverReplacesAFileThereAtOpenOrAppearingBeforeCommit) {
