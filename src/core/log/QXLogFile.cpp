@@ -334,20 +334,12 @@ bool CQXLogFile::ScanLogData() {
     bool newNewest = false;
     std::uint32_t remaining = 0;
 
-    for (std::uint32_t index = 0; index < wordCount_; ++index) {
-        std::uint32_t word = 0;
-        if (ReadWord(word) != 1) {
-            report_.Add(kMsgInternalError, kScanFailedCode);
-            return false;
-        }
+    // One word of an entry after its marker.
+    const auto step = [&](std::uint32_t word) {
         switch (state) {
             case State::SeekMarker:
-                if (word == kEntryMarker) {
-                    ++count;
-                    lastMarker = index;
-                    state = State::Time;
-                }
-                break;
+            case State::Parameters:
+                break;  // taken in bulk below
             case State::Time:
                 if (word > limit) {
                     state = State::SeekMarker;
@@ -381,13 +373,53 @@ bool CQXLogFile::ScanLogData() {
             case State::Code:
                 state = remaining != 0 ? State::Parameters : State::SeekMarker;
                 break;
-            case State::Parameters:
-                remaining -= 4;
+        }
+    };
+
+    // Every word of the data is read, in the buffer where it lies: the search for a marker and
+    // the parameter words an entry's header announces are passed over in bulk.
+    std::uint32_t index = 0;  // the words taken so far
+    while (index < wordCount_) {
+        if (BufferedWords() == 0) {
+            std::uint32_t word = 0;
+            if (RefillAndReadWord(word) != 1) {
+                report_.Add(kMsgInternalError, kScanFailedCode);
+                return false;
+            }
+            // Give the word back: the loop below takes it from the new buffer.
+            --bufferIndex_;
+            --wordsConsumed_;
+        }
+        const std::uint32_t available = BufferedWords();
+        const unsigned char* words = buffer_.data() + 4ULL * bufferIndex_;
+        std::uint32_t taken = 0;
+        while (taken < available) {
+            if (state == State::SeekMarker) {
+                while (taken < available && ReadU32BE(words + 4ULL * taken) != kEntryMarker) {
+                    ++taken;
+                }
+                if (taken == available) {
+                    break;
+                }
+                ++count;
+                lastMarker = index + taken;
+                state = State::Time;
+                ++taken;
+            } else if (state == State::Parameters) {
+                const std::uint32_t skipped = std::min(remaining / 4, available - taken);
+                taken += skipped;
+                remaining -= 4 * skipped;
                 if (remaining == 0) {
                     state = State::SeekMarker;
                 }
-                break;
+            } else {
+                step(ReadU32BE(words + 4ULL * taken));
+                ++taken;
+            }
         }
+        bufferIndex_ += taken;
+        wordsConsumed_ += taken;
+        index += taken;
     }
     entryCount_ = count;
     startPosition_ = dataStart_ + 4ULL * newestIndex;
