@@ -23,7 +23,7 @@
 namespace qx7 {
 
 inline constexpr int kFormatBatchEntries = 2048;
-inline constexpr std::size_t kFormatSlots = 6;
+inline constexpr std::size_t kFormatSlots = 8;
 
 // How a batched run ended.
 enum class BatchRunEnd {
@@ -97,7 +97,7 @@ class FormatHelper {
     bool Offer(Batch& batch) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
-            if (queue_.size() >= 2) {
+            if (queue_.size() >= 3) {
                 return false;
             }
             queue_.push_back(&batch);
