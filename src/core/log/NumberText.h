@@ -29,6 +29,10 @@ inline char* PutDecimal(char* out, std::int64_t value, std::size_t width) {
         width = width > 0 ? width - 1 : 0;
     }
     if (width <= 1) {
+        // Most values are 32-bit ones (parameter words): their digits come cheaper.
+        if (magnitude <= UINT32_MAX) {
+            return std::to_chars(out, out + 10, static_cast<std::uint32_t>(magnitude)).ptr;
+        }
         return std::to_chars(out, out + 20, magnitude).ptr;
     }
     // The common case of the line numbers and years: the digits fill the width exactly.
