@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -30,6 +32,7 @@ enum class BatchRunEnd {
     kSourceEnd,     // every entry was read and emitted
     kReadFailed,    // the source failed; the entries read before were emitted
     kStopped,       // the progress callback or the emitter said stop
+    kNoThread,      // no thread could be had; nothing was read, the caller does it alone
 };
 
 struct BatchRunResult {
@@ -156,7 +159,14 @@ BatchRunResult FormatInBatches(ILogEntrySource& source, const Lines& lines,
     std::deque<Batch*> pending;  // read and not yet emitted, in the source's order
     Lines own(lines);
     BatchRunResult result;
-    batch_detail::FormatHelper<Lines> helper(lines, context);
+    std::optional<batch_detail::FormatHelper<Lines>> started;
+    try {
+        started.emplace(lines, context);
+    } catch (const std::system_error&) {
+        result.end = BatchRunEnd::kNoThread;
+        return result;
+    }
+    batch_detail::FormatHelper<Lines>& helper = *started;
 
     // Emits the formatted batches at the front; with `wait`, waits for the first one.
     const auto emitReady = [&](bool wait) {

@@ -72,59 +72,11 @@ bool FormatOnTwoThreads(const LogExportOptions& options) {
     return options.formatThreads >= 2 || std::thread::hardware_concurrency() >= 2;
 }
 
-// What both exports share: the date line and the column line, then the loop that reads,
-// counts, reports progress and stops on a write failure. Lines is the export's line maker
-// (Append for UTF-8 output, WriteEncoded through an output encoding); it answers whether it
-// wrote a line.
+// The reading and formatting on the calling thread alone, after the two header lines.
 template <typename Lines>
-int RunExport(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
-              const LogExportOptions& options, ExportCounts* countsOut,
-              std::string_view columnsLine, Lines lines) {
-    ExportCounts local;
-    ExportCounts& counts = countsOut != nullptr ? *countsOut : local;
-    counts = {};
-    ChunkWriter writer(out, options.encoder);
-    writer.Append(ExportDateLine(context));
-    writer.AppendBytes(columnsLine);
-    counts.linesWritten = 2;
-    const int upper = source.GetEntryCount() / kProgressStep;
-    if (options.progress && !options.progress(0, upper)) {
-        return kExportCancelled;
-    }
-
-    if (FormatOnTwoThreads(options)) {
-        bool cancelled = false;
-        int writeError = 0;
-        const BatchRunResult run = FormatInBatches(
-            source, lines, context, kProgressStep,
-            [&](int entriesRead) {
-                counts.entriesRead = entriesRead;
-                cancelled = options.progress &&
-                            !options.progress(entriesRead / kProgressStep, upper);
-                return !cancelled;
-            },
-            [&](std::string_view text, int lineCount) {
-                if (!writer.WriteThrough(text)) {
-                    writeError = errno;
-                    return false;
-                }
-                counts.linesWritten += lineCount;
-                return true;
-            });
-        counts.entriesRead = run.entriesRead;
-        if (run.end == BatchRunEnd::kStopped) {
-            if (cancelled) {
-                return kExportCancelled;
-            }
-            errno = writeError;  // the caller names the write's cause
-            return kExportWriteFailed;
-        }
-        if (!writer.Finish()) {
-            return kExportWriteFailed;
-        }
-        return run.end == BatchRunEnd::kSourceEnd ? kExportOk : kExportReadFailed;
-    }
-
+int RunExportOnOneThread(ILogEntrySource& source, ChunkWriter& writer,
+                         const LogTextContext& context, const LogExportOptions& options,
+                         ExportCounts& counts, int upper, Lines& lines) {
     CQXLogEntry entry;
     int index = 0;
     int answer = 0;
@@ -149,6 +101,66 @@ int RunExport(ILogEntrySource& source, std::FILE* out, const LogTextContext& con
         return kExportWriteFailed;
     }
     return answer == 0 ? kExportOk : kExportReadFailed;
+}
+
+// What both exports share: the date line and the column line, then the loop that reads,
+// counts, reports progress and stops on a write failure. Lines is the export's line maker
+// (Append for UTF-8 output, WriteEncoded through an output encoding); it answers whether it
+// wrote a line.
+template <typename Lines>
+int RunExport(ILogEntrySource& source, std::FILE* out, const LogTextContext& context,
+              const LogExportOptions& options, ExportCounts* countsOut,
+              std::string_view columnsLine, Lines lines) {
+    ExportCounts local;
+    ExportCounts& counts = countsOut != nullptr ? *countsOut : local;
+    counts = {};
+    ChunkWriter writer(out, options.encoder);
+    writer.Append(ExportDateLine(context));
+    writer.AppendBytes(columnsLine);
+    counts.linesWritten = 2;
+    const int upper = source.GetEntryCount() / kProgressStep;
+    if (options.progress && !options.progress(0, upper)) {
+        return kExportCancelled;
+    }
+
+    // Without a second thread to be had, the calling thread does it all, below.
+    if (FormatOnTwoThreads(options)) {
+        bool cancelled = false;
+        int writeError = 0;
+        const BatchRunResult run = FormatInBatches(
+            source, lines, context, kProgressStep,
+            [&](int entriesRead) {
+                counts.entriesRead = entriesRead;
+                cancelled = options.progress &&
+                            !options.progress(entriesRead / kProgressStep, upper);
+                return !cancelled;
+            },
+            [&](std::string_view text, int lineCount) {
+                if (!writer.WriteThrough(text)) {
+                    writeError = errno;
+                    return false;
+                }
+                counts.linesWritten += lineCount;
+                return true;
+            });
+        counts.entriesRead = run.entriesRead;
+        if (run.end == BatchRunEnd::kNoThread) {
+            return RunExportOnOneThread(source, writer, context, options, counts, upper, lines);
+        }
+        if (run.end == BatchRunEnd::kStopped) {
+            if (cancelled) {
+                return kExportCancelled;
+            }
+            errno = writeError;  // the caller names the write's cause
+            return kExportWriteFailed;
+        }
+        if (!writer.Finish()) {
+            return kExportWriteFailed;
+        }
+        return run.end == BatchRunEnd::kSourceEnd ? kExportOk : kExportReadFailed;
+    }
+
+    return RunExportOnOneThread(source, writer, context, options, counts, upper, lines);
 }
 
 bool TypeShown(int type, const LogTypeFilter& types, bool unnamedShown) {
