@@ -104,14 +104,29 @@ int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
     char magic[8];
     const std::size_t got = std::fread(magic, 1, sizeof magic, file.get());
     if (got == sizeof magic && std::memcmp(magic, "QX7LG1ZL", 8) == 0) {
-        // Records come from the inflated copy, which goes when it is closed.
-        std::FILE* inflated = nullptr;
-        const int result = DecompressContainer(file.get(), inflated, &cause);
-        if (result != 0) {
-            return result;
+        // Records come from the inflated copy, which goes when the list is done with it. They
+        // are counted while the copy is inflated; the list is kept only when the inflate ended
+        // well, and its answer comes first, as when the copy was complete before the reading.
+        InflatingCopy copy;
+        if (const int started = copy.Start(file.release(), &cause); started != 0) {
+            return started;
         }
-        file.reset(inflated);
-    } else if (!SeekStream(file.get(), 0, SEEK_SET)) {
+        const int result = records.Load(
+            copy.Copy(),
+            [&copy](void* buffer, std::size_t size, std::uint64_t offset) {
+                return copy.ReadAt(buffer, size, offset);
+            },
+            localTime);
+        if (const int inflated = copy.Wait(&cause); inflated != 0) {
+            records.RemoveAll();
+            return inflated;
+        }
+        if (result != 0) {
+            records.RemoveAll();
+        }
+        return result;
+    }
+    if (!SeekStream(file.get(), 0, SEEK_SET)) {
         cause = errno;
         return -1;
     }
