@@ -1,5 +1,6 @@
 #include "core/export/StatisticsFiles.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "core/base/PathText.h"
 #include "core/output/ExportOutput.h"
 #include "core/output/OutputFile.h"
+#include "core/export/RowsAhead.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"
@@ -84,6 +86,32 @@ int WriteCsvFile(const std::string& path, const std::string& logPath, const std:
         return errorCode;
     }
     return 0;
+}
+
+// The job rows of WriteJobFile, made on a thread of their own while the day file is written.
+std::unique_ptr<RowsAhead> JobRowsAhead(const CLogList& records, const stats::DateRange& range,
+                                        int dateFormat, int timeFormat, bool semicolon,
+                                        const StatisticsOutputContext& context) {
+    const ILocalTime& localTime = context.localTime;
+    const CLogDate today = context.today;
+    return std::make_unique<RowsAhead>([&records, range, dateFormat, timeFormat, semicolon,
+                                        &localTime, today](const RowsAhead::RowSink& put,
+                                                           const std::atomic<bool>& stopped) {
+        CStatisticsJobList jobs;
+        CStatisticsJobList::Stream stream(
+            jobs, range, localTime, today, [&](const CStatisticsJob& job) {
+                put(job.FormatJobRow(dateFormat, timeFormat, semicolon));
+            });
+        // Asked now and then only: the walk is the cost, not the question.
+        std::size_t walked = 0;
+        for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
+            if (++walked % 4096 == 0 && stopped.load(std::memory_order_relaxed)) {
+                return;
+            }
+            stream.Add(*record);
+        }
+        stream.Finish();
+    });
 }
 
 }  // namespace
@@ -276,6 +304,10 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
         return write(existing) == 0 ? StatisticsFileOutcome::kWritten
                                     : StatisticsFileOutcome::kCannotCreate;
     };
+    // The job file's rows (those of WriteJobFile with its first formats) are made while the
+    // day file is written: both walks over the records at once.
+    const std::unique_ptr<RowsAhead> jobRows =
+        JobRowsAhead(records, request.range, 1, 1, request.semicolon, context);
     result.day =
         save(request.dayFileName, result.dayPath, kStatDayNameError, kStatDayCreateError,
              [&](ExistingTarget existing) {
@@ -284,10 +316,15 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
              });
     result.job = save(request.jobFileName, result.jobPath, kStatJobNameError, kStatJobCreateError,
                       [&](ExistingTarget existing) {
-                          return WriteJobFile(records, request.range, 1, 1, request.semicolon,
-                                              request.comment, result.jobPath, request.logPath,
-                                              context, existing);
+                          CStatisticsJobList jobs;
+                          jobs.semicolon = request.semicolon;
+                          return WriteCsvFile(
+                              result.jobPath, request.logPath, request.comment, jobs.HeaderLine(),
+                              [&](const stats::LineOutput& line) { jobRows->Drain(line); },
+                              kStatJobCreateError, context, existing);
                       });
+    // A job file not written needs its rows no more.
+    jobRows->Stop();
     return result;
 }
 
