@@ -26,10 +26,12 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
     if (secondsSince1970 < spanStart_ || secondsSince1970 > spanEnd_) {
         const std::int64_t day = FloorTo(secondsSince1970, kDay);
         const std::int64_t minute = FloorTo(secondsSince1970, kMinute);
-        bool learnt = false;
-        if (unevenDay_ != day) {
+        bool learnt = RecallDay(day);
+        if (!learnt && unevenDay_ != day) {
             learnt = TrySpan(day, kDay);
-            if (!learnt) {
+            if (learnt) {
+                RememberDay();
+            } else {
                 unevenDay_ = day;
             }
         }
@@ -64,6 +66,33 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
     local.second = second % 60;
     local.daylight = daylight_;
     return local;
+}
+
+bool LocalTimeCache::RecallDay(std::int64_t day) {
+    if (!learnt_) {
+        return false;
+    }
+    const LearntDay& slot = learnt_[static_cast<std::uint64_t>(day / kDay) % kLearntDays];
+    if (slot.day != day) {
+        return false;
+    }
+    spanStart_ = day;
+    spanEnd_ = day + kDay - 1;
+    offset_ = slot.offset;
+    daylight_ = slot.daylight;
+    return true;
+}
+
+void LocalTimeCache::RememberDay() {
+    // Records of one day need no table: it is made once a second day comes.
+    if (++daysLearnt_ < 2) {
+        return;
+    }
+    if (!learnt_) {
+        learnt_ = std::make_unique<LearntDay[]>(kLearntDays);
+    }
+    learnt_[static_cast<std::uint64_t>(spanStart_ / kDay) % kLearntDays] =
+        LearntDay{spanStart_, offset_, daylight_};
 }
 
 bool LocalTimeCache::TrySpan(std::int64_t start, std::int64_t length) {
