@@ -47,6 +47,13 @@ CElapsedTime CWorkTime::TypicalInterval() const {
     }
     // Every interval as (seconds, how many): the final ones and the newest, read in place.
     const std::uint64_t newest = count_ > 0 ? CountedSeconds(newest_) : kCountedSeconds;
+    // One interval under the hour (a job of one print) is a cluster of its own, whose mean it
+    // is: its bins are the only ones, all of them peaks that span the same cluster.
+    if (finalBySecond_.empty() && newest < std::uint64_t{kBins} * 10) {
+        CElapsedTime result;
+        result.SetSeconds(static_cast<std::uint32_t>(newest));
+        return result;
+    }
     const std::size_t size = std::max(
         finalBySecond_.size(), newest < kCountedSeconds ? static_cast<std::size_t>(newest) + 1 : 0);
     const auto bySecond = [&](std::size_t s) -> std::uint64_t {

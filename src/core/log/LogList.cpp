@@ -229,7 +229,7 @@ const CLogRecord* CLogList::Walk::Next() {
         const unsigned char* data = nullptr;
         std::size_t length = 0;
         if (state.cutter->Next(data, length)) {
-            state.record = CLogRecord();
+            state.record.Reset();
             state.record.Parse(data, length, *state.localTime, state.offsetWest);
             state.record.SetIndex(state.index++);
             return &state.record;

@@ -227,6 +227,28 @@ TEST_F(StatisticsTest, TypicalIntervalIsTheMeanOfTheDensestCluster) {
     EXPECT_EQ(late.TypicalInterval().Format(1), "0:59:10");
 }
 
+TEST_F(StatisticsTest, OneIntervalUnderAnHourIsItsOwnTypicalIntervalAndNoneLongerCounts) {
+    for (std::uint32_t s = 0; s < 3600; ++s) {
+        CWorkTime one;
+        one.push_back(CElapsedTime(0, s / 60, s % 60, 999));
+        CElapsedTime expected;
+        expected.SetSeconds(s);
+        ASSERT_EQ(one.TypicalInterval(), expected) << s;
+    }
+    // From the hour on nothing is typical, also as minutes past 59 (bins beyond the last one).
+    for (const CElapsedTime& interval :
+         {CElapsedTime(1, 0, 0, 0), CElapsedTime(0, 60, 10, 0), CElapsedTime(0, 75, 0, 0)}) {
+        CWorkTime one;
+        one.push_back(interval);
+        EXPECT_EQ(one.TypicalInterval(), CElapsedTime()) << interval.Format(0);
+    }
+    // One interval next to a final one is a cluster of two.
+    CWorkTime two;
+    two.push_back(CElapsedTime(0, 1, 40, 0));
+    two.push_back(CElapsedTime(0, 1, 50, 0));
+    EXPECT_EQ(two.TypicalInterval().Format(1), "0:01:45");
+}
+
 TEST_F(StatisticsTest, JobTimesFromTheLog) {
     At(1, 8, 0, 0, kJobStart);
     Print(1, 8, 1, 0, 40);  // interval 0:01:40 from the job start

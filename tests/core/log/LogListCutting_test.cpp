@@ -14,10 +14,13 @@
 #include "core/log/LogFileAccess.h"
 #include "core/log/LogList.h"
 #include "platform/SystemLocalTime.h"
+#include "support/LogEntryBytes.h"
 #include "support/ScopedTimeZone.h"
 
 namespace qx7 {
 namespace {
+
+using test::EntryBytes;
 
 // The code of each record, cut the plain way (pieces under the size limit only).
 std::vector<std::uint32_t> ExpectedCodes(const std::string& bytes) {
@@ -88,6 +91,36 @@ TEST(LogListCuttingTest, AMarkerEndingTheBytesOrCutByTheirEndIsTakenAsThePlainRu
                 << length << " " << tail;
         }
     }
+}
+
+TEST(LogListCuttingTest, EachRecordOfAWalkStartsFromNothingOfTheOneBefore) {
+    QX7_PIN_TIME_ZONE(tz, "UTC");
+    SystemLocalTime localTime;
+    // A note with its text and a dump, then a record too short for anything, then one without
+    // parameters.
+    const std::string note = EntryBytes(test::PrinterSeconds(2014, 3, 15), 0x4E000625,
+                                        std::string(23, 'n') + "text of the note" + '\0');
+    const std::string bytes = note + "EdGe" + "short" + EntryBytes(500, 0x91000000);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    CLogList list;
+    ASSERT_EQ(list.Load(LogSource::Memory({data, bytes.size()}), localTime), 0);
+    std::vector<std::string> notes;
+    std::vector<bool> dumps;
+    std::vector<CLogDate> dates;
+    for (const CLogRecord& record : list) {
+        notes.push_back(record.GetNote());
+        dumps.push_back(record.HasDump());
+        dates.push_back(record.GetDate());
+    }
+    ASSERT_EQ(notes.size(), 3U);
+    EXPECT_EQ(notes[0], "text of the note");
+    EXPECT_TRUE(dumps[0]);
+    EXPECT_EQ(dates[0], CLogDate(2014, 3, 15, 0, 0, 0, 0));
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(notes[i], "") << i;
+        EXPECT_FALSE(dumps[i]) << i;
+    }
+    EXPECT_EQ(dates[1], CLogDate());
 }
 
 TEST(LogListCuttingTest, AFileReadAsItGrowsGivesTheCountOfTheWholeFile) {
