@@ -34,44 +34,50 @@ void CWorkTime::Count(const CElapsedTime& interval) {
     if (s >= kCountedSeconds) {
         return;
     }
-    if (finalBySecond_.size() <= s) {
-        finalBySecond_.resize(static_cast<std::size_t>(s) + 1, 0);
+    if (final_.empty()) {
+        final_.resize(kCountedBins);
     }
-    ++finalBySecond_[static_cast<std::size_t>(s)];
+    BinTotals& bin = final_[static_cast<std::size_t>(s / 10)];
+    ++bin.intervals;
+    bin.seconds += s;
 }
 
 CElapsedTime CWorkTime::TypicalInterval() const {
-    // No interval under an hour, no cluster (most jobs are one print): zero, without the bins.
-    if (finalBySecond_.empty() && (count_ == 0 || CountedSeconds(newest_) >= kCountedSeconds)) {
-        return {};
-    }
-    // Every interval as (seconds, how many): the final ones and the newest, read in place.
     const std::uint64_t newest = count_ > 0 ? CountedSeconds(newest_) : kCountedSeconds;
-    // One interval under the hour (a job of one print) is a cluster of its own, whose mean it
-    // is: its bins are the only ones, all of them peaks that span the same cluster.
-    if (finalBySecond_.empty() && newest < std::uint64_t{kBins} * 10) {
-        CElapsedTime result;
-        result.SetSeconds(static_cast<std::uint32_t>(newest));
-        return result;
+    if (final_.empty()) {
+        // No interval under an hour, no cluster (most jobs are one print): zero.
+        if (newest >= kCountedSeconds) {
+            return {};
+        }
+        // One interval under the hour (a job of one print) is a cluster of its own, whose mean
+        // it is: its bins are the only ones, all of them peaks that span the same cluster.
+        if (newest < std::uint64_t{kBins} * 10) {
+            CElapsedTime result;
+            result.SetSeconds(static_cast<std::uint32_t>(newest));
+            return result;
+        }
     }
-    const std::size_t size = std::max(
-        finalBySecond_.size(), newest < kCountedSeconds ? static_cast<std::size_t>(newest) + 1 : 0);
-    const auto bySecond = [&](std::size_t s) -> std::uint64_t {
-        return (s < finalBySecond_.size() ? finalBySecond_[s] : 0U) + (s == newest ? 1U : 0U);
+    // The totals of a 10-second bin: the final intervals and the newest, read in place.
+    const std::size_t newestBin =
+        newest < kCountedSeconds ? static_cast<std::size_t>(newest / 10) : kCountedBins;
+    const auto intervalsIn = [&](std::size_t b) -> std::uint64_t {
+        return (final_.empty() ? 0U : final_[b].intervals) + (b == newestBin ? 1U : 0U);
+    };
+    const auto secondsIn = [&](std::size_t b) -> std::uint64_t {
+        return (final_.empty() ? 0U : final_[b].seconds) + (b == newestBin ? newest : 0U);
     };
 
-    std::array<std::uint64_t, kBins> bins{};
-    for (std::size_t s = 0; s < size; ++s) {
-        const std::uint64_t count = bySecond(s);
-        if (count == 0) {
-            continue;
+    // Each interval is spread over six bins, from three below its own to two above: bin i
+    // holds the intervals of bins i - 2 to i + 3.
+    std::array<std::uint64_t, kBins> bins;
+    for (std::size_t i = 0; i < kBins; ++i) {
+        std::uint64_t sum = 0;
+        const std::size_t from = i >= 2 ? i - 2 : 0;
+        const std::size_t to = std::min(i + 3, kCountedBins - 1);
+        for (std::size_t b = from; b <= to; ++b) {
+            sum += intervalsIn(b);
         }
-        const auto b = static_cast<long long>(s / 10);
-        const long long from = std::max(b - 3, 0LL);
-        const long long to = std::min(b + 3, static_cast<long long>(kBins));
-        for (long long i = from; i < to; ++i) {
-            bins[static_cast<std::size_t>(i)] += count;
-        }
+        bins[i] = sum;
     }
     const std::uint64_t highest = *std::max_element(bins.begin(), bins.end());
     CElapsedTime result;
@@ -95,10 +101,9 @@ CElapsedTime CWorkTime::TypicalInterval() const {
         // Whole seconds add up exactly: the sum is the one a running double total would give.
         std::uint64_t sum = 0;
         std::uint64_t count = 0;
-        const auto upper = std::min(static_cast<std::size_t>(right) * 10, size);
-        for (std::size_t s = static_cast<std::size_t>(left) * 10; s < upper; ++s) {
-            sum += s * bySecond(s);
-            count += bySecond(s);
+        for (auto b = static_cast<std::size_t>(left); b < static_cast<std::size_t>(right); ++b) {
+            sum += secondsIn(b);
+            count += intervalsIn(b);
         }
         if (count > 0) {
             result.SetSeconds(
