@@ -11,7 +11,7 @@
 #include "core/base/PathText.h"
 #include "core/output/ExportOutput.h"
 #include "core/output/OutputFile.h"
-#include "core/export/RowsAhead.h"
+#include "core/export/MadeAhead.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"
@@ -88,30 +88,42 @@ int WriteCsvFile(const std::string& path, const std::string& logPath, const std:
     return 0;
 }
 
-// The job rows of WriteJobFile, made on a thread of their own while the day file is written.
-std::unique_ptr<RowsAhead> JobRowsAhead(const CLogList& records, const stats::DateRange& range,
-                                        int dateFormat, int timeFormat, bool semicolon,
-                                        const StatisticsOutputContext& context) {
+using JobsAhead = MadeAhead<CStatisticsJob>;
+
+// The memory a closed job holds.
+std::size_t JobBytes(const CStatisticsJob& job) {
+    std::size_t bytes = sizeof job + job.workIntervals.HeldBytes();
+    for (const std::string* text : {&job.name, &job.comment, &job.platen, &job.arpDate,
+                                    &job.machineMode, &job.transparentColour}) {
+        bytes += text->capacity();
+    }
+    return bytes;
+}
+
+// The jobs of WriteJobFile's rows, walked for on a thread of their own while the day file is
+// written; the rows are formatted by the writer, which has waited for the day file's walk.
+std::unique_ptr<JobsAhead> WalkJobsAhead(const CLogList& records, const stats::DateRange& range,
+                                         const StatisticsOutputContext& context) {
     const ILocalTime& localTime = context.localTime;
     const CLogDate today = context.today;
-    return std::make_unique<RowsAhead>([&records, range, dateFormat, timeFormat, semicolon,
-                                        &localTime, today](const RowsAhead::RowSink& put,
-                                                           const std::atomic<bool>& stopped) {
-        CStatisticsJobList jobs;
-        CStatisticsJobList::Stream stream(
-            jobs, range, localTime, today, [&](const CStatisticsJob& job) {
-                put(job.FormatJobRow(dateFormat, timeFormat, semicolon));
-            });
-        // Asked now and then only: the walk is the cost, not the question.
-        std::size_t walked = 0;
-        for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
-            if (++walked % 4096 == 0 && stopped.load(std::memory_order_relaxed)) {
-                return;
+    return std::make_unique<JobsAhead>(
+        [&records, range, &localTime, today](const JobsAhead::Sink& put,
+                                             const std::atomic<bool>& stopped) {
+            CStatisticsJobList jobs;
+            CStatisticsJobList::Stream stream(jobs, range, localTime, today,
+                                              CStatisticsJobList::Stream::Taking{},
+                                              [&](CStatisticsJob&& job) { put(std::move(job)); });
+            // Asked now and then only: the walk is the cost, not the question.
+            std::size_t walked = 0;
+            for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
+                if (++walked % 4096 == 0 && stopped.load(std::memory_order_relaxed)) {
+                    return;
+                }
+                stream.Add(*record);
             }
-            stream.Add(*record);
-        }
-        stream.Finish();
-    });
+            stream.Finish();
+        },
+        JobBytes);
 }
 
 }  // namespace
@@ -304,10 +316,9 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
         return write(existing) == 0 ? StatisticsFileOutcome::kWritten
                                     : StatisticsFileOutcome::kCannotCreate;
     };
-    // The job file's rows (those of WriteJobFile with its first formats) are made while the
-    // day file is written: both walks over the records at once.
-    const std::unique_ptr<RowsAhead> jobRows =
-        JobRowsAhead(records, request.range, 1, 1, request.semicolon, context);
+    // The jobs of the job file are walked for while the day file is written: both walks over
+    // the records at once.
+    const std::unique_ptr<JobsAhead> jobsAhead = WalkJobsAhead(records, request.range, context);
     result.day =
         save(request.dayFileName, result.dayPath, kStatDayNameError, kStatDayCreateError,
              [&](ExistingTarget existing) {
@@ -320,11 +331,16 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
                           jobs.semicolon = request.semicolon;
                           return WriteCsvFile(
                               result.jobPath, request.logPath, request.comment, jobs.HeaderLine(),
-                              [&](const stats::LineOutput& line) { jobRows->Drain(line); },
+                              [&](const stats::LineOutput& line) {
+                                  // WriteJobFile's rows, with its formats.
+                                  jobsAhead->Drain([&](CStatisticsJob& job) {
+                                      line(job.FormatJobRow(1, 1, request.semicolon));
+                                  });
+                              },
                               kStatJobCreateError, context, existing);
                       });
-    // A job file not written needs its rows no more.
-    jobRows->Stop();
+    // A job file not written needs its jobs no more.
+    jobsAhead->Stop();
     return result;
 }
 

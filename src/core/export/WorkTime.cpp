@@ -34,12 +34,12 @@ void CWorkTime::Count(const CElapsedTime& interval) {
     if (s >= kCountedSeconds) {
         return;
     }
-    if (final_.empty()) {
-        final_.resize(kCountedBins);
+    const auto bin = static_cast<std::size_t>(s / 10);
+    if (final_.size() <= bin) {
+        final_.resize(bin + 1);
     }
-    BinTotals& bin = final_[static_cast<std::size_t>(s / 10)];
-    ++bin.intervals;
-    bin.seconds += s;
+    ++final_[bin].intervals;
+    final_[bin].seconds += s;
 }
 
 CElapsedTime CWorkTime::TypicalInterval() const {
@@ -57,27 +57,23 @@ CElapsedTime CWorkTime::TypicalInterval() const {
             return result;
         }
     }
-    // The totals of a 10-second bin: the final intervals and the newest, read in place.
+    // The intervals of each 10-second bin, the final ones and the newest, with two empty bins
+    // before the first.
+    std::array<std::uint64_t, kCountedBins + 2> counts{};
+    for (std::size_t b = 0; b < final_.size(); ++b) {
+        counts[b + 2] = final_[b].intervals;
+    }
     const std::size_t newestBin =
         newest < kCountedSeconds ? static_cast<std::size_t>(newest / 10) : kCountedBins;
-    const auto intervalsIn = [&](std::size_t b) -> std::uint64_t {
-        return (final_.empty() ? 0U : final_[b].intervals) + (b == newestBin ? 1U : 0U);
-    };
-    const auto secondsIn = [&](std::size_t b) -> std::uint64_t {
-        return (final_.empty() ? 0U : final_[b].seconds) + (b == newestBin ? newest : 0U);
-    };
-
+    if (newestBin < kCountedBins) {
+        ++counts[newestBin + 2];
+    }
     // Each interval is spread over six bins, from three below its own to two above: bin i
     // holds the intervals of bins i - 2 to i + 3.
     std::array<std::uint64_t, kBins> bins;
     for (std::size_t i = 0; i < kBins; ++i) {
-        std::uint64_t sum = 0;
-        const std::size_t from = i >= 2 ? i - 2 : 0;
-        const std::size_t to = std::min(i + 3, kCountedBins - 1);
-        for (std::size_t b = from; b <= to; ++b) {
-            sum += intervalsIn(b);
-        }
-        bins[i] = sum;
+        bins[i] = counts[i] + counts[i + 1] + counts[i + 2] + counts[i + 3] + counts[i + 4] +
+                  counts[i + 5];
     }
     const std::uint64_t highest = *std::max_element(bins.begin(), bins.end());
     CElapsedTime result;
@@ -94,21 +90,31 @@ CElapsedTime CWorkTime::TypicalInterval() const {
         while (right < kBins && bins[static_cast<std::size_t>(right)] > 0) {
             ++right;
         }
-        if (right - left <= widest) {
-            continue;
+        // The other peaks up to `right` lie in this cluster: they would find it again.
+        const int next = right;
+        if (right - left > widest) {
+            widest = right - left;
+            // Whole seconds add up exactly: the sum is the one a running double total would
+            // give.
+            std::uint64_t sum = 0;
+            std::uint64_t count = 0;
+            for (auto b = static_cast<std::size_t>(left); b < static_cast<std::size_t>(right);
+                 ++b) {
+                if (b < final_.size()) {
+                    sum += final_[b].seconds;
+                    count += final_[b].intervals;
+                }
+                if (b == newestBin) {
+                    sum += newest;
+                    ++count;
+                }
+            }
+            if (count > 0) {
+                result.SetSeconds(static_cast<std::uint32_t>(static_cast<double>(sum) /
+                                                             static_cast<double>(count)));
+            }
         }
-        widest = right - left;
-        // Whole seconds add up exactly: the sum is the one a running double total would give.
-        std::uint64_t sum = 0;
-        std::uint64_t count = 0;
-        for (auto b = static_cast<std::size_t>(left); b < static_cast<std::size_t>(right); ++b) {
-            sum += secondsIn(b);
-            count += intervalsIn(b);
-        }
-        if (count > 0) {
-            result.SetSeconds(
-                static_cast<std::uint32_t>(static_cast<double>(sum) / static_cast<double>(count)));
-        }
+        peak = std::max(peak, next - 1);
     }
     return result;
 }

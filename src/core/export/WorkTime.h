@@ -26,6 +26,9 @@ class CWorkTime {
     // spread over six of them); zero when no interval is under an hour.
     CElapsedTime TypicalInterval() const;
 
+    // The memory held besides the object itself.
+    std::size_t HeldBytes() const { return final_.capacity() * sizeof(BinTotals); }
+
   private:
     void Count(const CElapsedTime& interval);
 
