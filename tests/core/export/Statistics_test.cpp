@@ -8,6 +8,7 @@
 #include "core/export/StatisticsCodes.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
+#include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/ScopedTimeZone.h"
@@ -298,6 +299,38 @@ TEST_F(StatisticsTest, TypicalIntervalOfManyIntervalsIsThatOfThePlainWay) {
         }
         ASSERT_EQ(intervals.TypicalInterval(), PlainTypicalInterval(counted)) << job;
     }
+}
+
+TEST_F(StatisticsTest, JobsHandedOverToKeepAreThoseTheRowsShow) {
+    loggen::ScenarioOptions options;
+    options.entries = 30000;
+    options.ringWords = 4000000;
+    bytes_ = loggen::GenerateLog(options, loggen::LogForm::Plain);
+    const CLogList& records = Records();
+    const CLogDate today(2030, 1, 1, 0, 0, 0, 0);
+    std::vector<std::string> shown;
+    CStatisticsJobList rows;
+    rows.StreamJobRows(records, {}, localTime_, [&](std::string_view row) {
+        shown.emplace_back(row);
+    }, today);
+    ASSERT_GT(shown.size(), 100U);
+
+    std::vector<std::string> kept;
+    CStatisticsJobList jobs;
+    {
+        CStatisticsJobList::Stream stream(jobs, {}, localTime_, today,
+                                          CStatisticsJobList::Stream::Taking{},
+                                          [&](CStatisticsJob&& job) {
+                                              const CStatisticsJob mine = std::move(job);
+                                              kept.push_back(mine.FormatJobRow(2, 1, false));
+                                          });
+        for (const CLogRecord& record : records) {
+            stream.Add(record);
+        }
+        stream.Finish();
+    }
+    EXPECT_EQ(kept, shown);
+    EXPECT_TRUE(jobs.empty());
 }
 
 TEST_F(StatisticsTest, OneIntervalUnderAnHourIsItsOwnTypicalIntervalAndNoneLongerCounts) {
