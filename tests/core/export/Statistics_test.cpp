@@ -317,8 +317,9 @@ TEST_F(StatisticsTest, JobsHandedOverToKeepAreThoseTheRowsShow) {
 
     std::vector<std::string> kept;
     CStatisticsJobList jobs;
+    const DateRange all;  // the stream keeps a reference
     {
-        CStatisticsJobList::Stream stream(jobs, {}, localTime_, today,
+        CStatisticsJobList::Stream stream(jobs, all, localTime_, today,
                                           CStatisticsJobList::Stream::Taking{},
                                           [&](CStatisticsJob&& job) {
                                               const CStatisticsJob mine = std::move(job);
