@@ -5,9 +5,6 @@ namespace {
 
 constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kMinute = 60;
-// Years 1 to 9999 and a day either side: beyond them the calendar has no text.
-constexpr std::int64_t kFirstLearnt = -62135596800LL - kDay;
-constexpr std::int64_t kLastLearnt = 253402300799LL + kDay;
 
 std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
     std::int64_t floor = value - value % step;
@@ -19,7 +16,7 @@ std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
 
 }  // namespace
 
-std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) {
+std::optional<CivilTime> LocalTimeCache::Learn(std::int64_t secondsSince1970) {
     if (secondsSince1970 < kFirstLearnt || secondsSince1970 > kLastLearnt) {
         return zone_->ToLocal(secondsSince1970);  // no calendar date there; no overflow either
     }
@@ -59,13 +56,7 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
         dateKnown_ = true;
         intoDay = localSeconds - day;
     }
-    CivilTime local = date_;
-    const auto second = static_cast<int>(intoDay);
-    local.hour = second / 3600;
-    local.minute = second / 60 % 60;
-    local.second = second % 60;
-    local.daylight = daylight_;
-    return local;
+    return WithinDate(intoDay);
 }
 
 bool LocalTimeCache::RecallDay(std::int64_t day) {

@@ -26,9 +26,36 @@ class LocalTimeCache {
     explicit LocalTimeCache(const ILocalTime& zone) : zone_(&zone) {}
 
     // What zone.ToLocal(secondsSince1970) answers.
-    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970);
+    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) {
+        // Most moments fall in the span and on the day converted last: answered here.
+        if (secondsSince1970 >= spanStart_ && secondsSince1970 <= spanEnd_ &&
+            secondsSince1970 >= kFirstLearnt && secondsSince1970 <= kLastLearnt && dateKnown_) {
+            const std::int64_t intoDay = secondsSince1970 + offset_ - dateDay_;
+            if (intoDay >= 0 && intoDay < kDaySeconds) {
+                return WithinDate(intoDay);
+            }
+        }
+        return Learn(secondsSince1970);
+    }
 
   private:
+    static constexpr std::int64_t kDaySeconds = 86400;
+    // Years 1 to 9999 and a day either side: beyond them the calendar has no text.
+    static constexpr std::int64_t kFirstLearnt = -62135596800LL - kDaySeconds;
+    static constexpr std::int64_t kLastLearnt = 253402300799LL + kDaySeconds;
+
+    // The moment `intoDay` seconds into the day converted last.
+    CivilTime WithinDate(std::int64_t intoDay) const {
+        CivilTime local = date_;
+        const auto second = static_cast<int>(intoDay);
+        local.hour = second / 3600;
+        local.minute = second / 60 % 60;
+        local.second = second % 60;
+        local.daylight = daylight_;
+        return local;
+    }
+    // ToLocal for a moment outside what is known: learns its span and its day.
+    std::optional<CivilTime> Learn(std::int64_t secondsSince1970);
     // Takes [start, start + length) as the span when its ends agree; false otherwise.
     bool TrySpan(std::int64_t start, std::int64_t length);
     // Takes the UTC day from `day` on as the span when it was learnt before.
