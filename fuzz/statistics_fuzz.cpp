@@ -1,15 +1,24 @@
 // Arbitrary file bytes through the statistics, read from memory: record loading, both builders
-// with and without a range, and every row formatted.
+// with and without a range, and every row formatted. A compressed log's records are also
+// counted while it inflates, with each inflater: the answer and the count of the copy inflated
+// first, and no temporary file or descriptor left.
+
+#include <dirent.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FuzzReaderSupport.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
+#include "core/log/LogDecompress.h"
 #include "core/log/LogFileAccess.h"
 #include "core/log/LogList.h"
 #include "platform/SystemLocalTime.h"
@@ -65,7 +74,101 @@ void BuildAndFormat(const qx7::CLogList& records, const qx7::stats::DateRange& r
     }
 }
 
+// The inflated copies go here, where a leftover would show.
+std::string& Folder() {
+    static std::string folder;
+    return folder;
+}
+
+void RemoveFolder() {
+    if (!Folder().empty()) {
+        ::rmdir(Folder().c_str());
+    }
+}
+
+// Entries of a folder other than "." and "..".
+int CountEntries(const std::string& path) {
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        std::abort();
+    }
+    int count = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        count += name != "." && name != ".." ? 1 : 0;
+    }
+    ::closedir(folder);
+    return count;
+}
+
+// The stream of a container past its magic.
+std::FILE* PastMagic(const std::uint8_t* data, std::size_t size) {
+    int opened = 0;
+    std::FILE* source = qx7::LogSource::Memory(std::span(data, size)).Open(opened);
+    char magic[8];
+    if (source == nullptr || std::fread(magic, 1, sizeof magic, source) != sizeof magic) {
+        std::abort();
+    }
+    return source;
+}
+
+void CountWhileInflating(const std::uint8_t* data, std::size_t size,
+                         const qx7::ILocalTime& localTime) {
+    const int descriptors = CountEntries("/proc/self/fd");
+    int atOnce = 0;
+    int atOnceError = 0;
+    std::size_t atOnceCount = 0;
+    {
+        std::FILE* source = PastMagic(data, size);
+        std::FILE* inflated = nullptr;
+        atOnce = qx7::DecompressContainer(source, inflated, &atOnceError);
+        std::fclose(source);
+        if (inflated != nullptr) {
+            qx7::CLogList records;
+            if (records.Load(inflated, localTime) != 0) {
+                std::abort();
+            }
+            atOnceCount = records.GetCount();
+            std::fclose(inflated);
+        }
+    }
+    {
+        qx7::InflatingCopy copy;
+        int error = 0;
+        int answer = copy.Start(PastMagic(data, size), &error);
+        qx7::CLogList records;
+        if (answer == 0) {
+            answer = records.Load(
+                copy.Copy(),
+                [&copy](void* buffer, std::size_t wanted, std::uint64_t offset) {
+                    return copy.ReadAt(buffer, wanted, offset);
+                },
+                localTime);
+            const int inflated = copy.Wait(&error);
+            answer = inflated != 0 ? inflated : answer;
+        }
+        if (answer != atOnce || error != atOnceError ||
+            (answer == 0 && records.GetCount() != atOnceCount)) {
+            std::abort();
+        }
+    }
+    if (CountEntries(Folder()) != 0 || CountEntries("/proc/self/fd") != descriptors) {
+        std::abort();  // a copy outlived its reading
+    }
+}
+
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/qx7fuzz-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr || ::setenv("TMPDIR", pattern.c_str(), 1) != 0) {
+        std::abort();
+    }
+    Folder() = pattern;
+    std::atexit(RemoveFolder);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const qx7::SystemLocalTime localTime;
@@ -86,5 +189,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     range.start = qx7::CLogDate(2010, 1, 1, 0, 0, 0, 0);
     range.end = qx7::CLogDate(2020, 1, 1, 0, 0, 0, 0);
     BuildAndFormat(records, range, localTime);
+    if (size >= 8 && std::memcmp(data, "QX7LG1ZL", 8) == 0) {
+        qx7::fuzz::ForEachInflater([&] { CountWhileInflating(data, size, localTime); });
+    }
     return 0;
 }

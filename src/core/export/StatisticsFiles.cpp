@@ -1,5 +1,6 @@
 #include "core/export/StatisticsFiles.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "core/base/PathText.h"
 #include "core/output/ExportOutput.h"
 #include "core/output/OutputFile.h"
+#include "core/export/MadeAhead.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
 #include "core/log/LogDecompress.h"
@@ -86,6 +88,44 @@ int WriteCsvFile(const std::string& path, const std::string& logPath, const std:
     return 0;
 }
 
+using JobsAhead = MadeAhead<CStatisticsJob>;
+
+// The memory a closed job holds.
+std::size_t JobBytes(const CStatisticsJob& job) {
+    std::size_t bytes = sizeof job + job.workIntervals.HeldBytes();
+    for (const std::string* text : {&job.name, &job.comment, &job.platen, &job.arpDate,
+                                    &job.machineMode, &job.transparentColour}) {
+        bytes += text->capacity();
+    }
+    return bytes;
+}
+
+// The jobs of WriteJobFile's rows, walked for on a thread of their own while the day file is
+// written; the rows are formatted by the writer, which has waited for the day file's walk.
+std::unique_ptr<JobsAhead> WalkJobsAhead(const CLogList& records, const stats::DateRange& range,
+                                         const StatisticsOutputContext& context) {
+    const ILocalTime& localTime = context.localTime;
+    const CLogDate today = context.today;
+    return std::make_unique<JobsAhead>(
+        [&records, range, &localTime, today](const JobsAhead::Sink& put,
+                                             const std::atomic<bool>& stopped) {
+            CStatisticsJobList jobs;
+            CStatisticsJobList::Stream stream(jobs, range, localTime, today,
+                                              CStatisticsJobList::Stream::Taking{},
+                                              [&](CStatisticsJob&& job) { put(std::move(job)); });
+            // Asked now and then only: the walk is the cost, not the question.
+            std::size_t walked = 0;
+            for (auto walk = records.Records(); const CLogRecord* record = walk.Next();) {
+                if (++walked % 4096 == 0 && stopped.load(std::memory_order_relaxed)) {
+                    return;
+                }
+                stream.Add(*record);
+            }
+            stream.Finish();
+        },
+        JobBytes);
+}
+
 }  // namespace
 
 int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
@@ -104,14 +144,29 @@ int LoadStatisticsRecords(const std::string& logPath, CLogList& records,
     char magic[8];
     const std::size_t got = std::fread(magic, 1, sizeof magic, file.get());
     if (got == sizeof magic && std::memcmp(magic, "QX7LG1ZL", 8) == 0) {
-        // Records come from the inflated copy, which goes when it is closed.
-        std::FILE* inflated = nullptr;
-        const int result = DecompressContainer(file.get(), inflated, &cause);
-        if (result != 0) {
-            return result;
+        // Records come from the inflated copy, which goes when the list is done with it. They
+        // are counted while the copy is inflated; the list is kept only when the inflate ended
+        // well, and its answer comes first, as when the copy was complete before the reading.
+        InflatingCopy copy;
+        if (const int started = copy.Start(file.release(), &cause); started != 0) {
+            return started;
         }
-        file.reset(inflated);
-    } else if (!SeekStream(file.get(), 0, SEEK_SET)) {
+        const int result = records.Load(
+            copy.Copy(),
+            [&copy](void* buffer, std::size_t size, std::uint64_t offset) {
+                return copy.ReadAt(buffer, size, offset);
+            },
+            localTime);
+        if (const int inflated = copy.Wait(&cause); inflated != 0) {
+            records.RemoveAll();
+            return inflated;
+        }
+        if (result != 0) {
+            records.RemoveAll();
+        }
+        return result;
+    }
+    if (!SeekStream(file.get(), 0, SEEK_SET)) {
         cause = errno;
         return -1;
     }
@@ -261,6 +316,9 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
         return write(existing) == 0 ? StatisticsFileOutcome::kWritten
                                     : StatisticsFileOutcome::kCannotCreate;
     };
+    // The jobs of the job file are walked for while the day file is written: both walks over
+    // the records at once.
+    const std::unique_ptr<JobsAhead> jobsAhead = WalkJobsAhead(records, request.range, context);
     result.day =
         save(request.dayFileName, result.dayPath, kStatDayNameError, kStatDayCreateError,
              [&](ExistingTarget existing) {
@@ -269,10 +327,20 @@ StatisticsSaveResult SaveStatisticsFiles(const CLogList& records,
              });
     result.job = save(request.jobFileName, result.jobPath, kStatJobNameError, kStatJobCreateError,
                       [&](ExistingTarget existing) {
-                          return WriteJobFile(records, request.range, 1, 1, request.semicolon,
-                                              request.comment, result.jobPath, request.logPath,
-                                              context, existing);
+                          CStatisticsJobList jobs;
+                          jobs.semicolon = request.semicolon;
+                          return WriteCsvFile(
+                              result.jobPath, request.logPath, request.comment, jobs.HeaderLine(),
+                              [&](const stats::LineOutput& line) {
+                                  // WriteJobFile's rows, with its formats.
+                                  jobsAhead->Drain([&](CStatisticsJob& job) {
+                                      line(job.FormatJobRow(1, 1, request.semicolon));
+                                  });
+                              },
+                              kStatJobCreateError, context, existing);
                       });
+    // A job file not written needs its jobs no more.
+    jobsAhead->Stop();
     return result;
 }
 

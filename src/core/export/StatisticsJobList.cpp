@@ -118,9 +118,20 @@ CStatisticsJobList::Stream::Stream(CStatisticsJobList& list, const stats::DateRa
                                    const ILocalTime& localTime, const CLogDate& today,
                                    const std::function<void(const CStatisticsJob& job)>& output)
     : list_(list), range_(range), localTime_(localTime) {
-    list_.closed_ = [&list, today, output](const CStatisticsJob& job) {
+    list_.closed_ = [&list, today, output](CStatisticsJob& job) {
         if (list.WithinRowDates(job, today)) {
             output(job);
+        }
+    };
+}
+
+CStatisticsJobList::Stream::Stream(CStatisticsJobList& list, const stats::DateRange& range,
+                                   const ILocalTime& localTime, const CLogDate& today, Taking,
+                                   std::function<void(CStatisticsJob&& job)> take)
+    : list_(list), range_(range), localTime_(localTime) {
+    list_.closed_ = [&list, today, take = std::move(take)](CStatisticsJob& job) {
+        if (list.WithinRowDates(job, today)) {
+            take(std::move(job));
         }
     };
 }

@@ -52,6 +52,10 @@ class CStatisticsJobList : public std::vector<std::unique_ptr<CStatisticsJob>> {
       public:
         Stream(CStatisticsJobList& list, const stats::DateRange& range, const ILocalTime& localTime,
                const CLogDate& today, const std::function<void(const CStatisticsJob& job)>& output);
+        // The same, each job handed over to keep (it is not needed any more once closed).
+        struct Taking {};
+        Stream(CStatisticsJobList& list, const stats::DateRange& range, const ILocalTime& localTime,
+               const CLogDate& today, Taking, std::function<void(CStatisticsJob&& job)> take);
         ~Stream();
         Stream(const Stream&) = delete;
         Stream& operator=(const Stream&) = delete;
@@ -77,7 +81,7 @@ class CStatisticsJobList : public std::vector<std::unique_ptr<CStatisticsJob>> {
     bool WithinRowDates(const CStatisticsJob& job, const CLogDate& today) const;
 
     // While streaming: where a closed job goes instead of the list.
-    std::function<void(const CStatisticsJob&)> closed_;
+    std::function<void(CStatisticsJob&)> closed_;
 };
 
 }  // namespace qx7

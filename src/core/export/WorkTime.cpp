@@ -34,37 +34,46 @@ void CWorkTime::Count(const CElapsedTime& interval) {
     if (s >= kCountedSeconds) {
         return;
     }
-    if (finalBySecond_.size() <= s) {
-        finalBySecond_.resize(static_cast<std::size_t>(s) + 1, 0);
+    const auto bin = static_cast<std::size_t>(s / 10);
+    if (final_.size() <= bin) {
+        final_.resize(bin + 1);
     }
-    ++finalBySecond_[static_cast<std::size_t>(s)];
+    ++final_[bin].intervals;
+    final_[bin].seconds += s;
 }
 
 CElapsedTime CWorkTime::TypicalInterval() const {
-    // No interval under an hour, no cluster (most jobs are one print): zero, without the bins.
-    if (finalBySecond_.empty() && (count_ == 0 || CountedSeconds(newest_) >= kCountedSeconds)) {
-        return {};
-    }
-    // Every interval as (seconds, how many): the final ones and the newest, read in place.
     const std::uint64_t newest = count_ > 0 ? CountedSeconds(newest_) : kCountedSeconds;
-    const std::size_t size = std::max(
-        finalBySecond_.size(), newest < kCountedSeconds ? static_cast<std::size_t>(newest) + 1 : 0);
-    const auto bySecond = [&](std::size_t s) -> std::uint64_t {
-        return (s < finalBySecond_.size() ? finalBySecond_[s] : 0U) + (s == newest ? 1U : 0U);
-    };
-
-    std::array<std::uint64_t, kBins> bins{};
-    for (std::size_t s = 0; s < size; ++s) {
-        const std::uint64_t count = bySecond(s);
-        if (count == 0) {
-            continue;
+    if (final_.empty()) {
+        // No interval under an hour, no cluster (most jobs are one print): zero.
+        if (newest >= kCountedSeconds) {
+            return {};
         }
-        const auto b = static_cast<long long>(s / 10);
-        const long long from = std::max(b - 3, 0LL);
-        const long long to = std::min(b + 3, static_cast<long long>(kBins));
-        for (long long i = from; i < to; ++i) {
-            bins[static_cast<std::size_t>(i)] += count;
+        // One interval under the hour (a job of one print) is a cluster of its own, whose mean
+        // it is: its bins are the only ones, all of them peaks that span the same cluster.
+        if (newest < std::uint64_t{kBins} * 10) {
+            CElapsedTime result;
+            result.SetSeconds(static_cast<std::uint32_t>(newest));
+            return result;
         }
+    }
+    // The intervals of each 10-second bin, the final ones and the newest, with two empty bins
+    // before the first.
+    std::array<std::uint64_t, kCountedBins + 2> counts{};
+    for (std::size_t b = 0; b < final_.size(); ++b) {
+        counts[b + 2] = final_[b].intervals;
+    }
+    const std::size_t newestBin =
+        newest < kCountedSeconds ? static_cast<std::size_t>(newest / 10) : kCountedBins;
+    if (newestBin < kCountedBins) {
+        ++counts[newestBin + 2];
+    }
+    // Each interval is spread over six bins, from three below its own to two above: bin i
+    // holds the intervals of bins i - 2 to i + 3.
+    std::array<std::uint64_t, kBins> bins;
+    for (std::size_t i = 0; i < kBins; ++i) {
+        bins[i] = counts[i] + counts[i + 1] + counts[i + 2] + counts[i + 3] + counts[i + 4] +
+                  counts[i + 5];
     }
     const std::uint64_t highest = *std::max_element(bins.begin(), bins.end());
     CElapsedTime result;
@@ -81,22 +90,31 @@ CElapsedTime CWorkTime::TypicalInterval() const {
         while (right < kBins && bins[static_cast<std::size_t>(right)] > 0) {
             ++right;
         }
-        if (right - left <= widest) {
-            continue;
+        // The other peaks up to `right` lie in this cluster: they would find it again.
+        const int next = right;
+        if (right - left > widest) {
+            widest = right - left;
+            // Whole seconds add up exactly: the sum is the one a running double total would
+            // give.
+            std::uint64_t sum = 0;
+            std::uint64_t count = 0;
+            for (auto b = static_cast<std::size_t>(left); b < static_cast<std::size_t>(right);
+                 ++b) {
+                if (b < final_.size()) {
+                    sum += final_[b].seconds;
+                    count += final_[b].intervals;
+                }
+                if (b == newestBin) {
+                    sum += newest;
+                    ++count;
+                }
+            }
+            if (count > 0) {
+                result.SetSeconds(static_cast<std::uint32_t>(static_cast<double>(sum) /
+                                                             static_cast<double>(count)));
+            }
         }
-        widest = right - left;
-        // Whole seconds add up exactly: the sum is the one a running double total would give.
-        std::uint64_t sum = 0;
-        std::uint64_t count = 0;
-        const auto upper = std::min(static_cast<std::size_t>(right) * 10, size);
-        for (std::size_t s = static_cast<std::size_t>(left) * 10; s < upper; ++s) {
-            sum += s * bySecond(s);
-            count += bySecond(s);
-        }
-        if (count > 0) {
-            result.SetSeconds(
-                static_cast<std::uint32_t>(static_cast<double>(sum) / static_cast<double>(count)));
-        }
+        peak = std::max(peak, next - 1);
     }
     return result;
 }

@@ -5,9 +5,6 @@ namespace {
 
 constexpr std::int64_t kDay = 86400;
 constexpr std::int64_t kMinute = 60;
-// Years 1 to 9999 and a day either side: beyond them the calendar has no text.
-constexpr std::int64_t kFirstLearnt = -62135596800LL - kDay;
-constexpr std::int64_t kLastLearnt = 253402300799LL + kDay;
 
 std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
     std::int64_t floor = value - value % step;
@@ -19,17 +16,19 @@ std::int64_t FloorTo(std::int64_t value, std::int64_t step) {
 
 }  // namespace
 
-std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) {
+std::optional<CivilTime> LocalTimeCache::Learn(std::int64_t secondsSince1970) {
     if (secondsSince1970 < kFirstLearnt || secondsSince1970 > kLastLearnt) {
         return zone_->ToLocal(secondsSince1970);  // no calendar date there; no overflow either
     }
     if (secondsSince1970 < spanStart_ || secondsSince1970 > spanEnd_) {
         const std::int64_t day = FloorTo(secondsSince1970, kDay);
         const std::int64_t minute = FloorTo(secondsSince1970, kMinute);
-        bool learnt = false;
-        if (unevenDay_ != day) {
+        bool learnt = RecallDay(day);
+        if (!learnt && unevenDay_ != day) {
             learnt = TrySpan(day, kDay);
-            if (!learnt) {
+            if (learnt) {
+                RememberDay();
+            } else {
                 unevenDay_ = day;
             }
         }
@@ -57,13 +56,34 @@ std::optional<CivilTime> LocalTimeCache::ToLocal(std::int64_t secondsSince1970) 
         dateKnown_ = true;
         intoDay = localSeconds - day;
     }
-    CivilTime local = date_;
-    const auto second = static_cast<int>(intoDay);
-    local.hour = second / 3600;
-    local.minute = second / 60 % 60;
-    local.second = second % 60;
-    local.daylight = daylight_;
-    return local;
+    return WithinDate(intoDay);
+}
+
+bool LocalTimeCache::RecallDay(std::int64_t day) {
+    if (!learnt_) {
+        return false;
+    }
+    const LearntDay& slot = learnt_[static_cast<std::uint64_t>(day / kDay) % kLearntDays];
+    if (slot.day != day) {
+        return false;
+    }
+    spanStart_ = day;
+    spanEnd_ = day + kDay - 1;
+    offset_ = slot.offset;
+    daylight_ = slot.daylight;
+    return true;
+}
+
+void LocalTimeCache::RememberDay() {
+    // Records of one day need no table: it is made once a second day comes.
+    if (++daysLearnt_ < 2) {
+        return;
+    }
+    if (!learnt_) {
+        learnt_ = std::make_unique<LearntDay[]>(kLearntDays);
+    }
+    learnt_[static_cast<std::uint64_t>(spanStart_ / kDay) % kLearntDays] =
+        LearntDay{spanStart_, offset_, daylight_};
 }
 
 bool LocalTimeCache::TrySpan(std::int64_t start, std::int64_t length) {

@@ -7,9 +7,14 @@
 // with a change (or a leap second) is learnt by the minute the same way; a minute that still
 // does not agree is asked second by second. The answers are always the zone's own.
 //
+// Days learnt are remembered (a thousand or so, by their number), so that moments scattered
+// over a few years, such as the save times that settings records carry, are not asked again.
+//
 // One cache per thread: it remembers what it learnt.
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "core/base/LocalTime.h"
@@ -21,11 +26,48 @@ class LocalTimeCache {
     explicit LocalTimeCache(const ILocalTime& zone) : zone_(&zone) {}
 
     // What zone.ToLocal(secondsSince1970) answers.
-    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970);
+    std::optional<CivilTime> ToLocal(std::int64_t secondsSince1970) {
+        // Most moments fall in the span and on the day converted last: answered here.
+        if (secondsSince1970 >= spanStart_ && secondsSince1970 <= spanEnd_ &&
+            secondsSince1970 >= kFirstLearnt && secondsSince1970 <= kLastLearnt && dateKnown_) {
+            const std::int64_t intoDay = secondsSince1970 + offset_ - dateDay_;
+            if (intoDay >= 0 && intoDay < kDaySeconds) {
+                return WithinDate(intoDay);
+            }
+        }
+        return Learn(secondsSince1970);
+    }
 
   private:
+    static constexpr std::int64_t kDaySeconds = 86400;
+    // Years 1 to 9999 and a day either side: beyond them the calendar has no text.
+    static constexpr std::int64_t kFirstLearnt = -62135596800LL - kDaySeconds;
+    static constexpr std::int64_t kLastLearnt = 253402300799LL + kDaySeconds;
+
+    // The moment `intoDay` seconds into the day converted last.
+    CivilTime WithinDate(std::int64_t intoDay) const {
+        CivilTime local = date_;
+        const auto second = static_cast<int>(intoDay);
+        local.hour = second / 3600;
+        local.minute = second / 60 % 60;
+        local.second = second % 60;
+        local.daylight = daylight_;
+        return local;
+    }
+    // ToLocal for a moment outside what is known: learns its span and its day.
+    std::optional<CivilTime> Learn(std::int64_t secondsSince1970);
     // Takes [start, start + length) as the span when its ends agree; false otherwise.
     bool TrySpan(std::int64_t start, std::int64_t length);
+    // Takes the UTC day from `day` on as the span when it was learnt before.
+    bool RecallDay(std::int64_t day);
+    void RememberDay();
+
+    struct LearntDay {
+        std::int64_t day = 1;  // its first second; 1 (no day's) while the slot is free
+        std::int64_t offset = 0;
+        bool daylight = false;
+    };
+    static constexpr std::size_t kLearntDays = 1024;
 
     const ILocalTime* zone_;
     // Seconds spanStart_..spanEnd_ are offset_ seconds from UTC, all with daylight_.
@@ -40,6 +82,9 @@ class LocalTimeCache {
     // The last day and minute whose ends did not agree, so they are not asked again.
     std::optional<std::int64_t> unevenDay_;
     std::optional<std::int64_t> unevenMinute_;
+    // Days learnt, each in the slot its number gives; made when a second day is learnt.
+    std::unique_ptr<LearntDay[]> learnt_;
+    std::size_t daysLearnt_ = 0;
 };
 
 // A zone whose ToLocal goes through a LocalTimeCache; the rest is the zone's own. For code

@@ -1,5 +1,6 @@
 #include "core/log/LogDate.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -61,11 +62,13 @@ std::uint32_t CLogDate::DaysInMonth(std::uint32_t year, std::uint32_t month) {
 }
 
 std::uint32_t CLogDate::DayOfYear() const {
-    std::uint32_t days = day_;
-    for (std::uint32_t month = 1; month < month_ && month <= 12; ++month) {
-        days += DaysInMonth(year_, month);
-    }
-    return days;
+    // Days before each month of a common year; a leap day counts from March on. Months past
+    // December count the whole year.
+    static constexpr std::array<std::uint32_t, 13> kDaysBefore = {
+        0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+    const std::uint32_t monthsBefore = month_ == 0 ? 0 : std::min<std::uint32_t>(month_ - 1, 12);
+    const std::uint32_t leapDay = monthsBefore >= 2 && IsLeapYear(year_) ? 1 : 0;
+    return day_ + kDaysBefore[monthsBefore] + leapDay;
 }
 
 void CLogDate::NextDay() {
@@ -97,12 +100,25 @@ bool CLogDate::SameDay(const CLogDate& other) const {
 }
 
 bool CLogDate::operator<(const CLogDate& other) const {
-    const std::array<std::uint32_t, 7> a = {year_,   month_,  day_,        hour_,
-                                            minute_, second_, millisecond_};
-    const std::array<std::uint32_t, 7> b = {other.year_,       other.month_,  other.day_,
-                                            other.hour_,       other.minute_, other.second_,
-                                            other.millisecond_};
-    return a < b;
+    if (year_ != other.year_) {
+        return year_ < other.year_;
+    }
+    if (month_ != other.month_) {
+        return month_ < other.month_;
+    }
+    if (day_ != other.day_) {
+        return day_ < other.day_;
+    }
+    if (hour_ != other.hour_) {
+        return hour_ < other.hour_;
+    }
+    if (minute_ != other.minute_) {
+        return minute_ < other.minute_;
+    }
+    if (second_ != other.second_) {
+        return second_ < other.second_;
+    }
+    return millisecond_ < other.millisecond_;
 }
 
 std::string CLogDate::Format(int kind) const {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -431,6 +432,105 @@ int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
 #else
     return InflateAtOnce(source, inflated, job, error, limit);
 #endif
+}
+
+InflatingCopy::~InflatingCopy() {
+    if (job_) {
+        InflateJobAccess::Stop(*job_);
+    }
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    reader_.Close();
+    if (out_ != nullptr) {
+        std::fclose(out_);
+    }
+    if (source_ != nullptr) {
+        std::fclose(source_);
+    }
+}
+
+int InflatingCopy::Start(std::FILE* source, int* error, std::uint64_t limit) {
+    source_ = source;
+    job_ = std::make_shared<InflateJob>();
+#ifdef __GLIBC__
+    out_ = CreateInflatedCopy(error);
+    if (out_ == nullptr) {
+        InflateJobAccess::End(*job_, -2, error != nullptr ? *error : 0);
+        return -2;
+    }
+    if (reader_.Open(out_)) {
+        // Chosen here: the environment is read on the caller's thread only.
+        std::unique_ptr<Inflate> inflater = Inflate::Create();
+        // Signals stay with the threads the program made itself.
+        sigset_t all;
+        sigset_t previous;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+        try {
+            worker_ =
+                std::thread(InflateInto, source_, out_, std::move(inflater), limit, std::ref(*job_));
+        } catch (const std::system_error&) {
+            // No thread to be had: inflated at once below.
+        }
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        if (worker_.joinable()) {
+            return 0;
+        }
+        reader_.Close();
+    }
+    std::fclose(out_);
+    out_ = nullptr;
+#endif
+    return InflateNow(error, limit);
+}
+
+int InflatingCopy::InflateNow(int* error, std::uint64_t limit) {
+    int cause = 0;
+    const int result = DecompressContainer(source_, out_, &cause, limit);
+    if (error != nullptr) {
+        *error = cause;
+    }
+    if (result != 0) {
+        InflateJobAccess::End(*job_, result, cause);
+        return result;
+    }
+    InflateJobAccess::Written(*job_, StreamFileSize(out_).value_or(0));
+    InflateJobAccess::End(*job_, 0, 0);
+    // What a list of records answers when the system gives no second handle on its file.
+    return reader_.Open(out_) ? 0 : -1;
+}
+
+std::int64_t InflatingCopy::ReadAt(void* buffer, std::size_t size, std::uint64_t offset) const {
+    if (!job_ || !reader_.IsOpen()) {
+        return -1;
+    }
+    bool failed = false;
+    const std::uint64_t available = InflateJobAccess::WaitFor(*job_, offset + size, failed);
+    if (offset >= available) {
+        return failed ? -1 : 0;
+    }
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(size, available - offset));
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t got = 0;
+    while (got < want) {
+        const std::int64_t read = reader_.ReadAt(bytes + got, want - got, offset + got);
+        if (read <= 0) {
+            return got > 0 ? static_cast<std::int64_t>(got) : -1;
+        }
+        got += static_cast<std::size_t>(read);
+    }
+    return static_cast<std::int64_t>(got);
+}
+
+int InflatingCopy::Wait(int* error) const {
+    if (!job_) {
+        if (error != nullptr) {
+            *error = 0;
+        }
+        return -2;  // never started: there is no copy
+    }
+    return job_->Wait(error);
 }
 
 }  // namespace qx7

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "core/base/FileSystem.h"
 
@@ -69,6 +70,43 @@ class InflateJob {
 int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
                                     std::shared_ptr<const InflateJob>& job, int* error = nullptr,
                                     std::uint64_t limit = kMaxInflatedBytes);
+
+// DecompressContainer with the inflate in a thread of its own, for a reader that reads the copy at
+// offsets while it grows: a read waits until its bytes are inflated or the inflate has ended.
+// Whether the inflate succeeded only Wait tells; nothing read may be trusted before it answered 0.
+class InflatingCopy {
+  public:
+    InflatingCopy() = default;
+    // Stops an inflate still running and waits for its thread; the copy goes with it (readers
+    // opened on it keep it until they close).
+    ~InflatingCopy();
+    InflatingCopy(const InflatingCopy&) = delete;
+    InflatingCopy& operator=(const InflatingCopy&) = delete;
+
+    // Starts inflating the rest of `source` (positioned just after the magic), which belongs to
+    // the copy from then on, whatever the answer. 0 while the inflate runs, -2 (with `error`)
+    // when the copy cannot be made. Where no thread can be had the inflate runs at once and its
+    // failure is answered here, as DecompressContainer's; -1 when the copy cannot be read.
+    int Start(std::FILE* source, int* error = nullptr, std::uint64_t limit = kMaxInflatedBytes);
+    // Up to `size` bytes at `offset`, once they are inflated or the inflate has ended: the count
+    // read, 0 at the end of a complete copy, -1 past the bytes of a failed inflate or when the
+    // copy cannot be read.
+    std::int64_t ReadAt(void* buffer, std::size_t size, std::uint64_t offset) const;
+    // Waits until the inflate has ended: DecompressContainer's answer, with the errno of -3 and
+    // -6 in `error`.
+    int Wait(int* error = nullptr) const;
+    // The copy's stream, for readers of their own (PositionalReader) once Wait answered 0.
+    std::FILE* Copy() const { return out_; }
+
+  private:
+    int InflateNow(int* error, std::uint64_t limit);
+
+    std::shared_ptr<InflateJob> job_;
+    std::FILE* source_ = nullptr;
+    std::FILE* out_ = nullptr;
+    PositionalReader reader_;
+    std::thread worker_;
+};
 
 // The name of the inflater DecompressContainer uses now: "isa-l" or "zlib".
 std::string_view InflaterName();

@@ -1,6 +1,11 @@
 #include "core/log/LogList.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -21,7 +26,11 @@ constexpr unsigned char kMarker[4] = {'E', 'd', 'G', 'e'};
 // so walks over the same file never disturb each other.
 class Window {
   public:
-    explicit Window(const PositionalReader& file) : file_(file) {}
+    explicit Window(const PositionalReader& file)
+        : read_([&file](void* buffer, std::size_t size, std::uint64_t offset) {
+              return file.ReadAt(buffer, size, offset);
+          }) {}
+    explicit Window(CLogList::ByteReader read) : read_(std::move(read)) {}
 
     // Makes at least `wanted` bytes available from the position, or all that is left.
     std::size_t Ensure(std::size_t wanted) {
@@ -35,8 +44,7 @@ class Window {
                 if (end_ == capacity_) {
                     Grow();
                 }
-                const std::int64_t got =
-                    file_.ReadAt(buffer_.get() + end_, capacity_ - end_, offset_);
+                const std::int64_t got = read_(buffer_.get() + end_, capacity_ - end_, offset_);
                 // A read error ends the file as its end does.
                 if (got <= 0) {
                     eof_ = true;
@@ -69,7 +77,8 @@ class Window {
 
     static constexpr std::size_t kFirstChunk = 1 << 16;
 
-    const PositionalReader& file_;
+    // Reads at an offset: once a chunk, so the call's cost does not count.
+    CLogList::ByteReader read_;
     std::uint64_t offset_ = 0;
     std::unique_ptr<unsigned char[]> buffer_;
     std::size_t capacity_ = 0;
@@ -79,17 +88,32 @@ class Window {
 };
 
 // Offset just past the first marker within `size` bytes, or 0 when there is none. Most pieces
-// are a few dozen bytes: a scan for the first letter beats a general substring search there.
+// are a few dozen bytes, too short for a library search to pay for its call: sixteen places are
+// looked at at once where the processor can, one at a time in the last few bytes.
 std::size_t PastMarker(const unsigned char* data, std::size_t size) {
-    const unsigned char* end = data + size;
-    for (const unsigned char* p = data; end - p >= 4; ++p) {
-        const auto room = static_cast<std::size_t>(end - p) - (sizeof kMarker - 1);
-        p = static_cast<const unsigned char*>(std::memchr(p, kMarker[0], room));
-        if (p == nullptr) {
-            return 0;
+    if (size < sizeof kMarker) {
+        return 0;
+    }
+    std::size_t at = 0;
+#ifdef __SSE2__
+    // The marker's first letter, sixteen places at once; each place found is then compared
+    // whole. Places are tried only where a whole marker fits.
+    const __m128i first = _mm_set1_epi8(static_cast<char>(kMarker[0]));
+    for (; at + 16 + (sizeof kMarker - 1) <= size; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, first)));
+        while (mask != 0) {
+            const std::size_t place = at + static_cast<std::size_t>(std::countr_zero(mask));
+            if (std::memcmp(data + place, kMarker, sizeof kMarker) == 0) {
+                return place + sizeof kMarker;
+            }
+            mask &= mask - 1;
         }
-        if (std::memcmp(p, kMarker, sizeof kMarker) == 0) {
-            return static_cast<std::size_t>(p - data) + sizeof kMarker;
+    }
+#endif
+    for (; at + sizeof kMarker <= size; ++at) {
+        if (data[at] == kMarker[0] && std::memcmp(data + at, kMarker, sizeof kMarker) == 0) {
+            return at + sizeof kMarker;
         }
     }
     return 0;
@@ -99,6 +123,7 @@ std::size_t PastMarker(const unsigned char* data, std::size_t size) {
 class Cutter {
   public:
     explicit Cutter(const PositionalReader& file) : window_(file) {}
+    explicit Cutter(CLogList::ByteReader read) : window_(std::move(read)) {}
 
     // The next piece, valid until the next call; false after the last.
     bool Next(const unsigned char*& data, std::size_t& length) {
@@ -158,6 +183,16 @@ class Cutter {
     bool done_ = false;
 };
 
+std::size_t CountRecords(Cutter cutter) {
+    const unsigned char* data = nullptr;
+    std::size_t length = 0;
+    std::size_t count = 0;
+    while (cutter.Next(data, length)) {
+        ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
 struct CLogList::Walk::State {
@@ -190,7 +225,7 @@ const CLogRecord* CLogList::Walk::Next() {
         const unsigned char* data = nullptr;
         std::size_t length = 0;
         if (state.cutter->Next(data, length)) {
-            state.record = CLogRecord();
+            state.record.Reset();
             state.record.Parse(data, length, *state.localTime, state.offsetWest);
             state.record.SetIndex(state.index++);
             return &state.record;
@@ -243,12 +278,18 @@ int CLogList::Load(std::FILE* file, const ILocalTime& localTime) {
     if (!reader->Open(file)) {
         return -1;
     }
-    Cutter cutter(*reader);
-    const unsigned char* data = nullptr;
-    std::size_t length = 0;
-    std::size_t count = 0;
-    while (cutter.Next(data, length)) {
-        ++count;
+    const std::size_t count = CountRecords(Cutter(*reader));
+    sources_.push_back({std::move(reader), &localTime});
+    count_ += count;
+    return 0;
+}
+
+int CLogList::Load(std::FILE* file, const ByteReader& growing, const ILocalTime& localTime) {
+    const std::size_t count = CountRecords(Cutter(growing));
+    // Opened once the counting has read to the end: the file is then as walks will read it.
+    auto reader = std::make_unique<PositionalReader>();
+    if (!reader->Open(file)) {
+        return -1;
     }
     sources_.push_back({std::move(reader), &localTime});
     count_ += count;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -42,6 +43,14 @@ class CLogList {
     // The same for an open file, read from its start whatever the stream's position; the list
     // takes a handle of its own, so the caller may close the stream at once.
     int Load(std::FILE* file, const ILocalTime& localTime);
+    // Bytes of a file at an offset: the count read, 0 at its end, -1 on an error (which ends the
+    // reading as the end does).
+    using ByteReader =
+        std::function<std::int64_t(void* buffer, std::size_t size, std::uint64_t offset)>;
+    // The same for a file still being written: the records are counted through `growing`,
+    // whose reads wait for their bytes, and walks read `file` itself, which must be complete by
+    // then (an inflated copy, LogDecompress.h).
+    int Load(std::FILE* file, const ByteReader& growing, const ILocalTime& localTime);
     // The same for a file or for bytes in memory (LogFileAccess.h); the list shares the bytes.
     int Load(const LogSource& source, const ILocalTime& localTime);
 

@@ -95,13 +95,20 @@ int CLogRecord::TextFrom(std::size_t start, std::string& text) const {
         return 0;
     }
     // The dump holds whole words: a last partial word is padded with zeros, which end the text.
-    for (std::size_t i = start; i < parameterCount_; ++i) {
-        const std::uint8_t byte = parameters_[i];
-        if (byte == 0) {
-            break;
-        }
-        if (byte != 0xFF) {
-            text.push_back(static_cast<char>(byte));
+    // Bytes 0xFF are left out; a text without them is taken at once.
+    if (start < parameterCount_) {
+        const std::uint8_t* begin = parameters_.data() + start;
+        const std::size_t room = parameterCount_ - start;
+        const auto* zero = static_cast<const std::uint8_t*>(std::memchr(begin, 0, room));
+        const std::size_t length = zero != nullptr ? static_cast<std::size_t>(zero - begin) : room;
+        if (std::memchr(begin, 0xFF, length) == nullptr) {
+            text.assign(reinterpret_cast<const char*>(begin), length);
+        } else {
+            for (std::size_t i = 0; i < length; ++i) {
+                if (begin[i] != 0xFF) {
+                    text.push_back(static_cast<char>(begin[i]));
+                }
+            }
         }
     }
     CutUtf8(text, kMaxTextBytes);
@@ -117,6 +124,13 @@ int CLogRecord::GetTextFromWord1(std::string& text) const {
 }
 
 int CLogRecord::GetWords2To9(std::uint32_t (&words)[8]) const {
+    // All ten words kept (a print's end always has them): read straight, without the checks.
+    if (parameterCount_ >= 40) {
+        for (std::size_t i = 0; i < 8; ++i) {
+            words[i] = BigEndian32(parameters_.data() + 8 + 4 * i);
+        }
+        return 1;
+    }
     for (std::size_t i = 0; i < 8; ++i) {
         words[i] = HasDump() ? Word(i + 2) : 0;
     }

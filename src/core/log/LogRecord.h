@@ -32,6 +32,18 @@ class CLogRecord {
     bool Parse(const unsigned char* bytes, std::size_t count, const ILocalTime& localTime,
                std::int64_t offsetWestSeconds);
 
+    // Back to what a new record holds, in place: a walk parses each record into the same one.
+    // Parameter bytes past the kept count are never looked at, so they are left as they are.
+    void Reset() {
+        index_ = 0;
+        code_ = 0;
+        date_ = CLogDate();
+        subtype_ = 0;
+        type_ = 0;
+        parameterCount_ = 0;
+        note_.reset();
+    }
+
     bool IsValid() const { return true; }
     std::int32_t GetIndex() const { return index_; }
     void SetIndex(std::int32_t index) { index_ = index; }

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <random>
+#include <vector>
+
 #include "core/export/StatisticsCodes.h"
 #include "core/export/StatisticsDayList.h"
 #include "core/export/StatisticsJobList.h"
+#include "loggen/Scenario.h"
 #include "platform/SystemLocalTime.h"
 #include "support/LogEntryBytes.h"
 #include "support/ScopedTimeZone.h"
@@ -225,6 +231,129 @@ TEST_F(StatisticsTest, TypicalIntervalIsTheMeanOfTheDensestCluster) {
     EXPECT_EQ(late.TypicalInterval().Format(1), "0:59:10");
     late.push_back(CElapsedTime(0, 61, 0, 0));  // too far past to reach any bin
     EXPECT_EQ(late.TypicalInterval().Format(1), "0:59:10");
+}
+
+// The typical interval the plain way: every interval under the hour spread over six 10-second
+// bins around its own, the widest cluster of non-empty bins around a highest one, its mean.
+CElapsedTime PlainTypicalInterval(const std::vector<std::uint64_t>& seconds) {
+    std::array<std::uint64_t, 360> bins{};
+    for (const std::uint64_t s : seconds) {
+        const auto b = static_cast<long long>(s / 10);
+        for (long long i = std::max(b - 3, 0LL); i < std::min(b + 3, 360LL); ++i) {
+            ++bins[static_cast<std::size_t>(i)];
+        }
+    }
+    const std::uint64_t highest = *std::max_element(bins.begin(), bins.end());
+    CElapsedTime result;
+    long long widest = 0;
+    for (long long peak = 0; peak < 360; ++peak) {
+        if (bins[static_cast<std::size_t>(peak)] != highest) {
+            continue;
+        }
+        long long left = peak;
+        while (left > 0 && bins[static_cast<std::size_t>(left)] > 0) {
+            --left;
+        }
+        long long right = peak;
+        while (right < 360 && bins[static_cast<std::size_t>(right)] > 0) {
+            ++right;
+        }
+        if (right - left <= widest) {
+            continue;
+        }
+        widest = right - left;
+        std::uint64_t sum = 0;
+        std::uint64_t count = 0;
+        for (const std::uint64_t s : seconds) {
+            if (s >= static_cast<std::uint64_t>(left) * 10 &&
+                s < static_cast<std::uint64_t>(right) * 10) {
+                sum += s;
+                ++count;
+            }
+        }
+        if (count > 0) {
+            result.SetSeconds(
+                static_cast<std::uint32_t>(static_cast<double>(sum) / static_cast<double>(count)));
+        }
+    }
+    return result;
+}
+
+TEST_F(StatisticsTest, TypicalIntervalOfManyIntervalsIsThatOfThePlainWay) {
+    std::mt19937 engine(3);
+    const auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
+    for (int job = 0; job < 3000; ++job) {
+        CWorkTime intervals;
+        std::vector<std::uint64_t> counted;
+        const int prints = 2 + static_cast<int>(random() % 40);
+        // Lengths gathered around a few, some past the hour, the last one still growing.
+        const std::uint32_t around = random() % 3700;
+        for (int i = 0; i < prints; ++i) {
+            const std::uint32_t s = random() % 4 == 0 ? random() % 3700
+                                                      : around + random() % 200;
+            const CElapsedTime interval(s / 3600, s / 60 % 60, s % 60, random() % 1000);
+            intervals.push_back(interval);
+            if (s < 3600) {  // an interval of an hour or more is no candidate
+                counted.push_back(s);
+            }
+        }
+        ASSERT_EQ(intervals.TypicalInterval(), PlainTypicalInterval(counted)) << job;
+    }
+}
+
+TEST_F(StatisticsTest, JobsHandedOverToKeepAreThoseTheRowsShow) {
+    loggen::ScenarioOptions options;
+    options.entries = 30000;
+    options.ringWords = 4000000;
+    bytes_ = loggen::GenerateLog(options, loggen::LogForm::Plain);
+    const CLogList& records = Records();
+    const CLogDate today(2030, 1, 1, 0, 0, 0, 0);
+    std::vector<std::string> shown;
+    CStatisticsJobList rows;
+    rows.StreamJobRows(records, {}, localTime_, [&](std::string_view row) {
+        shown.emplace_back(row);
+    }, today);
+    ASSERT_GT(shown.size(), 100U);
+
+    std::vector<std::string> kept;
+    CStatisticsJobList jobs;
+    const DateRange all;  // the stream keeps a reference
+    {
+        CStatisticsJobList::Stream stream(jobs, all, localTime_, today,
+                                          CStatisticsJobList::Stream::Taking{},
+                                          [&](CStatisticsJob&& job) {
+                                              const CStatisticsJob mine = std::move(job);
+                                              kept.push_back(mine.FormatJobRow(2, 1, false));
+                                          });
+        for (const CLogRecord& record : records) {
+            stream.Add(record);
+        }
+        stream.Finish();
+    }
+    EXPECT_EQ(kept, shown);
+    EXPECT_TRUE(jobs.empty());
+}
+
+TEST_F(StatisticsTest, OneIntervalUnderAnHourIsItsOwnTypicalIntervalAndNoneLongerCounts) {
+    for (std::uint32_t s = 0; s < 3600; ++s) {
+        CWorkTime one;
+        one.push_back(CElapsedTime(0, s / 60, s % 60, 999));
+        CElapsedTime expected;
+        expected.SetSeconds(s);
+        ASSERT_EQ(one.TypicalInterval(), expected) << s;
+    }
+    // From the hour on nothing is typical, also as minutes past 59 (bins beyond the last one).
+    for (const CElapsedTime& interval :
+         {CElapsedTime(1, 0, 0, 0), CElapsedTime(0, 60, 10, 0), CElapsedTime(0, 75, 0, 0)}) {
+        CWorkTime one;
+        one.push_back(interval);
+        EXPECT_EQ(one.TypicalInterval(), CElapsedTime()) << interval.Format(0);
+    }
+    // One interval next to a final one is a cluster of two.
+    CWorkTime two;
+    two.push_back(CElapsedTime(0, 1, 40, 0));
+    two.push_back(CElapsedTime(0, 1, 50, 0));
+    EXPECT_EQ(two.TypicalInterval().Format(1), "0:01:45");
 }
 
 TEST_F(StatisticsTest, JobTimesFromTheLog) {

@@ -116,6 +116,33 @@ TEST(LocalTimeCacheTest, AsksTheZoneTwiceForAnEvenDayAndByTheMinuteOnAnUnevenOne
     EXPECT_EQ(zone.questions, 2 * 60);
 }
 
+TEST(LocalTimeCacheTest, MomentsScatteredOverYearsAskTheZoneOncePerDay) {
+    RuleZone zone;
+    LocalTimeCache cache(zone);
+    // Whole even days, far from the zone's changes, visited over and over in random order
+    // (as the save times of settings records come), with the changing days among them.
+    std::mt19937_64 random(5);
+    const std::int64_t start = kBase + 10 * kDay;
+    constexpr int kDays = 300;
+    for (int i = 0; i < 30000; ++i) {
+        const std::int64_t moment =
+            start + static_cast<std::int64_t>(random() % (kDays * kDay));
+        ASSERT_EQ(cache.ToLocal(moment), zone.ToLocal(moment)) << moment;
+    }
+    zone.questions = 0;
+    for (int i = 0; i < 30000; ++i) {
+        const std::int64_t moment =
+            start + static_cast<std::int64_t>(random() % (kDays * kDay));
+        (void)cache.ToLocal(moment);
+    }
+    // All days are known by now: nothing more to ask (the day of a slot shared by two days
+    // may be asked again, but not every time).
+    EXPECT_LT(zone.questions, 200);
+    for (std::int64_t moment = kBase - 3600; moment < kBase + 5 * kDay; moment += 7919) {
+        ASSERT_EQ(cache.ToLocal(moment), zone.ToLocal(moment)) << moment;
+    }
+}
+
 TEST(LocalTimeCacheTest, MomentsTheZoneCannotConvertStayUnconverted) {
     RuleZone zone;
     LocalTimeCache cache(zone);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -108,6 +110,39 @@ TEST(LogDateTest, ComparesFieldByFieldYearFirst) {
     EXPECT_TRUE(CLogDate(2013, 12, 31, 23, 0, 0, 0) < CLogDate(2014, 1, 1, 0, 0, 0, 0));
     EXPECT_TRUE(a <= a);
     EXPECT_FALSE(a < a);
+}
+
+TEST(LogDateTest, DayOfYearAddsTheMonthsBeforeWhateverTheFields) {
+    for (const std::uint32_t year : {1900U, 2000U, 2012U, 2013U, 2100U}) {
+        for (std::uint32_t month = 0; month <= 15; ++month) {
+            // Month by month, as a calendar counts; months past December count the whole year.
+            std::uint32_t before = 0;
+            for (std::uint32_t m = 1; m < month && m <= 12; ++m) {
+                before += CLogDate::DaysInMonth(year, m);
+            }
+            for (const std::uint32_t day : {0U, 1U, 29U, 31U, 40U}) {
+                EXPECT_EQ(CLogDate(year, month, day, 0, 0, 0, 0).DayOfYear(), before + day)
+                    << year << "-" << month << "-" << day;
+            }
+        }
+    }
+}
+
+TEST(LogDateTest, OrderIsThatOfTheFieldsTakenYearFirst) {
+    std::mt19937 random(11);
+    // Few values per field, so that most pairs agree on their first fields.
+    const auto field = [&] { return static_cast<std::uint32_t>(random() % 3); };
+    for (int i = 0; i < 20000; ++i) {
+        const std::array<std::uint32_t, 7> a = {field(), field(), field(), field(),
+                                                field(), field(), field()};
+        const std::array<std::uint32_t, 7> b = {field(), field(), field(), field(),
+                                                field(), field(), field()};
+        const CLogDate first(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+        const CLogDate second(b[0], b[1], b[2], b[3], b[4], b[5], b[6]);
+        ASSERT_EQ(first < second, a < b) << i;
+        ASSERT_EQ(first <= second, a <= b) << i;
+        ASSERT_EQ(first > second, a > b) << i;
+    }
 }
 
 TEST(ElapsedTimeTest, DifferenceBorrowsAcrossUnitsAndYears) {
