@@ -49,6 +49,64 @@ IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProg
     return IndexEnd::kComplete;
 }
 
+void LogEntryIndex::Append(const std::vector<IndexedEntry>& piece, int total) {
+    if (entries_.empty() && total > 0) {
+        constexpr std::size_t kLargestReserve = std::size_t{1} << 22;
+        entries_.reserve(std::min(static_cast<std::size_t>(total), kLargestReserve));
+    }
+    entries_.insert(entries_.end(), piece.begin(), piece.end());
+}
+
+bool LogEntryIndexer::Resume(IPositionedLogEntrySource& source) {
+    if (indexed_ == 0) {
+        return true;
+    }
+    // The last entry read once more puts the reading right behind it, wherever it was since.
+    CQXLogEntry entry;
+    return source.SeekEntry(lastPosition_) && source.ReadEntry(entry) == 1 &&
+           source.EntryPosition() == lastPosition_;
+}
+
+std::optional<IndexEnd> LogEntryIndexer::Next(IPositionedLogEntrySource& source,
+                                              std::size_t most,
+                                              std::vector<IndexedEntry>& piece) {
+    piece.clear();
+    if (end_) {
+        return end_;
+    }
+    if (!Resume(source)) {
+        end_ = IndexEnd::kReadFailed;  // the source changed under the index
+        return end_;
+    }
+    piece.reserve(std::min(most, mostEntries_ - indexed_));
+    CQXLogEntry entry;
+    while (piece.size() < most) {
+        const int read = source.ReadEntry(entry);
+        if (read == 0) {
+            end_ = IndexEnd::kComplete;
+            break;
+        }
+        if (read != 1) {
+            end_ = IndexEnd::kReadFailed;
+            break;
+        }
+        // Full only when an entry is left out: a log of exactly the most entries is complete.
+        if (indexed_ >= mostEntries_) {
+            end_ = IndexEnd::kFull;
+            break;
+        }
+        IndexedEntry indexed;
+        indexed.position = source.EntryPosition();
+        indexed.time = entry.time;
+        indexed.code = entry.code;
+        indexed.type = static_cast<std::uint8_t>(entry.type);
+        piece.push_back(indexed);
+        lastPosition_ = indexed.position;
+        ++indexed_;
+    }
+    return end_;
+}
+
 void MakeLogEntryRow(const CQXLogEntry& entry, std::size_t number, const LogTextContext& context,
                      bool extendedData, LogEntryRow& row) {
     row.number = number;
@@ -75,6 +133,11 @@ const LogEntryRows::Stretch* LogEntryRows::Load(std::size_t i) {
     }
     const std::size_t first = i - i % kStretchRows;
     for (auto kept = kept_.begin(); kept != kept_.end(); ++kept) {
+        if (kept->first == first && i - first >= kept->entries.size()) {
+            // Read while the index ended inside it; the index has grown since.
+            kept_.erase(kept);
+            break;
+        }
         if (kept->first == first) {
             kept_.splice(kept_.begin(), kept_, kept);
             return &kept_.front();

@@ -13,6 +13,7 @@
 #include "core/log/QXLogFile.h"
 #include "loggen/LogBuilder.h"
 #include "support/FixedNowLocalTime.h"
+#include "support/LogEntryFeed.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -203,6 +204,117 @@ TEST_F(LogEntryIndexTest, BuildingStopsWhenAskedAndReplacesAnEarlierIndex) {
     EXPECT_EQ(index.Build(reader, {}, 60000), IndexEnd::kComplete);
     EXPECT_EQ(index.Size(), 60000u);
     reader.Close();
+}
+
+// Read a piece at a time while rows are decoded from the same reader in between, as a view
+// shows them while the rest is read: the pieces are the index Build makes, and the rows of a
+// growing index are those of the whole one.
+TEST_F(LogEntryIndexTest, PiecesReadBetweenRowsMakeTheIndexBuildMakes) {
+    const loggen::Ring ring = WrappedRing(4001, 2600);
+    for (const std::string& path : Logs(ring)) {
+        CQXLogFile whole(clock_);
+        ASSERT_TRUE(OpenEntries(whole, path));
+        LogEntryIndex expected;
+        ASSERT_EQ(expected.Build(whole), IndexEnd::kComplete);
+        LogEntryRows expectedRows(whole, expected, english_);
+
+        for (const std::size_t size : {std::size_t{7}, std::size_t{300}, std::size_t{100000}}) {
+            CQXLogFile reader(clock_);
+            ASSERT_TRUE(OpenEntries(reader, path));
+            LogEntryIndexer indexer;
+            LogEntryIndex growing;
+            LogEntryRows rows(reader, growing, english_);
+            std::vector<IndexedEntry> piece;
+            std::optional<IndexEnd> end;
+            std::size_t pieces = 0;
+            while (!end) {
+                end = indexer.Next(reader, size, piece);
+                ASSERT_LE(piece.size(), size);
+                ASSERT_TRUE(end || piece.size() == size) << "a short piece before the end";
+                growing.Append(piece, reader.GetEntryCount());
+                ++pieces;
+                // The newest row so far (its stretch read short of the end of the index) and
+                // the first one: the reader goes elsewhere before the next piece.
+                for (const std::size_t i : {growing.Size() - 1, std::size_t{0}}) {
+                    LogEntryRow row;
+                    LogEntryRow expectedRow;
+                    ASSERT_TRUE(rows.Row(i, row)) << path << " " << i;
+                    ASSERT_TRUE(expectedRows.Row(i, expectedRow));
+                    EXPECT_EQ(FormatRowLine(row), FormatRowLine(expectedRow)) << path << " " << i;
+                }
+            }
+            EXPECT_EQ(*end, IndexEnd::kComplete) << path;
+            EXPECT_EQ(indexer.Indexed(), expected.Size());
+            ASSERT_EQ(growing.Size(), expected.Size()) << path << " by " << size;
+            for (std::size_t i = 0; i < expected.Size(); ++i) {
+                ASSERT_EQ(growing[i].position, expected[i].position) << i;
+                ASSERT_EQ(growing[i].time, expected[i].time) << i;
+                ASSERT_EQ(growing[i].code, expected[i].code) << i;
+                ASSERT_EQ(growing[i].type, expected[i].type) << i;
+            }
+            EXPECT_EQ(pieces, expected.Size() / size + 1);
+            // Asked again after the end: the same end, nothing more.
+            EXPECT_EQ(indexer.Next(reader, size, piece), IndexEnd::kComplete);
+            EXPECT_TRUE(piece.empty());
+            EXPECT_TRUE(indexer.Ended());
+            // Every stretch of the grown index, the last one read short before, whole now.
+            for (std::size_t i = 0; i < growing.Size(); i += 97) {
+                LogEntryRow row;
+                LogEntryRow expectedRow;
+                ASSERT_TRUE(rows.Row(i, row)) << i;
+                ASSERT_TRUE(expectedRows.Row(i, expectedRow));
+                EXPECT_EQ(FormatRowLine(row), FormatRowLine(expectedRow)) << i;
+            }
+            reader.Close();
+        }
+        whole.Close();
+    }
+}
+
+TEST_F(LogEntryIndexTest, PiecesEndAsBuildEndsAtTheLimitAndAtAReadError) {
+    std::vector<CQXLogEntry> entries;
+    for (std::uint32_t i = 0; i < 10; ++i) {
+        entries.push_back(test::MakeEntry(kPresent + i, 0x1000 + i, 1 + static_cast<int>(i % 5)));
+    }
+    // Indexed in pieces of three, with a reading elsewhere between them.
+    const auto inPieces = [](test::VectorEntrySource& source, std::size_t most,
+                             std::vector<IndexedEntry>& all) {
+        LogEntryIndexer indexer(most);
+        std::vector<IndexedEntry> piece;
+        for (;;) {
+            const auto end = indexer.Next(source, 3, piece);
+            all.insert(all.end(), piece.begin(), piece.end());
+            if (end) {
+                return *end;
+            }
+            EXPECT_TRUE(source.SeekEntry(0));
+        }
+    };
+    struct Case {
+        std::size_t most;
+        int failAfter;
+        IndexEnd end;
+        std::size_t indexed;
+    };
+    for (const Case& c : {Case{10, -1, IndexEnd::kComplete, 10}, Case{9, -1, IndexEnd::kFull, 9},
+                          Case{3, -1, IndexEnd::kFull, 3}, Case{10, 5, IndexEnd::kReadFailed, 5},
+                          Case{10, 6, IndexEnd::kReadFailed, 6}}) {
+        test::VectorEntrySource whole(entries, c.failAfter);
+        LogEntryIndex index;
+        ASSERT_EQ(index.Build(whole, {}, c.most), c.end) << c.most << " " << c.failAfter;
+        ASSERT_EQ(index.Size(), c.indexed);
+
+        test::VectorEntrySource source(entries, c.failAfter);
+        std::vector<IndexedEntry> all;
+        EXPECT_EQ(inPieces(source, c.most, all), c.end) << c.most << " " << c.failAfter;
+        ASSERT_EQ(all.size(), c.indexed);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            EXPECT_EQ(all[i].position, index[i].position);
+            EXPECT_EQ(all[i].code, index[i].code);
+            EXPECT_EQ(all[i].time, index[i].time);
+            EXPECT_EQ(all[i].type, index[i].type);
+        }
+    }
 }
 
 }  // namespace
