@@ -53,17 +53,20 @@ const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
 
 }  // namespace
 
-EntryBrowser::EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent)
+EntryBrowser::EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent,
+                           EntryBrowserLoading loading)
     : ViewerDialog(context, QStringLiteral("EntryBrowser"), parent),
       logPath_(logPath),
-      log_(std::make_unique<BrowsedLog>(context.app.GetLanguage(), context.clock)) {
+      log_(std::make_unique<BrowsedLog>(context.app.GetLanguage(), context.clock)),
+      loading_(std::move(loading)) {
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     setSizeGripEnabled(true);
     setWindowTitle(LocalText(kBrowserTitle) + QStringLiteral(" - ") +
                    QFileInfo(FromFileName(logPath)).fileName());
-    BuildControls();
+    // The reading first: the window is made while the log is opened.
     StartLoading();
+    BuildControls();
 }
 
 EntryBrowser::~EntryBrowser() {
@@ -213,6 +216,12 @@ void EntryBrowser::BuildControls() {
     status_->setTextFormat(Qt::PlainText);
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("count"));
+    loadingBar_ = new QProgressBar(this);
+    loadingBar_->setObjectName(QStringLiteral("loading"));
+    loadingBar_->setTextVisible(false);
+    loadingBar_->setMaximumWidth(8 * metrics.averageCharWidth() + pad);
+    loadingBar_->setMaximumHeight(metrics.height());
+    loadingBar_->hide();
     auto* close = new QPushButton(LocalText(kBrowserClose), this);
     close->setObjectName(QStringLiteral("close"));
     connect(close, &QPushButton::clicked, this, &EntryBrowser::reject);
@@ -240,6 +249,7 @@ void EntryBrowser::BuildControls() {
     seek->addWidget(goTo_);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(status_, 1);
+    bottom->addWidget(loadingBar_);
     bottom->addWidget(count_);
     bottom->addSpacing(12);
     bottom->addWidget(close);
@@ -259,27 +269,28 @@ void EntryBrowser::BuildControls() {
                                          findNext_, when_, goTo_}) {
         control->setEnabled(false);
     }
+    filter_ = FilterOfControls();
     resize(std::max(sizeHint().width(), 1000), 640);
 }
 
 void EntryBrowser::StartLoading() {
-    pages_->setCurrentIndex(0);
-    // The work has the log to itself until it hands it over in OnLoaded.
+    // The work has the log to itself until the first piece is in; then it shares only the
+    // reader, which the log keeps under a lock, with the rows on show.
     worker_ = std::make_unique<BackgroundWork>(
         this,
-        [this, log = log_.get(), path = logPath_](const std::atomic<bool>& stop) {
-            return log->Open(
+        [this, log = log_.get(), path = logPath_, loading = loading_](
+            const std::atomic<bool>& stop) {
+            return log->OpenInPieces(
                 path,
-                [this](std::size_t indexed, int total) {
+                [this, &stop, &loading](BrowsedPiece&& piece) {
+                    auto handed = std::make_shared<BrowsedPiece>(std::move(piece));
                     QMetaObject::invokeMethod(
-                        this,
-                        [this, indexed, total] {
-                            OnProgress(static_cast<qulonglong>(indexed), total);
-                        },
-                        Qt::QueuedConnection);
-                    return true;
+                        this, [this, handed] { OnPiece(*handed); }, Qt::QueuedConnection);
+                    if (loading.afterPiece) {
+                        loading.afterPiece(stop);
+                    }
                 },
-                &stop);
+                &stop, loading.pieces);
         },
         [this](BrowseOpenResult result) { OnLoaded(result); });
 }
@@ -288,13 +299,47 @@ void EntryBrowser::StopWorker() {
     worker_.reset();
 }
 
-void EntryBrowser::OnProgress(qulonglong indexed, int total) {
-    if (loaded_ || total <= 0) {
-        return;
+void EntryBrowser::OnPiece(BrowsedPiece& piece) {
+    if (closed_ || loaded_) {
+        return;  // the window is closing
     }
-    progress_->setRange(0, total);
-    progress_->setValue(
-        static_cast<int>(std::min<qulonglong>(indexed, static_cast<qulonglong>(total))));
+    const std::size_t from = log_->Index().Size();
+    log_->AddPiece(piece);
+    std::vector<std::uint32_t> more;
+    AppendSelected(log_->Index(), from, filter_, more);
+    model_->AppendSelection(more);
+    if (!rowsShown_) {
+        ShowRows();
+    }
+    if (!fitted_ && model_->rowCount() >= kFittedRows) {
+        FitColumns();
+    }
+    if (!piece.end) {
+        const int total = std::max(piece.total, 1);
+        loadingBar_->setRange(0, total);
+        loadingBar_->setValue(static_cast<int>(
+            std::min<std::size_t>(log_->Index().Size(), static_cast<std::size_t>(total))));
+    }
+    UpdateCount();
+}
+
+void EntryBrowser::ShowRows() {
+    rowsShown_ = true;
+    if (!loaded_) {
+        // The type boxes apply to the rows there and to those still to come.
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 errors_, warnings_, information_, unnamed_[0], unnamed_[1], unnamed_[2]}) {
+            control->setEnabled(true);
+        }
+        status_->setText(LocalText(kBrowserReading));
+        loadingBar_->show();
+    }
+    pages_->setCurrentIndex(1);
+    table_->setFocus(Qt::OtherFocusReason);
+    if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
+        SelectRow(0);
+    }
+    emit rowsShown();
 }
 
 void EntryBrowser::OnLoaded(BrowseOpenResult result) {
@@ -303,6 +348,10 @@ void EntryBrowser::OnLoaded(BrowseOpenResult result) {
         return;  // the window is closing
     }
     loaded_ = true;
+    loadingBar_->hide();
+    if (status_->text() == LocalText(kBrowserReading)) {
+        status_->clear();
+    }
     if (result == BrowseOpenResult::kCannotOpen) {
         status_->setText(LocalText(kBrowserCannotRead).arg(QString::fromStdString(log_->Cause())));
     } else if (result == BrowseOpenResult::kPartly) {
@@ -319,13 +368,14 @@ void EntryBrowser::OnLoaded(BrowseOpenResult result) {
                                          findNext_, when_, goTo_}) {
         control->setEnabled(result != BrowseOpenResult::kCannotOpen);
     }
-    ApplyFilter();
-    FitColumns();
-    pages_->setCurrentIndex(1);
-    table_->setFocus(Qt::OtherFocusReason);
-    if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
-        SelectRow(0);
+    if (!rowsShown_) {
+        ApplyFilter();
+        FitColumns();
+        ShowRows();
+    } else if (!fitted_) {
+        FitColumns();
     }
+    UpdateCount();
     emit loaded();
 }
 
@@ -336,6 +386,7 @@ void EntryBrowser::FillCodes() {
 }
 
 void EntryBrowser::FitColumns() {
+    fitted_ = true;
     // Each column as wide as its header and the texts of the first rows, but none wider than
     // a third of the window, so that the last one, which stretches, keeps room for its texts.
     QHeaderView* columns = table_->horizontalHeader();
@@ -364,7 +415,7 @@ void EntryBrowser::FitColumns() {
 }
 
 void EntryBrowser::ApplyFilter() {
-    if (!loaded_) {
+    if (!loaded_ && !rowsShown_) {
         return;
     }
     searchTimer_->stop();
@@ -372,6 +423,18 @@ void EntryBrowser::ApplyFilter() {
     const QModelIndex current = table_->currentIndex();
     const bool keep = current.isValid();
     const std::uint32_t shown = keep ? model_->EntryAt(current.row()) : 0;
+    filter_ = FilterOfControls();
+    model_->SetSelection(SelectEntries(log_->Index(), filter_));
+    if (keep && model_->rowCount() > 0) {
+        const auto& selection = model_->Selection();
+        const auto at = std::lower_bound(selection.begin(), selection.end(), shown);
+        SelectRow(static_cast<int>(
+            std::min<std::ptrdiff_t>(at - selection.begin(), model_->rowCount() - 1)));
+    }
+    UpdateCount();
+}
+
+EntryFilter EntryBrowser::FilterOfControls() const {
     EntryFilter filter;
     filter.types = {errors_->isChecked(), warnings_->isChecked(), information_->isChecked()};
     filter.unnamed = {unnamed_[0]->isChecked(), unnamed_[1]->isChecked(),
@@ -380,14 +443,7 @@ void EntryBrowser::ApplyFilter() {
     if (code.isValid()) {
         filter.codes.push_back(code.value<std::uint32_t>());
     }
-    model_->SetSelection(SelectEntries(log_->Index(), filter));
-    if (keep && model_->rowCount() > 0) {
-        const auto& selection = model_->Selection();
-        const auto at = std::lower_bound(selection.begin(), selection.end(), shown);
-        SelectRow(static_cast<int>(
-            std::min<std::ptrdiff_t>(at - selection.begin(), model_->rowCount() - 1)));
-    }
-    UpdateCount();
+    return filter;
 }
 
 void EntryBrowser::UpdateCount() {

@@ -1,10 +1,14 @@
 #pragma once
 // The entry browser: every entry of a saved log in a table, filtered by type and code,
-// searched for words, jumped to a moment, rows copied as text. The log is opened and indexed
-// on a worker thread behind a progress bar; afterwards rows are decoded as they are shown.
+// searched for words, jumped to a moment, rows copied as text. The log is opened on a worker
+// thread behind a progress bar, then indexed there a piece at a time: the rows of each piece
+// join the table as it comes (the type boxes apply to them), and the code list, the search
+// and the go-to field follow once every piece is in. Rows are decoded as they are shown.
 
 #include <QDialog>
 #include <QPointer>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,15 +31,26 @@ namespace qx7::gui {
 class EntryCodeListModel;
 class EntryTableModel;
 
+// How the browser reads its log: the sizes of the index's pieces, and, for tests, a call on
+// the reading thread after each piece is handed over (a test holds the reading there; the call
+// must return once `stop` is set, as the browser closing sets it).
+struct EntryBrowserLoading {
+    IndexPieceSizes pieces;
+    std::function<void(const std::atomic<bool>& stop)> afterPiece;
+};
+
 class EntryBrowser final : public ViewerDialog {
     Q_OBJECT
 
   public:
-    EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent);
+    EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent,
+                 EntryBrowserLoading loading = {});
     ~EntryBrowser() override;
 
     // True once the log is indexed (or could not be) and the table shows its rows.
     bool IsLoaded() const { return loaded_; }
+    // True once the table is on show, its first rows there while the rest are read.
+    bool ShowsRows() const { return rowsShown_; }
     EntryTableModel* Model() const { return model_; }
     QTableView* Table() const { return table_; }
 
@@ -52,6 +67,8 @@ class EntryBrowser final : public ViewerDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   signals:
+    // The first rows are on show (or the table, empty, once the log could not be read).
+    void rowsShown();
     void loaded();
     // A search came to an end: a row was selected, or none holds the text.
     void searchFinished(bool found);
@@ -59,9 +76,11 @@ class EntryBrowser final : public ViewerDialog {
   private:
     void BuildControls();
     void StartLoading();
-    void OnProgress(qulonglong indexed, int total);
+    void OnPiece(BrowsedPiece& piece);
+    void ShowRows();
     void OnLoaded(BrowseOpenResult result);
     void ApplyFilter();
+    EntryFilter FilterOfControls() const;
     void FillCodes();
     void FitColumns();
     void UpdateCount();
@@ -73,9 +92,14 @@ class EntryBrowser final : public ViewerDialog {
 
     std::string logPath_;
     std::unique_ptr<BrowsedLog> log_;
+    EntryBrowserLoading loading_;
     std::unique_ptr<BackgroundWork> worker_;  // opens and indexes the log
     bool loaded_ = false;
+    bool rowsShown_ = false;
+    bool fitted_ = false;
     bool closed_ = false;
+    // The filter the rows on show passed, which the rows still to come pass too.
+    EntryFilter filter_;
 
     EntryTableModel* model_ = nullptr;
     QStackedWidget* pages_ = nullptr;
@@ -97,6 +121,7 @@ class EntryBrowser final : public ViewerDialog {
     QPushButton* goTo_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* count_ = nullptr;
+    QProgressBar* loadingBar_ = nullptr;  // beside the status while rows are still read
 
     // The search runs in slices between events, so the window stays usable.
     QTimer* searchTimer_ = nullptr;
