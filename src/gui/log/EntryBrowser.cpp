@@ -308,9 +308,6 @@ void EntryBrowser::OnPiece(BrowsedPiece& piece) {
     std::vector<std::uint32_t> more;
     AppendSelected(log_->Index(), from, filter_, more);
     model_->AppendSelection(more);
-    if (!rowsShown_) {
-        ShowRows();
-    }
     if (!fitted_ && model_->rowCount() >= kFittedRows) {
         FitColumns();
     }
@@ -321,6 +318,9 @@ void EntryBrowser::OnPiece(BrowsedPiece& piece) {
             std::min<std::size_t>(log_->Index().Size(), static_cast<std::size_t>(total))));
     }
     UpdateCount();
+    if (!rowsShown_) {
+        ShowRows();
+    }
 }
 
 void EntryBrowser::ShowRows() {
@@ -338,6 +338,10 @@ void EntryBrowser::ShowRows() {
     table_->setFocus(Qt::OtherFocusReason);
     if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
         SelectRow(0);
+    }
+    if (!loaded_) {
+        // Painted now: the pieces already on their way would otherwise be taken in first.
+        repaint();
     }
     emit rowsShown();
 }
