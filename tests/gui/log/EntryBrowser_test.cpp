@@ -589,7 +589,9 @@ TEST_F(EntryBrowserTest, RowsArriveWhileTheLogIsReadAndStayWhereTheyAre) {
     EXPECT_TRUE(browser->findChild<QProgressBar*>("loading")->isVisible());
     EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "500 of 500 entries");
     EXPECT_EQ(CurrentRow(browser.get()), 0);
-    EXPECT_TRUE(browser->Table()->hasFocus());
+    // The table has the keys (once the window is active: asked of the window, not of the
+    // platform, whose activation may come later under a window system).
+    EXPECT_EQ(browser->focusWidget(), browser->Table());
     // The type boxes apply to what is there; the code list, search and go-to wait for the rest.
     EXPECT_TRUE(browser->findChild<QCheckBox*>("errors")->isEnabled());
     EXPECT_TRUE(browser->findChild<QCheckBox*>("type6")->isEnabled());
