@@ -48,6 +48,11 @@ constexpr int kCopiedRows = 5629;       // "Copied %1 rows."
 constexpr int kCopiedFirstRows = 5630;  // "Copied the first %1 of %2 rows."
 // Rows measured when the columns are fitted to their texts: the first screenfuls.
 constexpr int kFittedRows = 200;
+// While the log is read, the rows that came are taken into the table every few milliseconds,
+// at most this many at a time (unless one piece holds more): a few milliseconds of the view's
+// time, so that painting and the keys are served in between.
+constexpr int kTakeIntervalMs = 8;
+constexpr std::size_t kRowsTakenATurn = std::size_t{1} << 17;
 // The form the go-to field shows while empty: the table's.
 const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
 
@@ -259,6 +264,10 @@ void EntryBrowser::BuildControls() {
     layout->addWidget(pages_, 1);
     layout->addLayout(bottom);
 
+    takeTimer_ = new QTimer(this);
+    takeTimer_->setInterval(kTakeIntervalMs);
+    connect(takeTimer_, &QTimer::timeout, this, &EntryBrowser::TakeArrivedPieces);
+
     searchTimer_ = new QTimer(this);
     searchTimer_->setInterval(0);
     connect(searchTimer_, &QTimer::timeout, this, &EntryBrowser::SearchSlice);
@@ -278,14 +287,23 @@ void EntryBrowser::StartLoading() {
     // reader, which the log keeps under a lock, with the rows on show.
     worker_ = std::make_unique<BackgroundWork>(
         this,
-        [this, log = log_.get(), path = logPath_, loading = loading_](
+        [this, log = log_.get(), path = logPath_, loading = loading_, arrived = arrived_](
             const std::atomic<bool>& stop) {
             return log->OpenInPieces(
                 path,
-                [this, &stop, &loading](BrowsedPiece&& piece) {
-                    auto handed = std::make_shared<BrowsedPiece>(std::move(piece));
-                    QMetaObject::invokeMethod(
-                        this, [this, handed] { OnPiece(*handed); }, Qt::QueuedConnection);
+                [this, &stop, &loading, &arrived](BrowsedPiece&& piece) {
+                    // The first piece is called for at once; the window fetches the rest.
+                    bool call = false;
+                    {
+                        const std::lock_guard lock(arrived->lock);
+                        arrived->pieces.push_back(std::move(piece));
+                        call = !arrived->called;
+                        arrived->called = true;
+                    }
+                    if (call) {
+                        QMetaObject::invokeMethod(
+                            this, [this] { TakeArrivedPieces(); }, Qt::QueuedConnection);
+                    }
                     if (loading.afterPiece) {
                         loading.afterPiece(stop);
                     }
@@ -299,20 +317,38 @@ void EntryBrowser::StopWorker() {
     worker_.reset();
 }
 
-void EntryBrowser::OnPiece(BrowsedPiece& piece) {
-    if (closed_ || loaded_) {
-        return;  // the window is closing
+void EntryBrowser::TakeArrivedPieces() {
+    // A few pieces at a time: taking in rows costs the view time in their number, and a
+    // million at once would hold the window up.
+    std::vector<BrowsedPiece> pieces;
+    {
+        const std::lock_guard lock(arrived_->lock);
+        std::size_t entries = 0;
+        auto taken = arrived_->pieces.begin();
+        while (taken != arrived_->pieces.end() &&
+               (entries == 0 || entries + taken->entries.size() <= kRowsTakenATurn)) {
+            entries += taken->entries.size();
+            ++taken;
+        }
+        pieces.assign(std::make_move_iterator(arrived_->pieces.begin()),
+                      std::make_move_iterator(taken));
+        arrived_->pieces.erase(arrived_->pieces.begin(), taken);
+    }
+    if (closed_ || loaded_ || pieces.empty()) {
+        return;  // the window is closing, or nothing came since
     }
     const std::size_t from = log_->Index().Size();
-    log_->AddPiece(piece);
+    for (BrowsedPiece& piece : pieces) {
+        log_->AddPiece(piece);
+    }
     std::vector<std::uint32_t> more;
     AppendSelected(log_->Index(), from, filter_, more);
     model_->AppendSelection(more);
     if (!fitted_ && model_->rowCount() >= kFittedRows) {
         FitColumns();
     }
-    if (!piece.end) {
-        const int total = std::max(piece.total, 1);
+    if (!pieces.back().end) {
+        const int total = std::max(pieces.back().total, 1);
         loadingBar_->setRange(0, total);
         loadingBar_->setValue(static_cast<int>(
             std::min<std::size_t>(log_->Index().Size(), static_cast<std::size_t>(total))));
@@ -320,6 +356,9 @@ void EntryBrowser::OnPiece(BrowsedPiece& piece) {
     UpdateCount();
     if (!rowsShown_) {
         ShowRows();
+    }
+    if (pieces.back().end) {
+        Finish(*pieces.back().end);
     }
 }
 
@@ -333,25 +372,28 @@ void EntryBrowser::ShowRows() {
         }
         status_->setText(LocalText(kBrowserReading));
         loadingBar_->show();
+        takeTimer_->start();
     }
     pages_->setCurrentIndex(1);
     table_->setFocus(Qt::OtherFocusReason);
     if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
         SelectRow(0);
     }
-    if (!loaded_) {
-        // Painted now: the pieces already on their way would otherwise be taken in first.
-        repaint();
-    }
     emit rowsShown();
 }
 
 void EntryBrowser::OnLoaded(BrowseOpenResult result) {
     StopWorker();
-    if (result == BrowseOpenResult::kCancelled || closed_) {
-        return;  // the window is closing
+    // A log read ends with its last piece, which may still wait to be taken in; one that
+    // could not be opened has none.
+    if (result == BrowseOpenResult::kCannotOpen && !closed_) {
+        Finish(result);
     }
+}
+
+void EntryBrowser::Finish(BrowseOpenResult result) {
     loaded_ = true;
+    takeTimer_->stop();
     loadingBar_->hide();
     if (status_->text() == LocalText(kBrowserReading)) {
         status_->clear();
@@ -588,6 +630,7 @@ bool EntryBrowser::eventFilter(QObject* watched, QEvent* event) {
 void EntryBrowser::reject() {
     closed_ = true;
     searchTimer_->stop();
+    takeTimer_->stop();
     StopWorker();
     log_->Close();  // a ".zlg"'s inflated copy goes now, not when the window is deleted
     ViewerDialog::reject();

@@ -10,7 +10,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/export/BrowsedLog.h"
 #include "gui/app/BackgroundWork.h"
@@ -76,9 +78,10 @@ class EntryBrowser final : public ViewerDialog {
   private:
     void BuildControls();
     void StartLoading();
-    void OnPiece(BrowsedPiece& piece);
+    void TakeArrivedPieces();
     void ShowRows();
     void OnLoaded(BrowseOpenResult result);
+    void Finish(BrowseOpenResult result);
     void ApplyFilter();
     EntryFilter FilterOfControls() const;
     void FillCodes();
@@ -93,6 +96,15 @@ class EntryBrowser final : public ViewerDialog {
     std::string logPath_;
     std::unique_ptr<BrowsedLog> log_;
     EntryBrowserLoading loading_;
+    // Pieces read and not yet taken in. The reading leaves them here and calls for the first
+    // one; the window fetches the rest a few at a time on a timer, however fast they come, so
+    // that it paints and answers in between.
+    struct ArrivedPieces {
+        std::mutex lock;
+        std::vector<BrowsedPiece> pieces;
+        bool called = false;
+    };
+    std::shared_ptr<ArrivedPieces> arrived_ = std::make_shared<ArrivedPieces>();
     std::unique_ptr<BackgroundWork> worker_;  // opens and indexes the log
     bool loaded_ = false;
     bool rowsShown_ = false;
@@ -125,6 +137,7 @@ class EntryBrowser final : public ViewerDialog {
 
     // The search runs in slices between events, so the window stays usable.
     QTimer* searchTimer_ = nullptr;
+    QTimer* takeTimer_ = nullptr;  // fetches the pieces read while the log is read
     int searchDirection_ = 1;
     int searchStart_ = 0;
     int searchAt_ = 0;
