@@ -51,7 +51,7 @@ constexpr int kFittedRows = 200;
 // While the log is read, the rows that came are taken into the table every few milliseconds,
 // at most this many at a time (unless one piece holds more): a few milliseconds of the view's
 // time, so that painting and the keys are served in between.
-constexpr int kTakeIntervalMs = 8;
+constexpr int kTakeIntervalMs = 4;
 constexpr std::size_t kRowsTakenATurn = std::size_t{1} << 17;
 // The form the go-to field shows while empty: the table's.
 const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
