@@ -706,6 +706,33 @@ TEST_F(EntryBrowserTest, ClosedWhileRowsArriveTheReadingStopsAndNothingIsLeft) {
     EXPECT_TRUE(harness.sink.shown.empty());
 }
 
+// Pieces that pile up while the window is busy are taken in a bounded number of rows at a
+// time, and the browser is done only once the last of them is in.
+TEST_F(EntryBrowserTest, PiledUpPiecesAreTakenInAFewAtATimeAndAllBeforeTheEnd) {
+    const std::string log = DistinctCodes("many.log", 300000);
+    PieceGate gate;
+    auto browser = BrowseHeld(log, gate, 4096, 4096);
+    std::vector<int> inserted;
+    QObject::connect(browser->Model(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) {
+                         inserted.push_back(last - first + 1);
+                     });
+    int rowsWhenLoaded = -1;
+    QObject::connect(browser.get(), &gui::EntryBrowser::loaded,
+                     [&] { rowsWhenLoaded = browser->Model()->rowCount(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+    gate.ReleaseAll();
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    EXPECT_EQ(rowsWhenLoaded, 300000);
+    ASSERT_GE(inserted.size(), 3u);
+    EXPECT_EQ(inserted.front(), 4096);
+    for (const int rows : inserted) {
+        EXPECT_LE(rows, 131072);
+    }
+    EXPECT_EQ(browser->findChild<QComboBox*>("codes")->count(), 300001);
+    EXPECT_EQ(browser->Model()->RowLine(299999).mid(0, 8), QStringLiteral("299999: "));
+}
+
 TEST_F(EntryBrowserTest, ALogDamagedWhileItIsReadEndsWithTheDamageNote) {
     const std::string log = DistinctCodes("cut.log", 100000);
     const std::vector<QString> whole = RowsOfTheWholeLog(log, EveryType());
