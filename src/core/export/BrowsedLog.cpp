@@ -76,6 +76,11 @@ BrowseOpenResult BrowsedLog::OpenInPieces(const std::string& path, const PieceDe
     }
     LogEntryIndexer indexer;
     DistinctCodeCollector codes;
+    {
+        const std::lock_guard lock(readerLock_);
+        codes.Reserve(std::min(static_cast<std::size_t>(std::max(reader_.GetEntryCount(), 0)),
+                               kMostIndexedEntries));
+    }
     std::size_t most = std::max<std::size_t>(sizes.first, 1);
     for (;;) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {

@@ -76,6 +76,9 @@ std::vector<std::uint32_t> DistinctCodes(const LogEntryIndex& index);
 // the square of the pieces on a log of millions of codes).
 class DistinctCodeCollector {
   public:
+    // Room for as many codes as the log is thought to hold entries: a log of a code an entry
+    // then never grows its list by doubling (address space only until codes are added).
+    void Reserve(std::size_t entries) { codes_.reserve(entries); }
     void Add(const std::vector<IndexedEntry>& piece);
     // The codes of every piece added, each once, ascending; the collector is empty afterwards.
     std::vector<std::uint32_t> Take();

@@ -54,6 +54,12 @@ void LogEntryIndex::Append(const std::vector<IndexedEntry>& piece, int total) {
         constexpr std::size_t kLargestReserve = std::size_t{1} << 22;
         entries_.reserve(std::min(static_cast<std::size_t>(total), kLargestReserve));
     }
+    // Doubled as Build's one entry at a time doubles it: a range inserted past the room would
+    // make it the size plus the larger of the two, and the most entries (2^23) reached from a
+    // first room of 2^22 would take twice the memory they need.
+    if (entries_.size() + piece.size() > entries_.capacity()) {
+        entries_.reserve(std::max(entries_.capacity() * 2, entries_.size() + piece.size()));
+    }
     entries_.insert(entries_.end(), piece.begin(), piece.end());
 }
 
