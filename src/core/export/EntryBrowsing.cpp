@@ -279,18 +279,24 @@ void SortDistinct(std::vector<std::uint32_t>& codes) {
 }  // namespace
 
 void DistinctCodeCollector::Add(const std::vector<IndexedEntry>& piece) {
-    // A piece's codes once each: a log of a few dozen codes keeps a few dozen a piece.
-    const auto start = static_cast<std::ptrdiff_t>(codes_.size());
+    // Codes met lately, each in a slot chosen by a few of its bits: a log of a few dozen codes
+    // keeps few more than those, without a sort of each piece on the reading's way. A code
+    // whose slot another took is kept again; Take sorts that out.
     for (const IndexedEntry& entry : piece) {
-        codes_.push_back(entry.code);
+        const std::uint32_t code = entry.code;
+        const std::size_t slot = (code ^ (code >> 11) ^ (code >> 22)) % kSlots;
+        if (!slotUsed_[slot] || slots_[slot] != code) {
+            slots_[slot] = code;
+            slotUsed_[slot] = true;
+            codes_.push_back(code);
+        }
     }
-    std::sort(codes_.begin() + start, codes_.end());
-    codes_.erase(std::unique(codes_.begin() + start, codes_.end()), codes_.end());
 }
 
 std::vector<std::uint32_t> DistinctCodeCollector::Take() {
     std::vector<std::uint32_t> codes = std::move(codes_);
     codes_ = {};
+    std::fill(std::begin(slotUsed_), std::end(slotUsed_), false);
     SortDistinct(codes);
     codes.shrink_to_fit();
     return codes;

@@ -84,7 +84,10 @@ class DistinctCodeCollector {
     std::vector<std::uint32_t> Take();
 
   private:
-    std::vector<std::uint32_t> codes_;  // each piece's own codes once, piece after piece
+    static constexpr std::size_t kSlots = 1024;
+    std::vector<std::uint32_t> codes_;  // the codes added, most of them once
+    std::uint32_t slots_[kSlots] = {};
+    bool slotUsed_[kSlots] = {};
 };
 
 // The place in `codes` (ascending) of the first code whose eight hexadecimal digits start with

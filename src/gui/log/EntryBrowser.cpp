@@ -265,6 +265,7 @@ void EntryBrowser::BuildControls() {
     layout->addLayout(bottom);
 
     takeTimer_ = new QTimer(this);
+    takeTimer_->setTimerType(Qt::PreciseTimer);  // a coarse one made the few ms twice as many
     takeTimer_->setInterval(kTakeIntervalMs);
     connect(takeTimer_, &QTimer::timeout, this, &EntryBrowser::TakeArrivedPieces);
 

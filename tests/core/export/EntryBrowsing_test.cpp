@@ -156,6 +156,26 @@ TEST(EntryBrowsingTest, SelectionAndCodesGrownPieceByPieceAreThoseOfTheWholeInde
     }
 }
 
+TEST(EntryBrowsingTest, CodesGatheredFromPiecesAreEachOnceWhateverTheirBits) {
+    // Codes that differ only in bits the collector does not look at first, in turns, several
+    // pieces over; then a collector used again after Take.
+    std::vector<IndexedEntry> piece;
+    for (std::uint32_t i = 0; i < 3000; ++i) {
+        IndexedEntry entry;
+        entry.code = (i % 3 == 0 ? 0x1000u : 0x1400u) + ((i % 7 == 0) ? 0x00400000u : 0u);
+        piece.push_back(entry);
+    }
+    DistinctCodeCollector codes;
+    codes.Reserve(9000);
+    for (int round = 0; round < 3; ++round) {
+        codes.Add(piece);
+    }
+    EXPECT_EQ(codes.Take(),
+              (std::vector<std::uint32_t>{0x1000, 0x1400, 0x00401000, 0x00401400}));
+    codes.Add(std::vector<IndexedEntry>(2));  // code 0, which an unused slot also holds
+    EXPECT_EQ(codes.Take(), std::vector<std::uint32_t>{0});
+}
+
 TEST(EntryBrowsingTest, CopiedRowsCountOverlapsOnceAndStopAtTheCap) {
     // Out of order and overlapping, as a selection made with the mouse and keys may be.
     const CopiedRows chosen = ChooseCopiedRows({{10, 12}, {2, 4}, {3, 6}, {11, 11}, {20, 20}}, 100);
