@@ -50,9 +50,12 @@ IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProg
 }
 
 void LogEntryIndex::Append(const std::vector<IndexedEntry>& piece, int total) {
+    // Room for the count at once, up to the most entries: grown in the window's thread, a
+    // second room and the copy into it would hold the window up and take half as much again.
+    // A count too high (markers that deliver no entry) costs address space only, given back
+    // with the last piece.
     if (entries_.empty() && total > 0) {
-        constexpr std::size_t kLargestReserve = std::size_t{1} << 22;
-        entries_.reserve(std::min(static_cast<std::size_t>(total), kLargestReserve));
+        entries_.reserve(std::min(static_cast<std::size_t>(total), kMostIndexedEntries));
     }
     // Doubled as Build's one entry at a time doubles it: a range inserted past the room would
     // make it the size plus the larger of the two, and the most entries (2^23) reached from a

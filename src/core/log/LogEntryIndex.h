@@ -47,7 +47,7 @@ class LogEntryIndex {
                    std::size_t mostEntries = kMostIndexedEntries);
 
     // Growing an index a piece at a time (LogEntryIndexer): adds the entries at the end; the
-    // first piece reserves room for the source's count of entries, as Build does.
+    // first piece reserves room for the source's count of entries (`total`), up to the most.
     void Append(const std::vector<IndexedEntry>& piece, int total);
     // Gives back the room reserved beyond the entries, once the last piece is in.
     void ShrinkToFit() { entries_.shrink_to_fit(); }
