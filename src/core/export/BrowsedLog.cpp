@@ -59,7 +59,7 @@ BrowseOpenResult BrowsedLog::Open(const std::string& path, const IndexProgress& 
         return BrowseOpenResult::kCancelled;
     }
     codes_ = DistinctCodes(index_);
-    rows_.emplace(reader_, index_, context_);
+    rows_.emplace(reader_, index_, context_, false, &readerLock_);
     return ResultOf(end);
 }
 
@@ -69,10 +69,6 @@ BrowseOpenResult BrowsedLog::OpenInPieces(const std::string& path, const PieceDe
     index_.Clear();
     if (!OpenReader(path)) {
         return BrowseOpenResult::kCannotOpen;
-    }
-    {
-        const std::lock_guard lock(readerLock_);
-        rows_.emplace(reader_, index_, context_);
     }
     LogEntryIndexer indexer;
     DistinctCodeCollector codes;
@@ -84,7 +80,9 @@ BrowseOpenResult BrowsedLog::OpenInPieces(const std::string& path, const PieceDe
     std::size_t most = std::max<std::size_t>(sizes.first, 1);
     for (;;) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
-            Close();
+            // The rows are the owner's to drop (Close); the reader goes now.
+            const std::lock_guard lock(readerLock_);
+            reader_.Close();
             return BrowseOpenResult::kCancelled;
         }
         BrowsedPiece piece;
@@ -110,6 +108,9 @@ BrowseOpenResult BrowsedLog::OpenInPieces(const std::string& path, const PieceDe
 }
 
 void BrowsedLog::AddPiece(BrowsedPiece& piece) {
+    if (!rows_) {
+        rows_.emplace(reader_, index_, context_, false, &readerLock_);
+    }
     index_.Append(piece.entries, piece.total);
     if (piece.end) {
         index_.ShrinkToFit();
@@ -118,13 +119,13 @@ void BrowsedLog::AddPiece(BrowsedPiece& piece) {
 }
 
 bool BrowsedLog::Row(std::size_t i, LogEntryRow& row) {
-    const std::lock_guard lock(readerLock_);
+    // Rows kept from an earlier reading need no lock: only reading the log again takes it.
     return rows_ && rows_->Row(i, row);
 }
 
 void BrowsedLog::Close() {
-    const std::lock_guard lock(readerLock_);
     rows_.reset();
+    const std::lock_guard lock(readerLock_);
     reader_.Close();
 }
 

@@ -63,7 +63,7 @@ class BrowsedLog {
     // thread, in order; the owner's thread adds them with AddPiece in that order and may ask
     // for the rows of the entries added meanwhile (Row), but leaves the rest alone until the
     // first piece is in. The last piece carries the end, also answered here; kCannotOpen and
-    // kCancelled come without a piece (a cancelled log is closed).
+    // kCancelled come without a piece (a cancelled log's reader is closed).
     BrowseOpenResult OpenInPieces(const std::string& path, const PieceDelivery& deliver,
                                   const std::atomic<bool>* cancel = nullptr,
                                   IndexPieceSizes sizes = {});
@@ -84,6 +84,7 @@ class BrowsedLog {
     bool OpenReader(const std::string& path);
 
     // The reader is shared while the index is read in pieces: rows are decoded between them.
+    // The rows (the owner's) take it only to read entries again, not for rows kept.
     std::mutex readerLock_;
     // The reader's messages go into the cause, not to the user: a worker thread may be opening.
     CQXLogFile reader_;

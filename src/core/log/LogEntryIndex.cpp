@@ -133,8 +133,13 @@ void MakeLogEntryRow(const CQXLogEntry& entry, std::size_t number, const LogText
 }
 
 LogEntryRows::LogEntryRows(IPositionedLogEntrySource& source, const LogEntryIndex& index,
-                           const LogTextContext& context, bool extendedData)
-    : source_(source), index_(index), context_(context), extendedData_(extendedData) {}
+                           const LogTextContext& context, bool extendedData,
+                           std::mutex* sourceLock)
+    : source_(source),
+      index_(index),
+      context_(context),
+      extendedData_(extendedData),
+      sourceLock_(sourceLock) {}
 
 const LogEntryRows::Stretch* LogEntryRows::Load(std::size_t i) {
     if (i >= index_.Size()) {
@@ -152,19 +157,26 @@ const LogEntryRows::Stretch* LogEntryRows::Load(std::size_t i) {
             return &kept_.front();
         }
     }
-    // One seek, then the stretch read on in order: neighbouring rows share the reader's buffer.
-    if (!source_.SeekEntry(index_[first].position)) {
-        return nullptr;
-    }
     Stretch stretch;
     stretch.first = first;
     const std::size_t count = std::min(kStretchRows, index_.Size() - first);
     stretch.entries.resize(count);
+    std::unique_lock<std::mutex> lock;
+    if (sourceLock_ != nullptr) {
+        lock = std::unique_lock(*sourceLock_);
+    }
+    // One seek, then the stretch read on in order: neighbouring rows share the reader's buffer.
+    if (!source_.SeekEntry(index_[first].position)) {
+        return nullptr;
+    }
     for (std::size_t k = 0; k < count; ++k) {
         if (source_.ReadEntry(stretch.entries[k]) != 1 ||
             source_.EntryPosition() != index_[first + k].position) {
             return nullptr;  // the file changed under the index
         }
+    }
+    if (lock.owns_lock()) {
+        lock.unlock();
     }
     if (kept_.size() >= kStretchesKept) {
         kept_.pop_back();

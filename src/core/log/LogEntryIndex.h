@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -106,8 +107,11 @@ class LogEntryRows {
     static constexpr std::size_t kStretchRows = 256;
     static constexpr std::size_t kStretchesKept = 16;
 
+    // `sourceLock`, when given, is held while the source is read: another thread may read it
+    // between the rows (an index read in pieces), never while a stretch is.
     LogEntryRows(IPositionedLogEntrySource& source, const LogEntryIndex& index,
-                 const LogTextContext& context, bool extendedData = false);
+                 const LogTextContext& context, bool extendedData = false,
+                 std::mutex* sourceLock = nullptr);
 
     // The row of entry i; false when i is past the index or the source cannot deliver it again.
     bool Row(std::size_t i, LogEntryRow& row);
@@ -125,6 +129,7 @@ class LogEntryRows {
     const LogEntryIndex& index_;
     const LogTextContext& context_;
     bool extendedData_;
+    std::mutex* sourceLock_;
     std::list<Stretch> kept_;  // most recently used first
 };
 
