@@ -34,7 +34,7 @@ enum class BrowseOpenResult {
 // soon, then larger ones, so that adding them costs the window little.
 struct IndexPieceSizes {
     std::size_t first = 4096;
-    std::size_t next = 65536;
+    std::size_t next = 16384;
 };
 
 // A piece of the index, read on the worker thread for the owner's thread to add (AddPiece).

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <chrono>
 
 #include "core/app/QVJServToolApp.h"
 #include "core/log/FirmLogCode.h"
@@ -52,6 +53,8 @@ constexpr int kFittedRows = 200;
 // at most this many at a time (unless one piece holds more): a few milliseconds of the view's
 // time, so that painting and the keys are served in between.
 constexpr int kTakeIntervalMs = 4;
+// Pieces read and not yet taken in at most (of 16,384 entries, 256 KiB each).
+constexpr std::size_t kMostPiecesWaiting = 8;
 constexpr std::size_t kRowsTakenATurn = std::size_t{1} << 17;
 // The form the go-to field shows while empty: the table's.
 const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
@@ -294,9 +297,14 @@ void EntryBrowser::StartLoading() {
                 path,
                 [this, &stop, &loading, &arrived](BrowsedPiece&& piece) {
                     // The first piece is called for at once; the window fetches the rest.
+                    // A few pieces wait at most: when the window is slower than the reading,
+                    // the reading waits, and the memory the pieces take stays small.
                     bool call = false;
                     {
-                        const std::lock_guard lock(arrived->lock);
+                        std::unique_lock lock(arrived->lock);
+                        while (arrived->pieces.size() >= kMostPiecesWaiting && !stop.load()) {
+                            arrived->taken.wait_for(lock, std::chrono::milliseconds(5));
+                        }
                         arrived->pieces.push_back(std::move(piece));
                         call = !arrived->called;
                         arrived->called = true;
@@ -335,6 +343,7 @@ void EntryBrowser::TakeArrivedPieces() {
                       std::make_move_iterator(taken));
         arrived_->pieces.erase(arrived_->pieces.begin(), taken);
     }
+    arrived_->taken.notify_all();
     if (closed_ || loaded_ || pieces.empty()) {
         return;  // the window is closing, or nothing came since
     }

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -101,6 +102,7 @@ class EntryBrowser final : public ViewerDialog {
     // that it paints and answers in between.
     struct ArrivedPieces {
         std::mutex lock;
+        std::condition_variable taken;
         std::vector<BrowsedPiece> pieces;
         bool called = false;
     };
