@@ -77,9 +77,6 @@ class LogEntryIndexer {
     // piece is the last one, and again, with no entries, when asked after it.
     std::optional<IndexEnd> Next(IPositionedLogEntrySource& source, std::size_t most,
                                  std::vector<IndexedEntry>& piece);
-    // Entries read so far, in all pieces.
-    std::size_t Indexed() const { return indexed_; }
-    bool Ended() const { return end_.has_value(); }
 
   private:
     bool Resume(IPositionedLogEntrySource& source);

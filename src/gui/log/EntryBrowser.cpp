@@ -53,9 +53,9 @@ constexpr int kFittedRows = 200;
 // at most this many at a time (unless one piece holds more): a few milliseconds of the view's
 // time, so that painting and the keys are served in between.
 constexpr int kTakeIntervalMs = 4;
+constexpr std::size_t kRowsTakenATurn = std::size_t{1} << 17;
 // Pieces read and not yet taken in at most (of 16,384 entries, 256 KiB each).
 constexpr std::size_t kMostPiecesWaiting = 8;
-constexpr std::size_t kRowsTakenATurn = std::size_t{1} << 17;
 // The form the go-to field shows while empty: the table's.
 const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
 
