@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace qx7 {
 namespace {
@@ -174,19 +175,24 @@ bool PassesFilter(const IndexedEntry& entry, const EntryFilter& filter) {
 }
 
 std::vector<std::uint32_t> SelectEntries(const LogEntryIndex& index, const EntryFilter& filter) {
+    std::vector<std::uint32_t> selection;
+    AppendSelected(index, 0, filter, selection);
+    return selection;
+}
+
+void AppendSelected(const LogEntryIndex& index, std::size_t from, const EntryFilter& filter,
+                    std::vector<std::uint32_t>& selection) {
     // The type rule is asked once per type, not once per entry.
     bool typeShown[8];
     for (int type = 0; type < 8; ++type) {
         typeShown[type] = TypeSelected(type, filter);
     }
-    std::vector<std::uint32_t> selection;
     const auto& entries = index.Entries();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t i = from; i < entries.size(); ++i) {
         if (typeShown[entries[i].type & 7] && PassesCodesAndTimes(entries[i], filter)) {
             selection.push_back(static_cast<std::uint32_t>(i));
         }
     }
-    return selection;
 }
 
 std::string FormatRowLine(const LogEntryRow& row) {
@@ -259,6 +265,39 @@ std::vector<std::uint32_t> DistinctCodes(const LogEntryIndex& index) {
     }
     std::sort(codes.begin(), codes.end());
     codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    codes.shrink_to_fit();
+    return codes;
+}
+
+namespace {
+
+void SortDistinct(std::vector<std::uint32_t>& codes) {
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+}
+
+}  // namespace
+
+void DistinctCodeCollector::Add(const std::vector<IndexedEntry>& piece) {
+    // Codes met lately, each in a slot chosen by a few of its bits: a log of a few dozen codes
+    // keeps few more than those, without a sort of each piece on the reading's way. A code
+    // whose slot another took is kept again; Take sorts that out.
+    for (const IndexedEntry& entry : piece) {
+        const std::uint32_t code = entry.code;
+        const std::size_t slot = (code ^ (code >> 11) ^ (code >> 22)) % kSlots;
+        if (!slotUsed_[slot] || slots_[slot] != code) {
+            slots_[slot] = code;
+            slotUsed_[slot] = true;
+            codes_.push_back(code);
+        }
+    }
+}
+
+std::vector<std::uint32_t> DistinctCodeCollector::Take() {
+    std::vector<std::uint32_t> codes = std::move(codes_);
+    codes_ = {};
+    std::fill(std::begin(slotUsed_), std::end(slotUsed_), false);
+    SortDistinct(codes);
     codes.shrink_to_fit();
     return codes;
 }

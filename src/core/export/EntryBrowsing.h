@@ -47,6 +47,10 @@ bool PassesFilter(const IndexedEntry& entry, const EntryFilter& filter);
 
 // The index positions of the entries passing the filter, in log order.
 std::vector<std::uint32_t> SelectEntries(const LogEntryIndex& index, const EntryFilter& filter);
+// The same for the entries from `from` on (those a growing index took in since), added at
+// the end of `selection`: a selection grown piece by piece is the one made at once.
+void AppendSelected(const LogEntryIndex& index, std::size_t from, const EntryFilter& filter,
+                    std::vector<std::uint32_t>& selection);
 
 // The text export's line of the row, without its CR LF: the one-line text, then, when there
 // are parameters, blanks up to column 127 and the parameters.
@@ -67,6 +71,24 @@ std::optional<std::uint32_t> ParseEntryCode(std::string_view text);
 // The codes the index holds, each once, ascending: four bytes a code whatever the log holds,
 // so a log of millions of different codes costs no more than its index.
 std::vector<std::uint32_t> DistinctCodes(const LogEntryIndex& index);
+// The same list for an index read a piece at a time: each piece's codes are taken in as it
+// comes, the list made once at the end (merging the list for each piece would take time in
+// the square of the pieces on a log of millions of codes).
+class DistinctCodeCollector {
+  public:
+    // Room for as many codes as the log is thought to hold entries: a log of a code an entry
+    // then never grows its list by doubling (address space only until codes are added).
+    void Reserve(std::size_t entries) { codes_.reserve(entries); }
+    void Add(const std::vector<IndexedEntry>& piece);
+    // The codes of every piece added, each once, ascending; the collector is empty afterwards.
+    std::vector<std::uint32_t> Take();
+
+  private:
+    static constexpr std::size_t kSlots = 1024;
+    std::vector<std::uint32_t> codes_;  // the codes added, most of them once
+    std::uint32_t slots_[kSlots] = {};
+    bool slotUsed_[kSlots] = {};
+};
 
 // The place in `codes` (ascending) of the first code whose eight hexadecimal digits start with
 // `prefix` (1 to 8 digits, either case); codes.size() when none does or the prefix is not one.

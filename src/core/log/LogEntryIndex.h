@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,13 @@ class LogEntryIndex {
     IndexEnd Build(IPositionedLogEntrySource& source, const IndexProgress& progress = {},
                    std::size_t mostEntries = kMostIndexedEntries);
 
+    // Growing an index a piece at a time (LogEntryIndexer): adds the entries at the end; the
+    // first piece reserves room for the source's count of entries (`total`), up to the most.
+    void Append(const std::vector<IndexedEntry>& piece, int total);
+    // Gives back the room reserved beyond the entries, once the last piece is in.
+    void ShrinkToFit() { entries_.shrink_to_fit(); }
+    void Clear() { entries_.clear(); }
+
     std::size_t Size() const { return entries_.size(); }
     bool Empty() const { return entries_.empty(); }
     const IndexedEntry& operator[](std::size_t i) const { return entries_[i]; }
@@ -52,6 +61,30 @@ class LogEntryIndex {
 
   private:
     std::vector<IndexedEntry> entries_;
+};
+
+// Reads an index a piece at a time, so that the entries read so far can be shown while the
+// rest are read: the pieces, one after the other, are the entries Build indexes, and the end
+// is the one Build answers. Between two pieces the source may be read elsewhere (rows decoded
+// for a view): each piece first goes back to where the last one stopped. The first piece
+// starts at the source's present position, like Build.
+class LogEntryIndexer {
+  public:
+    explicit LogEntryIndexer(std::size_t mostEntries = kMostIndexedEntries)
+        : mostEntries_(mostEntries) {}
+
+    // Reads up to `most` more entries into `piece` (emptied first). Answers the end once the
+    // piece is the last one, and again, with no entries, when asked after it.
+    std::optional<IndexEnd> Next(IPositionedLogEntrySource& source, std::size_t most,
+                                 std::vector<IndexedEntry>& piece);
+
+  private:
+    bool Resume(IPositionedLogEntrySource& source);
+
+    std::size_t mostEntries_;
+    std::size_t indexed_ = 0;
+    std::uint32_t lastPosition_ = 0;  // of the last entry read, when indexed_ > 0
+    std::optional<IndexEnd> end_;
 };
 
 // The texts of one entry as a row of a view; the same pieces the text export's line is made of.
@@ -65,14 +98,17 @@ struct LogEntryRow {
 };
 
 // Decodes rows of an indexed log on demand, keeping a few stretches of recent rows. The source
-// and the index must outlive it; one thread at a time.
+// and the index must outlive it; one thread at a time. The index may grow meanwhile.
 class LogEntryRows {
   public:
     static constexpr std::size_t kStretchRows = 256;
     static constexpr std::size_t kStretchesKept = 16;
 
+    // `sourceLock`, when given, is held while the source is read: another thread may read it
+    // between the rows (an index read in pieces), never while a stretch is.
     LogEntryRows(IPositionedLogEntrySource& source, const LogEntryIndex& index,
-                 const LogTextContext& context, bool extendedData = false);
+                 const LogTextContext& context, bool extendedData = false,
+                 std::mutex* sourceLock = nullptr);
 
     // The row of entry i; false when i is past the index or the source cannot deliver it again.
     bool Row(std::size_t i, LogEntryRow& row);
@@ -90,6 +126,7 @@ class LogEntryRows {
     const LogEntryIndex& index_;
     const LogTextContext& context_;
     bool extendedData_;
+    std::mutex* sourceLock_;
     std::list<Stretch> kept_;  // most recently used first
 };
 

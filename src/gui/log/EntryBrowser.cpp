@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <chrono>
 
 #include "core/app/QVJServToolApp.h"
 #include "core/log/FirmLogCode.h"
@@ -48,22 +49,32 @@ constexpr int kCopiedRows = 5629;       // "Copied %1 rows."
 constexpr int kCopiedFirstRows = 5630;  // "Copied the first %1 of %2 rows."
 // Rows measured when the columns are fitted to their texts: the first screenfuls.
 constexpr int kFittedRows = 200;
+// While the log is read, the rows that came are taken into the table every few milliseconds,
+// at most this many at a time (unless one piece holds more): a few milliseconds of the view's
+// time, so that painting and the keys are served in between.
+constexpr int kTakeIntervalMs = 4;
+constexpr std::size_t kRowsTakenATurn = std::size_t{1} << 17;
+// Pieces read and not yet taken in at most (of 16,384 entries, 256 KiB each).
+constexpr std::size_t kMostPiecesWaiting = 8;
 // The form the go-to field shows while empty: the table's.
 const char* const kGoToForm = "MM/DD/YYYY hh:mm:ss";
 
 }  // namespace
 
-EntryBrowser::EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent)
+EntryBrowser::EntryBrowser(const PageContext& context, const std::string& logPath, QWidget* parent,
+                           EntryBrowserLoading loading)
     : ViewerDialog(context, QStringLiteral("EntryBrowser"), parent),
       logPath_(logPath),
-      log_(std::make_unique<BrowsedLog>(context.app.GetLanguage(), context.clock)) {
+      log_(std::make_unique<BrowsedLog>(context.app.GetLanguage(), context.clock)),
+      loading_(std::move(loading)) {
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     setSizeGripEnabled(true);
     setWindowTitle(LocalText(kBrowserTitle) + QStringLiteral(" - ") +
                    QFileInfo(FromFileName(logPath)).fileName());
-    BuildControls();
+    // The reading first: the window is made while the log is opened.
     StartLoading();
+    BuildControls();
 }
 
 EntryBrowser::~EntryBrowser() {
@@ -213,6 +224,12 @@ void EntryBrowser::BuildControls() {
     status_->setTextFormat(Qt::PlainText);
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("count"));
+    loadingBar_ = new QProgressBar(this);
+    loadingBar_->setObjectName(QStringLiteral("loading"));
+    loadingBar_->setTextVisible(false);
+    loadingBar_->setMaximumWidth(8 * metrics.averageCharWidth() + pad);
+    loadingBar_->setMaximumHeight(metrics.height());
+    loadingBar_->hide();
     auto* close = new QPushButton(LocalText(kBrowserClose), this);
     close->setObjectName(QStringLiteral("close"));
     connect(close, &QPushButton::clicked, this, &EntryBrowser::reject);
@@ -240,6 +257,7 @@ void EntryBrowser::BuildControls() {
     seek->addWidget(goTo_);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(status_, 1);
+    bottom->addWidget(loadingBar_);
     bottom->addWidget(count_);
     bottom->addSpacing(12);
     bottom->addWidget(close);
@@ -248,6 +266,11 @@ void EntryBrowser::BuildControls() {
     layout->addLayout(seek);
     layout->addWidget(pages_, 1);
     layout->addLayout(bottom);
+
+    takeTimer_ = new QTimer(this);
+    takeTimer_->setTimerType(Qt::PreciseTimer);  // a coarse one made the few ms twice as many
+    takeTimer_->setInterval(kTakeIntervalMs);
+    connect(takeTimer_, &QTimer::timeout, this, &EntryBrowser::TakeArrivedPieces);
 
     searchTimer_ = new QTimer(this);
     searchTimer_->setInterval(0);
@@ -259,27 +282,42 @@ void EntryBrowser::BuildControls() {
                                          findNext_, when_, goTo_}) {
         control->setEnabled(false);
     }
+    filter_ = FilterOfControls();
     resize(std::max(sizeHint().width(), 1000), 640);
 }
 
 void EntryBrowser::StartLoading() {
-    pages_->setCurrentIndex(0);
-    // The work has the log to itself until it hands it over in OnLoaded.
+    // The work has the log to itself until the first piece is in; then it shares only the
+    // reader, which the log keeps under a lock, with the rows on show.
     worker_ = std::make_unique<BackgroundWork>(
         this,
-        [this, log = log_.get(), path = logPath_](const std::atomic<bool>& stop) {
-            return log->Open(
+        [this, log = log_.get(), path = logPath_, loading = loading_, arrived = arrived_](
+            const std::atomic<bool>& stop) {
+            return log->OpenInPieces(
                 path,
-                [this](std::size_t indexed, int total) {
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, indexed, total] {
-                            OnProgress(static_cast<qulonglong>(indexed), total);
-                        },
-                        Qt::QueuedConnection);
-                    return true;
+                [this, &stop, &loading, &arrived](BrowsedPiece&& piece) {
+                    // The first piece is called for at once; the window fetches the rest.
+                    // A few pieces wait at most: when the window is slower than the reading,
+                    // the reading waits, and the memory the pieces take stays small.
+                    bool call = false;
+                    {
+                        std::unique_lock lock(arrived->lock);
+                        while (arrived->pieces.size() >= kMostPiecesWaiting && !stop.load()) {
+                            arrived->taken.wait_for(lock, std::chrono::milliseconds(5));
+                        }
+                        arrived->pieces.push_back(std::move(piece));
+                        call = !arrived->called;
+                        arrived->called = true;
+                    }
+                    if (call) {
+                        QMetaObject::invokeMethod(
+                            this, [this] { TakeArrivedPieces(); }, Qt::QueuedConnection);
+                    }
+                    if (loading.afterPiece) {
+                        loading.afterPiece(stop);
+                    }
                 },
-                &stop);
+                &stop, loading.pieces);
         },
         [this](BrowseOpenResult result) { OnLoaded(result); });
 }
@@ -288,21 +326,88 @@ void EntryBrowser::StopWorker() {
     worker_.reset();
 }
 
-void EntryBrowser::OnProgress(qulonglong indexed, int total) {
-    if (loaded_ || total <= 0) {
-        return;
+void EntryBrowser::TakeArrivedPieces() {
+    // A few pieces at a time: taking in rows costs the view time in their number, and a
+    // million at once would hold the window up.
+    std::vector<BrowsedPiece> pieces;
+    {
+        const std::lock_guard lock(arrived_->lock);
+        std::size_t entries = 0;
+        auto taken = arrived_->pieces.begin();
+        while (taken != arrived_->pieces.end() &&
+               (entries == 0 || entries + taken->entries.size() <= kRowsTakenATurn)) {
+            entries += taken->entries.size();
+            ++taken;
+        }
+        pieces.assign(std::make_move_iterator(arrived_->pieces.begin()),
+                      std::make_move_iterator(taken));
+        arrived_->pieces.erase(arrived_->pieces.begin(), taken);
     }
-    progress_->setRange(0, total);
-    progress_->setValue(
-        static_cast<int>(std::min<qulonglong>(indexed, static_cast<qulonglong>(total))));
+    arrived_->taken.notify_all();
+    if (closed_ || loaded_ || pieces.empty()) {
+        return;  // the window is closing, or nothing came since
+    }
+    const std::size_t from = log_->Index().Size();
+    for (BrowsedPiece& piece : pieces) {
+        log_->AddPiece(piece);
+    }
+    std::vector<std::uint32_t> more;
+    AppendSelected(log_->Index(), from, filter_, more);
+    model_->AppendSelection(more);
+    if (!fitted_ && model_->rowCount() >= kFittedRows) {
+        FitColumns();
+    }
+    if (!pieces.back().end) {
+        const int total = std::max(pieces.back().total, 1);
+        loadingBar_->setRange(0, total);
+        loadingBar_->setValue(static_cast<int>(
+            std::min<std::size_t>(log_->Index().Size(), static_cast<std::size_t>(total))));
+    }
+    UpdateCount();
+    if (!rowsShown_) {
+        ShowRows();
+    }
+    if (pieces.back().end) {
+        Finish(*pieces.back().end);
+    }
+}
+
+void EntryBrowser::ShowRows() {
+    rowsShown_ = true;
+    if (!loaded_) {
+        // The type boxes apply to the rows there and to those still to come.
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 errors_, warnings_, information_, unnamed_[0], unnamed_[1], unnamed_[2]}) {
+            control->setEnabled(true);
+        }
+        status_->setText(LocalText(kBrowserReading));
+        loadingBar_->show();
+        takeTimer_->start();
+    }
+    pages_->setCurrentIndex(1);
+    table_->setFocus(Qt::OtherFocusReason);
+    if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
+        SelectRow(0);
+    }
+    emit rowsShown();
 }
 
 void EntryBrowser::OnLoaded(BrowseOpenResult result) {
     StopWorker();
-    if (result == BrowseOpenResult::kCancelled || closed_) {
-        return;  // the window is closing
+    // A log read ends with its last piece, which may still wait to be taken in; one that
+    // could not be opened has none.
+    if (result == BrowseOpenResult::kCannotOpen && !closed_) {
+        Finish(result);
     }
+}
+
+void EntryBrowser::Finish(BrowseOpenResult result) {
     loaded_ = true;
+    takeTimer_->stop();
+    loadingBar_->hide();
+    if (status_->text() == LocalText(kBrowserReading)) {
+        status_->clear();
+    }
     if (result == BrowseOpenResult::kCannotOpen) {
         status_->setText(LocalText(kBrowserCannotRead).arg(QString::fromStdString(log_->Cause())));
     } else if (result == BrowseOpenResult::kPartly) {
@@ -319,13 +424,14 @@ void EntryBrowser::OnLoaded(BrowseOpenResult result) {
                                          findNext_, when_, goTo_}) {
         control->setEnabled(result != BrowseOpenResult::kCannotOpen);
     }
-    ApplyFilter();
-    FitColumns();
-    pages_->setCurrentIndex(1);
-    table_->setFocus(Qt::OtherFocusReason);
-    if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) {
-        SelectRow(0);
+    if (!rowsShown_) {
+        ApplyFilter();
+        FitColumns();
+        ShowRows();
+    } else if (!fitted_) {
+        FitColumns();
     }
+    UpdateCount();
     emit loaded();
 }
 
@@ -336,6 +442,7 @@ void EntryBrowser::FillCodes() {
 }
 
 void EntryBrowser::FitColumns() {
+    fitted_ = true;
     // Each column as wide as its header and the texts of the first rows, but none wider than
     // a third of the window, so that the last one, which stretches, keeps room for its texts.
     QHeaderView* columns = table_->horizontalHeader();
@@ -364,7 +471,7 @@ void EntryBrowser::FitColumns() {
 }
 
 void EntryBrowser::ApplyFilter() {
-    if (!loaded_) {
+    if (!loaded_ && !rowsShown_) {
         return;
     }
     searchTimer_->stop();
@@ -372,6 +479,18 @@ void EntryBrowser::ApplyFilter() {
     const QModelIndex current = table_->currentIndex();
     const bool keep = current.isValid();
     const std::uint32_t shown = keep ? model_->EntryAt(current.row()) : 0;
+    filter_ = FilterOfControls();
+    model_->SetSelection(SelectEntries(log_->Index(), filter_));
+    if (keep && model_->rowCount() > 0) {
+        const auto& selection = model_->Selection();
+        const auto at = std::lower_bound(selection.begin(), selection.end(), shown);
+        SelectRow(static_cast<int>(
+            std::min<std::ptrdiff_t>(at - selection.begin(), model_->rowCount() - 1)));
+    }
+    UpdateCount();
+}
+
+EntryFilter EntryBrowser::FilterOfControls() const {
     EntryFilter filter;
     filter.types = {errors_->isChecked(), warnings_->isChecked(), information_->isChecked()};
     filter.unnamed = {unnamed_[0]->isChecked(), unnamed_[1]->isChecked(),
@@ -380,14 +499,7 @@ void EntryBrowser::ApplyFilter() {
     if (code.isValid()) {
         filter.codes.push_back(code.value<std::uint32_t>());
     }
-    model_->SetSelection(SelectEntries(log_->Index(), filter));
-    if (keep && model_->rowCount() > 0) {
-        const auto& selection = model_->Selection();
-        const auto at = std::lower_bound(selection.begin(), selection.end(), shown);
-        SelectRow(static_cast<int>(
-            std::min<std::ptrdiff_t>(at - selection.begin(), model_->rowCount() - 1)));
-    }
-    UpdateCount();
+    return filter;
 }
 
 void EntryBrowser::UpdateCount() {
@@ -528,6 +640,7 @@ bool EntryBrowser::eventFilter(QObject* watched, QEvent* event) {
 void EntryBrowser::reject() {
     closed_ = true;
     searchTimer_->stop();
+    takeTimer_->stop();
     StopWorker();
     log_->Close();  // a ".zlg"'s inflated copy goes now, not when the window is deleted
     ViewerDialog::reject();

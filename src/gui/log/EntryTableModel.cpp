@@ -19,6 +19,16 @@ void EntryTableModel::SetSelection(std::vector<std::uint32_t> selection) {
     endResetModel();
 }
 
+void EntryTableModel::AppendSelection(const std::vector<std::uint32_t>& more) {
+    if (more.empty()) {
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(more.size()) - 1);
+    selection_.insert(selection_.end(), more.begin(), more.end());
+    endInsertRows();
+}
+
 const LogEntryRow* EntryTableModel::RowTexts(int row) const {
     if (row < 0 || row >= rowCount()) {
         return nullptr;

@@ -30,6 +30,9 @@ class EntryTableModel final : public QAbstractTableModel {
 
     // The entries to show (index positions in log order); the view starts over.
     void SetSelection(std::vector<std::uint32_t> selection);
+    // More entries to show after those shown (an index growing while the log is read): the
+    // rows on show, the current one and the selection stay where they are.
+    void AppendSelection(const std::vector<std::uint32_t>& more);
     const std::vector<std::uint32_t>& Selection() const { return selection_; }
 
     // The entry (its place in the whole log) shown in the row.

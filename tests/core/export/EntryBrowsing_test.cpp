@@ -114,6 +114,68 @@ TEST(EntryBrowsingTest, TheCodeListHoldsEachCodeOnceInOrderAndIsSearchedByItsDig
     }
 }
 
+// An index that grows a piece at a time: the selection and the codes made piece by piece are
+// those made of the whole index, whatever the pieces.
+TEST(EntryBrowsingTest, SelectionAndCodesGrownPieceByPieceAreThoseOfTheWholeIndex) {
+    std::vector<CQXLogEntry> entries;
+    for (std::uint32_t i = 0; i < 200; ++i) {
+        entries.push_back(test::MakeEntry(100 + i * 7 % 50, 0x1000 + (i * 13) % 17,
+                                          static_cast<int>(i * 5 % 8)));
+    }
+    const LogEntryIndex whole = IndexOf(entries);
+    EntryFilter errorsOfTwoCodes;
+    errorsOfTwoCodes.types = {true, false, false};
+    errorsOfTwoCodes.codes = {0x1003, 0x1008};
+    EntryFilter lateOnes;
+    lateOnes.unnamed = {true, false, true};
+    lateOnes.from = 130;
+    for (const EntryFilter& filter : {EntryFilter{}, errorsOfTwoCodes, lateOnes}) {
+        const std::vector<std::uint32_t> expected = SelectEntries(whole, filter);
+        ASSERT_FALSE(expected.empty());
+        for (const std::size_t size : {std::size_t{1}, std::size_t{3}, std::size_t{64}, std::size_t{500}}) {
+            test::VectorEntrySource source(entries);
+            LogEntryIndexer indexer;
+            LogEntryIndex growing;
+            std::vector<IndexedEntry> piece;
+            std::vector<std::uint32_t> selection;
+            DistinctCodeCollector codes;
+            std::optional<IndexEnd> end;
+            while (!end) {
+                end = indexer.Next(source, size, piece);
+                const std::size_t from = growing.Size();
+                growing.Append(piece, source.GetEntryCount());
+                AppendSelected(growing, from, filter, selection);
+                codes.Add(piece);
+            }
+            EXPECT_EQ(selection, expected) << size;
+            const std::vector<std::uint32_t> taken = codes.Take();
+            EXPECT_EQ(taken, DistinctCodes(whole)) << size;
+            EXPECT_EQ(taken.capacity(), taken.size());
+            EXPECT_TRUE(codes.Take().empty());
+        }
+    }
+}
+
+TEST(EntryBrowsingTest, CodesGatheredFromPiecesAreEachOnceWhateverTheirBits) {
+    // Codes that differ only in bits the collector does not look at first, in turns, several
+    // pieces over; then a collector used again after Take.
+    std::vector<IndexedEntry> piece;
+    for (std::uint32_t i = 0; i < 3000; ++i) {
+        IndexedEntry entry;
+        entry.code = (i % 3 == 0 ? 0x1000u : 0x1400u) + ((i % 7 == 0) ? 0x00400000u : 0u);
+        piece.push_back(entry);
+    }
+    DistinctCodeCollector codes;
+    codes.Reserve(9000);
+    for (int round = 0; round < 3; ++round) {
+        codes.Add(piece);
+    }
+    EXPECT_EQ(codes.Take(),
+              (std::vector<std::uint32_t>{0x1000, 0x1400, 0x00401000, 0x00401400}));
+    codes.Add(std::vector<IndexedEntry>(2));  // code 0, which an unused slot also holds
+    EXPECT_EQ(codes.Take(), std::vector<std::uint32_t>{0});
+}
+
 TEST(EntryBrowsingTest, CopiedRowsCountOverlapsOnceAndStopAtTheCap) {
     // Out of order and overlapping, as a selection made with the mouse and keys may be.
     const CopiedRows chosen = ChooseCopiedRows({{10, 12}, {2, 4}, {3, 6}, {11, 11}, {20, 20}}, 100);

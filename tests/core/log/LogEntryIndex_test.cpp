@@ -13,6 +13,7 @@
 #include "core/log/QXLogFile.h"
 #include "loggen/LogBuilder.h"
 #include "support/FixedNowLocalTime.h"
+#include "support/LogEntryFeed.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedTimeZone.h"
 #include "support/TempDir.h"
@@ -203,6 +204,52 @@ TEST_F(LogEntryIndexTest, BuildingStopsWhenAskedAndReplacesAnEarlierIndex) {
     EXPECT_EQ(index.Build(reader, {}, 60000), IndexEnd::kComplete);
     EXPECT_EQ(index.Size(), 60000u);
     reader.Close();
+}
+
+TEST_F(LogEntryIndexTest, PiecesEndAsBuildEndsAtTheLimitAndAtAReadError) {
+    std::vector<CQXLogEntry> entries;
+    for (std::uint32_t i = 0; i < 10; ++i) {
+        entries.push_back(test::MakeEntry(kPresent + i, 0x1000 + i, 1 + static_cast<int>(i % 5)));
+    }
+    // Indexed in pieces of three, with a reading elsewhere between them.
+    const auto inPieces = [](test::VectorEntrySource& source, std::size_t most,
+                             std::vector<IndexedEntry>& all) {
+        LogEntryIndexer indexer(most);
+        std::vector<IndexedEntry> piece;
+        for (;;) {
+            const auto end = indexer.Next(source, 3, piece);
+            all.insert(all.end(), piece.begin(), piece.end());
+            if (end) {
+                return *end;
+            }
+            EXPECT_TRUE(source.SeekEntry(0));
+        }
+    };
+    struct Case {
+        std::size_t most;
+        int failAfter;
+        IndexEnd end;
+        std::size_t indexed;
+    };
+    for (const Case& c : {Case{10, -1, IndexEnd::kComplete, 10}, Case{9, -1, IndexEnd::kFull, 9},
+                          Case{3, -1, IndexEnd::kFull, 3}, Case{10, 5, IndexEnd::kReadFailed, 5},
+                          Case{10, 6, IndexEnd::kReadFailed, 6}}) {
+        test::VectorEntrySource whole(entries, c.failAfter);
+        LogEntryIndex index;
+        ASSERT_EQ(index.Build(whole, {}, c.most), c.end) << c.most << " " << c.failAfter;
+        ASSERT_EQ(index.Size(), c.indexed);
+
+        test::VectorEntrySource source(entries, c.failAfter);
+        std::vector<IndexedEntry> all;
+        EXPECT_EQ(inPieces(source, c.most, all), c.end) << c.most << " " << c.failAfter;
+        ASSERT_EQ(all.size(), c.indexed);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            EXPECT_EQ(all[i].position, index[i].position);
+            EXPECT_EQ(all[i].code, index[i].code);
+            EXPECT_EQ(all[i].time, index[i].time);
+            EXPECT_EQ(all[i].type, index[i].type);
+        }
+    }
 }
 
 }  // namespace

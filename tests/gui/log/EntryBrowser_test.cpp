@@ -11,7 +11,13 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QSignalSpy>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <QTableView>
+#include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
 #include <sstream>
 
 #include "core/log/FirmLogCode.h"
@@ -50,6 +56,40 @@ int UnnamedOpenFiles() {
     }
     return count;
 }
+
+// Holds the browser's reading after each piece it hands over, until the test lets the next one
+// go or the browser closes: the states while rows arrive are then looked at without a race.
+class PieceGate {
+  public:
+    gui::EntryBrowserLoading Loading(std::size_t first, std::size_t next) {
+        gui::EntryBrowserLoading loading;
+        loading.pieces = {first, next};
+        loading.afterPiece = [this](const std::atomic<bool>& stop) { Hold(stop); };
+        return loading;
+    }
+    void Release(int pieces) {
+        const std::lock_guard lock(mutex_);
+        allowed_ += pieces;
+        changed_.notify_all();
+    }
+    void ReleaseAll() { Release(std::numeric_limits<int>::max() / 2); }
+
+  private:
+    void Hold(const std::atomic<bool>& stop) {
+        std::unique_lock lock(mutex_);
+        // The stop flag has no notification of its own: looked at now and then.
+        while (allowed_ == 0 && !stop.load()) {
+            changed_.wait_for(lock, std::chrono::milliseconds(5));
+        }
+        if (allowed_ > 0) {
+            --allowed_;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int allowed_ = 0;
+};
 
 class EntryBrowserTest : public LogViewerTest {
   protected:
@@ -140,6 +180,40 @@ class EntryBrowserTest : public LogViewerTest {
         auto browser = std::make_unique<gui::EntryBrowser>(harness.Context(), log, nullptr);
         browser->show();
         return browser;
+    }
+
+    // The same, its reading held after each piece by the gate (which must outlive it).
+    std::unique_ptr<gui::EntryBrowser> BrowseHeld(const std::string& log, PieceGate& gate,
+                                                  std::size_t first, std::size_t next) {
+        auto browser = std::make_unique<gui::EntryBrowser>(harness.Context(), log, nullptr,
+                                                           gate.Loading(first, next));
+        browser->show();
+        return browser;
+    }
+
+    static bool WaitRows(gui::EntryBrowser* browser, int rows) {
+        return QTest::qWaitFor([&] { return browser->Model()->rowCount() == rows; }, 20000);
+    }
+
+    // The rows of the log opened at once, as the browser showed them before it read in pieces:
+    // the entries the filter selects from the whole index, as text export lines.
+    std::vector<QString> RowsOfTheWholeLog(const std::string& log, const EntryFilter& filter) {
+        BrowsedLog whole(Language(), harness.Context().clock);
+        const BrowseOpenResult opened = whole.Open(log);
+        EXPECT_EQ(opened, BrowseOpenResult::kOpened);
+        std::vector<QString> rows;
+        for (const std::uint32_t i : SelectEntries(whole.Index(), filter)) {
+            LogEntryRow row;
+            EXPECT_TRUE(whole.Row(i, row)) << i;
+            rows.push_back(QString::fromStdString(FormatRowLine(row)));
+        }
+        return rows;
+    }
+
+    static EntryFilter EveryType() {
+        EntryFilter filter;
+        filter.unnamed = {true, true, true};
+        return filter;
     }
 };
 
@@ -497,6 +571,190 @@ TEST_F(EntryBrowserTest, AMissingLogOnTheCommandLineSaysSoOnTheLogFilePage) {
     EXPECT_EQ(harness.app.History(), (std::vector<int>{156, 178}));
 }
 
+TEST_F(EntryBrowserTest, RowsArriveWhileTheLogIsReadAndStayWhereTheyAre) {
+    const std::string log = ManyEntries("p1.zlg");
+    const std::vector<QString> finished = RowsOfTheWholeLog(log, EveryType());
+    ASSERT_EQ(finished.size(), 3000u);
+    PieceGate gate;
+    auto browser = BrowseHeld(log, gate, 500, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+
+    // The first piece is on show, the rest held back: its rows are the finished table's first.
+    EXPECT_FALSE(browser->IsLoaded());
+    ASSERT_EQ(browser->Model()->rowCount(), 500);
+    EXPECT_EQ(Rows(browser.get()),
+              std::vector<QString>(finished.begin(), finished.begin() + 500));
+    auto* status = browser->findChild<QLabel*>("status");
+    EXPECT_EQ(status->text(), "Reading the log...");
+    EXPECT_TRUE(browser->findChild<QProgressBar*>("loading")->isVisible());
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "500 of 500 entries");
+    EXPECT_EQ(CurrentRow(browser.get()), 0);
+    // The table has the keys (once the window is active: asked of the window, not of the
+    // platform, whose activation may come later under a window system).
+    EXPECT_EQ(browser->focusWidget(), browser->Table());
+    // The type boxes apply to what is there; the code list, search and go-to wait for the rest.
+    EXPECT_TRUE(browser->findChild<QCheckBox*>("errors")->isEnabled());
+    EXPECT_TRUE(browser->findChild<QCheckBox*>("type6")->isEnabled());
+    for (const char* name : {"codes", "find", "when"}) {
+        EXPECT_FALSE(browser->findChild<QWidget*>(name)->isEnabled()) << name;
+    }
+    ScreenshotViewer(browser.get(), QStringLiteral("browser-reading"));
+
+    // The keys move along the rows there; a row chosen in the middle, scrolled to.
+    QTest::keyClick(browser->Table(), Qt::Key_Down);
+    QTest::keyClick(browser->Table(), Qt::Key_PageDown);
+    const int keyed = CurrentRow(browser.get());
+    EXPECT_GT(keyed, 1);
+    browser->Table()->selectRow(300);
+    browser->Table()->scrollTo(browser->Model()->index(300, 0));
+    QCoreApplication::processEvents();
+    const int scrolled = browser->Table()->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+
+    // More rows come in below: nothing moves under the selection or the view.
+    gate.Release(1);
+    ASSERT_TRUE(WaitRows(browser.get(), 1500));
+    EXPECT_FALSE(browser->IsLoaded());
+    EXPECT_EQ(CurrentRow(browser.get()), 300);
+    EXPECT_EQ(browser->Model()->EntryAt(300), 300u);
+    EXPECT_EQ(browser->Table()->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(browser->Table()->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,500 of 1,500 entries");
+    // A copy takes the rows there.
+    QTest::keyClick(browser->Table(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), finished[300] + "\n");
+
+    gate.ReleaseAll();
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    EXPECT_EQ(Rows(browser.get()), finished);
+    EXPECT_EQ(CurrentRow(browser.get()), 300);
+    EXPECT_EQ(browser->Table()->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "3,000 of 3,000 entries");
+    EXPECT_EQ(status->text(), "Copied 1 rows.");  // not cleared: it is not the reading note
+    EXPECT_FALSE(browser->findChild<QProgressBar*>("loading")->isVisible());
+    for (const char* name : {"codes", "find", "when"}) {
+        EXPECT_TRUE(browser->findChild<QWidget*>(name)->isEnabled()) << name;
+    }
+    EXPECT_EQ(browser->findChild<QComboBox*>("codes")->count(), 5);
+    ScreenshotViewer(browser.get(), QStringLiteral("browser-read"));
+    EXPECT_TRUE(harness.sink.shown.empty());
+}
+
+TEST_F(EntryBrowserTest, AFilterChangedWhileRowsArriveAppliesToThoseStillToCome) {
+    const std::string log = ManyEntries("p1.zlg");
+    PieceGate gate;
+    auto browser = BrowseHeld(log, gate, 400, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+    ASSERT_EQ(browser->Model()->rowCount(), 400);
+    browser->Table()->selectRow(100);  // entry 100, type 4: information
+    browser->findChild<QCheckBox*>("information")->setChecked(false);
+    browser->findChild<QCheckBox*>("type0")->setChecked(false);
+
+    EntryFilter filter = EveryType();
+    filter.types.information = false;
+    filter.unnamed.type0 = false;
+    const std::vector<QString> finished = RowsOfTheWholeLog(log, filter);
+    // Of the entries in so far (0 to 399), those the boxes let through: 5 of every 8.
+    ASSERT_EQ(browser->Model()->rowCount(), 250);
+    EXPECT_EQ(Rows(browser.get()), std::vector<QString>(finished.begin(), finished.begin() + 250));
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "250 of 400 entries");
+    // The row on show gave way to the next one the boxes let through (entry 102).
+    EXPECT_EQ(browser->Model()->EntryAt(CurrentRow(browser.get())), 102u);
+
+    gate.Release(1);
+    // Entries up to 1099: 137 whole rounds of eight, then types 0 to 3.
+    ASSERT_TRUE(WaitRows(browser.get(), 137 * 5 + 3));
+    EXPECT_EQ(Rows(browser.get()),
+              std::vector<QString>(finished.begin(), finished.begin() + 137 * 5 + 3));
+    gate.ReleaseAll();
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    EXPECT_EQ(Rows(browser.get()), finished);
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "1,875 of 3,000 entries");
+    EXPECT_EQ(browser->Model()->EntryAt(CurrentRow(browser.get())), 102u);
+    // Ticked again: every entry.
+    browser->findChild<QCheckBox*>("information")->setChecked(true);
+    browser->findChild<QCheckBox*>("type0")->setChecked(true);
+    EXPECT_EQ(Rows(browser.get()), RowsOfTheWholeLog(log, EveryType()));
+}
+
+TEST_F(EntryBrowserTest, ClosedWhileRowsArriveTheReadingStopsAndNothingIsLeft) {
+    const std::string log = ManyEntries("p1.zlg");
+    const int before = UnnamedOpenFiles();
+    {
+        // Closed with Cancel's neighbour, the Close button, while the reading is held.
+        PieceGate gate;
+        auto browser = BrowseHeld(log, gate, 500, 500);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+        QTest::mouseClick(browser->findChild<QPushButton*>("close"), Qt::LeftButton);
+        EXPECT_FALSE(browser->isVisible());
+        EXPECT_FALSE(browser->IsLoaded());
+        EXPECT_EQ(UnnamedOpenFiles(), before);
+        // Pieces on their way when it closed change nothing.
+        QCoreApplication::processEvents();
+        EXPECT_EQ(browser->Model()->rowCount(), 500);
+    }
+    {
+        // Deleted without being closed first, with a piece let go and another held.
+        PieceGate gate;
+        auto browser = BrowseHeld(log, gate, 500, 500);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+        gate.Release(1);
+        browser.reset();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(UnnamedOpenFiles(), before);
+    EXPECT_TRUE(harness.sink.shown.empty());
+}
+
+// Pieces that pile up while the window is busy are taken in a bounded number of rows at a
+// time, and the browser is done only once the last of them is in.
+TEST_F(EntryBrowserTest, PiledUpPiecesAreTakenInAFewAtATimeAndAllBeforeTheEnd) {
+    const std::string log = DistinctCodes("many.log", 300000);
+    PieceGate gate;
+    auto browser = BrowseHeld(log, gate, 4096, 4096);
+    std::vector<int> inserted;
+    QObject::connect(browser->Model(), &QAbstractItemModel::rowsInserted,
+                     [&](const QModelIndex&, int first, int last) {
+                         inserted.push_back(last - first + 1);
+                     });
+    int rowsWhenLoaded = -1;
+    QObject::connect(browser.get(), &gui::EntryBrowser::loaded,
+                     [&] { rowsWhenLoaded = browser->Model()->rowCount(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+    gate.ReleaseAll();
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    EXPECT_EQ(rowsWhenLoaded, 300000);
+    ASSERT_GE(inserted.size(), 3u);
+    EXPECT_EQ(inserted.front(), 4096);
+    for (const int rows : inserted) {
+        EXPECT_LE(rows, 131072);
+    }
+    EXPECT_EQ(browser->findChild<QComboBox*>("codes")->count(), 300001);
+    EXPECT_EQ(browser->Model()->RowLine(299999).mid(0, 8), QStringLiteral("299999: "));
+}
+
+TEST_F(EntryBrowserTest, ALogDamagedWhileItIsReadEndsWithTheDamageNote) {
+    const std::string log = DistinctCodes("cut.log", 100000);
+    const std::vector<QString> whole = RowsOfTheWholeLog(log, EveryType());
+    PieceGate gate;
+    auto browser = BrowseHeld(log, gate, 1000, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+    // Cut to half while the reading waits: the rest cannot be read.
+    std::filesystem::resize_file(log, std::filesystem::file_size(log) / 2);
+    gate.ReleaseAll();
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    EXPECT_EQ(browser->findChild<QLabel*>("status")->text(),
+              "Reading stopped at a damaged place; the entries before it are shown.");
+    // The entries before the cut, as the whole log has them.
+    const int rows = browser->Model()->rowCount();
+    EXPECT_GT(rows, 1000);
+    EXPECT_LT(rows, 100000);
+    for (const int row : {0, 999, 1000, rows / 2}) {
+        EXPECT_EQ(browser->Model()->RowLine(row), whole[static_cast<std::size_t>(row)]) << row;
+    }
+    EXPECT_FALSE(browser->findChild<QProgressBar*>("loading")->isVisible());
+}
+
 TEST(GuiOptionsTest, BrowseTakesTheNextArgumentAndOptionsAreNoLogs) {
     const gui::GuiOptions browse = gui::ParseGuiOptions({"tool", "--browse", "a b.zlg"});
     EXPECT_TRUE(browse.browseOnly);
@@ -539,6 +797,25 @@ TEST_F(EntryBrowserJapaneseTest, ShowsJapaneseTextsAndDescriptions) {
     std::vector<QString> expected = Lines(text.out);
     expected.erase(expected.begin(), expected.begin() + 2);
     EXPECT_EQ(Rows(browser), expected);
+    browser->reject();
+}
+
+TEST_F(EntryBrowserJapaneseTest, TheReadingNoteIsJapaneseWhileRowsArrive) {
+    PieceGate gate;
+    auto browser = BrowseHeld(ManyEntries("p1.zlg"), gate, 500, 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser->ShowsRows(); }, 20000));
+    auto* status = browser->findChild<QLabel*>("status");
+    EXPECT_EQ(status->text(), "ログを読み込んでいます...");
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "500 / 500 件");
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->contentsRect().width(),
+              status->fontMetrics().horizontalAdvance(status->text()));
+    ScreenshotViewer(browser.get(), QStringLiteral("browser-reading"));
+    gate.ReleaseAll();
+    ASSERT_TRUE(WaitLoaded(browser.get()));
+    EXPECT_TRUE(status->text().isEmpty());
+    EXPECT_EQ(browser->findChild<QLabel*>("count")->text(), "3,000 / 3,000 件");
+    ScreenshotViewer(browser.get(), QStringLiteral("browser-read"));
     browser->reject();
 }
 
