@@ -32,6 +32,11 @@ class CQXLogEntry {
         parameters_.resize(bytes);
         return parameters_.data();
     }
+    // The same from a copy of `bytes` (its spare bytes included), in the storage the entry
+    // already has when that is large enough.
+    void AssignParams(const unsigned char* bytes, std::size_t count) {
+        parameters_.assign(bytes, bytes + count);
+    }
     const std::vector<unsigned char>& Params() const { return parameters_; }
 
     // Splits a header word: bits 31..21 milliseconds, 20..8 parameter length, 7..3 subtype,
