@@ -7,6 +7,7 @@
 //
 // Memory stays bounded: at most kFormatSlots batches are read and not yet emitted.
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstddef>
@@ -61,15 +62,21 @@ namespace batch_detail {
 // entry the other had touched last; a packed buffer streams.
 class PackedEntries {
   public:
-    void Clear() { bytes_.clear(); }
+    void Clear() { used_ = 0; }
     void Add(const CQXLogEntry& entry) {
         const std::vector<unsigned char>& params = entry.Params();
         const Head head{entry.code,        entry.type, entry.subtype, entry.parameterLength,
                         entry.milliseconds, entry.time, static_cast<std::uint32_t>(params.size())};
-        // Appended as copies: a resize would clear every byte before it is written.
-        const auto* headBytes = reinterpret_cast<const unsigned char*>(&head);
-        bytes_.insert(bytes_.end(), headBytes, headBytes + sizeof head);
-        bytes_.insert(bytes_.end(), params.begin(), params.end());
+        const std::size_t end = used_ + sizeof head + params.size();
+        if (end > bytes_.size()) {
+            // Grown seldom and by doubling: the buffer is reused batch after batch.
+            bytes_.resize(std::max(end, 2 * bytes_.size()));
+        }
+        std::memcpy(bytes_.data() + used_, &head, sizeof head);
+        if (!params.empty()) {
+            std::memcpy(bytes_.data() + used_ + sizeof head, params.data(), params.size());
+        }
+        used_ = end;
     }
     // Fills `entry` with the entry at `offset` and answers the offset of the next one.
     std::size_t Take(std::size_t offset, CQXLogEntry& entry) const {
@@ -97,6 +104,7 @@ class PackedEntries {
         std::uint32_t paramBytes;
     };
     std::vector<unsigned char> bytes_;
+    std::size_t used_ = 0;  // bytes_ beyond this are room, not entries
 };
 
 struct Batch {
