@@ -37,8 +37,11 @@ namespace fs = std::filesystem;
 int ExportOnce(const std::string& path, bool csv) {
     const qx7::SystemLocalTime clock;
     qx7::CQXLogFile reader(clock);
+    // As the programs read: a compressed log's entries are scanned while it inflates.
+    reader.InflateWhileReading();
     const int kind = reader.Open(path);
-    if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path))) {
+    if (!(kind == 1 ? reader.OpenLogData() : kind == 0 && reader.OpenRawLog(path)) ||
+        reader.FinishInflate() != 0) {
         return -1;
     }
     std::FILE* out = std::fopen("/dev/null", "wb");
