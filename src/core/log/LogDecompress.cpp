@@ -289,6 +289,26 @@ void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inf
     InflateJobAccess::End(job, result, result == 0 ? 0 : failure);
 }
 
+// The inflating thread, started with every signal blocked: signals stay with the threads the
+// program made itself. Not joinable when no thread could be had. The environment (which
+// inflater) is read here, on the caller's thread.
+std::thread StartInflating(std::FILE* source, std::FILE* out, std::uint64_t limit,
+                           InflateJob& job) {
+    std::unique_ptr<Inflate> inflater = Inflate::Create();
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+    std::thread worker;
+    try {
+        worker = std::thread(InflateInto, source, out, std::move(inflater), limit, std::ref(job));
+    } catch (const std::system_error&) {
+        // The caller inflates at once instead.
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return worker;
+}
+
 struct GrowingCopy {
     std::shared_ptr<InflateJob> job;
     std::FILE* source = nullptr;
@@ -410,22 +430,11 @@ int DecompressContainerWhileReading(std::FILE* source, std::FILE*& inflated,
         delete copy;
         return InflateAtOnce(source, inflated, job, error, limit);
     }
-    // Chosen here: the environment is read on the caller's thread only.
-    std::unique_ptr<Inflate> inflater = Inflate::Create();
-    // Signals stay with the threads the program made itself.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
-    try {
-        copy->worker =
-            std::thread(InflateInto, source, out, std::move(inflater), limit, std::ref(*copy->job));
-    } catch (const std::system_error&) {
-        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    copy->worker = StartInflating(source, out, limit, *copy->job);
+    if (!copy->worker.joinable()) {
         // No thread to be had: inflate here, and the copy reads what it inflated.
         InflateInto(source, out, Inflate::Create(), limit, *copy->job);
     }
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     job = copy->job;
     inflated = stream;
     return 0;
@@ -460,20 +469,7 @@ int InflatingCopy::Start(std::FILE* source, int* error, std::uint64_t limit) {
         return -2;
     }
     if (reader_.Open(out_)) {
-        // Chosen here: the environment is read on the caller's thread only.
-        std::unique_ptr<Inflate> inflater = Inflate::Create();
-        // Signals stay with the threads the program made itself.
-        sigset_t all;
-        sigset_t previous;
-        sigfillset(&all);
-        ::pthread_sigmask(SIG_BLOCK, &all, &previous);
-        try {
-            worker_ =
-                std::thread(InflateInto, source_, out_, std::move(inflater), limit, std::ref(*job_));
-        } catch (const std::system_error&) {
-            // No thread to be had: inflated at once below.
-        }
-        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        worker_ = StartInflating(source_, out_, limit, *job_);
         if (worker_.joinable()) {
             return 0;
         }

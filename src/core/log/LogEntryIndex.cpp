@@ -4,6 +4,19 @@
 #include <utility>
 
 namespace qx7 {
+namespace {
+
+// What the index keeps of the entry the source delivered last.
+IndexedEntry IndexedEntryOf(const IPositionedLogEntrySource& source, const CQXLogEntry& entry) {
+    IndexedEntry indexed;
+    indexed.position = source.EntryPosition();
+    indexed.time = entry.time;
+    indexed.code = entry.code;
+    indexed.type = static_cast<std::uint8_t>(entry.type);
+    return indexed;
+}
+
+}  // namespace
 
 IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProgress& progress,
                               std::size_t mostEntries) {
@@ -35,12 +48,7 @@ IndexEnd LogEntryIndex::Build(IPositionedLogEntrySource& source, const IndexProg
             }
             return IndexEnd::kFull;
         }
-        IndexedEntry indexed;
-        indexed.position = source.EntryPosition();
-        indexed.time = entry.time;
-        indexed.code = entry.code;
-        indexed.type = static_cast<std::uint8_t>(entry.type);
-        entries_.push_back(indexed);
+        entries_.push_back(IndexedEntryOf(source, entry));
     }
     entries_.shrink_to_fit();
     if (progress) {
@@ -104,13 +112,8 @@ std::optional<IndexEnd> LogEntryIndexer::Next(IPositionedLogEntrySource& source,
             end_ = IndexEnd::kFull;
             break;
         }
-        IndexedEntry indexed;
-        indexed.position = source.EntryPosition();
-        indexed.time = entry.time;
-        indexed.code = entry.code;
-        indexed.type = static_cast<std::uint8_t>(entry.type);
-        piece.push_back(indexed);
-        lastPosition_ = indexed.position;
+        piece.push_back(IndexedEntryOf(source, entry));
+        lastPosition_ = piece.back().position;
         ++indexed_;
     }
     return end_;
