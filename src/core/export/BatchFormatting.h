@@ -15,13 +15,12 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "core/base/WorkerThread.h"
 #include "core/log/LogTextContext.h"
 #include "core/log/QXLogEntry.h"
 
@@ -139,17 +138,22 @@ class FormatHelper {
         : lines_(lines),
           // Its own context: a context's date cache is for one thread.
           context_(context.Language(), context.LocalTime()),
-          thread_([this] { Run(); }) {}
+          thread_(StartWorkerThread([this] { Run(); })) {}
     ~FormatHelper() {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
         }
         changed_.notify_all();
-        thread_.join();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
     }
     FormatHelper(const FormatHelper&) = delete;
     FormatHelper& operator=(const FormatHelper&) = delete;
+
+    // False when the system gave no thread.
+    bool Started() const { return thread_.joinable(); }
 
     // Gives the batch to the helper unless it has one waiting besides the one it formats (so
     // it never idles while the reading thread is busy); false: format it yourself.
@@ -218,14 +222,11 @@ BatchRunResult FormatInBatches(ILogEntrySource& source, const Lines& lines,
     CQXLogEntry read;       // the entry being read, then packed
     CQXLogEntry formatted;  // the entry this thread formats, unpacked
     BatchRunResult result;
-    std::optional<batch_detail::FormatHelper<Lines>> started;
-    try {
-        started.emplace(lines, context);
-    } catch (const std::system_error&) {
+    batch_detail::FormatHelper<Lines> helper(lines, context);
+    if (!helper.Started()) {
         result.end = BatchRunEnd::kNoThread;
         return result;
     }
-    batch_detail::FormatHelper<Lines>& helper = *started;
 
     // Emits the formatted batches at the front; with `wait`, waits for the first one.
     const auto emitReady = [&](bool wait) {

@@ -15,11 +15,9 @@
 #include <thread>
 #include <utility>
 
-namespace qx7 {
+#include "core/base/WorkerThread.h"
 
-// A thread for work of the program's own: signals stay with the threads the program made
-// itself. Not joinable when the system gives no thread.
-std::thread StartWorkerThread(std::function<void()> work);
+namespace qx7 {
 
 template <typename Item>
 class MadeAhead {

@@ -1,8 +1,6 @@
 #include "core/log/LogDecompress.h"
 
 #ifdef __GLIBC__
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -11,10 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "core/base/WorkerThread.h"
 #include "core/log/Inflate.h"
 #include "core/log/LogFileAccess.h"
 
@@ -266,7 +264,7 @@ namespace {
 
 #ifdef __GLIBC__
 // The inflating thread: writes the copy and tells the job how far it got and how it ended.
-void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inflater,
+void InflateInto(std::FILE* source, std::FILE* out, const std::shared_ptr<Inflate>& inflater,
                  std::uint64_t limit, InflateJob& job) {
     int failure = 0;
     const auto write = [out, &job](const unsigned char* bytes, std::size_t size, int& cause) {
@@ -289,24 +287,14 @@ void InflateInto(std::FILE* source, std::FILE* out, std::unique_ptr<Inflate> inf
     InflateJobAccess::End(job, result, result == 0 ? 0 : failure);
 }
 
-// The inflating thread, started with every signal blocked: signals stay with the threads the
-// program made itself. Not joinable when no thread could be had. The environment (which
+// The inflating thread; not joinable when no thread could be had. The environment (which
 // inflater) is read here, on the caller's thread.
 std::thread StartInflating(std::FILE* source, std::FILE* out, std::uint64_t limit,
                            InflateJob& job) {
-    std::unique_ptr<Inflate> inflater = Inflate::Create();
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_BLOCK, &all, &previous);
-    std::thread worker;
-    try {
-        worker = std::thread(InflateInto, source, out, std::move(inflater), limit, std::ref(job));
-    } catch (const std::system_error&) {
-        // The caller inflates at once instead.
-    }
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return worker;
+    std::shared_ptr<Inflate> inflater = Inflate::Create();
+    return StartWorkerThread([source, out, inflater, limit, &job] {
+        InflateInto(source, out, inflater, limit, job);
+    });
 }
 
 struct GrowingCopy {

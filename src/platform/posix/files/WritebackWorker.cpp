@@ -1,11 +1,12 @@
 #include "platform/posix/files/WritebackWorker.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+
+#include "core/base/WorkerThread.h"
 
 namespace qx7 {
 namespace {
@@ -17,16 +18,10 @@ constexpr auto kLookInterval = std::chrono::milliseconds(2);
 
 }  // namespace
 
-WritebackWorker::WritebackWorker(int fd) : fd_(fd) {
-    // The end signals are handled by the threads that write; this one must never run a handler
-    // between two syncs.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    thread_ = std::thread([this] { Run(); });
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-}
+WritebackWorker::WritebackWorker(int fd)
+    : fd_(fd),
+      // Without a thread the output is synced at the end only, as it always was.
+      thread_(StartWorkerThread([this] { Run(); })) {}
 
 WritebackWorker::~WritebackWorker() {
     Stop();

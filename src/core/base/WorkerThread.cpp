@@ -1,4 +1,4 @@
-#include "core/export/MadeAhead.h"
+#include "core/base/WorkerThread.h"
 
 #ifndef _WIN32
 #include <pthread.h>
